@@ -1,0 +1,114 @@
+#pragma once
+// A small RAII layer over libxml2's DOM and XPath.
+//
+// Paths are written the way every file format of this system addresses its nodes: XPath-like,
+// but a numeric predicate counts from 0 (`/rss/channel/item[0]` is the first item) and a
+// predicate may test a child element's text (`/error/msg[id="7001"]/pos`). SelectNode
+// translates them to XPath 1.0 (1-based) before evaluation. Namespace prefixes declared on the
+// root element, plus the usual `dc` and `content` prefixes of feeds, can be used in paths.
+//
+// Files are read in whatever encoding they declare (libxml2 converts GB2312, GBK, GB18030,
+// ISO-8859-1, ...); every text handed out is UTF-8. Files are written as UTF-8 under an UTF-8
+// declaration, through a temporary file and a rename, so a failed save never leaves half a file.
+// No network access is ever made while parsing and external entities are not loaded.
+//
+// Threading: a document and its nodes belong to the thread that uses them; different threads
+// may use different documents at the same time.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct _xmlNode;
+struct _xmlDoc;
+
+namespace zirvo {
+
+// A non-owning handle to an element (or attribute) of a CXmlDocument; valid while the document
+// lives and the node has not been removed. A default-constructed handle is null.
+class XmlNode {
+public:
+    XmlNode() = default;
+    explicit XmlNode(_xmlNode* node) : m_node(node) {}
+
+    bool IsNull() const { return m_node == nullptr; }
+    explicit operator bool() const { return m_node != nullptr; }
+    _xmlNode* Raw() const { return m_node; }
+    bool operator==(const XmlNode& other) const { return m_node == other.m_node; }
+
+    std::string Name() const;
+    // The concatenated text of the node and its descendants, entities and CDATA resolved.
+    std::string Text() const;
+    // Replaces the node's children by one text node; the serialiser escapes `<`, `&` and so on.
+    void SetText(std::string_view text);
+    // Replaces the node's children by CDATA sections holding `text`; a "]]>" inside the text is
+    // split over two sections so that the text reads back unchanged.
+    void SetCData(std::string_view text);
+
+    bool HasAttribute(const char* name) const;
+    std::string Attribute(const char* name) const;
+    void SetAttribute(const char* name, std::string_view value);
+    void RemoveAttribute(const char* name);
+
+    // Paths relative to this node, same syntax as CXmlDocument::SelectNode.
+    XmlNode SelectNode(std::string_view path) const;
+    std::vector<XmlNode> SelectNodes(std::string_view path) const;
+
+    XmlNode Parent() const;
+    XmlNode FirstChild(const char* name = nullptr) const;  // element children only
+    XmlNode NextSibling(const char* name = nullptr) const;
+    std::vector<XmlNode> Children(const char* name = nullptr) const;
+
+    XmlNode AppendChild(const char* name);
+    XmlNode AppendChild(const char* name, std::string_view text);
+    // Moves this node (with its subtree) to stand right before `sibling`, or to the end of
+    // `parent`'s children. Both refuse to move a node into its own subtree.
+    bool MoveBefore(XmlNode sibling);
+    bool MoveInto(XmlNode parent);
+    // Unlinks and frees the node; the handle becomes null.
+    void Remove();
+
+private:
+    _xmlNode* m_node = nullptr;
+};
+
+class CXmlDocument {
+public:
+    CXmlDocument();
+    ~CXmlDocument();
+    CXmlDocument(const CXmlDocument&) = delete;
+    CXmlDocument& operator=(const CXmlDocument&) = delete;
+    CXmlDocument(CXmlDocument&& other) noexcept;
+    CXmlDocument& operator=(CXmlDocument&& other) noexcept;
+
+    // Each returns false with LastError() set when the input is missing or not well-formed.
+    bool LoadFile(const std::string& path);
+    bool LoadMemory(std::string_view bytes);
+    // Starts an empty document with one root element.
+    XmlNode CreateRoot(const char* name);
+
+    bool IsLoaded() const { return m_doc != nullptr; }
+    XmlNode Root() const;
+    XmlNode SelectNode(std::string_view path) const;
+    std::vector<XmlNode> SelectNodes(std::string_view path) const;
+
+    // Serialises with an XML declaration that names `encoding` ("UTF-8", "GB2312", ...), the
+    // bytes converted to it. Returns the empty text when the document is empty.
+    std::string Serialize(const char* encoding = "UTF-8", bool indent = true) const;
+    // Writes UTF-8 atomically (temporary file, then rename over `path`).
+    bool SaveFile(const std::string& path, bool indent = true) const;
+
+    const std::string& LastError() const { return m_lastError; }
+
+private:
+    bool Adopt(_xmlDoc* doc);
+
+    _xmlDoc* m_doc = nullptr;
+    mutable std::string m_lastError;
+};
+
+// Translates this system's path syntax (0-based numeric predicates) into XPath 1.0.
+std::string TranslateNodePath(std::string_view path);
+
+}  // namespace zirvo

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, seeds a data root and starts the main program on it.
+# Usage: tools/run.sh [DATA_ROOT]   (default: ./build/demo-root)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${ZIRVO_BUILD_DIR:-build}
+root=${1:-$PWD/$build/demo-root}
+
+bash tools/install-deps.sh
+echo "== configure ($build)"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+echo "== build"
+cmake --build "$build" -j "$(nproc)" --target zirvo zirvo-cli
+echo "== start zirvo on $root"
+exec "$build/src/gui/zirvo" --root "$root"
