@@ -1,0 +1,197 @@
+#include "core/db/schema.h"
+
+#include <vector>
+
+#include "core/util/strings.h"
+
+namespace zirvo {
+
+namespace {
+
+struct SchemaStep {
+    int version;
+    const char* sql;
+};
+
+// NOTE: steps are only ever appended. A released step never changes: files out there already
+// carry its version number.
+const std::vector<SchemaStep> kRssSteps = {
+    {1,
+     "CREATE TABLE IF NOT EXISTS feed_data ("
+     " feed_id INTEGER PRIMARY KEY AUTOINCREMENT,"
+     " feed_url TEXT,"
+     " feed_rssrank INTEGER DEFAULT 0,"
+     " feed_storagetype INTEGER DEFAULT 0,"
+     " feed_storagenum INTEGER DEFAULT 200,"
+     " feed_autoupdate INTEGER DEFAULT 1,"
+     " feed_newitemshowtip INTEGER DEFAULT 0);"},
+    // Items are ordered by id, newest highest: AUTOINCREMENT never hands out an id again after
+    // the newest items were deleted.
+    {1,
+     "CREATE TABLE IF NOT EXISTS rss_data ("
+     " item_id INTEGER PRIMARY KEY AUTOINCREMENT,"
+     " item_feedid INTEGER,"
+     " item_new INTEGER DEFAULT 1,"
+     " item_read INTEGER DEFAULT 0,"
+     " item_link TEXT,"
+     " item_title TEXT,"
+     " item_author TEXT,"
+     " item_description TEXT,"
+     " item_pubDate TEXT);"},
+    {1,
+     "CREATE TABLE IF NOT EXISTS rsstemp_data ("
+     " item_id INTEGER PRIMARY KEY AUTOINCREMENT,"
+     " item_feedid INTEGER,"
+     " item_new INTEGER DEFAULT 1,"
+     " item_read INTEGER DEFAULT 0,"
+     " item_link TEXT,"
+     " item_title TEXT,"
+     " item_author TEXT,"
+     " item_description TEXT,"
+     " item_pubDate TEXT);"},
+    {1,
+     "CREATE TABLE IF NOT EXISTS feedfav_data ("
+     " feed_id INTEGER PRIMARY KEY AUTOINCREMENT,"
+     " feed_readcount INTEGER DEFAULT 0);"},
+    {1,
+     "CREATE TABLE IF NOT EXISTS rssfavorite_data ("
+     " item_id INTEGER PRIMARY KEY AUTOINCREMENT,"
+     " item_feedid INTEGER,"
+     " item_link TEXT,"
+     " item_title TEXT,"
+     " item_author TEXT,"
+     " item_description TEXT,"
+     " item_pubDate TEXT);"},
+    // The look-up of a channel by its URL.
+    {2, "CREATE INDEX IF NOT EXISTS feed_data_url ON feed_data (feed_url);"},
+    // Item pages of a channel newest first, channel totals, and the storage policy that keeps
+    // the newest N ids.
+    {2, "CREATE INDEX IF NOT EXISTS rss_data_feed_item ON rss_data (item_feedid, item_id);"},
+    // The merge's "link not yet held by this channel" list.
+    {2, "CREATE INDEX IF NOT EXISTS rss_data_feed_link ON rss_data (item_feedid, item_link);"},
+    // Read and unread pages and counts of a channel, and marking a channel read.
+    {2,
+     "CREATE INDEX IF NOT EXISTS rss_data_feed_read ON rss_data (item_feedid, item_read, "
+     "item_id);"},
+    // New items are few: a partial index stays small and serves the new-item page and count.
+    {2,
+     "CREATE INDEX IF NOT EXISTS rss_data_feed_new ON rss_data (item_feedid, item_id) "
+     "WHERE item_new = 1;"},
+    // The unread list over every channel.
+    {2, "CREATE INDEX IF NOT EXISTS rss_data_unread ON rss_data (item_id) WHERE item_read = 0;"},
+    {2,
+     "CREATE INDEX IF NOT EXISTS rsstemp_data_feed_item ON rsstemp_data (item_feedid, "
+     "item_id);"},
+    {2,
+     "CREATE INDEX IF NOT EXISTS rssfavorite_data_feed_item ON rssfavorite_data (item_feedid, "
+     "item_id);"},
+};
+
+const std::vector<SchemaStep> kBlogSteps = {
+    // log_property has integer affinity: some statements write the folder as a quoted number.
+    {1,
+     "CREATE TABLE IF NOT EXISTS blog_article ("
+     " log_id INTEGER PRIMARY KEY AUTOINCREMENT,"
+     " log_property INTEGER,"
+     " log_author TEXT,"
+     " log_guid TEXT,"
+     " log_title TEXT,"
+     " log_category TEXT,"
+     " log_content TEXT,"
+     " log_pubDate TEXT);"},
+    // Every folder statement selects by account and folder; within one key the index keeps
+    // row-key order, the order in which folder lists are shown. The name is part of the file
+    // format: the compaction statement names it.
+    {2, "CREATE INDEX IF NOT EXISTS indexauthor ON blog_article (log_author, log_property);"},
+};
+
+int NewestVersion(const std::vector<SchemaStep>& steps) {
+    int newest = 0;
+    for (const SchemaStep& step : steps) {
+        newest = step.version > newest ? step.version : newest;
+    }
+    return newest;
+}
+
+std::string NewerFileMessage(const char* what, int fileVersion, int newest) {
+    return StrFormat(
+        "The %s was written by a newer version of Zirvo (schema version %d; this program knows "
+        "versions up to %d). It has been left untouched; please use a newer Zirvo.",
+        what, fileVersion, newest);
+}
+
+bool EnsureSchema(CppSQLite3Connection& db, const std::vector<SchemaStep>& steps, const char* what,
+                  std::string& error) {
+    const int newest = NewestVersion(steps);
+    try {
+        // A plain statement first: on a file that is not a database it fails with SQLite's
+        // reason, where a compiled query would fail without one.
+        db.ExecuteUpdate("SELECT count(*) FROM sqlite_master;");
+        int version = ReadSchemaVersion(db);
+        if (version == newest) {
+            return true;  // nothing to write: read-only files of the current version work
+        }
+        if (version > newest) {
+            error = NewerFileMessage(what, version, newest);
+            return false;
+        }
+        // IMMEDIATE takes the write lock at once, so a second connection preparing the same
+        // file waits here and then finds the version already current.
+        db.ExecuteUpdate("BEGIN IMMEDIATE;");
+        try {
+            version = ReadSchemaVersion(db);
+            if (version > newest) {
+                db.ExecuteUpdate("ROLLBACK;");
+                error = NewerFileMessage(what, version, newest);
+                return false;
+            }
+            for (const SchemaStep& step : steps) {
+                if (step.version > version) {
+                    db.ExecuteUpdate(step.sql);
+                }
+            }
+            if (version != newest) {
+                db.ExecuteUpdate(StrFormat("PRAGMA user_version = %d;", newest));
+            }
+            db.ExecuteUpdate("COMMIT;");
+        } catch (const CppSQLite3Exception&) {
+            if (!db.IsAutoCommit()) {
+                try {
+                    db.ExecuteUpdate("ROLLBACK;");
+                } catch (const CppSQLite3Exception&) {
+                    // The original failure is the one worth reporting.
+                }
+            }
+            throw;
+        }
+        return true;
+    } catch (const CppSQLite3Exception& e) {
+        error = StrFormat("Cannot prepare the %s: %s", what, e.ErrorMessage());
+        return false;
+    }
+}
+
+}  // namespace
+
+int RssSchemaVersion() {
+    return NewestVersion(kRssSteps);
+}
+
+int BlogSchemaVersion() {
+    return NewestVersion(kBlogSteps);
+}
+
+int ReadSchemaVersion(CppSQLite3Connection& db) {
+    CppSQLite3Cursor cursor = db.ExecuteQuery("PRAGMA user_version;");
+    return cursor.AtEnd() ? 0 : cursor.GetInt(0, 0);
+}
+
+bool EnsureRssSchema(CppSQLite3Connection& db, std::string& error) {
+    return EnsureSchema(db, kRssSteps, "feed database", error);
+}
+
+bool EnsureBlogSchema(CppSQLite3Connection& db, std::string& error) {
+    return EnsureSchema(db, kBlogSteps, "article database", error);
+}
+
+}  // namespace zirvo

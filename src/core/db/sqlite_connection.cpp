@@ -1,0 +1,97 @@
+#include "core/db/sqlite_connection.h"
+
+#include <sqlite3.h>
+
+namespace zirvo {
+
+CppSQLite3Connection::~CppSQLite3Connection() {
+    Close();
+}
+
+void CppSQLite3Connection::Open(const std::string& fileName) {
+    Close();
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open(fileName.c_str(), &db);
+    if (rc != SQLITE_OK) {
+        CppSQLite3Exception error(rc, db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close(db);  // a handle is returned even when opening fails
+        throw error;
+    }
+    m_db = db;
+    sqlite3_busy_timeout(m_db, m_busyTimeoutMs);
+    // NOTE: the result is ignored on purpose. A read-only file cannot switch to WAL and still
+    // reads fine; a file that is not a database fails on its first real statement instead,
+    // with a message that names the cause.
+    sqlite3_exec(m_db, "PRAGMA journal_mode=WAL;", nullptr, nullptr, nullptr);
+}
+
+int CppSQLite3Connection::Close() {
+    if (!m_db) {
+        return SQLITE_OK;
+    }
+    int rc = sqlite3_close(m_db);
+    m_db = nullptr;
+    return rc;
+}
+
+void CppSQLite3Connection::CheckOpen() const {
+    if (!m_db) {
+        throw CppSQLite3Exception(kCppSQLiteError, "Database not open");
+    }
+}
+
+int CppSQLite3Connection::ExecuteUpdate(const std::string& sql) {
+    CheckOpen();
+    char* error = nullptr;
+    int rc = sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        throw CppSQLite3Exception(rc, error, true);
+    }
+    return sqlite3_changes(m_db);
+}
+
+sqlite3_stmt* CppSQLite3Connection::Compile(const std::string& sql) {
+    CheckOpen();
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr);
+    if (rc != SQLITE_OK) {
+        throw CppSQLite3Exception(rc, static_cast<const char*>(nullptr));
+    }
+    if (!statement) {
+        // Only blanks or comments: there is nothing to step, which is a misuse of a query.
+        throw CppSQLite3Exception(SQLITE_MISUSE, static_cast<const char*>(nullptr));
+    }
+    return statement;
+}
+
+CppSQLite3Cursor CppSQLite3Connection::ExecuteQuery(const std::string& sql) {
+    CheckOpen();
+    sqlite3_stmt* statement = Compile(sql);
+    int rc = sqlite3_step(statement);
+    if (rc == SQLITE_DONE) {
+        return CppSQLite3Cursor(m_db, statement, true);
+    }
+    if (rc == SQLITE_ROW) {
+        return CppSQLite3Cursor(m_db, statement, false);
+    }
+    rc = sqlite3_finalize(statement);
+    throw CppSQLite3Exception(rc, sqlite3_errmsg(m_db));
+}
+
+int CppSQLite3Connection::LastRowId() const {
+    CheckOpen();
+    return static_cast<int>(sqlite3_last_insert_rowid(m_db));
+}
+
+void CppSQLite3Connection::SetBusyTimeout(int milliseconds) {
+    m_busyTimeoutMs = milliseconds;
+    if (m_db) {
+        sqlite3_busy_timeout(m_db, milliseconds);
+    }
+}
+
+bool CppSQLite3Connection::IsAutoCommit() const {
+    return !m_db || sqlite3_get_autocommit(m_db) != 0;
+}
+
+}  // namespace zirvo

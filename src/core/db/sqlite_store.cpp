@@ -1,0 +1,125 @@
+#include "core/db/sqlite_store.h"
+
+#include <utility>
+
+#include "core/util/strings.h"
+
+namespace zirvo {
+
+CSQLiteStore::~CSQLiteStore() {
+    Close();
+}
+
+bool CSQLiteStore::Open(const std::string& path) {
+    try {
+        m_db.Open(path);
+        return true;
+    } catch (const CppSQLite3Exception& e) {
+        m_lastError = e.ErrorMessage();
+        return false;
+    }
+}
+
+bool CSQLiteStore::OpenWithSchema(const std::string& path, SchemaEnsurer ensure) {
+    if (!Open(path)) {
+        return false;
+    }
+    std::string error;
+    if (!ensure(m_db, error)) {
+        m_lastError = error;
+        m_db.Close();
+        return false;
+    }
+    return true;
+}
+
+void CSQLiteStore::Close() {
+    m_db.Close();
+}
+
+bool CSQLiteStore::Execute(const std::string& sql) {
+    try {
+        m_db.ExecuteUpdate(sql);
+        return true;
+    } catch (const CppSQLite3Exception& e) {
+        m_lastError = e.ErrorMessage();
+        return false;
+    }
+}
+
+void CSQLiteStore::BeginTransaction() {
+    try {
+        m_db.ExecuteUpdate("begin transaction;");
+    } catch (const CppSQLite3Exception&) {
+        // Callers treat a failed begin like no transaction: each statement commits alone.
+    }
+}
+
+void CSQLiteStore::CommitTransaction() {
+    try {
+        m_db.ExecuteUpdate("commit transaction;");
+    } catch (const CppSQLite3Exception&) {
+        // Nothing to commit, or the failure surfaces on the next statement.
+    }
+}
+
+void CSQLiteStore::CommitAfterFailure() {
+    CommitTransaction();
+    if (!m_db.IsAutoCommit()) {
+        try {
+            m_db.ExecuteUpdate("rollback transaction;");
+        } catch (const CppSQLite3Exception&) {
+            // The connection is beyond help; the next statement reports why.
+        }
+    }
+}
+
+void CSQLiteStore::Quote(std::string& text) {
+    ReplaceAll(text, "'", "''");
+}
+
+std::string CSQLiteStore::Quoted(std::string text) {
+    Quote(text);
+    return text;
+}
+
+int CSQLiteStore::LastInsertId() {
+    try {
+        return m_db.LastRowId();
+    } catch (const CppSQLite3Exception& e) {
+        m_lastError = e.ErrorMessage();
+        return 0;
+    }
+}
+
+bool CSQLiteStore::RunInTransaction(const std::function<void()>& body) {
+    try {
+        m_db.ExecuteUpdate("begin transaction;");
+        body();
+        m_db.ExecuteUpdate("commit transaction;");
+        return true;
+    } catch (const CppSQLite3Exception& e) {
+        CommitAfterFailure();
+        m_lastError = e.ErrorMessage();
+        return false;
+    }
+}
+
+bool CSQLiteStore::RunRead(const std::function<void()>& body) {
+    try {
+        body();
+        return true;
+    } catch (const CppSQLite3Exception& e) {
+        m_lastError = e.ErrorMessage();
+        return false;
+    }
+}
+
+void CSQLiteStore::ReadCount(const std::string& sql, int& out) {
+    CppSQLite3Cursor cursor = m_db.ExecuteQuery(sql);
+    if (!cursor.AtEnd()) {
+        out = cursor.GetInt(0, 0);
+    }
+}
+
+}  // namespace zirvo

@@ -1,0 +1,216 @@
+// Creating both databases, upgrading older files and refusing newer ones.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/db/schema.h"
+#include "support/temp_dir.h"
+
+namespace zirvo {
+namespace {
+
+using test::TempDir;
+
+// The tables as a file shipped with the original program holds them: no indexes, no version.
+const char* const kBareRssTables =
+    "CREATE TABLE feed_data (feed_id INTEGER PRIMARY KEY, feed_url TEXT, feed_rssrank INTEGER,"
+    " feed_storagetype INTEGER, feed_storagenum INTEGER, feed_autoupdate INTEGER,"
+    " feed_newitemshowtip INTEGER);"
+    "CREATE TABLE rss_data (item_id INTEGER PRIMARY KEY, item_feedid INTEGER, item_new INTEGER,"
+    " item_read INTEGER, item_link TEXT, item_title TEXT, item_author TEXT,"
+    " item_description TEXT, item_pubDate TEXT);"
+    "CREATE TABLE rsstemp_data (item_id INTEGER PRIMARY KEY, item_feedid INTEGER,"
+    " item_new INTEGER, item_read INTEGER, item_link TEXT, item_title TEXT, item_author TEXT,"
+    " item_description TEXT, item_pubDate TEXT);"
+    "CREATE TABLE feedfav_data (feed_id INTEGER PRIMARY KEY, feed_readcount INTEGER);"
+    "CREATE TABLE rssfavorite_data (item_id INTEGER PRIMARY KEY, item_feedid INTEGER,"
+    " item_link TEXT, item_title TEXT, item_author TEXT, item_description TEXT,"
+    " item_pubDate TEXT);";
+
+std::vector<std::string> Names(CppSQLite3Connection& db, const char* type) {
+    std::vector<std::string> names;
+    CppSQLite3Cursor cursor =
+        db.ExecuteQuery(std::string("SELECT name FROM sqlite_master WHERE type = '") + type +
+                        "' AND name NOT LIKE 'sqlite_%' ORDER BY name;");
+    for (; !cursor.AtEnd(); cursor.NextRow()) {
+        names.push_back(cursor.GetText("name"));
+    }
+    return names;
+}
+
+std::string PlanOf(CppSQLite3Connection& db, const std::string& sql) {
+    std::string plan;
+    CppSQLite3Cursor cursor = db.ExecuteQuery("EXPLAIN QUERY PLAN " + sql);
+    for (; !cursor.AtEnd(); cursor.NextRow()) {
+        plan += cursor.GetText("detail") + "\n";
+    }
+    return plan;
+}
+
+class SchemaTest : public ::testing::Test {
+protected:
+    CppSQLite3Connection& OpenDb(const std::string& name = "x.db") {
+        m_db.Open(m_dir.PathOf(name));
+        return m_db;
+    }
+
+    TempDir m_dir{"db-schema"};
+    CppSQLite3Connection m_db;
+    std::string m_error;
+};
+
+TEST_F(SchemaTest, NewRssDatabaseGetsAllTablesAndCurrentVersion) {
+    CppSQLite3Connection& db = OpenDb();
+    ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
+    EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
+    EXPECT_EQ(Names(db, "table"), (std::vector<std::string>{"feed_data", "feedfav_data", "rss_data",
+                                                            "rssfavorite_data", "rsstemp_data"}));
+    // Opening again changes nothing.
+    ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
+    EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
+}
+
+TEST_F(SchemaTest, NewChannelRowTakesTheDefaultsOfAnAddedChannel) {
+    CppSQLite3Connection& db = OpenDb();
+    ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
+    db.ExecuteUpdate("INSERT INTO [feed_data] (feed_url) VALUES ('http://a/');");
+    CppSQLite3Cursor row = db.ExecuteQuery("SELECT * FROM feed_data;");
+    EXPECT_EQ(row.GetInt("feed_rssrank", -1), 0);
+    EXPECT_EQ(row.GetInt("feed_storagetype", -1), 0);
+    EXPECT_EQ(row.GetInt("feed_storagenum", -1), 200);
+    EXPECT_EQ(row.GetInt("feed_autoupdate", -1), 1);
+    EXPECT_EQ(row.GetInt("feed_newitemshowtip", -1), 0);
+    db.ExecuteUpdate("INSERT INTO [feedfav_data] (feed_id) VALUES (7);");
+    EXPECT_EQ(db.ExecuteQuery("SELECT feed_readcount FROM feedfav_data;").GetInt(0, -1), 0);
+}
+
+TEST_F(SchemaTest, ItemIdsKeepGrowingAfterTheNewestWereDeleted) {
+    CppSQLite3Connection& db = OpenDb();
+    ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
+    db.ExecuteUpdate("INSERT INTO rss_data (item_feedid, item_link) VALUES (1, 'a');");
+    db.ExecuteUpdate("INSERT INTO rss_data (item_feedid, item_link) VALUES (1, 'b');");
+    db.ExecuteUpdate("DELETE FROM rss_data WHERE item_link = 'b';");
+    db.ExecuteUpdate("INSERT INTO rss_data (item_feedid, item_link) VALUES (1, 'c');");
+    EXPECT_EQ(db.LastRowId(), 3);
+}
+
+TEST_F(SchemaTest, HotStatementsUseIndexes) {
+    CppSQLite3Connection& db = OpenDb();
+    ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
+    EXPECT_NE(PlanOf(db,
+                     "SELECT * FROM [rss_data] WHERE item_feedid = 1 AND item_read = 0 "
+                     "ORDER BY item_id DESC LIMIT 0, 50;")
+                  .find("USING INDEX rss_data_feed_read"),
+              std::string::npos);
+    std::string merge =
+        PlanOf(db,
+               "SELECT item_link FROM [rsstemp_data] WHERE [rsstemp_data].item_feedid = 1 AND "
+               "[rsstemp_data].item_link NOT IN (SELECT [rss_data].item_link FROM [rss_data] WHERE "
+               "[rss_data].item_feedid = 1);");
+    EXPECT_NE(merge.find("COVERING INDEX rss_data_feed_link"), std::string::npos) << merge;
+    std::string trim = PlanOf(db,
+                              "DELETE FROM [rss_data] WHERE item_feedid = 1 AND item_id < "
+                              "(SELECT MIN(item_id) FROM (SELECT item_id FROM [rss_data] WHERE "
+                              "item_feedid = 1 ORDER BY item_id DESC LIMIT 0, 200));");
+    EXPECT_EQ(trim.find("SCAN rss_data"), std::string::npos) << trim;
+    EXPECT_EQ(PlanOf(db, "SELECT COUNT(*) FROM [rss_data] WHERE item_feedid = 1 AND item_new = 1;")
+                  .find("SCAN"),
+              std::string::npos);
+    EXPECT_NE(PlanOf(db, "SELECT * FROM [feed_data] WHERE feed_url = 'x';").find("feed_data_url"),
+              std::string::npos);
+}
+
+TEST_F(SchemaTest, BareTablesOfAnOldFileAreUpgradedKeepingTheirRows) {
+    CppSQLite3Connection& db = OpenDb();
+    db.ExecuteUpdate(kBareRssTables);
+    db.ExecuteUpdate("INSERT INTO feed_data (feed_id, feed_url) VALUES (4, 'http://old/');");
+    db.ExecuteUpdate(
+        "INSERT INTO rss_data (item_feedid, item_new, item_read, item_link, item_title) VALUES "
+        "(4, 0, 1, 'http://old/1', 'Old one');");
+    ASSERT_EQ(ReadSchemaVersion(db), 0);
+
+    ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
+    EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
+    CppSQLite3Cursor row = db.ExecuteQuery("SELECT * FROM rss_data;");
+    EXPECT_EQ(row.GetText("item_title"), "Old one");
+    EXPECT_EQ(row.GetInt("item_read"), 1);
+    std::vector<std::string> indexes = Names(db, "index");
+    EXPECT_NE(std::find(indexes.begin(), indexes.end(), "rss_data_feed_link"), indexes.end());
+    EXPECT_NE(std::find(indexes.begin(), indexes.end(), "feed_data_url"), indexes.end());
+}
+
+TEST_F(SchemaTest, VersionOneFileGetsTheIndexesOfLaterVersions) {
+    CppSQLite3Connection& db = OpenDb();
+    db.ExecuteUpdate(kBareRssTables);
+    db.ExecuteUpdate("PRAGMA user_version = 1;");
+    ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
+    EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
+    EXPECT_EQ(Names(db, "index").size(), 8u);
+}
+
+TEST_F(SchemaTest, MissingTableOfAnOldFileIsCreated) {
+    CppSQLite3Connection& db = OpenDb();
+    db.ExecuteUpdate("CREATE TABLE feed_data (feed_id INTEGER PRIMARY KEY, feed_url TEXT);");
+    ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
+    EXPECT_EQ(Names(db, "table").size(), 5u);
+}
+
+TEST_F(SchemaTest, NewerDatabaseIsRefusedAndLeftUntouched) {
+    CppSQLite3Connection& db = OpenDb();
+    db.ExecuteUpdate("CREATE TABLE future (x); PRAGMA user_version = 99;");
+    EXPECT_FALSE(EnsureRssSchema(db, m_error));
+    EXPECT_NE(m_error.find("newer version of Zirvo"), std::string::npos) << m_error;
+    EXPECT_NE(m_error.find("99"), std::string::npos) << m_error;
+    EXPECT_EQ(Names(db, "table"), std::vector<std::string>{"future"});
+    EXPECT_EQ(ReadSchemaVersion(db), 99);
+}
+
+TEST_F(SchemaTest, FileThatIsNotADatabaseIsRefusedWithSqlitesReason) {
+    std::string path = m_dir.WriteFile("junk.db", std::string(4096, 'x'));
+    CppSQLite3Connection db;
+    db.Open(path);
+    EXPECT_FALSE(EnsureRssSchema(db, m_error));
+    EXPECT_EQ(m_error,
+              "Cannot prepare the feed database: UNKNOWN_ERROR[26]: file is not a database");
+}
+
+TEST_F(SchemaTest, BlogDatabaseHasArticleTableWithIndexauthor) {
+    CppSQLite3Connection& db = OpenDb("blog.db");
+    ASSERT_TRUE(EnsureBlogSchema(db, m_error)) << m_error;
+    EXPECT_EQ(ReadSchemaVersion(db), BlogSchemaVersion());
+    EXPECT_EQ(Names(db, "table"), std::vector<std::string>{"blog_article"});
+    EXPECT_EQ(Names(db, "index"), std::vector<std::string>{"indexauthor"});
+    // The folder is sometimes written as a quoted number: it must still read as an integer.
+    db.ExecuteUpdate("INSERT INTO blog_article (log_property, log_author) VALUES ('3', 'me');");
+    EXPECT_EQ(db.ExecuteQuery("SELECT typeof(log_property) FROM blog_article;").GetText(0),
+              "integer");
+    EXPECT_NE(PlanOf(db,
+                     "SELECT * FROM [blog_article] WHERE log_property = 3 AND log_author = "
+                     "'me' LIMIT 0, 9999;")
+                  .find("indexauthor"),
+              std::string::npos);
+}
+
+TEST_F(SchemaTest, BareBlogTableIsUpgradedKeepingArticles) {
+    CppSQLite3Connection& db = OpenDb("blog.db");
+    db.ExecuteUpdate(
+        "CREATE TABLE blog_article (log_id INTEGER PRIMARY KEY, log_property INTEGER,"
+        " log_author TEXT, log_guid TEXT, log_title TEXT, log_category TEXT, log_content TEXT,"
+        " log_pubDate TEXT);"
+        "INSERT INTO blog_article (log_property, log_author, log_title) VALUES (3, 'me', 'Kept');");
+    ASSERT_TRUE(EnsureBlogSchema(db, m_error)) << m_error;
+    EXPECT_EQ(db.ExecuteQuery("SELECT log_title FROM blog_article;").GetText(0), "Kept");
+    EXPECT_EQ(Names(db, "index"), std::vector<std::string>{"indexauthor"});
+}
+
+TEST_F(SchemaTest, NewerBlogDatabaseIsRefused) {
+    CppSQLite3Connection& db = OpenDb("blog.db");
+    db.ExecuteUpdate("PRAGMA user_version = 3;");
+    EXPECT_FALSE(EnsureBlogSchema(db, m_error));
+    EXPECT_NE(m_error.find("article database"), std::string::npos) << m_error;
+}
+
+}  // namespace
+}  // namespace zirvo

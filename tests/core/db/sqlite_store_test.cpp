@@ -1,0 +1,99 @@
+// The store base: boolean results with the cause kept, quoting, and the write pattern that
+// commits what succeeded.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/db/sqlite_store.h"
+#include "support/temp_dir.h"
+
+namespace zirvo {
+namespace {
+
+using test::TempDir;
+
+// Exposes the protected write pattern the way a derived store uses it.
+class CProbeStore : public CSQLiteStore {
+public:
+    using CSQLiteStore::Connection;
+    using CSQLiteStore::CSQLiteStore;
+    using CSQLiteStore::RunInTransaction;
+
+    int Count(const std::string& table) {
+        int n = -1;
+        RunRead([&] { ReadCount("SELECT COUNT(*) FROM " + table + ";", n); });
+        return n;
+    }
+};
+
+class StoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_store.Open(m_dir.PathOf("store.db"))) << m_store.GetLastError();
+        ASSERT_TRUE(m_store.Execute("CREATE TABLE t (id INTEGER PRIMARY KEY, v TEXT UNIQUE);"));
+    }
+
+    TempDir m_dir{"db-store"};
+    CProbeStore m_store;
+};
+
+TEST(QuoteTest, DoublesEverySingleQuote) {
+    std::string text = "it's 'quoted''";
+    CSQLiteStore::Quote(text);
+    EXPECT_EQ(text, "it''s ''quoted''''");
+    EXPECT_EQ(CSQLiteStore::Quoted("none"), "none");
+}
+
+TEST(StoreOpenTest, FailureKeepsTheMessage) {
+    TempDir dir("db-store-open");
+    CSQLiteStore store;
+    EXPECT_FALSE(store.Open(dir.PathOf("missing/x.db")));
+    EXPECT_EQ(store.GetLastError(), "SQLITE_CANTOPEN[14]: unable to open database file");
+    EXPECT_FALSE(store.Execute("SELECT 1;"));
+    EXPECT_EQ(store.GetLastError(), "CPPSQLITE_ERROR[1000]: Database not open");
+}
+
+TEST_F(StoreTest, QuotedTextIsStoredIntact) {
+    std::string value = "O'Reilly's \"book\"";
+    ASSERT_TRUE(
+        m_store.Execute("INSERT INTO t (v) VALUES ('" + CSQLiteStore::Quoted(value) + "');"));
+    EXPECT_EQ(m_store.LastInsertId(), 1);
+    CppSQLite3Cursor cursor = m_store.Connection().ExecuteQuery("SELECT v FROM t;");
+    EXPECT_EQ(cursor.GetText("v"), value);
+}
+
+TEST_F(StoreTest, ExecuteFailureBecomesLastError) {
+    EXPECT_FALSE(m_store.Execute("INSERT INTO nowhere VALUES (1);"));
+    EXPECT_EQ(m_store.GetLastError(), "SQLITE_ERROR[1]: no such table: nowhere");
+}
+
+TEST_F(StoreTest, FailedWriteCommitsTheStatementsBeforeIt) {
+    bool ok = m_store.RunInTransaction([&] {
+        m_store.Connection().ExecuteUpdate("INSERT INTO t (v) VALUES ('a');");
+        m_store.Connection().ExecuteUpdate("INSERT INTO t (v) VALUES ('a');");  // duplicate
+        m_store.Connection().ExecuteUpdate("INSERT INTO t (v) VALUES ('b');");
+    });
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(m_store.GetLastError(), "SQLITE_CONSTRAINT[19]: UNIQUE constraint failed: t.v");
+    EXPECT_EQ(m_store.Count("t"), 1);
+    // No transaction is left open: the next write starts its own.
+    EXPECT_TRUE(m_store.RunInTransaction(
+        [&] { m_store.Connection().ExecuteUpdate("INSERT INTO t (v) VALUES ('c');"); }));
+    CProbeStore other;
+    ASSERT_TRUE(other.Open(m_dir.PathOf("store.db")));
+    other.Connection().SetBusyTimeout(100);
+    EXPECT_TRUE(other.Execute("INSERT INTO t (v) VALUES ('d');")) << other.GetLastError();
+}
+
+TEST_F(StoreTest, TransactionsAroundPlainStatementsCommitTogether) {
+    m_store.BeginTransaction();
+    EXPECT_TRUE(m_store.Execute("INSERT INTO t (v) VALUES ('a');"));
+    EXPECT_TRUE(m_store.Execute("INSERT INTO t (v) VALUES ('b');"));
+    m_store.CommitTransaction();
+    m_store.CommitTransaction();  // nothing open: swallowed
+    EXPECT_EQ(m_store.Count("t"), 2);
+}
+
+}  // namespace
+}  // namespace zirvo
