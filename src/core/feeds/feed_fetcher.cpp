@@ -1,0 +1,178 @@
+#include "core/feeds/feed_fetcher.h"
+
+#include "core/config/proxy.h"
+#include "core/util/base64.h"
+#include "core/util/closing_flag.h"
+#include "core/util/strings.h"
+
+namespace zirvo {
+namespace {
+
+FeedFailure FromHttp(HttpFailure failure) {
+    switch (failure) {
+        case HttpFailure::None:
+            return FeedFailure::None;
+        case HttpFailure::BadUrl:
+            return FeedFailure::BadUrl;
+        case HttpFailure::Network:
+            return FeedFailure::Network;
+        case HttpFailure::Timeout:
+            return FeedFailure::Timeout;
+        case HttpFailure::TooLarge:
+            return FeedFailure::TooLarge;
+        case HttpFailure::Aborted:
+            return FeedFailure::Aborted;
+    }
+    return FeedFailure::Network;
+}
+
+FeedFailure FromParse(FeedParseError error) {
+    switch (error) {
+        case FeedParseError::None:
+            return FeedFailure::None;
+        case FeedParseError::Empty:
+            return FeedFailure::Empty;
+        case FeedParseError::NotXml:
+            return FeedFailure::NotXml;
+        case FeedParseError::Html:
+            return FeedFailure::Html;
+        case FeedParseError::NoItems:
+            return FeedFailure::NoItems;
+    }
+    return FeedFailure::NotXml;
+}
+
+}  // namespace
+
+const char* FeedFailureName(FeedFailure failure) {
+    switch (failure) {
+        case FeedFailure::None:
+            return "ok";
+        case FeedFailure::BadUrl:
+            return "bad address";
+        case FeedFailure::Network:
+            return "network";
+        case FeedFailure::Timeout:
+            return "time-out";
+        case FeedFailure::TooLarge:
+            return "too large";
+        case FeedFailure::Aborted:
+            return "aborted";
+        case FeedFailure::Empty:
+            return "empty";
+        case FeedFailure::NotXml:
+            return "not XML";
+        case FeedFailure::Html:
+            return "HTML";
+        case FeedFailure::NoItems:
+            return "no items";
+    }
+    return "?";
+}
+
+CFeedFetcher::CFeedFetcher(IHttpClient* http) : m_http(http) {
+    if (m_http == nullptr) {
+        m_ownClient = std::make_unique<CCurlHttpClient>();
+        m_http = m_ownClient.get();
+    }
+}
+
+void CFeedFetcher::SetProxy(const ProxySettings& proxy) {
+    m_proxy = proxy;
+    m_hasProxy = true;
+}
+
+bool CFeedFetcher::Get(const std::string& url, HttpResponse& response) {
+    m_result = FeedFetchResult();
+    HttpRequest request;
+    request.method = "GET";
+    request.url = url;
+    request.userAgent = kFeedUserAgent;
+    request.followRedirects = true;
+    request.acceptCompressed = true;
+    request.abortFlag = m_abortFlag;
+    ProxySettings proxy = m_hasProxy ? m_proxy : ProcessProxy();
+    if (proxy.use == 1 && ShouldUseProxy(proxy, url)) {
+        request.proxy = ProxyName(proxy);
+        if (!proxy.userName.empty()) {
+            request.headers.push_back("Proxy-Authorization: Basic " +
+                                      Base64Encode(proxy.userName + ":" + proxy.password));
+        }
+    }
+    response = m_http->Perform(request);
+    m_result.httpStatus = response.status;
+    m_result.finalUrl = response.effectiveUrl;
+    if (!response.Completed()) {
+        m_result.failure = FromHttp(response.failure);
+        m_result.error = response.error;
+        return false;
+    }
+    if (IsClosing() || (m_abortFlag && m_abortFlag->load())) {
+        m_result.failure = FeedFailure::Aborted;
+        m_result.error = "aborted";
+        return false;
+    }
+    return true;
+}
+
+bool CFeedFetcher::Load(const HttpResponse& response, CXmlDocument& doc) {
+    std::string error;
+    FeedParseError parsed =
+        LoadFeedDocument(response.body, CharsetOf(response.contentType), doc, error);
+    if (parsed == FeedParseError::None) {
+        return true;
+    }
+    m_result.failure = FromParse(parsed);
+    m_result.error = error;
+    if (response.status >= 400) {
+        m_result.error = StrFormat("HTTP %d: ", response.status) + m_result.error;
+    }
+    return false;
+}
+
+bool CFeedFetcher::FetchFeed(const std::string& url, std::vector<RssItem>& items) {
+    items.clear();
+    HttpResponse response;
+    if (!Get(url, response)) {
+        return false;
+    }
+    CXmlDocument doc;
+    if (!Load(response, doc)) {
+        return false;
+    }
+    if (ReadFeedItems(doc, items) == 0) {
+        m_result.failure = FeedFailure::NoItems;
+        m_result.error = DescribeMissingItems(doc);
+        if (response.status >= 400) {
+            m_result.error = StrFormat("HTTP %d: ", response.status) + m_result.error;
+        }
+        return false;
+    }
+    return true;
+}
+
+bool CFeedFetcher::FetchChannelTitle(const std::string& url, std::string& title) {
+    title.clear();
+    HttpResponse response;
+    if (!Get(url, response)) {
+        return false;
+    }
+    CXmlDocument doc;
+    if (!Load(response, doc)) {
+        return false;
+    }
+    title = ReadChannelTitle(doc);
+    if (title.empty()) {
+        m_result.failure = FeedFailure::NoItems;
+        m_result.error = "the answer has no /rss/channel/title";
+        return false;
+    }
+    return true;
+}
+
+bool FetchFeed(const std::string& url, std::vector<RssItem>& items) {
+    CFeedFetcher fetcher;
+    return fetcher.FetchFeed(url, items);
+}
+
+}  // namespace zirvo

@@ -1,0 +1,80 @@
+#include "support/feed_server.h"
+
+#include "core/net/http_client.h"
+#include "core/util/strings.h"
+
+namespace zirvo::test {
+namespace {
+
+HttpResponse Call(const std::string& method, const std::string& url, const std::string& body = {},
+                  const std::string& contentType = {}) {
+    HttpRequest request;
+    request.method = method;
+    request.url = url;
+    request.body = body;
+    if (!contentType.empty()) {
+        request.headers.push_back("Content-Type: " + contentType);
+    }
+    request.totalTimeoutMs = 10000;
+    CCurlHttpClient client;
+    return client.Perform(request);
+}
+
+}  // namespace
+
+CFeedServer::CFeedServer(const std::string& dir)
+    : m_process({"python3", ScriptPath(), "--dir", dir}) {}
+
+std::string CFeedServer::DefaultCorpusDir() {
+    return std::string(ZIRVO_CORPUS_DIR) + "/feeds";
+}
+
+std::string CFeedServer::ScriptPath() {
+    return std::string(ZIRVO_TEST_SOURCE_DIR) + "/tests/support/feed_server.py";
+}
+
+bool CFeedServer::Put(const std::string& path, const std::string& body,
+                      const std::string& contentType) {
+    // The HTTP client sends bodies with POST only; the server stores POST and PUT alike.
+    HttpResponse response = Call("POST", Url(path), body, contentType);
+    return response.Completed() && response.status == 200;
+}
+
+bool CFeedServer::Remove(const std::string& path) {
+    HttpResponse response = Call("DELETE", Url(path));
+    return response.Completed() && response.status == 200;
+}
+
+std::vector<RecordedRequest> CFeedServer::Requests() const {
+    std::vector<RecordedRequest> out;
+    HttpResponse response = Call("GET", Url("/_requests"));
+    if (!response.Completed()) {
+        return out;
+    }
+    for (const auto& line : Split(response.body, '\n')) {
+        if (line.empty()) {
+            continue;
+        }
+        auto fields = Split(line, '\t');
+        fields.resize(4);
+        out.push_back({fields[0], fields[1], fields[2], fields[3]});
+    }
+    return out;
+}
+
+std::vector<RecordedRequest> CFeedServer::RequestsFor(const std::string& prefix) const {
+    std::vector<RecordedRequest> out;
+    for (auto& request : Requests()) {
+        if (StartsWith(request.path, prefix)) {
+            out.push_back(std::move(request));
+        }
+    }
+    return out;
+}
+
+bool CFeedServer::Reset() {
+    HttpResponse response = Call("GET", Url("/_reset"));
+    return response.Completed() && response.status == 200;
+}
+
+}  // namespace zirvo::test

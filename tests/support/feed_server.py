@@ -1,0 +1,291 @@
+#!/usr/bin/env python3
+"""A feed site on loopback for tests and benchmarks.
+
+Binds 127.0.0.1 on a free port and prints that port as the first line of stdout, then serves
+until it is terminated. Every request is recorded; nothing ever leaves the machine.
+
+Routes (GET unless said otherwise):
+  /corpus/NAME            a file of the --dir folder (the feed corpus), as text/xml
+                          ?ct=TYPE overrides the Content-Type
+  /gzip/NAME              the same file, gzip-compressed with Content-Encoding: gzip
+  /redirect?to=PATH       302 to PATH;  /redirect?to=PATH&n=K  a chain of K redirects
+  /slow?s=SECONDS&to=PATH waits, then answers as PATH would
+  /stall                  sends headers and a first part of a feed, then keeps the connection
+                          open without sending more (for abort and time-out tests)
+  /status/CODE            that status with a small HTML body
+  /truncated              announces a longer Content-Length than it sends, then closes
+  /huge?mb=N              a body of N MiB (default 40) of a never-ending feed
+  /html                   an HTML page served as text/html
+  /empty                  200 with an empty body
+  /changing?key=K         a feed that grows by one item on every GET of key K: the n-th
+                          request lists items n, n-1, ... 1 (newest first, at most 20)
+  /gen/N?items=M&round=R  a generated feed for channel N with M items; items of round R have
+                          links that differ from other rounds (R defaults to 0)
+  PUT or POST /ANY/PATH   stores the request body (and its Content-Type) under that path;
+                          a later GET of the path serves it back, so a test can change a feed
+                          between two receives
+  DELETE /ANY/PATH        forgets a stored body
+  /_requests              the recorded requests, one per line: METHOD \t PATH \t User-Agent \t
+                          Accept-Encoding; ?format=json gives a JSON list instead
+  /_reset                 forgets the recorded requests and the counters
+The routes starting with "/_" are not recorded themselves.
+"""
+
+import argparse
+import gzip
+import json
+import os
+import sys
+import threading
+import time
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+from urllib.parse import parse_qs, quote, urlsplit
+
+
+class State:
+    def __init__(self, root):
+        self.root = root
+        self.lock = threading.Lock()
+        self.requests = []
+        self.counters = {}
+        self.stored = {}
+
+
+def rss(title, items):
+    parts = ['<?xml version="1.0" encoding="UTF-8"?>\n<rss version="2.0"><channel>',
+             '<title>%s</title><link>http://127.0.0.1/</link><description>test</description>'
+             % title]
+    for link, item_title, date in items:
+        parts.append('<item><title>%s</title><link>%s</link><pubDate>%s</pubDate>'
+                     '<description>&lt;p&gt;%s&lt;/p&gt;</description></item>'
+                     % (item_title, link, date, item_title))
+    parts.append('</channel></rss>\n')
+    return ''.join(parts).encode('utf-8')
+
+
+def generated_feed(channel, count, rnd):
+    items = []
+    for i in range(count, 0, -1):
+        day = 1 + i % 28
+        items.append(('http://127.0.0.1/gen/%d/r%d/item%d' % (channel, rnd, i),
+                      'Channel %d round %d item %d' % (channel, rnd, i),
+                      'Tue, %02d Jan 2006 08:%02d:00 GMT' % (day, i % 60)))
+    return rss('Generated channel %d' % channel, items)
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = 'HTTP/1.1'
+    server_version = 'FeedServer/1.0'
+
+    def log_message(self, fmt, *args):  # keep the test output clean
+        pass
+
+    @property
+    def state(self):
+        return self.server.state
+
+    def record(self, path):
+        if path.startswith('/_'):
+            return
+        with self.state.lock:
+            self.state.requests.append({
+                'method': self.command,
+                'path': self.path,
+                'user_agent': self.headers.get('User-Agent', ''),
+                'accept_encoding': self.headers.get('Accept-Encoding', ''),
+            })
+
+    def send_body(self, body, content_type='text/xml', status=200, extra=None):
+        self.send_response(status)
+        self.send_header('Content-Type', content_type)
+        self.send_header('Content-Length', str(len(body)))
+        for name, value in (extra or {}).items():
+            self.send_header(name, value)
+        self.end_headers()
+        if self.command != 'HEAD':
+            self.wfile.write(body)
+
+    def read_corpus(self, name):
+        name = os.path.basename(name)
+        path = os.path.join(self.state.root, name)
+        if not name or not os.path.isfile(path):
+            return None
+        with open(path, 'rb') as f:
+            return f.read()
+
+    # ---- routes ----------------------------------------------------------------------------
+
+    def do_GET(self):
+        url = urlsplit(self.path)
+        query = {k: v[-1] for k, v in parse_qs(url.query).items()}
+        self.record(url.path)
+        self.route(url.path, query)
+
+    do_HEAD = do_GET
+
+    def do_PUT(self):
+        url = urlsplit(self.path)
+        length = int(self.headers.get('Content-Length', '0'))
+        body = self.rfile.read(length) if length else b''
+        content_type = self.headers.get('Content-Type', 'text/xml')
+        with self.state.lock:
+            self.state.stored[url.path] = (body, content_type)
+        self.send_body(b'stored\n', 'text/plain')
+
+    do_POST = do_PUT
+
+    def do_DELETE(self):
+        url = urlsplit(self.path)
+        with self.state.lock:
+            self.state.stored.pop(url.path, None)
+        self.send_body(b'deleted\n', 'text/plain')
+
+    def route(self, path, query):
+        with self.state.lock:
+            stored = self.state.stored.get(path)
+        if stored is not None:
+            self.send_body(stored[0], stored[1])
+        elif path.startswith('/corpus/'):
+            body = self.read_corpus(path[len('/corpus/'):])
+            if body is None:
+                self.send_body(b'<html><body>no such file</body></html>', 'text/html', 404)
+            else:
+                self.send_body(body, query.get('ct', 'text/xml'))
+        elif path.startswith('/gzip/'):
+            body = self.read_corpus(path[len('/gzip/'):])
+            if body is None:
+                self.send_body(b'no such file', 'text/plain', 404)
+            else:
+                self.send_body(gzip.compress(body), 'text/xml', extra={'Content-Encoding': 'gzip'})
+        elif path == '/redirect':
+            target = query.get('to', '/')
+            hops = int(query.get('n', '1'))
+            if hops > 1:
+                target = '/redirect?to=%s&n=%d' % (quote(target, safe='/'), hops - 1)
+            self.send_response(302)
+            self.send_header('Location', target)
+            self.send_header('Content-Length', '0')
+            self.end_headers()
+        elif path == '/slow':
+            time.sleep(float(query.get('s', '1')))
+            target = urlsplit(query.get('to', '/corpus/heraldsun.rss'))
+            self.route(target.path, {k: v[-1] for k, v in parse_qs(target.query).items()})
+        elif path == '/stall':
+            self.stall()
+        elif path.startswith('/status/'):
+            code = int(path[len('/status/'):] or '500')
+            body = ('<html><body><h1>%d</h1></body></html>' % code).encode()
+            self.send_body(body, 'text/html', code)
+        elif path == '/truncated':
+            body = rss('Truncated', [('http://127.0.0.1/t/%d' % i, 'item %d' % i,
+                                      'Tue, 03 Jan 2006 08:00:00 GMT') for i in range(10)])
+            self.send_response(200)
+            self.send_header('Content-Type', 'text/xml')
+            self.send_header('Content-Length', str(len(body)))
+            self.end_headers()
+            self.wfile.write(body[:len(body) // 2])
+            self.wfile.flush()
+            self.close_connection = True
+        elif path == '/huge':
+            self.huge(int(float(query.get('mb', '40')) * (1 << 20)))
+        elif path == '/html':
+            body = ('<!DOCTYPE html>\n<html><head><title>Not a feed</title></head>'
+                    '<body><p>Hello<br>world</p></body></html>').encode()
+            self.send_body(body, 'text/html; charset=utf-8')
+        elif path == '/empty':
+            self.send_body(b'', 'text/xml')
+        elif path == '/changing':
+            key = query.get('key', '')
+            with self.state.lock:
+                n = self.state.counters.get(key, 0) + 1
+                self.state.counters[key] = n
+            items = [('http://127.0.0.1/changing/%s/%d' % (key, i), 'Item %d' % i,
+                      'Tue, 03 Jan 2006 08:%02d:00 GMT' % (i % 60))
+                     for i in range(n, max(0, n - 20), -1)]
+            self.send_body(rss('Changing ' + key, items))
+        elif path.startswith('/gen/'):
+            channel = int(path[len('/gen/'):] or '0')
+            self.send_body(generated_feed(channel, int(query.get('items', '50')),
+                                          int(query.get('round', '0'))))
+        elif path == '/_requests':
+            with self.state.lock:
+                recorded = list(self.state.requests)
+            if query.get('format') == 'json':
+                self.send_body(json.dumps(recorded).encode(), 'application/json')
+            else:
+                lines = ['%s\t%s\t%s\t%s\n' % (r['method'], r['path'], r['user_agent'],
+                                               r['accept_encoding']) for r in recorded]
+                self.send_body(''.join(lines).encode(), 'text/plain; charset=utf-8')
+        elif path == '/_reset':
+            with self.state.lock:
+                self.state.requests.clear()
+                self.state.counters.clear()
+            self.send_body(b'reset\n', 'text/plain')
+        else:
+            self.send_body(b'<html><body>not found</body></html>', 'text/html', 404)
+
+    def stall(self):
+        head = (b'<?xml version="1.0" encoding="UTF-8"?><rss version="2.0"><channel>'
+                b'<title>Stalled</title>')
+        self.send_response(200)
+        self.send_header('Content-Type', 'text/xml')
+        self.send_header('Content-Length', str(len(head) * 100))
+        self.end_headers()
+        try:
+            self.wfile.write(head)
+            self.wfile.flush()
+            # Hold the connection until the client goes away or a minute has passed.
+            for _ in range(600):
+                time.sleep(0.1)
+                self.wfile.write(b' ')
+                self.wfile.flush()
+        except OSError:
+            pass
+        self.close_connection = True
+
+    def huge(self, size):
+        head = (b'<?xml version="1.0" encoding="UTF-8"?><rss version="2.0"><channel>'
+                b'<title>Huge</title>')
+        chunk = (b'<item><title>padding</title><link>http://127.0.0.1/huge</link>'
+                 b'<description>' + b'x' * 8000 + b'</description></item>')
+        self.send_response(200)
+        self.send_header('Content-Type', 'text/xml')
+        self.send_header('Content-Length', str(size))
+        self.end_headers()
+        try:
+            self.wfile.write(head)
+            sent = len(head)
+            while sent < size:
+                part = chunk[:size - sent]
+                self.wfile.write(part)
+                sent += len(part)
+        except OSError:
+            pass
+        self.close_connection = True
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser.add_argument('--dir', default=os.path.join(here, '..', '..', '..', 'shared',
+                                                      'corpus', 'feeds'),
+                        help='folder served under /corpus/ and /gzip/')
+    parser.add_argument('--port', type=int, default=0)
+    args = parser.parse_args()
+
+    ThreadingHTTPServer.request_queue_size = 64
+    server = ThreadingHTTPServer(('127.0.0.1', args.port), Handler)
+    server.daemon_threads = True
+    server.state = State(os.path.abspath(args.dir))
+    sys.stdout.write('%d\n' % server.server_address[1])
+    sys.stdout.flush()
+    try:
+        server.serve_forever(poll_interval=0.1)
+    except KeyboardInterrupt:
+        pass
+    finally:
+        server.server_close()
+
+
+if __name__ == '__main__':
+    main()
