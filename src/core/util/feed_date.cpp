@@ -196,7 +196,19 @@ bool TimeAndTail(CScanner& in, DateTimeFields& out) {
     if (in.AtEnd()) {
         return true;
     }
-    if (!blanks || !in.Digits(1, 2, out.hour) || !in.Char(':') || !in.Digits(2, 2, out.minute)) {
+    if (!blanks) {
+        return false;
+    }
+    // Some feeds write the time without a colon ("03 Apr 02 1500 GMT").
+    size_t start = in.Position();
+    int compact = 0;
+    if (in.Digits(4, 4, compact)) {
+        out.hour = compact / 100;
+        out.minute = compact % 100;
+        return ZoneTail(in);
+    }
+    in.Rewind(start);
+    if (!in.Digits(1, 2, out.hour) || !in.Char(':') || !in.Digits(2, 2, out.minute)) {
         return false;
     }
     if (in.Char(':')) {

@@ -28,7 +28,8 @@
 //   b) year-month-day form:  YYYY S M S D [TIME [ZONE]]
 //        YYYY: 4 digits; M, D: 1 or 2 digits; S: "-", "/" or ".", the same both times.
 //   TIME: H:MM or H:MM:SS, H 1 or 2 digits, optionally followed by a fraction of a second
-//         (".123"), which is dropped. Without TIME the time is 00:00:00.
+//         (".123"), which is dropped; or HHMM, exactly 4 digits without a colon.
+//         Without TIME the time is 00:00:00.
 //   ZONE (ignored): a negative offset "-HHMM", "-HH:MM" or "-HH", and/or a zone name, optionally
 //         in parentheses: UT, UTC, GMT, Z, EST, EDT, CST, CDT, MST, MDT, PST, PDT or a single
 //         military letter, each also in the form step 4 leaves it ("EST" arrives as "ES").

@@ -37,6 +37,7 @@ TEST(FeedDateTest, RfcDayMonthYearVariants) {
     EXPECT_EQ(Normalised("1 September 2006"), "2006-09-01 00:00:00");
     EXPECT_EQ(Normalised("1 Sept 2006 10:00"), "2006-09-01 10:00:00");
     EXPECT_EQ(Normalised("05-Jan-2006 08:30:00"), "2006-01-05 08:30:00");
+    EXPECT_EQ(Normalised("03 Apr 02 1500 GMT"), "2002-04-03 15:00:00");
     EXPECT_EQ(Normalised("  05  Jan\t2006  08:30:00 \n"), "2006-01-05 08:30:00");
     // Weekday without a comma: its capital T is blanked before parsing.
     EXPECT_EQ(Normalised("Thu 05 Jan 2006 08:30:00"), "2006-01-05 08:30:00");
@@ -90,6 +91,8 @@ TEST(FeedDateTest, UnparsableDatesBecomeTheCurrentTime) {
     ExpectBecomesNow("32 Jan 2006");
     ExpectBecomesNow("05 Foo 2006 08:30");
     ExpectBecomesNow("05 Jan 206 08:30");
+    ExpectBecomesNow("05 Jan 2006 2460");
+    ExpectBecomesNow("05 Jan 2006 08300");
     ExpectBecomesNow("05 Jan 2006 08:30:00 banana");
     ExpectBecomesNow("2006-01-05 8");     // hour without minutes
     ExpectBecomesNow("2006-01-05 08:3");  // one-digit minutes
