@@ -105,6 +105,19 @@ TEST_F(ConnectionTest, StepFailureInQueryCarriesSqliteText) {
               "SQLITE_CONSTRAINT[19]: UNIQUE constraint failed: u.v");
 }
 
+TEST_F(ConnectionTest, WriterGivesUpAfterItsBusyTimeoutWhileAnotherHoldsTheLock) {
+    CppSQLite3Connection other;
+    other.Open(m_dir.PathOf("layer.db"));
+    other.SetBusyTimeout(50);
+    m_db.ExecuteUpdate("BEGIN IMMEDIATE; INSERT INTO t (name) VALUES ('held');");
+    EXPECT_EQ(MessageOf([&] { other.ExecuteUpdate("INSERT INTO t (name) VALUES ('x');"); }),
+              "SQLITE_BUSY[5]: database is locked");
+    // Readers are not blocked by the writer (WAL), and see only committed rows.
+    EXPECT_EQ(other.ExecuteQuery("SELECT COUNT(*) FROM t;").GetInt(0), 0);
+    m_db.ExecuteUpdate("COMMIT;");
+    EXPECT_EQ(other.ExecuteUpdate("INSERT INTO t (name) VALUES ('x');"), 1);
+}
+
 TEST_F(ConnectionTest, QueryWithoutRowsIsAtEndAtOnce) {
     CppSQLite3Cursor cursor = m_db.ExecuteQuery("SELECT * FROM t;");
     EXPECT_TRUE(cursor.AtEnd());

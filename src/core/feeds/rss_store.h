@@ -1,0 +1,159 @@
+#pragma once
+// The feed store: every statement on Storage/rss.db below the data root.
+//
+// Tables (created or upgraded on Open, see core/db/schema.h):
+//   feed_data         one row per channel URL: feed_id, feed_url, feed_rssrank (0 = received by
+//                     weight), feed_storagetype (0 global setting, 1 keep what the last feed
+//                     listed, 2 keep the newest feed_storagenum items, else keep everything),
+//                     feed_storagenum, feed_autoupdate, feed_newitemshowtip
+//   rss_data          received items: item_id (grows with every insert; newest = highest id),
+//                     item_feedid, item_new, item_read, item_link (identity within a channel),
+//                     item_title, item_author, item_description, item_pubDate
+//   rsstemp_data      staging rows of the same shape: one channel's items during a receive, and
+//                     the news search results (StageItems) until that id is staged again
+//   feedfav_data      favourite folders: feed_id, feed_readcount
+//   rssfavorite_data  favourite items: item_id, item_feedid (the folder), link, title, author,
+//                     description, item_pubDate
+//
+// Every operation returns true on success; on failure the cause is in GetLastError (SQLite's
+// formatted message, or "没有对应id的rss item" / "没有对应的rss item" for a missing row). Writes
+// run in a transaction and keep what succeeded before a failing statement. Every text value is
+// quoted, the search keyword included. An empty FeedIdList selects nothing: reads return no
+// rows and writes change nothing, both successfully.
+//
+// Threading: one instance belongs to one thread. The window thread keeps a long-lived instance;
+// each receive worker and each dialog that needs the database constructs and opens its own, so
+// that every thread works on a connection of its own. SQLite's locking with a 60000 ms busy
+// timeout is the only coordination between them.
+
+#include <string>
+#include <vector>
+
+#include "core/db/sqlite_store.h"
+#include "core/feeds/rss_item.h"
+
+namespace zirvo {
+
+// A channel's stored settings. The defaults are those of a channel that a look-up has just added.
+struct FeedSettings {
+    int rssRank = 0;         // 0 = received by weight, non-zero = always received
+    int storageType = 0;     // 0 global, 1 last feed only, 2 newest storageNum, else everything
+    int storageNum = 200;    // item count for storage type 2
+    int autoUpdate = 1;      // 1 = takes part in automatic receiving
+    int newItemShowTip = 0;  // 1 = notice after a receive that leaves unread items
+};
+
+// Which settings UpdateFeeds writes.
+enum FeedSettingsSelector : int {
+    kUpdateAllSettings = 0,  // rank, storage type and count, auto-update and notice
+    kUpdateRssRank = 1,
+    kUpdateStorage = 2,  // storage type and count
+    kUpdateAutoUpdate = 3,
+    kUpdateNewItemShowTip = 4,
+};
+
+// Which items ListItems and ListFeedsItems return.
+enum ItemFilter : int {
+    kAllItems = 0,
+    kReadItems = 1,
+    kUnreadItems = 2,
+    kNewItems = 3,
+};
+
+// The limit of ListFeedsItems.
+constexpr int kFeedsItemsLimit = 8000;
+
+// Last error texts of a row that is not there ("no rss item with this id", "no matching rss
+// item").
+inline constexpr const char* kNoRssItemWithId = "没有对应id的rss item";
+inline constexpr const char* kNoMatchingRssItem = "没有对应的rss item";
+
+class CRssStore : public CSQLiteStore {
+public:
+    // `dataRoot` is the data root folder; the file is dataRoot + "/Storage/rss.db".
+    explicit CRssStore(const std::string& dataRoot);
+
+    // Opens the file (created when missing) and brings its tables to the current definition.
+    // The Storage folder must exist. False with the last error set on failure.
+    bool Open();
+
+    // --- Channels ---------------------------------------------------------------------------
+    // With a row: `id` and all of `settings` are read. Without one the URL is added (AddFeed)
+    // and `settings` keeps the caller's values.
+    bool GetFeedSettings(const std::string& url, int& id, FeedSettings& settings);
+    bool AddFeed(const std::string& url, int& id);
+    bool UpdateFeed(int id, const std::string& url, const FeedSettings& settings);
+    bool UpdateFeeds(const FeedIdList& feeds, int which, const FeedSettings& settings);
+    // Deletes the channels' items and their rows.
+    bool DeleteFeeds(const FeedIdList& feeds);
+    bool DeleteFeedItems(const FeedIdList& feeds);
+    // Each output stays untouched when its query yields no row.
+    bool CountAll(int& channels, int& items);
+    bool CountFeed(int id, int& total, int& unread);
+
+    // --- Items ------------------------------------------------------------------------------
+    bool ClearStaging(int id);
+    // The merge of one receive: items whose link channel `id` does not hold yet are appended
+    // as new and unread (the feed's first item gets the highest id), then the storage policy
+    // (1 or 2, see feed_data above) is applied. Staging is empty afterwards.
+    bool SaveReceivedItems(int id, const std::vector<RssItem>& items, int storageType,
+                           int storageNum);
+    // Replaces channel `id`'s staging rows by `items` (the news search results); each item
+    // gets its staging id, and new and read 0.
+    bool StageItems(int id, std::vector<RssItem>& items);
+    // One page, newest first, appended to `items`; `total` counts the whole filter. LIMIT takes
+    // `offset` first, then `count`. Link and description are read only `withBody`. A filter
+    // outside ItemFilter returns false at once.
+    bool ListItems(int id, int filter, bool withBody, std::vector<RssItem>& items, int& total,
+                   int count, int offset);
+    // Up to kFeedsItemsLimit items of several channels, newest first, without link and body.
+    bool ListFeedsItems(const FeedIdList& feeds, int filter, std::vector<RssItem>& items);
+    bool ListUnread(std::vector<RssItem>& items, int& count);
+    bool GetItem(int id, bool fromStaging, RssItem& item);
+    bool GetItemLink(int id, bool fromStaging, std::string& link);
+    bool GetItemFeedId(int id, int& channelId);
+    bool CountNew(int id, int& n);
+    bool CountUnread(int id, int& n);
+    // Any change of read state clears the new flag.
+    bool SetItemRead(int itemId, int read);
+    // Touches only the rows whose read state changes.
+    bool SetFeedRead(int channelId, int read);
+    bool SetFeedsRead(const FeedIdList& feeds, int read);
+    // Items whose title (and, `alsoDescription`, description) contains `keyword` (LIKE, so
+    // '%' and '_' in it are wildcards), newest first, full records. `allChannels` ignores
+    // `feeds`.
+    bool SearchItems(const std::string& keyword, std::vector<RssItem>& items,
+                     const FeedIdList& feeds, bool allChannels, bool alsoDescription);
+    // Deletes items of the listed channels dated more than `days` days before now (all of
+    // them when `days` is 0); unread items only `includeUnread`. Negative days are refused.
+    bool CleanFeeds(const FeedIdList& feeds, int days, bool includeUnread);
+
+    // --- Favourites -------------------------------------------------------------------------
+    bool AddFavouriteFolder(int& id);
+    // Creates folder row `id` when it is missing.
+    bool EnsureFavouriteFolder(int id);
+    // Copies a received (or staged) item into folder `folderId`.
+    bool AddFavouriteFromItem(int itemId, bool fromStaging, int folderId);
+    bool AddFavourite(int folderId, const std::string& link, const std::string& title,
+                      const std::string& author, const std::string& description,
+                      const std::string& date);
+    bool AddFavourites(int folderId, const std::vector<RssItem>& items);
+    // Newest first; records carry the folder id as channel id.
+    bool ListFavourites(int folderId, bool withBody, std::vector<RssItem>& items);
+    bool GetFavourite(int id, RssItem& item);
+    bool GetFavouriteLink(int id, std::string& link);
+    bool DeleteFavourite(int id);
+    bool MoveFavourite(int folderId, int itemId);
+    // Deletes the folder's items, then (if that worked) the folder.
+    bool DeleteFavouriteFolder(int folderId);
+    bool ClearFavouriteFolder(int folderId);
+    bool DeleteFavouriteFolders(const FeedIdList& folders);
+
+private:
+    // The staging insert of one item, shared by the merge and StageItems.
+    static std::string StagingInsert(int channelId, const RssItem& item);
+    // Reads one full row of rss_data, rsstemp_data or rssfavorite_data.
+    static RssItem ReadFullItem(const CppSQLite3Cursor& row, bool hasStateColumns);
+};
+
+}  // namespace zirvo

@@ -1,0 +1,287 @@
+// CRssStore: reading items, their read state, search and clean-up of rss_data.
+
+#include "core/feeds/rss_store.h"
+#include "core/util/strings.h"
+
+namespace zirvo {
+
+namespace {
+
+// The condition a list filter adds after the channel condition; false for an unknown filter.
+bool FilterCondition(int filter, const char*& condition) {
+    switch (filter) {
+        case kAllItems:
+            condition = "";
+            return true;
+        case kReadItems:
+            condition = " AND item_read = 1";
+            return true;
+        case kUnreadItems:
+            condition = " AND item_read = 0";
+            return true;
+        case kNewItems:
+            condition = " AND item_new = 1";
+            return true;
+        default:
+            return false;
+    }
+}
+
+const char* ItemTable(bool fromStaging) {
+    return fromStaging ? "[rsstemp_data]" : "[rss_data]";
+}
+
+}  // namespace
+
+bool CRssStore::ListItems(int id, int filter, bool withBody, std::vector<RssItem>& items,
+                          int& total, int count, int offset) {
+    const char* condition = nullptr;
+    if (!FilterCondition(filter, condition)) {
+        SetLastError(StrFormat("unknown item filter %d", filter));
+        return false;
+    }
+    return RunRead([&] {
+        std::string sql =
+            withBody ? StrFormat(
+                           "SELECT * FROM [rss_data] WHERE item_feedid = %d%s ORDER BY "
+                           "item_id DESC LIMIT %d, %d;",
+                           id, condition, offset, count)
+                     : StrFormat(
+                           "SELECT item_id, item_new, item_read, item_title, item_author, "
+                           "item_pubDate FROM [rss_data] WHERE item_feedid = %d%s ORDER BY "
+                           "item_id DESC LIMIT %d, %d;",
+                           id, condition, offset, count);
+        for (CppSQLite3Cursor row = Connection().ExecuteQuery(sql); !row.AtEnd(); row.NextRow()) {
+            RssItem item;
+            item.id = row.GetInt("item_id");
+            item.channelId = id;
+            item.isNew = row.GetInt("item_new");
+            item.read = row.GetInt("item_read");
+            item.title = row.GetText("item_title");
+            item.author = row.GetText("item_author");
+            item.date = row.GetText("item_pubDate");
+            if (withBody) {
+                item.link = row.GetText("item_link");
+                item.description = row.GetText("item_description");
+            }
+            items.push_back(std::move(item));
+        }
+        ReadCount(
+            StrFormat("SELECT COUNT(*) FROM [rss_data] WHERE item_feedid = %d%s;", id, condition),
+            total);
+    });
+}
+
+bool CRssStore::ListFeedsItems(const FeedIdList& feeds, int filter, std::vector<RssItem>& items) {
+    const char* condition = nullptr;
+    if (!FilterCondition(filter, condition)) {
+        SetLastError(StrFormat("unknown item filter %d", filter));
+        return false;
+    }
+    if (feeds.empty()) {
+        return true;
+    }
+    return RunRead([&] {
+        std::string sql = StrFormat(
+            "SELECT item_id, item_feedid, item_new, item_read, item_title, item_author, "
+            "item_pubDate FROM [rss_data] WHERE item_feedid IN (%s)%s ORDER BY item_id DESC "
+            "LIMIT 0, %d;",
+            FormatFeedIds(feeds).c_str(), condition, kFeedsItemsLimit);
+        for (CppSQLite3Cursor row = Connection().ExecuteQuery(sql); !row.AtEnd(); row.NextRow()) {
+            RssItem item;
+            item.id = row.GetInt("item_id");
+            item.channelId = row.GetInt("item_feedid");
+            item.isNew = row.GetInt("item_new");
+            item.read = row.GetInt("item_read");
+            item.title = row.GetText("item_title");
+            item.author = row.GetText("item_author");
+            item.date = row.GetText("item_pubDate");
+            items.push_back(std::move(item));
+        }
+    });
+}
+
+bool CRssStore::ListUnread(std::vector<RssItem>& items, int& count) {
+    return RunRead([&] {
+        for (CppSQLite3Cursor row = Connection().ExecuteQuery(
+                 "SELECT item_id, item_feedid, item_title, item_author, item_pubDate FROM "
+                 "[rss_data] WHERE item_read = 0 ORDER BY item_id DESC;");
+             !row.AtEnd(); row.NextRow()) {
+            RssItem item;
+            item.id = row.GetInt("item_id");
+            item.channelId = row.GetInt("item_feedid");
+            item.title = row.GetText("item_title");
+            item.author = row.GetText("item_author");
+            item.date = row.GetText("item_pubDate");
+            items.push_back(std::move(item));
+        }
+        ReadCount("SELECT COUNT(*) FROM [rss_data] WHERE item_read = 0;", count);
+    });
+}
+
+bool CRssStore::GetItem(int id, bool fromStaging, RssItem& item) {
+    bool found = false;
+    bool ok = RunRead([&] {
+        CppSQLite3Cursor row = Connection().ExecuteQuery(
+            StrFormat("SELECT * FROM %s WHERE item_id = %d;", ItemTable(fromStaging), id));
+        if (!row.AtEnd()) {
+            item = ReadFullItem(row, true);
+            found = true;
+        }
+    });
+    if (ok && !found) {
+        SetLastError(kNoRssItemWithId);
+    }
+    return ok && found;
+}
+
+bool CRssStore::GetItemLink(int id, bool fromStaging, std::string& link) {
+    bool found = false;
+    bool ok = RunRead([&] {
+        CppSQLite3Cursor row = Connection().ExecuteQuery(
+            StrFormat("SELECT item_link FROM %s WHERE item_id = %d;", ItemTable(fromStaging), id));
+        if (!row.AtEnd()) {
+            link = row.GetText("item_link");
+            found = true;
+        }
+    });
+    if (ok && !found) {
+        SetLastError(kNoRssItemWithId);
+    }
+    return ok && found;
+}
+
+bool CRssStore::GetItemFeedId(int id, int& channelId) {
+    bool found = false;
+    bool ok = RunRead([&] {
+        CppSQLite3Cursor row = Connection().ExecuteQuery(
+            StrFormat("SELECT item_feedid FROM [rss_data] WHERE item_id = %d;", id));
+        if (!row.AtEnd()) {
+            channelId = row.GetInt("item_feedid");
+            found = true;
+        }
+    });
+    if (ok && !found) {
+        SetLastError(kNoMatchingRssItem);
+    }
+    return ok && found;
+}
+
+bool CRssStore::CountNew(int id, int& n) {
+    n = 0;
+    return RunRead([&] {
+        ReadCount(
+            StrFormat("SELECT COUNT(*) FROM [rss_data] WHERE item_feedid = %d AND item_new = 1;",
+                      id),
+            n);
+    });
+}
+
+bool CRssStore::CountUnread(int id, int& n) {
+    n = 0;
+    return RunRead([&] {
+        ReadCount(
+            StrFormat("SELECT COUNT(*) FROM [rss_data] WHERE item_feedid = %d AND item_read = 0;",
+                      id),
+            n);
+    });
+}
+
+bool CRssStore::SetItemRead(int itemId, int read) {
+    return RunInTransaction([&] {
+        Connection().ExecuteUpdate(
+            StrFormat("UPDATE [rss_data] SET item_new = %d , item_read = %d WHERE item_id = %d;", 0,
+                      read, itemId));
+    });
+}
+
+bool CRssStore::SetFeedRead(int channelId, int read) {
+    return RunInTransaction([&] {
+        Connection().ExecuteUpdate(
+            StrFormat("UPDATE [rss_data] SET item_new = %d , item_read = %d WHERE item_feedid = "
+                      "%d AND item_read = %d;",
+                      0, read, channelId, read == 1 ? 0 : 1));
+    });
+}
+
+bool CRssStore::SetFeedsRead(const FeedIdList& feeds, int read) {
+    if (feeds.empty()) {
+        return true;
+    }
+    return RunInTransaction([&] {
+        Connection().ExecuteUpdate(
+            StrFormat("UPDATE [rss_data] SET item_new = %d , item_read = %d WHERE item_feedid IN "
+                      "(%s) AND item_read = %d;",
+                      0, read, FormatFeedIds(feeds).c_str(), read == 1 ? 0 : 1));
+    });
+}
+
+bool CRssStore::SearchItems(const std::string& keyword, std::vector<RssItem>& items,
+                            const FeedIdList& feeds, bool allChannels, bool alsoDescription) {
+    if (!allChannels && feeds.empty()) {
+        return true;
+    }
+    // The keyword is quoted like every other text: a quote in it must neither break the
+    // statement nor change what it does.
+    const std::string word = Quoted(keyword);
+    const std::string ids = FormatFeedIds(feeds);
+    std::string sql;
+    if (allChannels && !alsoDescription) {
+        sql = StrFormat(
+            "SELECT * FROM [rss_data] WHERE item_title LIKE '%%%s%%' ORDER BY item_id "
+            "DESC;",
+            word.c_str());
+    } else if (allChannels) {
+        sql = StrFormat(
+            "SELECT * FROM [rss_data] WHERE item_title LIKE '%%%s%%' OR "
+            "item_description LIKE '%%%s%%' ORDER BY item_id DESC;",
+            word.c_str(), word.c_str());
+    } else if (!alsoDescription) {
+        sql = StrFormat(
+            "SELECT * FROM [rss_data] WHERE item_title LIKE '%%%s%%' AND item_feedid "
+            "IN (%s) ORDER BY item_id DESC;",
+            word.c_str(), ids.c_str());
+    } else {
+        sql = StrFormat(
+            "SELECT * FROM [rss_data] WHERE item_title LIKE '%%%s%%' AND item_feedid "
+            "IN (%s) OR item_description LIKE '%%%s%%' AND item_feedid IN (%s) ORDER "
+            "BY item_id DESC;",
+            word.c_str(), ids.c_str(), word.c_str(), ids.c_str());
+    }
+    return RunRead([&] {
+        for (CppSQLite3Cursor row = Connection().ExecuteQuery(sql); !row.AtEnd(); row.NextRow()) {
+            items.push_back(ReadFullItem(row, true));
+        }
+    });
+}
+
+bool CRssStore::CleanFeeds(const FeedIdList& feeds, int days, bool includeUnread) {
+    if (days < 0) {
+        SetLastError(StrFormat("invalid day count %d", days));
+        return false;
+    }
+    if (feeds.empty()) {
+        return true;
+    }
+    const std::string ids = FormatFeedIds(feeds);
+    std::string sql;
+    if (days > 0 && includeUnread) {
+        sql = StrFormat(
+            "DELETE FROM  rss_data WHERE item_pubDate < datetime('now', '-%d days') "
+            "AND item_feedid IN (%s);",
+            days, ids.c_str());
+    } else if (days > 0) {
+        sql = StrFormat(
+            "DELETE FROM  rss_data WHERE item_pubDate < datetime('now', '-%d days') "
+            "AND item_feedid IN (%s) AND item_read = %d;",
+            days, ids.c_str(), 1);
+    } else if (!includeUnread) {
+        sql = StrFormat("DELETE FROM  rss_data WHERE item_feedid IN (%s) AND item_read = %d;",
+                        ids.c_str(), 1);
+    } else {
+        sql = StrFormat("DELETE FROM  rss_data WHERE item_feedid IN (%s);", ids.c_str());
+    }
+    return RunInTransaction([&] { Connection().ExecuteUpdate(sql); });
+}
+
+}  // namespace zirvo
