@@ -2,7 +2,10 @@
 // Shared set-up of the subscription tests: a temporary data root with a subscription file, the
 // shipped message catalogue and a recording reporter.
 
+#include <csignal>
 #include <string>
+
+#include <sys/resource.h>
 
 #include "core/config/error_msg_dialog.h"
 #include "core/util/files.h"
@@ -29,6 +32,29 @@ inline constexpr const char* kSampleOpml = R"(<?xml version="1.0" encoding="UTF-
   </body>
 </opml>
 )";
+
+// Caps the size of files this process writes while it lives, so that saves fail with EFBIG even
+// for a user whom file rights do not stop.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_oldHandler)(int) = nullptr;
+};
 
 class SubscriptionsFixture {
 public:
