@@ -37,7 +37,7 @@ protected:
         ASSERT_TRUE(WriteFileAtomic(ConfigPath(), text));
     }
 
-    TempDir m_dir;
+    test::TempDir m_dir;
     std::string m_shippedConfig;
     CRecordingReporter m_reporter;
     CErrorMsgDialog m_messages{Catalogue(), m_reporter};
@@ -152,7 +152,7 @@ TEST_F(AppConfigTest, UnreadableFileFailsWith7000) {
 }
 
 TEST(ErrorMsgDialogTest, UnknownNumberShowsBoxThenNumberOnly) {
-    TempDir dir;
+    test::TempDir dir;
     std::string catalogue = JoinPath(dir.Path(), "ErrorMsg.xml");
     ASSERT_TRUE(WriteFileAtomic(
         catalogue,
