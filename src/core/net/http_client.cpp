@@ -130,8 +130,13 @@ HttpResponse CCurlHttpClient::Perform(const HttpRequest& request) {
     if (!request.userAgent.empty()) {
         curl_easy_setopt(h, CURLOPT_USERAGENT, request.userAgent.c_str());
     }
-    // An empty proxy string also stops curl from taking one from the environment.
+    // An empty proxy string also stops curl from taking one from the environment; an empty
+    // exception list keeps NO_PROXY from the environment out of a chosen proxy's way.
     curl_easy_setopt(h, CURLOPT_PROXY, request.proxy.c_str());
+    curl_easy_setopt(h, CURLOPT_NOPROXY, "");
+    if (!request.caFile.empty()) {
+        curl_easy_setopt(h, CURLOPT_CAINFO, request.caFile.c_str());
+    }
     if (request.method == "POST") {
         curl_easy_setopt(h, CURLOPT_POST, 1L);
         curl_easy_setopt(h, CURLOPT_POSTFIELDS, request.body.data());
@@ -159,6 +164,20 @@ HttpResponse CCurlHttpClient::Perform(const HttpRequest& request) {
     }
     if (headers) {
         curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    }
+    // Proxy credentials must never reach the server at the end of a tunnel.
+    std::unique_ptr<curl_slist, ListDeleter> proxyHeaders;
+    for (const auto& line : request.proxyHeaders) {
+        curl_slist* grown = curl_slist_append(proxyHeaders.get(), line.c_str());
+        if (grown == nullptr) {
+            break;
+        }
+        proxyHeaders.release();
+        proxyHeaders.reset(grown);
+    }
+    curl_easy_setopt(h, CURLOPT_HEADEROPT, CURLHEADER_SEPARATE);
+    if (proxyHeaders) {
+        curl_easy_setopt(h, CURLOPT_PROXYHEADER, proxyHeaders.get());
     }
 
     CURLcode rc = curl_easy_perform(h);

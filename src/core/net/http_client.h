@@ -26,6 +26,10 @@ struct HttpRequest {
     bool acceptCompressed = true;       // Accept-Encoding for every method curl knows
     std::string userAgent;
     std::string proxy;                  // "host:port"; empty: no proxy (and none from the env)
+    // Lines for the proxy only: after `headers` on a plain request, on the CONNECT of a tunnel.
+    std::vector<std::string> proxyHeaders;
+    // A PEM bundle trusted instead of the system's certificates; empty: the system's.
+    std::string caFile;
     long connectTimeoutMs = 30000;
     long totalTimeoutMs = 120000;
     size_t maxBytes = 32u << 20;

@@ -1,0 +1,114 @@
+#include "core/blogapi/blog_transport.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "core/config/proxy.h"
+#include "core/util/base64.h"
+#include "core/util/strings.h"
+
+namespace zirvo {
+namespace {
+
+constexpr int kNetworkFailure = 3001;
+constexpr int kHttpFailure = 4002;
+
+// The original servers only ever saw these exact lines; keep the double blank of the agent.
+constexpr const char* kUserAgentLine = "User-Agent:  zirvo";
+
+void WriteDiagnosticFile(const std::string& path, const std::string& body) {
+    if (path.empty()) {
+        return;
+    }
+    // Replaced, never appended: the file shows the last failed answer only.
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (out) {
+        out.write(body.data(), static_cast<std::streamsize>(body.size()));
+    }
+}
+
+void CutToMethodResponse(std::string& body, const std::string& encodeType) {
+    size_t at = body.find("<methodResponse");
+    if (at == std::string::npos) {
+        return;
+    }
+    body = "<?xml version=\"1.0\" encoding=\"" + encodeType + "\"?>" + body.substr(at);
+}
+
+}  // namespace
+
+bool BuildXmlRpcRequest(const ConnectionSettings& settings, TransportVariant variant,
+                        const std::string& requestBody, HttpRequest& request) {
+    EndpointParts parts = SplitEndpoint(settings.endpointUrl);
+    if (parts.host.empty()) {
+        return false;
+    }
+    bool secure = variant == TransportVariant::MsnSpaces || parts.secure;
+    request = HttpRequest{};
+    request.method = "POST";
+    request.url = std::string(secure ? "https://" : "http://") +
+                  HostWithPort(parts.host, ToInt(settings.port)) + parts.objectPath;
+    request.http10 = true;
+    request.followRedirects = false;
+    request.acceptCompressed = false;
+    request.body = requestBody;
+    request.connectTimeoutMs = settings.connectTimeoutMs;
+    request.totalTimeoutMs = settings.totalTimeoutMs;
+    request.maxBytes = settings.maxAnswerBytes;
+    request.caFile = settings.caFile;
+    request.headers.push_back(kUserAgentLine);
+    if (variant == TransportVariant::MsnSpaces) {
+        request.headers.push_back("Content-Type: text/xml; charset=UTF-8");
+        request.headers.push_back("Accept-Language: zh-cn");
+    } else {
+        request.headers.push_back("Content-Type: text/xml");
+    }
+    if (settings.proxy.use) {
+        request.proxy = ProxyName(settings.proxy);
+        if (!settings.proxy.userName.empty()) {
+            request.proxyHeaders.push_back(
+                "Proxy-authorization: Basic " +
+                Base64Encode(settings.proxy.userName + ":" + settings.proxy.password));
+        }
+    }
+    return true;
+}
+
+int PostXmlOver(IHttpClient& http, CErrorMsgDialog& messages, const ConnectionSettings& settings,
+                TransportVariant variant, const std::string& requestBody,
+                std::string& responseBody) {
+    HttpRequest request;
+    if (!BuildXmlRpcRequest(settings, variant, requestBody, request)) {
+        messages.ShowById(kNetworkFailure);
+        return 0;
+    }
+    HttpResponse response = http.Perform(request);
+    if (response.failure == HttpFailure::Aborted) {
+        return 0;
+    }
+    if (!response.Completed()) {
+        messages.ShowById(kNetworkFailure);
+        return 0;
+    }
+    bool httpError = response.status > 399;
+    if (httpError) {
+        messages.ShowById(kHttpFailure);
+        if (settings.debugUse != 1) {
+            return 0;
+        }
+    }
+    // NUL bytes cannot be part of an XML answer; they are dropped rather than cutting the text.
+    responseBody = std::move(response.body);
+    responseBody.erase(std::remove(responseBody.begin(), responseBody.end(), '\0'),
+                       responseBody.end());
+    if (variant == TransportVariant::MsnSpaces) {
+        CutToMethodResponse(responseBody, settings.encodeType);
+    }
+    if (!httpError) {
+        return 1;
+    }
+    WriteDiagnosticFile(settings.debugPath, responseBody);
+    return 0;
+}
+
+}  // namespace zirvo

@@ -1,0 +1,92 @@
+#include "core/blogapi/editor_calls.h"
+
+#include <sys/stat.h>
+
+#include "core/blogapi/blog_client_factory.h"
+#include "core/blogapi/metaweblog_client.h"
+#include "core/blogapi/movabletype_client.h"
+#include "core/blogapi/msn_spaces_client.h"
+#include "core/util/base64.h"
+#include "core/util/files.h"
+
+namespace zirvo {
+namespace {
+
+FetchOutcome Names(int result, const std::vector<BlogCategory>& categories,
+                   std::vector<std::string>& names) {
+    names.clear();
+    if (!result) {
+        return FetchOutcome::Failed;
+    }
+    for (const auto& category : categories) {
+        names.push_back(category.name);
+    }
+    return FetchOutcome::Fetched;
+}
+
+}  // namespace
+
+FetchOutcome FetchCategories(const BlogEndpoint& account, const ConnectionSettings& connection,
+                             const BlogClientServices& services, std::vector<std::string>& names) {
+    names.clear();
+    const std::string& type = account.apiType;
+    if (type == "Blogger") {
+        return FetchOutcome::Skipped;
+    }
+    std::unique_ptr<CMetaWeblogClient> client;
+    if (type == "MetaWeblog") {
+        client = std::make_unique<CMetaWeblogClient>(account, connection, services);
+    } else if (type == "MSN Spaces") {
+        client = std::make_unique<CMsnSpacesClient>(account, connection, services);
+    } else if (type == "MovableType") {
+        client = std::make_unique<CMovableTypeClient>(account, connection, services);
+    } else {
+        services.messages.ShowMessageBox(kNoMatchingBlogType);
+        return FetchOutcome::Failed;
+    }
+    std::vector<BlogCategory> categories;
+    int result = client->GetCategories(categories);
+    return Names(result, categories, names);
+}
+
+FetchOutcome FetchSystemCategories(const BlogEndpoint& account,
+                                   const ConnectionSettings& connection,
+                                   const BlogClientServices& services,
+                                   std::vector<std::string>& names) {
+    names.clear();
+    if (account.apiType != "MetaWeblog") {
+        return FetchOutcome::Skipped;
+    }
+    CMetaWeblogClient client(account, connection, services);
+    std::vector<BlogCategory> categories;
+    int result = client.GetCategories2(categories);
+    return Names(result, categories, names);
+}
+
+bool UploadFile(const BlogEndpoint& account, const ConnectionSettings& connection,
+                const BlogClientServices& services, UploadRecord& record, std::string& url) {
+    struct stat info {};
+    if (::stat(record.fullPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        services.messages.ShowMessageBox("无法读取文件: " + record.fullPath);
+        return false;
+    }
+    if (static_cast<unsigned long long>(info.st_size) > kMaxUploadBytes) {
+        services.messages.ShowMessageBox("Alloc memory error");
+        return false;
+    }
+    std::string bytes;
+    if (!ReadFileBytes(record.fullPath, bytes, kMaxUploadBytes)) {
+        services.messages.ShowMessageBox("无法读取文件: " + record.fullPath);
+        return false;
+    }
+    record.bitsBase64 = Base64Encode(bytes);
+    CMetaWeblogClient client(account, connection, services);
+    std::string answerUrl;
+    if (!client.NewMediaObject(record.fileName, record.extension, record.bitsBase64, answerUrl)) {
+        return false;
+    }
+    url = answerUrl;
+    return true;
+}
+
+}  // namespace zirvo

@@ -1,0 +1,58 @@
+#pragma once
+// The XML-RPC plumbing shared by every blog flavour: request templates, the declaration and
+// encoding of request bodies, the decoding of answers and the server-fault display.
+//
+// Request templates are complete `methodCall` documents without a declaration, one per remote
+// method, addressed as "res://Tembra.dll/" + file name and kept as files under the data root's
+// Data/Templates/ folder. A call only sets the text of nodes the template already has.
+//
+// Wire encoding: an account whose encoding is exactly "UTF-8" sends UTF-8; any other name sends
+// GB18030 bytes under a declaration naming the account's encoding (GB2312 is a subset). Answers
+// are read in the encoding they declare, else as UTF-8 when they are valid UTF-8, else in the
+// account's; after decoding every answer is UTF-8 text without a declaration.
+//
+// Threading: pure functions, except that ShowFault and LoadRequestTemplate report through the
+// message dialog on the calling thread.
+
+#include <string>
+
+#include "core/config/error_msg_dialog.h"
+#include "core/util/data_root.h"
+#include "core/util/xml_document.h"
+
+namespace zirvo {
+
+constexpr const char* kTemplateLibraryPrefix = "res://Tembra.dll/";
+
+// The file behind a template address; empty for anything that is not a plain template name
+// inside the library.
+std::string ResolveTemplateAddress(const CDataRoot& root, const std::string& address);
+
+// Loads "res://Tembra.dll/" + fileName into `doc`; message 2001 and false on failure.
+bool LoadRequestTemplate(const CDataRoot& root, const std::string& fileName, CXmlDocument& doc,
+                         CErrorMsgDialog& messages);
+
+// Sets the text of the node at `path` (escaped on serialisation); false when it is missing.
+bool SetNodeText(CXmlDocument& doc, const std::string& path, const std::string& value);
+
+// "<?xml version=\"1.0\" encoding=\"" + encodeType + "\"?>" + text, without a line break.
+std::string AddXmlDeclaration(const std::string& text, const std::string& encodeType);
+
+// The request body's bytes for the wire (see the header comment).
+std::string EncodeRequest(const CXmlDocument& doc, const std::string& encodeType);
+
+// The answer's bytes as UTF-8 text without declaration (see the header comment).
+std::string DecodeAnswer(const std::string& bytes, const std::string& encodeType);
+
+// The description the fault dialog shows for a server's fault code and text.
+std::string FaultDescription(const std::string& code, const std::string& text);
+
+// Reads faultCode (int, then i4) and faultString from the answer and shows message 4000 with
+// them; texts for an unrecognised format stand in for what is missing, also when the answer is
+// not XML at all.
+void ShowFault(const std::string& answer, CErrorMsgDialog& messages);
+
+// Whether the answer carries a fault code; `allowI4` also accepts the i4 form.
+bool HasFaultCode(const CXmlDocument& answer, bool allowI4);
+
+}  // namespace zirvo

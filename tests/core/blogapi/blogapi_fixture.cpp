@@ -1,0 +1,55 @@
+#include "blogapi_fixture.h"
+
+#include <filesystem>
+
+namespace zirvo::test {
+
+BlogApiTest::BlogApiTest() : m_messages(m_root.PathOf("ErrorMsg.xml"), m_reporter) {
+    namespace fs = std::filesystem;
+    std::string data = std::string(ZIRVO_TEST_SOURCE_DIR) + "/data";
+    fs::copy_file(data + "/ErrorMsg.xml", m_root.PathOf("ErrorMsg.xml"));
+    m_root.MakeDir("Data");
+    fs::copy(data + "/Data/Templates", m_root.PathOf("Data/Templates"),
+             fs::copy_options::recursive);
+}
+
+BlogEndpoint BlogApiTest::Endpoint(const CBlogServer& server, const std::string& apiType,
+                                   const std::string& path, const std::string& encodeType) const {
+    BlogEndpoint account;
+    account.name = "测试账户";
+    account.xmlrpcUrl =
+        std::string(server.Options().tls ? "https" : "http") + "://127.0.0.1" + path;
+    account.port = std::to_string(server.Port());
+    account.apiType = apiType;
+    account.userName = server.Options().user;
+    account.password = server.Options().password;
+    account.encodeType = encodeType;
+    return account;
+}
+
+ConnectionSettings BlogApiTest::Connection(const BlogEndpoint& account) const {
+    ConnectionSettings settings = MakeConnectionSettings(account, ProxySettings{}, DebugSettings{});
+    settings.caFile = CBlogServer::CertificatePath();
+    settings.connectTimeoutMs = 5000;
+    settings.totalTimeoutMs = 20000;
+    return settings;
+}
+
+BlogClientServices BlogApiTest::Services() {
+    return BlogClientServices{m_http, m_messages, CDataRoot(m_root.Path())};
+}
+
+std::unique_ptr<CBloggerClient> BlogApiTest::Client(const BlogEndpoint& account) {
+    return CreateBlogClient(account, Connection(account), Services());
+}
+
+std::string BlogApiTest::RequestText(const RecordedRequest& request, const std::string& path) {
+    CXmlDocument doc;
+    if (!doc.LoadMemory(request.body)) {
+        return "<unreadable request>";
+    }
+    XmlNode node = doc.SelectNode(path);
+    return node ? node.Text() : "<missing " + path + ">";
+}
+
+}  // namespace zirvo::test

@@ -1,0 +1,43 @@
+#include "support/blog_server.h"
+
+namespace zirvo::test {
+
+CBlogServer::CBlogServer(const BlogServerOptions& options)
+    : m_options(options), m_recordDir("blog-server") {
+    std::vector<std::string> args = {"--record-dir", m_recordDir.Path(), "--user",
+                                     options.user,   "--password",       options.password};
+    if (options.tls) {
+        std::string dir = std::string(ZIRVO_TEST_DATA_DIR) + "/blogapi/";
+        args.insert(args.end(), {"--tls", dir + "loopback-cert.pem", dir + "loopback-key.pem"});
+    }
+    m_process = std::make_unique<CScriptServer>("blog_server.py", args);
+}
+
+std::string CBlogServer::Url(const std::string& path) const {
+    return std::string(m_options.tls ? "https" : "http") +
+           "://127.0.0.1:" + std::to_string(Port()) + path;
+}
+
+std::string CBlogServer::CertificatePath() {
+    return std::string(ZIRVO_TEST_DATA_DIR) + "/blogapi/loopback-cert.pem";
+}
+
+std::vector<RecordedRequest> CBlogServer::Requests() const {
+    return ReadRecordedRequests(m_recordDir.Path());
+}
+
+RecordedRequest CBlogServer::LastRequest() const {
+    auto all = Requests();
+    return all.empty() ? RecordedRequest{} : all.back();
+}
+
+CLoopbackProxy::CLoopbackProxy() : m_recordDir("proxy") {
+    m_process = std::make_unique<CScriptServer>(
+        "loopback_proxy.py", std::vector<std::string>{"--record-dir", m_recordDir.Path()});
+}
+
+std::vector<RecordedRequest> CLoopbackProxy::Requests() const {
+    return ReadRecordedRequests(m_recordDir.Path());
+}
+
+}  // namespace zirvo::test
