@@ -1,0 +1,78 @@
+#pragma once
+// The import of channel lists ("导入频道列表"): a source tree loaded from an OPML file or from
+// the answer of an OPML address, and the current list, a working copy of the subscription file
+// in Temp/temp.opml. Nodes are moved from the source into the current list; Save rebuilds
+// Storage/rssreader.opml from the current list (see opml_exchange.h for that format), Cancel (or
+// destruction without Save) deletes the working copy and leaves the subscription file byte for
+// byte as it was.
+//
+// Before Begin, the caller saves the channel tree's state (CChannelTreeEditor::SaveState) so the
+// working copy carries the current counts; after Save it reloads the channel tree.
+//
+// Fetching an address is the caller's (the feed fetcher): an answer outside 200..299 or a failed
+// request is "无效的链接!"; the answer's bytes go to LoadSourceBytes.
+//
+// Threading: the window thread.
+
+#include <string>
+#include <string_view>
+
+#include "core/config/error_msg_dialog.h"
+#include "core/subscriptions/channel_tree.h"
+#include "core/subscriptions/channel_tree_editor.h"
+#include "core/util/data_root.h"
+
+namespace zirvo {
+
+inline constexpr const char* kUnknownOpmlFormat = "无法识别的OPML文件格式";
+inline constexpr const char* kInvalidLink = "无效的链接!";
+inline constexpr const char* kImportFailed = "导入失败";
+inline constexpr const char* kImportWorkingCopy = "temp.opml";
+
+class COpmlImport {
+public:
+    COpmlImport(const CDataRoot& root, CErrorMsgDialog& messages);
+    ~COpmlImport();
+    COpmlImport(const COpmlImport&) = delete;
+    COpmlImport& operator=(const COpmlImport&) = delete;
+
+    // Copies the subscription file to Temp/temp.opml and loads the current list from it. False
+    // (message 8000) when the subscription file cannot be read or copied.
+    bool Begin();
+
+    // Loads an OPML file into the source tree (replacing what it held). False with
+    // "无法识别的OPML文件格式" when it is not OPML; the source stays empty then.
+    bool LoadSourceFile(const std::string& path);
+    // An OPML fetched from `url`: the bytes are kept as Temp/TempNameForOpmlUrl(url), then
+    // loaded as above. A `url` that is not an http(s) address gives "无效的链接!".
+    bool LoadSourceBytes(const std::string& url, std::string_view bytes);
+
+    // Moves `sourceNode` with its subtree from the source to the end of `target` in the current
+    // list (kNoNode or `toRoot`: the top level). A channel may be the target. Returns the new
+    // node's handle in the current list, kNoNode when nothing was moved.
+    NodeId Import(NodeId sourceNode, NodeId target, bool toRoot = false);
+    // Every top-level node of the source, in order.
+    bool ImportAll(NodeId target, bool toRoot = false);
+    // "新建目录" in the current list (written to the working copy as well).
+    NodeId AddFolder(NodeId parent, const std::string& name, const std::string& homeUrl);
+
+    // Rebuilds the subscription file from the current list and deletes the working copy. False
+    // (message "导入失败") when the file cannot be written; it is then unchanged.
+    bool Save();
+    // Deletes the working copy; nothing else changes.
+    void Cancel();
+
+    CChannelTree& Source() { return m_source; }
+    CChannelTree& Current() { return m_current; }
+    std::string WorkingCopyPath() const;
+
+private:
+    const CDataRoot& m_root;
+    CErrorMsgDialog& m_messages;
+    CChannelTree m_source;
+    CChannelTree m_current;
+    CChannelTreeEditor m_currentEditor;
+    bool m_active = false;
+};
+
+}  // namespace zirvo

@@ -1,0 +1,194 @@
+#include "core/subscriptions/opml_exchange.h"
+
+#include <gtest/gtest.h>
+
+#include "core/subscriptions/channel_tree_editor.h"
+#include "core/subscriptions/opml_import.h"
+#include "core/subscriptions/opml_tree.h"
+#include "core/util/strings.h"
+#include "core/util/text_codec.h"
+#include "core/util/xml_document.h"
+#include "subscriptions_fixture.h"
+
+namespace zirvo {
+namespace {
+
+using test::SubscriptionsFixture;
+
+class OpmlExchangeTest : public ::testing::Test, protected SubscriptionsFixture {
+protected:
+    OpmlExchangeTest() : m_root(m_dir.Path()), m_opml(WriteOpml()) {}
+
+    std::vector<OpmlOutline> Load(const std::string& path) {
+        COpmlTree file(path, m_messages);
+        std::vector<OpmlOutline> outlines;
+        EXPECT_TRUE(file.Load(outlines)) << path;
+        return outlines;
+    }
+
+    CDataRoot m_root;
+    std::string m_opml;
+};
+
+TEST_F(OpmlExchangeTest, ExportedFolderHasTextAndNoXmlUrl) {
+    const std::string target = m_dir.PathOf("folder.opml");
+    ASSERT_TRUE(ExportOpmlNode(m_opml, {0}, target, m_messages));
+    const std::string bytes = ReadBack(target);
+    EXPECT_TRUE(StartsWith(bytes, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+    CXmlDocument doc;
+    ASSERT_TRUE(doc.LoadFile(target));
+    EXPECT_EQ(doc.SelectNode("/opml/head/title").Text(), "ZirvoRSS阅读收藏");
+    EXPECT_EQ(doc.SelectNode("/opml").Attribute("version"), "1.0");
+    ASSERT_EQ(doc.SelectNodes("/opml/body/outline").size(), 1u);
+    XmlNode folder = doc.SelectNode("/opml/body/outline[0]");
+    EXPECT_EQ(folder.Attribute("text"), "新闻");
+    EXPECT_FALSE(folder.HasAttribute("xmlUrl"));
+    EXPECT_EQ(folder.Attribute("unreadnum"), "7");  // other attributes stay
+    XmlNode inner = doc.SelectNode("/opml/body/outline[0]/outline[2]");
+    EXPECT_FALSE(inner.HasAttribute("xmlUrl"));  // present but empty in the source
+    EXPECT_EQ(inner.Attribute("text"), "技术/开发");
+    // The outline that had only `text` keeps its caption.
+    EXPECT_EQ(doc.SelectNode("/opml/body/outline[0]/outline[2]/outline[0]").Attribute("text"),
+              "Gamma only text");
+    EXPECT_TRUE(m_reporter.MessageBoxes().empty());
+}
+
+TEST_F(OpmlExchangeTest, ExportAllKeepsHeadAndEveryNode) {
+    const std::string target = m_dir.PathOf("all.opml");
+    ASSERT_TRUE(ExportOpmlAll(m_opml, target, m_messages));
+    CXmlDocument doc;
+    ASSERT_TRUE(doc.LoadFile(target));
+    EXPECT_EQ(doc.SelectNode("/opml/head/title").Text(), "keep me");
+    EXPECT_EQ(doc.SelectNode("/opml/body/outline[1]").Attribute("text"), "Delta");
+    EXPECT_EQ(doc.SelectNode("/opml/body/outline[1]").Attribute("xmlUrl"),
+              "http://127.0.0.1/delta.xml");
+    // The subscription file itself is not touched.
+    EXPECT_EQ(ReadBack(m_opml), test::kSampleOpml);
+}
+
+TEST_F(OpmlExchangeTest, ExportFailuresSayWhy) {
+    EXPECT_FALSE(ExportOpmlNode(m_opml, {5}, m_dir.PathOf("x.opml"), m_messages));
+    EXPECT_FALSE(ExportOpmlAll(m_opml, m_dir.PathOf("no/such/dir/x.opml"), m_messages));
+    EXPECT_FALSE(ExportOpmlAll(m_dir.PathOf("missing.opml"), m_dir.PathOf("x.opml"), m_messages));
+    EXPECT_EQ(m_reporter.MessageBoxes(), (std::vector<std::string>{"导出失败!", "导出失败!"}));
+    EXPECT_EQ(m_reporter.Numbers(), (std::vector<int>{8000}));
+}
+
+TEST_F(OpmlExchangeTest, ExportThenImportGivesTheSameTree) {
+    const std::string exported = m_dir.PathOf("all.opml");
+    ASSERT_TRUE(ExportOpmlAll(m_opml, exported, m_messages));
+    // A fresh data root with an empty subscription file imports everything.
+    WriteOpml("<opml><body/></opml>");
+    COpmlImport import(m_root, m_messages);
+    ASSERT_TRUE(import.Begin());
+    ASSERT_TRUE(import.LoadSourceFile(exported));
+    ASSERT_TRUE(import.ImportAll(kNoNode, true));
+    EXPECT_EQ(import.Source().LiveCount(), 0u);
+    ASSERT_TRUE(import.Save());
+    EXPECT_FALSE(FileExists(import.WorkingCopyPath()));
+
+    CChannelTree original;
+    original.InsertOutlines(kNoNode, Load(exported), false);
+    CChannelTree rebuilt;
+    rebuilt.InsertOutlines(kNoNode, Load(m_opml), false);
+    ASSERT_EQ(rebuilt.LiveCount(), original.LiveCount());
+    for (NodeId id : original.Walk()) {
+        const NodeId same = rebuilt.FindByIndexPath(original.PathOf(id));
+        ASSERT_NE(same, kNoNode);
+        EXPECT_EQ(rebuilt.Node(same)->caption, original.Node(id)->caption);
+        EXPECT_EQ(rebuilt.Node(same)->feedUrl, original.Node(id)->feedUrl);
+        EXPECT_EQ(rebuilt.Node(same)->homeUrl, original.Node(id)->homeUrl);
+    }
+    // Folders carry an empty xmlUrl in the rebuilt file.
+    CXmlDocument doc;
+    ASSERT_TRUE(doc.LoadFile(m_opml));
+    EXPECT_TRUE(doc.SelectNode("/opml/body/outline[0]").HasAttribute("xmlUrl"));
+}
+
+TEST_F(OpmlExchangeTest, ImportIntoAChannelNestsUnderIt) {
+    const std::string source =
+        m_dir.WriteFile("other.opml",
+                        "<opml><body><outline text=\"Outside\"><outline text=\"Feed\" "
+                        "xmlUrl=\"http://127.0.0.1/o.xml\"/></outline></body></opml>");
+    COpmlImport import(m_root, m_messages);
+    ASSERT_TRUE(import.Begin());
+    ASSERT_TRUE(import.LoadSourceFile(source));
+    const NodeId delta = import.Current().FindByCaptionPath("Delta");
+    const NodeId added = import.Import(import.Source().Children(kNoNode)[0], delta);
+    ASSERT_NE(added, kNoNode);
+    // A folder added afterwards lands at its place in the working copy too.
+    ASSERT_NE(import.AddFolder(added, "Sub", ""), kNoNode);
+    ASSERT_TRUE(import.Save());
+    const std::vector<OpmlOutline> outlines = Load(m_opml);
+    ASSERT_EQ(outlines[1].children.size(), 1u);
+    EXPECT_EQ(outlines[1].children[0].title, "Outside");
+    ASSERT_EQ(outlines[1].children[0].children.size(), 2u);
+    EXPECT_EQ(outlines[1].children[0].children[0].xmlUrl, "http://127.0.0.1/o.xml");
+    EXPECT_EQ(outlines[1].children[0].children[1].title, "Sub");
+}
+
+TEST_F(OpmlExchangeTest, CancelLeavesTheSubscriptionFileByteForByte) {
+    {
+        COpmlImport import(m_root, m_messages);
+        ASSERT_TRUE(import.Begin());
+        EXPECT_TRUE(FileExists(import.WorkingCopyPath()));
+        ASSERT_NE(import.AddFolder(kNoNode, "Temporary", ""), kNoNode);
+        import.Cancel();
+        EXPECT_FALSE(FileExists(import.WorkingCopyPath()));
+    }
+    {
+        COpmlImport import(m_root, m_messages);
+        ASSERT_TRUE(import.Begin());
+        ASSERT_NE(import.AddFolder(kNoNode, "Temporary", ""), kNoNode);
+        // Closing the dialog without a choice is a cancel.
+    }
+    EXPECT_FALSE(FileExists(JoinPath(m_root.TempDir(), "temp.opml")));
+    EXPECT_EQ(ReadBack(m_opml), test::kSampleOpml);
+}
+
+TEST_F(OpmlExchangeTest, UnreadableSourcesAreRefused) {
+    COpmlImport import(m_root, m_messages);
+    ASSERT_TRUE(import.Begin());
+    EXPECT_FALSE(import.LoadSourceFile(m_dir.WriteFile("bad.opml", "<opml><body>")));
+    EXPECT_FALSE(import.LoadSourceFile(m_dir.WriteFile("rss.xml", "<rss><channel/></rss>")));
+    EXPECT_FALSE(import.LoadSourceFile(m_dir.PathOf("missing.opml")));
+    EXPECT_FALSE(import.LoadSourceBytes("file:///etc/passwd", "<opml><body/></opml>"));
+    EXPECT_EQ(import.Source().LiveCount(), 0u);
+    EXPECT_EQ(m_reporter.MessageBoxes(),
+              (std::vector<std::string>{"无法识别的OPML文件格式", "无法识别的OPML文件格式",
+                                        "无法识别的OPML文件格式", "无效的链接!"}));
+}
+
+TEST_F(OpmlExchangeTest, FetchedGb2312OpmlIsKeptUnderItsTemporaryName) {
+    std::string gb;
+    ASSERT_TRUE(
+        ConvertEncoding("<?xml version=\"1.0\" encoding=\"GB2312\"?><opml><body>"
+                        "<outline title=\"中文\" xmlUrl=\"http://127.0.0.1/c.xml\"/>"
+                        "</body></opml>",
+                        "UTF-8", "GB18030", gb));
+    COpmlImport import(m_root, m_messages);
+    ASSERT_TRUE(import.Begin());
+    ASSERT_TRUE(import.LoadSourceBytes("HTTP://Example.org/List.OPML?a=1", gb));
+    EXPECT_TRUE(FileExists(JoinPath(m_root.TempDir(), "example.org_list.opml_a=1.xml")));
+    ASSERT_EQ(import.Source().LiveCount(), 1u);
+    EXPECT_EQ(import.Source().Node(import.Source().Children(kNoNode)[0])->caption, "中文");
+}
+
+TEST(OpmlTempName, FollowsTheAddress) {
+    EXPECT_EQ(TempNameForOpmlUrl("http://www.Example.com/dir/feeds.XML"),
+              "www.example.com_dir_feeds.xml");
+    EXPECT_EQ(TempNameForOpmlUrl("http://h:8080/a*b?c<d>e|f%20"), "h_8080_a_b_c_d_e_f_20.xml");
+    EXPECT_EQ(TempNameForOpmlUrl("http://h/x\\y"), "h_x_y.xml");
+    EXPECT_EQ(TempNameForOpmlUrl("http://.."), "_...xml");
+    const std::string longName = TempNameForOpmlUrl("http://h/" + std::string(600, 'a'));
+    EXPECT_LE(longName.size(), 200u);
+    EXPECT_TRUE(EndsWith(longName, ".xml"));
+}
+
+TEST(OpmlExportName, NeverLeavesTheChosenFolder) {
+    EXPECT_EQ(DefaultExportName("新闻"), "新闻.opml");
+    EXPECT_EQ(DefaultExportName("a/b"), "a_b.opml");
+}
+
+}  // namespace
+}  // namespace zirvo
