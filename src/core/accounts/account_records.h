@@ -16,6 +16,32 @@ inline constexpr const char* kApiMsnSpaces = "MSN Spaces";
 inline constexpr const char* kEncodeUtf8 = "UTF-8";
 inline constexpr const char* kEncodeGb2312 = "GB2312";
 
+// The child elements of an `account` in userConfig.xml, in the order AddAccount writes them.
+inline constexpr const char* kAccountElements[] = {"expanded",
+                                                   "name",
+                                                   "description",
+                                                   "xmlrpcurl",
+                                                   "port",
+                                                   "blogapitype",
+                                                   "username",
+                                                   "password",
+                                                   "blogurl",
+                                                   "encodetype",
+                                                   "getrecentpostsnum",
+                                                   "localloginverify",
+                                                   "accountpassword",
+                                                   "normalexit",
+                                                   "autosavetime",
+                                                   "editorindex",
+                                                   "editorinputfun",
+                                                   "editoroutputfun",
+                                                   "logxsl",
+                                                   "wndposleft",
+                                                   "wndpostop",
+                                                   "wndposright",
+                                                   "wndposbottom",
+                                                   "relation"};
+
 // `localloginverify`: how the account is protected when it is opened on this machine.
 enum LocalLoginMode : int {
     kLoginOff = 0,            // nothing asked

@@ -24,30 +24,32 @@ TEST_F(RegistryTest, AddAccountWritesEveryElementInOrderWithInitialValues) {
     for (XmlNode child : account.Children()) {
         names.push_back(child.Name());
     }
-    EXPECT_EQ(names, (Strings{"expanded",
-                              "name",
-                              "description",
-                              "xmlrpcurl",
-                              "port",
-                              "blogapitype",
-                              "username",
-                              "password",
-                              "blogurl",
-                              "encodetype",
-                              "getrecentpostsnum",
-                              "localloginverify",
-                              "accountpassword",
-                              "normalexit",
-                              "autosavetime",
-                              "editorindex",
-                              "editorinputfun",
-                              "editoroutputfun",
-                              "logxsl",
-                              "wndposleft",
-                              "wndpostop",
-                              "wndposright",
-                              "wndposbottom",
-                              "relation"}));
+    Strings expected{"expanded",
+                     "name",
+                     "description",
+                     "xmlrpcurl",
+                     "port",
+                     "blogapitype",
+                     "username",
+                     "password",
+                     "blogurl",
+                     "encodetype",
+                     "getrecentpostsnum",
+                     "localloginverify",
+                     "accountpassword",
+                     "normalexit",
+                     "autosavetime",
+                     "editorindex",
+                     "editorinputfun",
+                     "editoroutputfun",
+                     "logxsl",
+                     "wndposleft",
+                     "wndpostop",
+                     "wndposright",
+                     "wndposbottom",
+                     "relation"};
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(Strings(std::begin(kAccountElements), std::end(kAccountElements)), expected);
     auto text = [&](const char* element) { return account.FirstChild(element).Text(); };
     EXPECT_EQ(text("expanded"), "1");
     EXPECT_EQ(text("password"), "DYGHEX");
