@@ -1,0 +1,165 @@
+#include "core/receive/channel_receive.h"
+
+#include <optional>
+
+#include "core/receive/receive_schedule.h"
+#include "core/util/closing_flag.h"
+
+namespace zirvo {
+namespace {
+
+// The storage policy that applies to a node: its own, or the tree's global one for type 0.
+void StoragePolicyFor(const CChannelTree& tree, const ChannelNode& node, int& type, int& count) {
+    type = node.settings.storageType;
+    count = node.settings.storageNum;
+    if (type == 0) {
+        ChannelTreeSettings global = tree.Settings();
+        type = global.storageType;
+        count = global.storageNum;
+    }
+}
+
+// Merge and recount on an open store. On success the count is stored in the tree (ancestors
+// recomputed) and reported, unless stopping.
+bool MergeAndCount(const ReceiveContext& context, const ChannelNode& node, int feedId,
+                   CRssStore& store, const std::vector<RssItem>& items,
+                   ChannelReceiveOutcome& outcome) {
+    int type = 0;
+    int count = 0;
+    StoragePolicyFor(*context.tree, node, type, count);
+    int unread = 0;
+    if (!store.SaveReceivedItems(feedId, items, type, count) ||
+        !store.CountUnread(feedId, unread)) {
+        outcome.error = store.GetLastError();
+        return false;
+    }
+    outcome.unread = unread;
+    if (!context.Stopping()) {
+        context.tree->SetUnread(node.id, unread);
+        context.observer->OnUnreadChanged(node.id, unread);
+    }
+    return true;
+}
+
+void SendNotice(const ReceiveContext& context, NodeId id, int unread) {
+    if (unread <= 0 || context.Stopping()) {
+        return;
+    }
+    std::optional<ChannelNode> node = context.tree->Node(id);
+    if (node && node->settings.newItemShowTip) {
+        context.observer->OnNewItemNotice(id, unread);
+    }
+}
+
+void Report(const ReceiveContext& context, const ChannelReceiveOutcome& outcome) {
+    if (!context.Stopping()) {
+        context.observer->OnChannelDone(outcome);
+    }
+}
+
+ChannelReceiveOutcome OutcomeOf(NodeId node, int feedId, const FetchedFeed& fetched) {
+    ChannelReceiveOutcome outcome;
+    outcome.node = node;
+    outcome.feedId = feedId;
+    outcome.fetchFailure = fetched.result.failure;
+    outcome.itemsInFeed = static_cast<int>(fetched.items.size());
+    if (!fetched.ok) {
+        outcome.error = fetched.result.error;
+    }
+    return outcome;
+}
+
+}  // namespace
+
+bool ReceiveContext::Stopping() const {
+    return IsClosing() || (stop != nullptr && stop->load());
+}
+
+void SetReceiveImage(const ReceiveContext& context, NodeId node, int image) {
+    context.tree->SetImage(node, image);
+    if (!context.Stopping()) {
+        context.observer->OnImageChanged(node, image);
+    }
+}
+
+FetchedFeed FetchChannel(const ReceiveContext& context, const std::string& url) {
+    FetchedFeed fetched;
+    CFeedFetcher fetcher(context.http);
+    fetcher.SetAbortFlag(context.stop);
+    fetched.ok = fetcher.FetchFeed(url, fetched.items);
+    fetched.result = fetcher.LastResult();
+    return fetched;
+}
+
+int ReceiveChannelWorker(const ReceiveContext& context, ReceiveRequest request) {
+    SetReceiveImage(context, request.node, kImageReceiving);
+    FetchedFeed fetched = FetchChannel(context, request.url);
+    ChannelReceiveOutcome outcome = OutcomeOf(request.node, request.channelId, fetched);
+    if (!fetched.ok || context.Stopping()) {
+        SetReceiveImage(context, request.node, kImageFailed);
+        Report(context, outcome);
+        return 0;
+    }
+    bool ok = false;
+    {
+        CRssStore store(context.dataRoot);
+        if (!context.Stopping()) {
+            // Items the user has just read must count as read before the recount.
+            context.observer->FlushPendingMarkRead();
+        }
+        std::optional<ChannelNode> node = context.tree->Node(request.node);
+        if (!node) {
+            outcome.error = "the channel was removed from the tree";
+        } else if (!store.Open()) {
+            outcome.error = store.GetLastError();
+        } else if (MergeAndCount(context, *node, request.channelId, store, fetched.items,
+                                 outcome)) {
+            ok = true;
+            SendNotice(context, request.node, outcome.unread);
+            if (request.refresh && !context.Stopping() && context.tree->Current() == request.node) {
+                context.observer->OnRefreshList(request.channelId);
+            }
+        }
+    }
+    outcome.ok = ok && !context.Stopping();
+    SetReceiveImage(context, request.node, outcome.ok ? kImageReceived : kImageFailed);
+    Report(context, outcome);
+    return 0;
+}
+
+void FinishInlineReceive(const ReceiveContext& context, NodeId id, CRssStore& store,
+                         FetchedFeed fetched, int levelUsed) {
+    std::optional<ChannelNode> node = context.tree->Node(id);
+    int feedId = node ? node->feedId : 0;
+    ChannelReceiveOutcome outcome = OutcomeOf(id, feedId, fetched);
+    if (!fetched.ok || context.Stopping() || !node) {
+        if (fetched.ok && !node) {
+            outcome.error = "the channel was removed from the tree";
+        }
+        SetReceiveImage(context, id, kImageFailed);
+        Report(context, outcome);
+        return;
+    }
+    if (!MergeAndCount(context, *node, feedId, store, fetched.items, outcome)) {
+        SetReceiveImage(context, id, kImageFailed);
+        Report(context, outcome);
+        return;
+    }
+    outcome.ok = true;
+    SetReceiveImage(context, id, kImageReceived);
+    SendNotice(context, id, outcome.unread);
+    if (levelUsed > 0) {
+        int newCount = 0;
+        if (store.CountNew(feedId, newCount)) {
+            std::optional<ChannelNode> now = context.tree->Node(id);
+            if (now) {
+                WeightState next =
+                    WeightUpdate(levelUsed, newCount, {now->weightLevel, now->weightCounter});
+                context.tree->SetWeight(id, next.level, next.counter);
+            }
+        }
+    }
+    Report(context, outcome);
+}
+
+}  // namespace zirvo

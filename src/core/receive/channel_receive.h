@@ -1,0 +1,83 @@
+#pragma once
+// Receiving one channel: fetch its feed, merge the items into the feed store under the
+// channel's storage policy, recount its unread items, and tell the tree model and the observer.
+//
+//   ReceiveChannelWorker   the body of a single-channel receive ("收取(&R)" on a channel, a
+//                          double click): its own store, image 0 → 2 or 4, the pending
+//                          mark-read flushed first, the list shown again when the channel is
+//                          the tree's current node and the request asks for it.
+//   the inline steps       used by the folder walk (folder_walk.h) on its own store: image 5 →
+//                          2 or 4, and with the weight mode the weight update afterwards.
+//
+// Storage policy: the node's storage type and count, or the tree's global ones when the node's
+// type is 0. A failure anywhere (fetch, answer, store) ends in image 4 with no message; the
+// observer's OnChannelDone says why.
+//
+// Stopping: once the process-wide closing flag or the context's stop flag is set, transfers in
+// flight abort, a fetched feed is no longer merged, and no observer call is made any more
+// (the tree model is still updated: it is not the user interface).
+//
+// Threading: these functions run on a receive worker thread. They read and write the tree only
+// through its locked accessors and reach the windows only through the observer.
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "core/feeds/feed_fetcher.h"
+#include "core/feeds/rss_store.h"
+#include "core/net/http_client.h"
+#include "core/receive/receive_observer.h"
+#include "core/subscriptions/channel_tree.h"
+
+namespace zirvo {
+
+// What every receive worker shares. References must outlive the workers (CReceiveManager
+// guarantees it by joining them).
+struct ReceiveContext {
+    CChannelTree* tree = nullptr;
+    IReceiveObserver* observer = nullptr;
+    std::string dataRoot;                     // the store is dataRoot + "/Storage/rss.db"
+    IHttpClient* http = nullptr;              // null: each fetch uses its own curl client
+    const std::atomic<bool>* stop = nullptr;  // besides the process-wide closing flag
+    int parallelFetches = 4;                  // folder walks: fetches running ahead of the merge
+
+    // The closing flag or the stop flag is set.
+    bool Stopping() const;
+};
+
+// One request for a worker; a copy belongs to the worker.
+struct ReceiveRequest {
+    NodeId node = kNoNode;    // the channel; for a folder walk the node the walk starts at
+    std::string url;          // the channel's feed URL (single-channel receive)
+    int refresh = 0;          // 1 = show the list again when the channel is the current node
+    int channelId = 0;        // the channel's feed_id (single-channel receive)
+    int depth = 0;            // folder walk: 0 = the node with its subtree; 1 = also its siblings
+    int force = 0;            // folder walk: 1 = channels without automatic update as well
+    bool weightMode = false;  // folder walk: the weight gate decides per channel
+    bool setsRunningFlag = false;  // folder walk: marks the tree's folder-receive-running flag
+};
+
+// The body of a single-channel receive. Returns 0.
+int ReceiveChannelWorker(const ReceiveContext& context, ReceiveRequest request);
+
+// The result of fetching one channel, as the inline steps take it.
+struct FetchedFeed {
+    bool ok = false;
+    FeedFetchResult result;
+    std::vector<RssItem> items;
+};
+
+// The fetch step, on any thread.
+FetchedFeed FetchChannel(const ReceiveContext& context, const std::string& url);
+
+// The inline receive of a folder walk after the fetch: merge on `store`, count, report, and
+// with `levelUsed` > 0 (weight mode) the weight update. The node's image was set to 5 and the
+// status text shown by the caller.
+void FinishInlineReceive(const ReceiveContext& context, NodeId node, CRssStore& store,
+                         FetchedFeed fetched, int levelUsed);
+
+// Sets the node's image in the tree and, unless stopping, tells the observer.
+void SetReceiveImage(const ReceiveContext& context, NodeId node, int image);
+
+}  // namespace zirvo

@@ -1,0 +1,139 @@
+#include "core/receive/folder_walk.h"
+
+#include <algorithm>
+#include <optional>
+#include <system_error>
+#include <thread>
+
+#include "core/receive/receive_schedule.h"
+#include "core/receive/receive_settings_checks.h"
+#include "core/subscriptions/channel_binding.h"
+
+namespace zirvo {
+
+struct CFolderWalk::Pending {
+    NodeId node = kNoNode;
+    std::string url;
+    int levelUsed = 0;  // 0 without the weight mode
+    std::thread fetcher;
+    FetchedFeed fetched;
+};
+
+CFolderWalk::CFolderWalk(const ReceiveContext& context, CRssStore& store, bool weightMode,
+                         int force)
+    : m_context(context), m_store(store), m_weightMode(weightMode), m_force(force) {}
+
+CFolderWalk::~CFolderWalk() {
+    Finish();
+}
+
+NodeId CFolderWalk::NextSibling(NodeId node) const {
+    std::vector<NodeId> siblings = m_context.tree->Children(m_context.tree->Parent(node));
+    auto at = std::find(siblings.begin(), siblings.end(), node);
+    if (at == siblings.end() || ++at == siblings.end()) {
+        return kNoNode;
+    }
+    return *at;
+}
+
+void CFolderWalk::ReceiveSubtree(NodeId node, int depth) {
+    CChannelTree& tree = *m_context.tree;
+    while (node != kNoNode && tree.Exists(node) && !m_context.Stopping()) {
+        std::vector<NodeId> children = tree.Children(node);
+        if (!children.empty()) {
+            ReceiveSubtree(children.front(), depth + 1);
+        } else if (BindChannel(tree, node, m_store)) {
+            std::optional<ChannelNode> channel = tree.Node(node);
+            if (channel && (channel->settings.autoUpdate || m_force)) {
+                ReceiveChannelInline(node);
+            }
+        }
+        if (depth == 0) {
+            break;
+        }
+        node = NextSibling(node);
+    }
+}
+
+void CFolderWalk::ReceiveChannelInline(NodeId node) {
+    if (m_context.Stopping()) {
+        return;
+    }
+    std::optional<ChannelNode> channel = m_context.tree->Node(node);
+    if (!channel) {
+        return;
+    }
+    auto pending = std::make_unique<Pending>();
+    pending->node = node;
+    pending->url = channel->feedUrl;
+    if (m_weightMode) {
+        WeightGateDecision gate =
+            WeightGate(channel->settings.rssRank, channel->weightLevel, channel->weightCounter);
+        if (!gate.receive) {
+            m_context.tree->SetWeight(node, gate.level, gate.counter);
+            return;
+        }
+        pending->levelUsed = gate.levelUsed;
+    }
+    SetReceiveImage(m_context, node, kImageFolderReceiving);
+    int window = std::max(1, m_context.parallelFetches);
+    if (window > 1) {
+        Pending* slot = pending.get();
+        try {
+            slot->fetcher =
+                std::thread([this, slot] { slot->fetched = FetchChannel(m_context, slot->url); });
+        } catch (const std::system_error&) {
+            // No thread to be had: the fetch happens on the walking thread when its turn comes.
+        }
+    }
+    m_window.push_back(std::move(pending));
+    if (m_window.size() >= static_cast<size_t>(window)) {
+        CompleteOldest();
+    }
+}
+
+void CFolderWalk::CompleteOldest() {
+    std::unique_ptr<Pending> pending = std::move(m_window.front());
+    m_window.pop_front();
+    if (!m_context.Stopping()) {
+        m_context.observer->OnStatusText(
+            FormatReceiveStatus(m_context.tree->PathCaption(pending->node)));
+    }
+    if (pending->fetcher.joinable()) {
+        pending->fetcher.join();
+    } else if (!m_context.Stopping()) {
+        pending->fetched = FetchChannel(m_context, pending->url);
+    }
+    FinishInlineReceive(m_context, pending->node, m_store, std::move(pending->fetched),
+                        pending->levelUsed);
+}
+
+void CFolderWalk::Finish() {
+    while (!m_window.empty()) {
+        CompleteOldest();
+    }
+}
+
+int ReceiveFolderWorker(const ReceiveContext& context, ReceiveRequest request) {
+    CRssStore store(context.dataRoot);
+    if (!store.Open() || context.Stopping()) {
+        return 0;
+    }
+    if (request.setsRunningFlag) {
+        context.tree->SetFolderReceiveRunning(true);
+    }
+    {
+        CFolderWalk walk(context, store, request.weightMode, request.force);
+        walk.ReceiveSubtree(request.node, request.depth);
+        walk.Finish();
+    }
+    if (!context.Stopping()) {
+        context.observer->OnStatusText(std::string());
+    }
+    if (request.setsRunningFlag) {
+        context.tree->SetFolderReceiveRunning(false);
+    }
+    return 0;
+}
+
+}  // namespace zirvo

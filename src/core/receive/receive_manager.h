@@ -1,0 +1,98 @@
+#pragma once
+// Owner of the receive workers of one channel tree: starts them, keeps track of them and joins
+// them. The front end (main window, zirvo-cli) holds one CReceiveManager next to its tree; its
+// commands map to:
+//   StartReceive             "收取(&R)" on a channel or a double click (one worker per request;
+//                            a second request for a channel still being received is started
+//                            all the same)
+//   StartFolderReceive       "收取(&R)" on a folder (force 0), "收取[该目录所有频道](&G)"
+//                            (force 1); both settle a pending mark-read first
+//   StartReceiveAll          "全部更新" and the type-1 timer: the whole tree, depth 1; marks the
+//                            tree's folder-receive-running flag while it runs
+//   StartWeightedReceiveAll  start-up and the type-0 timer: the whole tree with the weight gate;
+//                            nothing while a folder receive or another weighted walk runs
+//
+// Shutdown: Shutdown() (also run by the destructor) sets the manager's stop flag, which aborts
+// every transfer in flight as the process-wide closing flag does, tells the observer
+// (OnStopping), and joins every worker. The front end calls it after setting the closing flag
+// and before destroying the windows the observer reports to.
+//
+// Threading: Start*, WaitIdle and Shutdown are called by the owning (window) thread; Running()
+// by any thread. The workers run on threads of their own (see channel_receive.h and
+// folder_walk.h for what they touch).
+
+#include <atomic>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "core/feeds/rss_store.h"
+#include "core/receive/channel_receive.h"
+#include "core/receive/receive_observer.h"
+#include "core/subscriptions/channel_tree.h"
+
+namespace zirvo {
+
+// How many channels a folder walk fetches ahead by default.
+inline constexpr int kDefaultParallelFetches = 4;
+
+class CReceiveManager {
+public:
+    // `tree` and `observer` must outlive the manager. `http` null: each fetch uses its own curl
+    // client.
+    CReceiveManager(CChannelTree& tree, IReceiveObserver& observer, std::string dataRoot,
+                    IHttpClient* http = nullptr);
+    CReceiveManager(const CReceiveManager&) = delete;
+    CReceiveManager& operator=(const CReceiveManager&) = delete;
+    ~CReceiveManager();
+
+    // Channels a folder walk fetches at once (at least 1; 1 = strictly one after another).
+    // Applies to walks started afterwards.
+    void SetParallelFetches(int count);
+    int ParallelFetches() const { return m_parallelFetches; }
+
+    // Binds the channel through `store` (the caller's long-lived store) and starts its worker.
+    // False, and nothing started, when the node is not a channel or cannot be bound, or after
+    // Shutdown.
+    bool StartReceive(CRssStore& store, NodeId channel, int refresh);
+    // The walk over `folder` with its subtree (depth 0). The pending mark-read is settled first
+    // through the observer, on this thread.
+    bool StartFolderReceive(NodeId folder, int force);
+    // The whole tree without the weight gate (depth 1 from the first top-level node).
+    bool StartReceiveAll();
+    // The whole tree with the weight gate; refused while a folder receive (depth 1) or another
+    // weighted walk runs. Settles the pending mark-read first.
+    bool StartWeightedReceiveAll();
+
+    // Workers still running.
+    size_t Running() const;
+    // Joins every worker started so far (they run to their end).
+    void WaitIdle();
+    // Stops and joins everything; later starts are refused.
+    void Shutdown();
+
+private:
+    struct Worker {
+        ReceiveContext context;
+        std::thread thread;
+        std::atomic<bool> done{false};
+    };
+
+    bool Launch(ReceiveRequest request, bool folder);
+    void ReapFinished();
+
+    CChannelTree& m_tree;
+    IReceiveObserver& m_observer;
+    std::string m_dataRoot;
+    IHttpClient* m_http;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_weightedRunning{false};
+    int m_parallelFetches = kDefaultParallelFetches;
+
+    mutable std::mutex m_mutex;
+    std::list<std::unique_ptr<Worker>> m_workers;
+};
+
+}  // namespace zirvo
