@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/receive/apply_receive_settings.h"
 #include "core/receive/receive_schedule.h"
 #include "core/receive/receive_settings_checks.h"
 #include "core/subscriptions/channel_node.h"
@@ -218,6 +219,52 @@ TEST(SettingsChecks, RssRankChoices) {
 TEST(ReceiveTexts, NoticeAndStatusLine) {
     EXPECT_EQ(FormatNewItemNotice("BBC中文网", 12), "BBC中文网\r\n有 12 个更新");
     EXPECT_EQ(FormatReceiveStatus("中文资讯 → BBC中文网"), " 正在更新: 中文资讯 → BBC中文网 . . .");
+}
+
+}  // namespace
+}  // namespace zirvo
+
+namespace zirvo {
+namespace {
+
+TEST(ApplyReceiveSettings, StoresThePageValuesAndKeepsTimerValuesByTheRules) {
+    CChannelTree tree;
+    ChannelTreeSettings initial = tree.Settings();
+    initial.autoReceive = 1;
+    initial.autoReceiveType = 0;
+    initial.autoReceiveTime = 30;
+    tree.SetSettings(initial);
+    ReceiveTimerState timer = TimerStateOf(tree, true);
+
+    ReceiveSettings receive;
+    receive.startupAutoReceive = 1;
+    receive.autoReceive = 1;
+    receive.autoReceiveType = 0;
+    receive.autoReceiveTime = 60;  // only the minutes change while type 0 runs
+    receive.clickChannelAutoReceive = 1;
+    receive.switchChannelAutoMakeRead = 0;
+    receive.whenExitRememberUnreadNum = 1;
+    receive.paginationNum = 80;
+    StorageSettings storage{2, 500};
+    TimerDecision decision = ApplyReceiveSettings(tree, timer, receive, storage);
+    EXPECT_EQ(decision.action, TimerAction::None);
+
+    ChannelTreeSettings now = tree.Settings();
+    EXPECT_EQ(now.startupAutoReceive, 1);
+    EXPECT_EQ(now.clickChannelAutoReceive, 1);
+    EXPECT_EQ(now.switchChannelAutoMakeRead, 0);
+    EXPECT_EQ(now.whenExitRememberUnreadNum, 1);
+    EXPECT_EQ(now.paginationNum, 80);
+    EXPECT_EQ(now.storageType, 2);
+    EXPECT_EQ(now.storageNum, 500);
+    EXPECT_EQ(now.autoReceiveTime, 30);
+
+    receive.autoReceiveType = 1;
+    decision = ApplyReceiveSettings(tree, timer, receive, storage);
+    EXPECT_EQ(decision.action, TimerAction::Restart);
+    EXPECT_EQ(decision.periodMs, 60 * 60000);
+    EXPECT_EQ(tree.Settings().autoReceiveType, 1);
+    EXPECT_EQ(tree.Settings().autoReceiveTime, 60);
 }
 
 }  // namespace
