@@ -42,6 +42,7 @@ import ssl
 import sys
 import threading
 import time
+import urllib.parse
 import xmlrpc.client
 from xmlrpc.server import SimpleXMLRPCRequestHandler, SimpleXMLRPCServer
 
@@ -227,7 +228,9 @@ class Handler(SimpleXMLRPCRequestHandler):
 
     def do_GET(self):
         if self.path.startswith('/media/'):
-            name = self.path[len('/media/'):]
+            # http.server hands the path over as latin-1; names are UTF-8 (raw or %-escaped).
+            raw = self.path[len('/media/'):].encode('latin-1')
+            name = urllib.parse.unquote_to_bytes(raw).decode('utf-8', errors='replace')
             entry = self.server.blog.media.get(name)
             if entry:
                 self.send_bytes(200, entry[1], 'application/octet-stream')
