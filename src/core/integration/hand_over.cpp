@@ -1,0 +1,90 @@
+#include "core/integration/hand_over.h"
+
+#include "core/util/strings.h"
+#include "core/util/text_codec.h"
+
+namespace zirvo {
+namespace {
+
+constexpr std::string_view kUrlKey = "rssurl";
+constexpr std::string_view kTitleKey = "&rsstitle";
+
+// Removes every "qova://", in any letter case.
+std::string DropProtocolPrefix(const std::string& text) {
+    const std::string prefix = std::string(kProtocolWord) + "://";
+    std::string out;
+    const std::string lower = ToLowerAscii(text);
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const size_t found = lower.find(prefix, pos);
+        if (found == std::string::npos) {
+            out.append(text, pos, std::string::npos);
+            break;
+        }
+        out.append(text, pos, found - pos);
+        pos = found + prefix.size();
+    }
+    return out;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// The percent-decoded text when it holds escapes and decodes into well-formed UTF-8; else the
+// text unchanged.
+std::string DecodeTitle(const std::string& text) {
+    std::string out;
+    bool decoded = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+            HexValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+            i += 2;
+            decoded = true;
+        } else {
+            out += text[i];
+        }
+    }
+    if (!decoded || SanitizeUtf8(out) != out || out.find('\0') != std::string::npos) {
+        return text;
+    }
+    return out;
+}
+
+}  // namespace
+
+HandOverRequest ParseHandOverString(const std::string& text) {
+    HandOverRequest request;
+    const std::string lower = ToLowerAscii(text);
+    const size_t titleAt = lower.find(kTitleKey);
+    if (titleAt == std::string::npos) {
+        request.url = Trim(DropProtocolPrefix(text));
+        return request;
+    }
+    const size_t urlKey = lower.find(kUrlKey);
+    if (urlKey != std::string::npos && urlKey < titleAt) {
+        size_t start = urlKey + kUrlKey.size();
+        if (start < titleAt && text[start] == '=') {
+            ++start;
+        }
+        request.url = Trim(DropProtocolPrefix(text.substr(start, titleAt - start)));
+    }
+    size_t titleStart = titleAt + kTitleKey.size();
+    if (titleStart < text.size() && text[titleStart] == '=') {
+        ++titleStart;
+    }
+    request.title = Trim(DecodeTitle(Trim(text.substr(titleStart))));
+    return request;
+}
+
+}  // namespace zirvo
