@@ -128,6 +128,10 @@ std::string EncodeRequest(const CXmlDocument& doc, const std::string& encodeType
 std::string DecodeAnswer(const std::string& bytes, const std::string& encodeType) {
     size_t bodyStart = 0;
     std::string declared = DeclaredEncoding(bytes, bodyStart);
+    while (bodyStart < bytes.size() && (bytes[bodyStart] == '\r' || bytes[bodyStart] == '\n' ||
+                                        bytes[bodyStart] == ' ' || bytes[bodyStart] == '\t')) {
+        ++bodyStart;
+    }
     std::string body = bytes.substr(bodyStart);
     bool utf8;
     if (!declared.empty()) {
