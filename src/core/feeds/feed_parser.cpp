@@ -1,5 +1,9 @@
 #include "core/feeds/feed_parser.h"
 
+#include <libxml/tree.h>
+
+#include <cstring>
+
 #include "core/util/feed_date.h"
 #include "core/util/strings.h"
 #include "core/util/text_codec.h"
@@ -83,9 +87,45 @@ bool LooksLikeHtml(std::string_view bytes) {
     return false;
 }
 
-std::string ChildText(const XmlNode& item, std::string_view name) {
-    XmlNode node = item.SelectNode(name);
-    return node ? Trim(node.Text()) : std::string();
+constexpr const char* kDcNamespace = "http://purl.org/dc/elements/1.1/";
+
+// The first child element of each name an item is read from: what the paths "link", "title",
+// "pubDate", "dc:date", "author" and "description" select below the item, found in one pass
+// over its children instead of six path evaluations. Unprefixed names match elements in no
+// namespace only, as in a path; `dc:date` is the date element of the Dublin Core namespace.
+struct ItemFields {
+    XmlNode link, title, pubDate, dcDate, author, description;
+};
+
+ItemFields FindItemFields(const XmlNode& item) {
+    ItemFields fields;
+    for (xmlNode* child = item.Raw()->children; child != nullptr; child = child->next) {
+        if (child->type != XML_ELEMENT_NODE) {
+            continue;
+        }
+        const char* name = reinterpret_cast<const char*>(child->name);
+        XmlNode* slot = nullptr;
+        if (child->ns == nullptr || child->ns->href == nullptr) {
+            if (std::strcmp(name, "link") == 0) {
+                slot = &fields.link;
+            } else if (std::strcmp(name, "title") == 0) {
+                slot = &fields.title;
+            } else if (std::strcmp(name, "pubDate") == 0) {
+                slot = &fields.pubDate;
+            } else if (std::strcmp(name, "author") == 0) {
+                slot = &fields.author;
+            } else if (std::strcmp(name, "description") == 0) {
+                slot = &fields.description;
+            }
+        } else if (std::strcmp(name, "date") == 0 &&
+                   std::strcmp(reinterpret_cast<const char*>(child->ns->href), kDcNamespace) == 0) {
+            slot = &fields.dcDate;
+        }
+        if (slot != nullptr && !*slot) {
+            *slot = XmlNode(child);
+        }
+    }
+    return fields;
 }
 
 }  // namespace
@@ -159,22 +199,16 @@ size_t ReadFeedItems(const CXmlDocument& doc, std::vector<RssItem>& items) {
     // One selection of all items in document order stands for the walk over item[0], item[1],
     // ...: both visit the same elements in the same order.
     for (const XmlNode& item : doc.SelectNodes("/rss/channel/item")) {
-        XmlNode link = item.SelectNode("link");
-        if (!link) {
+        ItemFields fields = FindItemFields(item);
+        if (!fields.link) {
             break;
         }
         RssItem out;
-        out.link = Trim(link.Text());
-        out.title = ChildText(item, "title");
-        XmlNode date = item.SelectNode("pubDate");
-        if (!date) {
-            date = item.SelectNode("dc:date");
-        }
-        if (date) {
-            out.date = Trim(date.Text());
-        }
-        out.author = ChildText(item, "author");
-        out.description = ChildText(item, "description");
+        out.link = Trim(fields.link.Text());
+        out.title = Trim(fields.title.Text());
+        out.date = Trim((fields.pubDate ? fields.pubDate : fields.dcDate).Text());
+        out.author = Trim(fields.author.Text());
+        out.description = Trim(fields.description.Text());
         NormaliseFeedDate(out.date);
         items.push_back(std::move(out));
         ++count;
