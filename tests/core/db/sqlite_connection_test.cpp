@@ -82,14 +82,6 @@ TEST_F(ConnectionTest, FreshConnectionWaitsSixtySecondsAndUsesWal) {
     EXPECT_EQ(cursor.GetText(0), "wal");
 }
 
-TEST_F(ConnectionTest, ExecuteUpdateReturnsChangedRowsAndLastRowId) {
-    EXPECT_EQ(m_db.ExecuteUpdate("INSERT INTO t (name) VALUES ('a');"), 1);
-    EXPECT_EQ(m_db.LastRowId(), 1);
-    m_db.ExecuteUpdate("INSERT INTO t (name) VALUES ('b');");
-    EXPECT_EQ(m_db.ExecuteUpdate("UPDATE t SET n = 7;"), 2);
-    EXPECT_EQ(m_db.LastRowId(), 2);
-}
-
 TEST_F(ConnectionTest, FailuresCarrySqliteTextButCompileFailuresNone) {
     EXPECT_EQ(MessageOf([&] { m_db.ExecuteUpdate("INSERT INTO missing VALUES (1);"); }),
               "SQLITE_ERROR[1]: no such table: missing");

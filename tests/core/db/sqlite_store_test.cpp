@@ -86,14 +86,5 @@ TEST_F(StoreTest, FailedWriteCommitsTheStatementsBeforeIt) {
     EXPECT_TRUE(other.Execute("INSERT INTO t (v) VALUES ('d');")) << other.GetLastError();
 }
 
-TEST_F(StoreTest, TransactionsAroundPlainStatementsCommitTogether) {
-    m_store.BeginTransaction();
-    EXPECT_TRUE(m_store.Execute("INSERT INTO t (v) VALUES ('a');"));
-    EXPECT_TRUE(m_store.Execute("INSERT INTO t (v) VALUES ('b');"));
-    m_store.CommitTransaction();
-    m_store.CommitTransaction();  // nothing open: swallowed
-    EXPECT_EQ(m_store.Count("t"), 2);
-}
-
 }  // namespace
 }  // namespace zirvo

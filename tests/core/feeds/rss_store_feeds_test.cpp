@@ -93,16 +93,5 @@ TEST_F(RssStoreTest, DeletingChannelsTakesTheirItems) {
     EXPECT_EQ(items, 0);
 }
 
-TEST_F(RssStoreTest, CountsOfOneChannel) {
-    int a = NewChannel("a");
-    ASSERT_TRUE(m_store.SaveReceivedItems(a, Feed({"x", "y", "z"}), 3, 0));
-    ASSERT_TRUE(m_store.SetItemRead(AllItems(a)[0].id, 1));
-    int total = 0;
-    int unread = 0;
-    ASSERT_TRUE(m_store.CountFeed(a, total, unread));
-    EXPECT_EQ(total, 3);
-    EXPECT_EQ(unread, 2);
-}
-
 }  // namespace
 }  // namespace zirvo::test

@@ -114,19 +114,6 @@ TEST_F(RssItemsTest, MissingItemsReportTheirTexts) {
     EXPECT_EQ(m_store.GetLastError(), "没有对应的rss item");
 }
 
-TEST_F(RssItemsTest, ItemLookUps) {
-    int channel = FillChannel("c", 2);
-    RssItem newest = AllItems(channel)[0];
-    RssItem item;
-    ASSERT_TRUE(m_store.GetItem(newest.id, false, item));
-    EXPECT_EQ(item.link, "c/n1");
-    EXPECT_EQ(item.channelId, channel);
-    EXPECT_EQ(item.isNew, 1);
-    int owner = 0;
-    ASSERT_TRUE(m_store.GetItemFeedId(newest.id, owner));
-    EXPECT_EQ(owner, channel);
-}
-
 TEST_F(RssItemsTest, ReadStateChanges) {
     int channel = FillChannel("c", 6);  // n0 and n3 read
     std::vector<RssItem> items = AllItems(channel);

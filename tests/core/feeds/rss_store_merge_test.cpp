@@ -25,6 +25,9 @@ TEST_F(RssStoreTest, MergeAppendsFeedWithItsFirstItemNewest) {
         EXPECT_EQ(item.date, "2006-01-05 08:30:00");
     }
     EXPECT_GT(items[0].id, items[1].id);
+    int owner = 0;
+    ASSERT_TRUE(m_store.GetItemFeedId(items[2].id, owner));
+    EXPECT_EQ(owner, channel);
 }
 
 TEST_F(RssStoreTest, ReceivingUnchangedFeedStoresNothingNew) {
