@@ -45,7 +45,8 @@ bool ReadNewsSearchAddress(CAppConfig& config, std::string& address);
 bool StageNewsResults(CRssStore& store, std::vector<RssItem> items, const std::string& keyword,
                       SearchResult& result, CErrorMsgDialog& messages);
 
-// Fetches `url` and parses its RSS items; false when the fetch or the parse failed.
+// Fetches `url` and parses its RSS items; false when the fetch or the parse failed. The programs
+// pass zirvo::FetchFeed (core/feeds/feed_fetcher.h).
 using FeedFetcher = std::function<bool(const std::string& url, std::vector<RssItem>& items)>;
 
 // The whole news search: request address, fetch, staging. A failed fetch, an answer without

@@ -1,12 +1,40 @@
 #include "core/subscriptions/opml_import.h"
 
+#include "core/config/proxy.h"
+#include "core/feeds/feed_fetcher.h"
 #include "core/subscriptions/channel_checks.h"
 #include "core/subscriptions/opml_exchange.h"
 #include "core/subscriptions/opml_tree.h"
+#include "core/util/base64.h"
 #include "core/util/files.h"
 #include "core/util/xml_document.h"
 
 namespace zirvo {
+
+bool FetchOpmlAddress(IHttpClient& http, const std::string& url, std::string& bytes) {
+    bytes.clear();
+    if (!IsWebAddress(url)) {
+        return false;
+    }
+    HttpRequest request;
+    request.url = url;
+    request.userAgent = kFeedUserAgent;
+    const ProxySettings proxy = ProcessProxy();
+    if (proxy.use == 1 && ShouldUseProxy(proxy, url)) {
+        request.proxy = ProxyName(proxy);
+        // For the proxy only: an https origin must never see the proxy's password.
+        if (!proxy.userName.empty()) {
+            request.proxyHeaders.push_back("Proxy-Authorization: Basic " +
+                                           Base64Encode(proxy.userName + ":" + proxy.password));
+        }
+    }
+    HttpResponse response = http.Perform(request);
+    if (!response.Completed() || response.status < 200 || response.status > 299) {
+        return false;
+    }
+    bytes = std::move(response.body);
+    return true;
+}
 
 COpmlImport::COpmlImport(const CDataRoot& root, CErrorMsgDialog& messages)
     : m_root(root),
@@ -66,6 +94,17 @@ bool COpmlImport::LoadSourceBytes(const std::string& url, std::string_view bytes
         return false;
     }
     return LoadSourceFile(path);
+}
+
+bool COpmlImport::LoadSourceAddress(const std::string& url, IHttpClient* http) {
+    m_source.Clear();
+    CCurlHttpClient ownClient;
+    std::string bytes;
+    if (!FetchOpmlAddress(http ? *http : ownClient, url, bytes)) {
+        m_messages.ShowMessageBox(kInvalidLink);
+        return false;
+    }
+    return LoadSourceBytes(url, bytes);
 }
 
 NodeId COpmlImport::Import(NodeId sourceNode, NodeId target, bool toRoot) {

@@ -9,8 +9,8 @@
 // Before Begin, the caller saves the channel tree's state (CChannelTreeEditor::SaveState) so the
 // working copy carries the current counts; after Save it reloads the channel tree.
 //
-// Fetching an address is the caller's (the feed fetcher): an answer outside 200..299 or a failed
-// request is "无效的链接!"; the answer's bytes go to LoadSourceBytes.
+// An OPML address is fetched with a plain GET (the feed fetcher's User-Agent, redirects followed,
+// the process-wide proxy); a failed request or an answer outside 200..299 is "无效的链接!".
 //
 // Threading: the window thread.
 
@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "core/config/error_msg_dialog.h"
+#include "core/net/http_client.h"
 #include "core/subscriptions/channel_tree.h"
 #include "core/subscriptions/channel_tree_editor.h"
 #include "core/util/data_root.h"
@@ -28,6 +29,9 @@ inline constexpr const char* kUnknownOpmlFormat = "无法识别的OPML文件格�
 inline constexpr const char* kInvalidLink = "无效的链接!";
 inline constexpr const char* kImportFailed = "导入失败";
 inline constexpr const char* kImportWorkingCopy = "temp.opml";
+
+// The GET of an OPML address: true with the body for an answer with status 200..299.
+bool FetchOpmlAddress(IHttpClient& http, const std::string& url, std::string& bytes);
 
 class COpmlImport {
 public:
@@ -46,6 +50,9 @@ public:
     // An OPML fetched from `url`: the bytes are kept as Temp/TempNameForOpmlUrl(url), then
     // loaded as above. A `url` that is not an http(s) address gives "无效的链接!".
     bool LoadSourceBytes(const std::string& url, std::string_view bytes);
+    // Fetches `url` (through `http`, or a client of its own when null) and loads the answer as
+    // above; "无效的链接!" when the address is not http(s) or the fetch fails.
+    bool LoadSourceAddress(const std::string& url, IHttpClient* http = nullptr);
 
     // Moves `sourceNode` with its subtree from the source to the end of `target` in the current
     // list (kNoNode or `toRoot`: the top level). A channel may be the target. Returns the new

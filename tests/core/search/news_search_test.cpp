@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/feeds/feed_parser.h"
-#include "core/net/http_client.h"
+#include "core/feeds/feed_fetcher.h"
 #include "core/util/files.h"
 #include "core/util/reporter.h"
 #include "core/util/strings.h"
@@ -54,20 +53,8 @@ protected:
 
     void SetUp() override { ASSERT_TRUE(m_store.Open()) << m_store.GetLastError(); }
 
-    FeedFetcher Fetcher() {
-        return [this](const std::string& url, std::vector<RssItem>& items) {
-            CCurlHttpClient client;
-            HttpRequest request;
-            request.url = url;
-            const HttpResponse response = client.Perform(request);
-            if (!response.Completed()) {
-                return false;
-            }
-            std::string error;
-            return ParseFeedItems(response.body, CharsetOf(response.contentType), items, error) ==
-                   FeedParseError::None;
-        };
-    }
+    // The fetcher the programs use.
+    static FeedFetcher Fetcher() { return FetchFeed; }
 
     test::TempDir m_dir{"news"};
     CRecordingReporter m_reporter;

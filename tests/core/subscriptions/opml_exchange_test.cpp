@@ -9,6 +9,7 @@
 #include "core/util/text_codec.h"
 #include "core/util/xml_document.h"
 #include "subscriptions_fixture.h"
+#include "support/feed_server.h"
 
 namespace zirvo {
 namespace {
@@ -172,6 +173,25 @@ TEST_F(OpmlExchangeTest, FetchedGb2312OpmlIsKeptUnderItsTemporaryName) {
     EXPECT_TRUE(FileExists(JoinPath(m_root.TempDir(), "example.org_list.opml_a=1.xml")));
     ASSERT_EQ(import.Source().LiveCount(), 1u);
     EXPECT_EQ(import.Source().Node(import.Source().Children(kNoNode)[0])->caption, "中文");
+}
+
+TEST_F(OpmlExchangeTest, OpmlAddressIsFetchedOverHttp) {
+    test::CFeedServer server;
+    ASSERT_TRUE(server.Put("/lists/feeds.opml",
+                           "<opml><body><outline text=\"Remote\" "
+                           "xmlUrl=\"http://127.0.0.1/r.xml\"/></body></opml>"));
+    ASSERT_TRUE(server.Put("/page.html", "<html><body>no</body></html>", "text/html"));
+    COpmlImport import(m_root, m_messages);
+    ASSERT_TRUE(import.Begin());
+    ASSERT_TRUE(import.LoadSourceAddress(server.Url("/lists/feeds.opml")));
+    ASSERT_EQ(import.Source().LiveCount(), 1u);
+    EXPECT_EQ(server.RequestsFor("/lists/")[0].userAgent, "reader.zirvo.local");
+    EXPECT_FALSE(import.LoadSourceAddress(server.Url("/status/404")));
+    EXPECT_FALSE(import.LoadSourceAddress(server.Url("/page.html")));
+    EXPECT_FALSE(import.LoadSourceAddress("file:///etc/passwd"));
+    EXPECT_EQ(import.Source().LiveCount(), 0u);
+    EXPECT_EQ(m_reporter.MessageBoxes(),
+              (std::vector<std::string>{"无效的链接!", "无法识别的OPML文件格式", "无效的链接!"}));
 }
 
 TEST(OpmlTempName, FollowsTheAddress) {
