@@ -67,24 +67,6 @@ TEST_F(MovableTypeClientTest, CategoriesComeFromTheCategoryListWithIds) {
     EXPECT_EQ(categories[2].id, "3");
 }
 
-TEST_F(MovableTypeClientTest, RecentPostsAreReadPerArrayValue) {
-    auto client = Make();
-    BlogPost post;
-    post.title = "一";
-    post.category = "技术";
-    std::string first, second;
-    ASSERT_EQ(client->NewPost(post, first), 1);
-    post.title = "二";
-    ASSERT_EQ(client->NewPost(post, second), 1);
-    std::vector<PostEntry> entries;
-    ASSERT_EQ(client->GetRecentPosts(5, entries), 1);
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].title, "二");
-    EXPECT_EQ(entries[1].title, "一");
-    EXPECT_EQ(entries[1].categories, "技术");
-    EXPECT_EQ(entries[1].postId, first);
-}
-
 TEST_F(MovableTypeClientTest, AnAnswerWithoutItemsIsAnEmptyListUnlessItIsAFault) {
     std::vector<PostEntry> entries;
     EXPECT_EQ(Make("/empty-array")->GetRecentPosts(5, entries), 1);
