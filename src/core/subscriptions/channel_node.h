@@ -32,6 +32,11 @@ struct ChannelFeedSettings {
     int newItemShowTip = 0;  // notice after a receive that leaves unread items
 };
 
+// What the tree draws behind a caption: "[7]", nothing for 0.
+inline std::string UnreadBadge(int count) {
+    return count == 0 ? std::string() : "[" + std::to_string(count) + "]";
+}
+
 // Weight counters by level (1 hottest .. 5 coldest), in minutes; other levels give 0.
 int WeightCounterForLevel(int level);
 

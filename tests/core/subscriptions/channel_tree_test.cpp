@@ -176,6 +176,11 @@ TEST_F(ChannelTreeTest, WorkersUpdateCountsWhileTheOwnerReads) {
     EXPECT_EQ(m_tree.Unread(m_tree.FindByCaptionPath("新闻")), 1500);
 }
 
+TEST(UnreadBadge, ZeroDrawsNothing) {
+    EXPECT_EQ(UnreadBadge(0), "");
+    EXPECT_EQ(UnreadBadge(7), "[7]");
+}
+
 TEST(CaptionPath, EscapesSlashAndBackslash) {
     EXPECT_EQ(EscapeCaption("a/b\\c"), "a\\/b\\\\c");
     EXPECT_EQ(SplitCaptionPath("a\\/b\\\\c/d"), (std::vector<std::string>{"a/b\\c", "d"}));
