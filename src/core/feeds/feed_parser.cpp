@@ -1,8 +1,10 @@
 #include "core/feeds/feed_parser.h"
 
+#include <libxml/parser.h>
 #include <libxml/tree.h>
 
 #include <cstring>
+#include <mutex>
 
 #include "core/util/feed_date.h"
 #include "core/util/strings.h"
@@ -141,6 +143,10 @@ std::string DeclaredXmlEncoding(std::string_view bytes) {
 
 FeedParseError LoadFeedDocument(std::string_view bytes, const std::string& httpCharset,
                                 CXmlDocument& doc, std::string& error) {
+    // Feeds are parsed on several receive threads at once; the parser's global set-up must
+    // have happened once before that.
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { xmlInitParser(); });
     if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos) {
         error = "the answer is empty";
         return FeedParseError::Empty;

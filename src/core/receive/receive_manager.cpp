@@ -108,7 +108,7 @@ bool CReceiveManager::StartFolderReceive(NodeId folder, int force) {
     return Launch(std::move(request), true);
 }
 
-bool CReceiveManager::StartReceiveAll() {
+bool CReceiveManager::StartReceiveAll(int force) {
     std::vector<NodeId> top = m_tree.Children(kNoNode);
     if (m_stop || top.empty()) {
         return false;
@@ -116,6 +116,7 @@ bool CReceiveManager::StartReceiveAll() {
     ReceiveRequest request;
     request.node = top.front();
     request.depth = 1;
+    request.force = force;
     request.setsRunningFlag = true;
     // Marked here as well as by the worker, so that a timer tick right after this start already
     // sees the walk running.

@@ -60,8 +60,9 @@ public:
     // The walk over `folder` with its subtree (depth 0). The pending mark-read is settled first
     // through the observer, on this thread.
     bool StartFolderReceive(NodeId folder, int force);
-    // The whole tree without the weight gate (depth 1 from the first top-level node).
-    bool StartReceiveAll();
+    // The whole tree without the weight gate (depth 1 from the first top-level node); "全部更新"
+    // uses force 0, so channels without automatic update are left out.
+    bool StartReceiveAll(int force = 0);
     // The whole tree with the weight gate; refused while a folder receive (depth 1) or another
     // weighted walk runs. Settles the pending mark-read first.
     bool StartWeightedReceiveAll();
