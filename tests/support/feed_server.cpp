@@ -56,8 +56,8 @@ std::vector<RecordedRequest> CFeedServer::Requests() const {
             continue;
         }
         auto fields = Split(line, '\t');
-        fields.resize(4);
-        out.push_back({fields[0], fields[1], fields[2], fields[3]});
+        fields.resize(5);
+        out.push_back({fields[0], fields[1], fields[2], fields[3], fields[4]});
     }
     return out;
 }

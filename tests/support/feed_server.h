@@ -18,6 +18,7 @@ struct RecordedRequest {
     std::string path;  // with the query
     std::string userAgent;
     std::string acceptEncoding;
+    std::string proxyAuthorization;  // as a proxy receives it
 };
 
 class CFeedServer {

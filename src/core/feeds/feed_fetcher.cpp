@@ -95,8 +95,9 @@ bool CFeedFetcher::Get(const std::string& url, HttpResponse& response) {
     if (proxy.use == 1 && ShouldUseProxy(proxy, url)) {
         request.proxy = ProxyName(proxy);
         if (!proxy.userName.empty()) {
-            request.headers.push_back("Proxy-Authorization: Basic " +
-                                      Base64Encode(proxy.userName + ":" + proxy.password));
+            // For the proxy only: through a tunnel the site must never see the password.
+            request.proxyHeaders.push_back("Proxy-Authorization: Basic " +
+                                           Base64Encode(proxy.userName + ":" + proxy.password));
         }
     }
     response = m_http->Perform(request);

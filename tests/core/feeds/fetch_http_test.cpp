@@ -8,6 +8,7 @@
 
 #include "core/config/proxy.h"
 #include "core/feeds/feed_fetcher.h"
+#include "core/util/base64.h"
 #include "core/util/closing_flag.h"
 #include "core/util/text_codec.h"
 #include "support/feed_server.h"
@@ -197,6 +198,7 @@ TEST_F(FetchHttp, ProxyIsUsedUnlessTheLocalAddressRuleExemptsTheHost) {
     auto proxied = proxyServer.Requests();
     ASSERT_EQ(proxied.size(), 1u);
     EXPECT_EQ(proxied[0].path, url);
+    EXPECT_EQ(proxied[0].proxyAuthorization, "Basic " + Base64Encode("user:secret"));
     EXPECT_TRUE(Server().Requests().empty());
 
     // 127.x is a local address: without "use the proxy for local addresses" it goes direct.
