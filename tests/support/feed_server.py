@@ -1,37 +1,32 @@
-#!/ usr / bin / env python3
-""
-    "A feed site on loopback for tests and benchmarks.
+#!/usr/bin/env python3
+"""A feed site on loopback for tests and benchmarks.
 
-    Binds 127.0.0.1 on a free port and prints that port as the first line of stdout,
-    then serves until it is terminated.Every request is recorded;
-nothing ever leaves the machine.
+Binds 127.0.0.1 on a free port and prints that port as the first line of stdout, then serves
+until it is terminated. Every request is recorded; nothing ever leaves the machine.
 
-    Routes(GET unless said otherwise)
-    : /
-    corpus / NAME a file of the-- dir folder(the feed corpus),
-as text / xml ? ct = TYPE overrides the Content - Type / gzip / NAME the same file,
-                gzip - compressed with Content - Encoding : gzip / redirect ? to = PATH 302 to PATH;
-/ redirect
-    ? to = PATH &n = K a chain of K redirects / slow ? s = SECONDS &to = PATH waits,
-      then answers as PATH would / stall sends headers and a first part of a feed,
-      then keeps the connection open without sending more(for abort and time - out tests) / status /
-              CODE that status with a small HTML body / truncated announces a longer Content -
-          Length than it sends,
-      then closes / huge ? mb = N a body of N MiB(default 40) of a never -
-                                        ending feed / html an HTML page served as text / html /
-                                            empty 200 with an empty body / changing
-                                    ? key = K a feed that grows by one item on every GET of key K
-                                    : the n - th request lists items n,
-      n - 1,
-      ... 1(newest first, at most 20) / gen / N
-    ? items = M&round = R a generated feed for channel N with M items;
-items of round R have links that differ from other rounds(R defaults to 0) PUT
-    or POST / ANY / PATH stores the request body(and its Content - Type) under that path;
-a later GET of the path serves it back,
-    so a test can change a feed between two receives DELETE / ANY / PATH forgets a stored body /
-        _requests the recorded requests,
-    one per line : METHOD \t PATH \t User - Agent \t Accept - Encoding \t Proxy - Authorization;
-?format=json gives a JSON
+Routes (GET unless said otherwise):
+  /corpus/NAME            a file of the --dir folder (the feed corpus), as text/xml
+                          ?ct=TYPE overrides the Content-Type
+  /gzip/NAME              the same file, gzip-compressed with Content-Encoding: gzip
+  /redirect?to=PATH       302 to PATH;  /redirect?to=PATH&n=K  a chain of K redirects
+  /slow?s=SECONDS&to=PATH waits, then answers as PATH would
+  /stall                  sends headers and a first part of a feed, then keeps the connection
+                          open without sending more (for abort and time-out tests)
+  /status/CODE            that status with a small HTML body
+  /truncated              announces a longer Content-Length than it sends, then closes
+  /huge?mb=N              a body of N MiB (default 40) of a never-ending feed
+  /html                   an HTML page served as text/html
+  /empty                  200 with an empty body
+  /changing?key=K         a feed that grows by one item on every GET of key K: the n-th
+                          request lists items n, n-1, ... 1 (newest first, at most 20)
+  /gen/N?items=M&round=R  a generated feed for channel N with M items; items of round R have
+                          links that differ from other rounds (R defaults to 0)
+  PUT or POST /ANY/PATH   stores the request body (and its Content-Type) under that path;
+                          a later GET of the path serves it back, so a test can change a feed
+                          between two receives
+  DELETE /ANY/PATH        forgets a stored body
+  /_requests              the recorded requests, one per line: METHOD \t PATH \t User-Agent \t
+                          Accept-Encoding \t Proxy-Authorization; ?format=json gives a JSON
                           list instead
   /_reset                 forgets the recorded requests and the counters
 The routes starting with "/_" are not recorded themselves.
@@ -120,7 +115,7 @@ class Handler(BaseHTTPRequestHandler):
         with open(path, 'rb') as f:
             return f.read()
 
-#-- -- routes -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --
+    # ---- routes ----------------------------------------------------------------------------
 
     def do_GET(self):
         url = urlsplit(self.path)
@@ -176,8 +171,7 @@ class Handler(BaseHTTPRequestHandler):
         elif path == '/slow':
             time.sleep(float(query.get('s', '1')))
             target = urlsplit(query.get('to', '/corpus/heraldsun.rss'))
-            self.route(target.path, {
-k: v[-1] for k, v in parse_qs(target.query).items()})
+            self.route(target.path, {k: v[-1] for k, v in parse_qs(target.query).items()})
         elif path == '/stall':
             self.stall()
         elif path.startswith('/status/'):
@@ -243,7 +237,7 @@ k: v[-1] for k, v in parse_qs(target.query).items()})
         try:
             self.wfile.write(head)
             self.wfile.flush()
-#Hold the connection until the client goes away or a minute has passed.
+            # Hold the connection until the client goes away or a minute has passed.
             for _ in range(600):
                 time.sleep(0.1)
                 self.wfile.write(b' ')
