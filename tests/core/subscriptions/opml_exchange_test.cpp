@@ -185,7 +185,9 @@ TEST_F(OpmlExchangeTest, OpmlAddressIsFetchedOverHttp) {
     ASSERT_TRUE(import.Begin());
     ASSERT_TRUE(import.LoadSourceAddress(server.Url("/lists/feeds.opml")));
     ASSERT_EQ(import.Source().LiveCount(), 1u);
-    EXPECT_EQ(server.RequestsFor("/lists/")[0].userAgent, "reader.zirvo.local");
+    const std::vector<test::RecordedRequest> requests = server.RequestsFor("/lists/");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].userAgent, "reader.zirvo.local");
     EXPECT_FALSE(import.LoadSourceAddress(server.Url("/status/404")));
     EXPECT_FALSE(import.LoadSourceAddress(server.Url("/page.html")));
     EXPECT_FALSE(import.LoadSourceAddress("file:///etc/passwd"));
