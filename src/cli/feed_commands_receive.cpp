@@ -1,0 +1,220 @@
+// `zirvo-cli receive`: the receive pipeline driven from the command line. One record per channel
+// as its receive ends, a summary line, exit code 1 when any channel failed.
+//
+// Channels named one by one are received as "收取(&R)" on a channel does (each its own worker,
+// whatever its automatic-update flag), at most --jobs at once; folders and --all are walked as
+// the folder commands walk them (channels without automatic update only with --force), fetching
+// --jobs channels ahead. Ctrl-C sets the closing flag: transfers stop and the command ends with
+// what was received.
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <mutex>
+#include <set>
+
+#include "cli_args.h"
+#include "cli_command.h"
+#include "core/receive/receive_manager.h"
+#include "core/util/closing_flag.h"
+#include "core/util/strings.h"
+#include "feed_cli_support.h"
+
+namespace zirvo::cli {
+namespace {
+
+// Prints each channel's outcome as it arrives. Calls come from the receive workers, so every
+// use of the writer is under the observer's own mutex.
+class CCliReceiveObserver : public IReceiveObserver {
+public:
+    CCliReceiveObserver(CFeedSession& session) : m_session(session) {}
+
+    void OnImageChanged(NodeId, int) override {}
+    void OnUnreadChanged(NodeId, int) override {}
+    void OnNewItemNotice(NodeId, int) override {}
+    void OnRefreshList(int) override {}
+    void OnStatusText(const std::string&) override {}
+    // The command line has no list with pending marks.
+    void FlushPendingMarkRead() override {}
+
+    void OnChannelDone(const ChannelReceiveOutcome& outcome) override {
+        const std::string path = m_session.PathText(outcome.node);
+        std::string cause = outcome.error;
+        if (!outcome.ok && outcome.fetchFailure != FeedFailure::None) {
+            cause = std::string(FeedFailureName(outcome.fetchFailure)) +
+                    (cause.empty() ? "" : ": " + cause);
+        }
+        std::lock_guard lock(m_mutex);
+        (outcome.ok ? m_received : m_failed) += 1;
+        m_session.Context().out.Write({
+            {"status", outcome.ok ? "ok" : "failed"},
+            {"feed_id", std::to_string(outcome.feedId)},
+            {"path", path},
+            {"items", std::to_string(outcome.itemsInFeed)},
+            {"unread", std::to_string(outcome.unread)},
+            {"error", outcome.ok ? std::string() : cause},
+        });
+        m_done.notify_all();
+    }
+
+    void CountFailure() {
+        std::lock_guard lock(m_mutex);
+        ++m_failed;
+    }
+    int Received() const {
+        std::lock_guard lock(m_mutex);
+        return m_received;
+    }
+    int Failed() const {
+        std::lock_guard lock(m_mutex);
+        return m_failed;
+    }
+    // Waits until a channel finished or `timeout` passed.
+    void WaitForOne(std::chrono::milliseconds timeout) {
+        std::unique_lock lock(m_mutex);
+        m_done.wait_for(lock, timeout);
+    }
+
+private:
+    CFeedSession& m_session;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_done;
+    int m_received = 0;
+    int m_failed = 0;
+};
+
+void StopOnSignal(int) {
+    SetClosing(true);
+}
+
+// Keeps only the nodes that no other given folder contains, in the given order, once each.
+std::vector<NodeId> Outermost(const CChannelTree& tree, const std::vector<NodeId>& nodes) {
+    std::vector<NodeId> kept;
+    for (NodeId id : nodes) {
+        bool covered = false;
+        for (NodeId other : nodes) {
+            if (other != id && tree.IsInSubtree(id, other) && !tree.IsInSubtree(other, id)) {
+                covered = true;
+            }
+        }
+        if (!covered && std::find(kept.begin(), kept.end(), id) == kept.end()) {
+            kept.push_back(id);
+        }
+    }
+    return kept;
+}
+
+int RunReceive(CliContext& context, const std::vector<std::string>& args) {
+    CArgs parsed;
+    parsed.Flag("--all").Flag("--weighted").Flag("--force").Option("--jobs");
+    long long jobs = kDefaultParallelFetches;
+    if (!parsed.Parse(args) || !parsed.IntValue("--jobs", 1, 64, jobs)) {
+        return context.Fail(parsed.Error() + " (see zirvo-cli receive --help)", kExitUsage);
+    }
+    const bool all = parsed.Has("--all");
+    const bool weighted = parsed.Has("--weighted");
+    const std::vector<std::string>& paths = parsed.Positionals();
+    if ((all || weighted) == !paths.empty() || (all && weighted)) {
+        return context.Fail("give --all, --weighted or PATHs (see zirvo-cli receive --help)",
+                            kExitUsage);
+    }
+    if (weighted && parsed.Has("--force")) {
+        return context.Fail("--force does not apply to --weighted", kExitUsage);
+    }
+
+    CFeedSession session(context);
+    int rc = kExitOk;
+    if (!session.Open(rc)) {
+        return rc;
+    }
+    CChannelTree& tree = session.Tree();
+    std::vector<NodeId> nodes;
+    for (const std::string& path : paths) {
+        bool top = false;
+        std::string error;
+        const NodeId id = session.Resolve(path, true, top, error);
+        if (id == kNoNode && !top) {
+            return context.Fail(error, kExitUsage);
+        }
+        if (top) {
+            // "/" stands for every top-level node.
+            for (NodeId child : tree.Children(kNoNode)) {
+                nodes.push_back(child);
+            }
+        } else {
+            nodes.push_back(id);
+        }
+    }
+    nodes = Outermost(tree, nodes);
+
+    CCliReceiveObserver observer(session);
+    CReceiveManager manager(tree, observer, context.root.Dir());
+    manager.SetParallelFetches(static_cast<int>(jobs));
+    std::signal(SIGINT, StopOnSignal);
+    std::signal(SIGTERM, StopOnSignal);
+
+    const int force = parsed.Has("--force") ? 1 : 0;
+    if (all) {
+        if (!tree.Children(kNoNode).empty() && !manager.StartReceiveAll(force)) {
+            return context.Fail("cannot start the receive");
+        }
+    } else if (weighted) {
+        if (!tree.Children(kNoNode).empty() && !manager.StartWeightedReceiveAll()) {
+            return context.Fail("cannot start the receive");
+        }
+    } else {
+        // Folders first: each walk fetches ahead on its own; single channels are kept to
+        // --jobs workers at a time.
+        for (NodeId id : nodes) {
+            if (tree.Node(id)->IsFolder() && !manager.StartFolderReceive(id, force)) {
+                observer.CountFailure();
+                context.Fail("cannot start the receive of " + session.PathText(id));
+            }
+        }
+        const size_t walkers = manager.Running();
+        for (NodeId id : nodes) {
+            if (tree.Node(id)->IsFolder() || IsClosing()) {
+                continue;
+            }
+            while (manager.Running() >= walkers + static_cast<size_t>(jobs)) {
+                observer.WaitForOne(std::chrono::milliseconds(50));
+            }
+            if (!manager.StartReceive(session.Store(), id, 0)) {
+                observer.CountFailure();
+                context.Fail("cannot bind " + session.PathText(id) +
+                             " to the feed store: " + session.Store().GetLastError());
+            }
+        }
+    }
+    manager.WaitIdle();
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+
+    const int received = observer.Received();
+    const int failed = observer.Failed();
+    context.out.Note(
+        StrFormat("received %d channel%s, %d failed", received, received == 1 ? "" : "s", failed));
+    if (IsClosing()) {
+        return context.Fail("receive interrupted");
+    }
+    return failed > 0 ? kExitFailed : kExitOk;
+}
+
+const CliCommandRegistrar kReceive(
+    {"receive", "fetch channels and store their new items",
+     "usage: zirvo-cli receive PATH... [--force] [--jobs N]\n"
+     "       zirvo-cli receive --all [--force] [--jobs N]\n"
+     "       zirvo-cli receive --weighted [--jobs N]\n\n"
+     "A channel PATH is always received. A folder PATH (\"/\" is the whole tree) and --all\n"
+     "receive the channels below it whose automatic update is on, or every channel with\n"
+     "--force. --weighted receives the whole tree through the weight rule (every run starts\n"
+     "from the hottest level, so every channel is received). --jobs N (1-64, default 4):\n"
+     "channels fetched at once.\n\n"
+     "One line per channel as it ends:  status feed_id path items unread error\n"
+     "(status ok or failed; items = items read from the feed), then a summary.\n"
+     "Exit code 1 when any channel failed; the others are still received.",
+     RunReceive});
+
+}  // namespace
+}  // namespace zirvo::cli

@@ -1,0 +1,166 @@
+// Feed-reader commands over many stored items at once: search (the local scopes of the search
+// panel) and clean (removing old items of channels).
+
+#include <map>
+#include <set>
+
+#include "cli_args.h"
+#include "cli_command.h"
+#include "core/search/rss_search.h"
+#include "core/util/strings.h"
+#include "feed_cli_support.h"
+
+namespace zirvo::cli {
+namespace {
+
+int RunSearch(CliContext& context, const std::vector<std::string>& args) {
+    CArgs parsed;
+    parsed.Flag("--title-only").Option("--in");
+    if (!parsed.Parse(args) || parsed.Positionals().size() > 1) {
+        return context.Fail((parsed.Error().empty() ? "one KEYWORD (quote it when it has blanks)"
+                                                    : parsed.Error()) +
+                                " (see zirvo-cli search --help)",
+                            kExitUsage);
+    }
+    const std::string keyword = parsed.Positionals().empty() ? "" : parsed.Positionals()[0];
+    const FieldCheck check = CheckSearchKeyword(keyword);
+    if (!check.ok) {
+        return context.Fail(check.message, kExitUsage);
+    }
+    CFeedSession session(context);
+    int rc = kExitOk;
+    if (!session.Open(rc)) {
+        return rc;
+    }
+    CCliFeedStore& store = session.Store();
+    bool allChannels = true;
+    NodeId scope = kNoNode;
+    FeedIdList feeds;
+    if (parsed.Has("--in")) {
+        bool top = false;
+        std::string error;
+        scope = session.Resolve(*parsed.Value("--in"), true, top, error);
+        if (scope == kNoNode && !top) {
+            return context.Fail(error, kExitUsage);
+        }
+        allChannels = top;
+    }
+    // Channel paths by feed_id, for the results and for the scope.
+    std::map<int, std::string> paths;
+    FeedIdList known;
+    if (!session.KnownFeedIds(kNoNode, known)) {
+        return context.Fail("cannot read the feed store: " + store.GetLastError());
+    }
+    for (const auto& [handle, feedId] : known) {
+        paths.emplace(feedId, session.PathText(static_cast<NodeId>(handle)));
+        if (!allChannels && session.Tree().IsInSubtree(static_cast<NodeId>(handle), scope)) {
+            feeds.emplace_back(handle, feedId);
+        }
+    }
+    SearchResult result;
+    if (!store.SearchItems(keyword, result.items, feeds, allChannels,
+                           !parsed.Has("--title-only"))) {
+        return context.Fail("cannot search: " + store.GetLastError());
+    }
+    if (result.items.empty()) {
+        context.messages.ShowMessageBox(kNoSearchResults);
+        return kExitOk;
+    }
+    const int count = static_cast<int>(result.items.size());
+    ApplyHeading(result, allChannels ? AllChannelsSearchHeading(count, keyword)
+                                     : LocalSearchHeading(count, keyword,
+                                                          session.Tree().PathCaption(scope)));
+    context.out.Note(result.heading);
+    for (const RssItem& item : result.items) {
+        context.out.Write(ItemRecord(item, paths[item.channelId]));
+    }
+    return kExitOk;
+}
+
+int RunClean(CliContext& context, const std::vector<std::string>& args) {
+    CArgs parsed;
+    parsed.Option("--days").Flag("--include-unread");
+    long long days = -1;
+    if (!parsed.Parse(args) || !parsed.IntValue("--days", 0, 1000000, days)) {
+        return context.Fail(parsed.Error() + " (see zirvo-cli clean --help)", kExitUsage);
+    }
+    if (days < 0 || parsed.Positionals().empty()) {
+        return context.Fail("give --days N and one or more PATHs (see zirvo-cli clean --help)",
+                            kExitUsage);
+    }
+    CFeedSession session(context);
+    int rc = kExitOk;
+    if (!session.Open(rc)) {
+        return rc;
+    }
+    CCliFeedStore& store = session.Store();
+    FeedIdList feeds;
+    std::set<int> seen;
+    for (const std::string& path : parsed.Positionals()) {
+        bool top = false;
+        std::string error;
+        const NodeId id = session.Resolve(path, true, top, error);
+        if (id == kNoNode && !top) {
+            return context.Fail(error, kExitUsage);
+        }
+        FeedIdList below;
+        if (!session.KnownFeedIds(id, below)) {
+            return context.Fail("cannot read the feed store: " + store.GetLastError());
+        }
+        for (const auto& entry : below) {
+            if (seen.insert(entry.second).second) {
+                feeds.push_back(entry);
+            }
+        }
+    }
+    std::map<int, int> before;
+    for (const auto& [handle, feedId] : feeds) {
+        int total = 0;
+        int unread = 0;
+        if (!store.CountFeed(feedId, total, unread)) {
+            return context.Fail("cannot read the feed store: " + store.GetLastError());
+        }
+        before[feedId] = total;
+    }
+    if (!store.CleanFeeds(feeds, static_cast<int>(days), parsed.Has("--include-unread"))) {
+        return context.Fail("cannot clean: " + store.GetLastError());
+    }
+    int removed = 0;
+    for (const auto& [handle, feedId] : feeds) {
+        int total = 0;
+        int unread = 0;
+        if (!store.CountFeed(feedId, total, unread)) {
+            return context.Fail("cannot read the feed store: " + store.GetLastError());
+        }
+        removed += before[feedId] - total;
+        context.out.Write({{"feed_id", std::to_string(feedId)},
+                           {"path", session.PathText(static_cast<NodeId>(handle))},
+                           {"removed", std::to_string(before[feedId] - total)},
+                           {"items", std::to_string(total)},
+                           {"unread", std::to_string(unread)}});
+    }
+    context.out.Note(StrFormat("removed %d item%s from %zu channel%s", removed,
+                               removed == 1 ? "" : "s", feeds.size(),
+                               feeds.size() == 1 ? "" : "s"));
+    return kExitOk;
+}
+
+const CliCommandRegistrar kSearch(
+    {"search", "search the stored items by keyword",
+     "usage: zirvo-cli search KEYWORD [--title-only] [--in PATH]\n\n"
+     "Items whose title or description (only the title with --title-only) contains KEYWORD,\n"
+     "newest first, in every channel or only below PATH. In KEYWORD, % and _ stand for any\n"
+     "text and any one character. The heading comes first, then one item a line:\n"
+     "  id feed_id channel date state author title",
+     RunSearch});
+
+const CliCommandRegistrar kClean(
+    {"clean", "delete old items of channels",
+     "usage: zirvo-cli clean --days N [--include-unread] PATH...\n\n"
+     "Deletes the read items of the channels below each PATH (\"/\": every channel) dated\n"
+     "more than N days ago; N = 0 deletes all their read items. --include-unread deletes\n"
+     "unread items as well. Prints per channel: feed_id path removed items unread.",
+     RunClean});
+
+}  // namespace
+}  // namespace zirvo::cli
