@@ -62,7 +62,17 @@ def run(cli, root, *args):
     return result
 
 
+def prepare_root(root):
+    # The seeded subscription file lists real sites; a benchmark must stay on loopback, so the
+    # root starts with an empty tree (seeding never overwrites a file that exists).
+    os.makedirs(os.path.join(root, 'Storage'), exist_ok=True)
+    with open(os.path.join(root, 'Storage', 'rssreader.opml'), 'w', encoding='utf-8') as f:
+        f.write('<?xml version="1.0" encoding="UTF-8"?>\n'
+                '<opml version="1.0"><head><title>bench</title></head><body/></opml>\n')
+
+
 def subscribe(cli, root, site, channels, items, latency):
+    prepare_root(root)
     for n in range(channels):
         feed = '/gen/%d?items=%d' % (n, items)
         path = feed if latency <= 0 else '/slow?s=%g&to=%s' % (latency, quote(feed, safe=''))
