@@ -297,7 +297,10 @@ int FavRemove(CliContext& context, CFavSession& session, CArgs& args) {
     }
     if (!session.Fav().Delete(id, session.Store())) {
         guard.Restore();
-        return context.Fail(std::string(kDeleteFailed) + " " + session.Store().GetLastError());
+        // A file failure has been reported by the file layer; a store failure has not.
+        const std::string cause = session.Store().GetLastError();
+        return cause.empty() ? kExitFailed
+                             : context.Fail(std::string(kDeleteFailed) + " " + cause);
     }
     for (const Record& record : removed) {
         context.out.Write(record);

@@ -267,7 +267,10 @@ int RunRemove(CliContext& context, const std::vector<std::string>& args) {
     }
     if (!session.Editor().Delete(id, session.Store())) {
         guard.Restore();
-        return context.Fail(std::string(kDeleteFailed) + " " + session.Store().GetLastError());
+        // A file failure has been reported by the file layer; a store failure has not.
+        const std::string cause = session.Store().GetLastError();
+        return cause.empty() ? kExitFailed
+                             : context.Fail(std::string(kDeleteFailed) + " " + cause);
     }
     for (const Record& record : removed) {
         context.out.Write(record);

@@ -1,0 +1,158 @@
+#!/usr/bin/env python3
+"""zirvo-cli refusing bad input and surviving failures: messages, exit codes, untouched files."""
+
+import json
+import os
+import subprocess
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from feed_cli_fixture import FeedCliTestCase  # noqa: E402
+
+NOT_WEB = 'RSS地址必须是以 http:// 或 https:// 开头的网络地址!'
+
+
+class ErrorsTest(FeedCliTestCase):
+
+    def test_AddRefusesWhatTheAddDialogRefuses(self):
+        good = self.url('/corpus/heraldsun.rss')
+        self.fails(2, '请输入RSS地址', 'add', '')
+        self.fails(2, '请输入RSS地址', 'add', '', '--title', 'T')
+        self.fails(2, '请输入频道名称', 'add', good, '--title', '')
+        self.fails(2, '您输入了无效的字符!', 'add', self.url('/a<b'))
+        self.fails(2, '您输入了无效的字符!', 'add', good, '--title', 'a>b')
+        self.fails(2, '您输入了无效的字符!', 'add', good, '--title', 'T', '--home', 'http://h/<')
+        for address in ('file:///etc/passwd', 'ftp://127.0.0.1/feed.xml', 'javascript:alert(1)',
+                        'http://', 'HTTP//127.0.0.1/x'):
+            self.fails(2, NOT_WEB, 'add', address)
+            self.fails(2, NOT_WEB, 'add', address, '--title', 'T')
+        result = self.fails(2, NOT_WEB, 'add', '127.0.0.1/feed.xml')
+        self.assertIn('has no scheme', result.stderr)
+        self.fails(2, 'no channel with id #1', 'add', good, '--title', 'T', '--folder', '#1')
+        self.assertEqual(self.json('tree'), [])
+        # An address in capitals is still a web address.
+        self.assertEqual(self.add('/corpus/heraldsun.rss', 'Herald')['path'], 'Herald')
+        self.assertEqual(self.json('add', 'HTTPS://127.0.0.1:1/x', '--title', 'Caps')[0]['path'],
+                         'Caps')
+
+    def test_AddRefusesAnAddressAlreadySubscribed(self):
+        self.add('/corpus/heraldsun.rss', 'Herald')
+        self.ok('mkdir', 'Folder')
+        self.fails(1, '该频道已经订阅: Herald', 'add', self.url('/corpus/heraldsun.rss'))
+        self.fails(1, '该频道已经订阅: Herald', 'add', self.url('/corpus/heraldsun.rss'),
+                   '--title', 'Again', '--folder', 'Folder')
+
+    def test_AddWithoutTitleFailsWhenTheFeedHasNone(self):
+        for path in ('/html', '/status/404', '/corpus/unrecognized.rss', '/empty'):
+            result = self.fails(1, '无法获取标题!', 'add', self.url(path))
+            self.assertIn('--title', result.stderr)
+        closed = 'http://127.0.0.1:1/feed.xml'
+        self.fails(1, '无法获取标题!', 'add', closed)
+        self.assertEqual(self.json('tree'), [])
+
+    def test_BadPathsFiltersAndNumbersAreUsageErrors(self):
+        self.add('/corpus/heraldsun.rss', 'Herald')
+        self.ok('receive', 'Herald')
+        cases = [
+            ('no channel or folder "Nope"', ['list', 'Nope']),
+            ('no channel with id #99', ['list', '#99']),
+            ('is not a channel id', ['list', '#x']),
+            ('unknown filter "fresh"', ['list', 'Herald', '--filter', 'fresh']),
+            ('--page needs a whole number', ['list', 'Herald', '--page', '0']),
+            ('--page needs a whole number', ['list', 'Herald', '--page', 'two']),
+            ('unknown option --colour', ['list', 'Herald', '--colour']),
+            ('is not an item id', ['show', 'abc']),
+            ('no item 999', ['show', '999']),
+            ('no item 999', ['read', '1', '999']),
+            ('--jobs needs a whole number from 1 to 64', ['receive', '--all', '--jobs', '0']),
+            ('give --all, --weighted or PATHs', ['receive']),
+            ('give --all, --weighted or PATHs', ['receive', '--all', 'Herald']),
+            ('no channel or folder "Nope"', ['receive', 'Herald', 'Nope']),
+            ('请输入频道名称', ['rename', 'Herald', '']),
+            ('您输入了无效的字符!', ['rename', 'Herald', '<b>']),
+            ('请输入目录名称', ['mkdir', '']),
+            ('give PATH and one of --to, --before, --up', ['mv', 'Herald']),
+            ('is a channel, not a folder', ['mv', 'Herald', '--to', 'Herald']),
+            ('name a channel or folder, not the top level', ['rm', '/']),
+            ('no channel or folder', ['export-opml', os.path.join(self.root, 'x.opml'), 'Nope']),
+        ]
+        for message, args in cases:
+            with self.subTest(args=args):
+                self.fails(2, message, *args)
+        # "read 1 999" changed nothing: every target is checked first.
+        self.assertEqual(self.json('list', 'Herald', '--filter', 'read'), [])
+        unknown = self.run_cli('frobnicate')
+        self.assertEqual(unknown.returncode, 2)
+        self.assertIn('unknown command', unknown.stderr)
+
+    def test_EveryCommandHasHelp(self):
+        for command in ('tree', 'add', 'mkdir', 'rename', 'rm', 'mv', 'receive', 'list', 'show',
+                        'read', 'unread', 'search', 'clean', 'import-opml', 'export-opml', 'fav'):
+            with self.subTest(command=command):
+                result = self.run_cli(command, '--help')
+                self.assertEqual(result.returncode, 0)
+                self.assertTrue(result.stdout.startswith('usage: zirvo-cli ' + command),
+                                result.stdout)
+
+    def test_FailingChannelsGiveExitOneWhileTheOthersAreReceived(self):
+        self.add('/corpus/gb2312-news.xml', 'Good one')
+        self.add('/status/500', 'Server error')
+        self.add('/html', 'Web page')
+        self.add('/corpus/rss-1.rss', 'RSS 1.0')
+        self.add('/truncated', 'Cut short')
+        self.json('add', 'http://127.0.0.1:1/closed', '--title', 'Closed port')
+        self.add('/corpus/heraldsun.rss', 'Good two')
+        result = self.run_cli('receive', '--all', '--jobs', '3', json_output=True)
+        self.assertEqual(result.returncode, 1, result.stderr)
+        outcomes = {r['path']: r for r in json.loads(result.stdout)}
+        self.assertEqual(len(outcomes), 7)
+        self.assertEqual({p for p, r in outcomes.items() if r['status'] == 'ok'},
+                         {'Good one', 'Good two'})
+        for path in ('Server error', 'Web page', 'RSS 1.0', 'Cut short', 'Closed port'):
+            self.assertEqual(outcomes[path]['status'], 'failed')
+            self.assertNotEqual(outcomes[path]['error'], '')
+        self.assertIn('received 2 channels, 5 failed', result.stderr)
+        self.assertEqual(len(self.json('list', 'Good one')), 3)
+        self.assertEqual(len(self.json('list', 'Good two')), 2)
+        self.assertEqual(self.json('list', 'Server error'), [])
+        # Text mode: one line per channel and the summary.
+        text = self.run_cli('receive', 'Good one', 'Web page')
+        self.assertEqual(text.returncode, 1)
+        lines = text.stdout.splitlines()
+        self.assertEqual(sorted(line.split('\t')[0] for line in lines[:-1]), ['failed', 'ok'])
+        self.assertEqual(lines[-1], 'received 1 channel, 1 failed')
+        self.assertEqual(self.run_cli('receive', 'Good one').returncode, 0)
+
+    def test_FailedEditsLeaveTheStoreAndTheFileAsTheyWere(self):
+        if os.geteuid() != 0:
+            self.skipTest('needs root to hand the subscription file to another user')
+        self.add('/corpus/heraldsun.rss', 'Herald')
+        self.ok('receive', 'Herald')
+        self.ok('fav', 'add', '1')
+        # The files belong to nobody, except the subscription file and its folder, which stay
+        # root's: nobody may write the store but not replace the file.
+        subprocess.run(['chown', '-R', '65534:65534', self.root], check=True)
+        storage = os.path.join(self.root, 'Storage')
+        os.chown(storage, 0, 0)
+        os.chown(self.opml_path, 0, 0)
+        os.chown(self.fav_path, 0, 0)
+        os.chmod(storage, 0o1777)
+        self.wrapper = ['setpriv', '--reuid=65534', '--regid=65534', '--clear-groups']
+        try:
+            self.fails(1, 'cannot write', 'rm', 'Herald')
+            self.fails(1, 'cannot write', 'add', self.url('/gen/2'), '--title', 'New')
+            self.fails(1, 'cannot write', 'mv', 'Herald', '--up')
+            self.fails(1, 'cannot write', 'mkdir', 'Folder')
+            self.fails(1, 'cannot write', 'fav', 'rm', '收藏夹')
+            self.fails(1, 'cannot write', 'fav', 'mknode', 'More')
+            # The store itself is writable: what kept it unchanged was the file check.
+            self.ok('read', 'Herald')
+        finally:
+            self.wrapper = []
+        self.assertEqual(len(self.json('list', 'Herald')), 2)
+        self.assertEqual(len(self.json('fav', 'list')), 1)
+
+
+if __name__ == '__main__':
+    unittest.main(verbosity=2)

@@ -1,0 +1,181 @@
+#!/usr/bin/env python3
+"""zirvo-cli reading feeds end to end: subscribe, receive, list, read, search, clean."""
+
+import os
+import re
+import sys
+import time
+import unittest
+from email.utils import formatdate
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from feed_cli_fixture import FeedCliTestCase, rss  # noqa: E402
+
+GB_TITLES = ['第一条新闻：开源软件的发展', '第二条：博客与RSS阅读器', '第三条 - 特殊字符 “引号”']
+
+
+def by_id(records):
+    return {r['id']: r for r in records}
+
+
+class ReadingTest(FeedCliTestCase):
+
+    def test_AddReceiveListAndReadKeepsChineseTextIntact(self):
+        channel = self.add('/corpus/gb2312-news.xml')
+        # No --title: the title comes from the GB2312 feed itself.
+        self.assertEqual(channel['path'], '中文新闻频道')
+        self.assertEqual(channel['type'], 'channel')
+        feed_id = channel['feed_id']
+
+        received = self.json('receive', '中文新闻频道')
+        self.assertEqual(len(received), 1)
+        self.assertEqual((received[0]['status'], received[0]['items'], received[0]['unread']),
+                         ('ok', '3', '3'))
+
+        items = self.json('list', '#' + feed_id)
+        self.assertEqual([i['title'] for i in items], GB_TITLES)
+        self.assertEqual([i['author'] for i in items], ['张三', '李四', '王五'])
+        self.assertEqual([i['date'] for i in items],
+                         ['2006-01-03 08:00:00', '2006-01-02 09:30:00', '2006-01-01 10:00:00'])
+        self.assertEqual({i['state'] for i in items}, {'new'})
+        self.assertEqual({i['channel'] for i in items}, {'中文新闻频道'})
+
+        # Showing an item reads it, as a click on its row does.
+        first = items[0]['id']
+        shown = self.json('show', first)[0]
+        self.assertEqual(shown['title'], GB_TITLES[0])
+        self.assertEqual(shown['link'], 'http://news.example.cn/2006/01/03/a.html')
+        self.assertIn('内容一', shown['description'])
+        self.assertEqual(shown['state'], 'read')
+        self.assertEqual(self.json('tree')[0]['unread'], '2')
+        self.assertEqual([i['id'] for i in self.json('list', '中文新闻频道', '--filter', 'read')],
+                         [first])
+        self.assertEqual(len(self.json('list', '中文新闻频道', '--filter', 'unread')), 2)
+        self.assertEqual(len(self.json('list', '中文新闻频道', '--filter', 'new')), 2)
+
+        # --keep-unread only looks.
+        second = items[1]['id']
+        self.assertEqual(self.json('show', second, '--keep-unread')[0]['state'], 'new')
+
+        marked = self.json('read', self.url('/corpus/gb2312-news.xml'))
+        self.assertEqual(marked[0]['unread'], '0')
+        self.assertEqual(self.json('tree')[0]['unread'], '0')
+        self.assertEqual(self.json('unread', second)[0]['unread'], '1')
+        self.assertEqual(self.json('unread', '中文新闻频道')[0]['unread'], '3')
+
+    def test_TextOutputIsOneTabSeparatedRecordPerLine(self):
+        self.add('/corpus/gb2312-news.xml', 'Zh')
+        self.ok('receive', 'Zh')
+        result = self.run_cli('list', 'Zh')
+        lines = result.stdout.splitlines()
+        self.assertEqual(lines[0], 'page 1/1, 3 all items')
+        fields = [line.split('\t') for line in lines[1:]]
+        self.assertEqual([len(f) for f in fields], [7, 7, 7])
+        self.assertEqual([f[6] for f in fields], GB_TITLES)
+        tree = self.ok('tree')
+        self.assertEqual(tree, [['channel', '1', '3', 'Zh', self.url('/corpus/gb2312-news.xml')]])
+
+    def test_SecondReceiveAddsOnlyTheItemsNotStoredYet(self):
+        day = 'Tue, 03 Jan 2006 08:00:00 GMT'
+        self.put('/site/a.xml', rss('A', [('http://a/1', 'one', day, 'x'),
+                                          ('http://a/2', 'two', day, 'y')]))
+        self.add('/site/a.xml')
+        self.assertEqual(self.json('receive', 'A')[0]['unread'], '2')
+        self.ok('read', 'A')
+        self.put('/site/a.xml', rss('A', [('http://a/3', 'three', day, 'z'),
+                                          ('http://a/1', 'one', day, 'x'),
+                                          ('http://a/2', 'two', day, 'y')]))
+        self.assertEqual(self.json('receive', 'A')[0]['unread'], '1')
+        items = self.json('list', 'A')
+        # Newest first; within one receive the feed's first item counts as the newest.
+        self.assertEqual([(i['title'], i['state']) for i in items],
+                         [('three', 'new'), ('one', 'read'), ('two', 'read')])
+
+    def test_ChannelListIsPagedByTheConfiguredPageSize(self):
+        self.add('/gen/1?items=70', 'Big')
+        self.ok('receive', 'Big')
+        first = self.run_cli('list', 'Big')
+        self.assertTrue(first.stdout.startswith('page 1/2, 70 all items\n'), first.stdout)
+        page1 = self.json('list', 'Big')
+        page2 = self.json('list', 'Big', '--page', '2')
+        self.assertEqual((len(page1), len(page2)), (50, 20))
+        ids = [int(i['id']) for i in page1 + page2]
+        self.assertEqual(ids, sorted(ids, reverse=True))
+        self.assertEqual(len(set(ids)), 70)
+        self.fails(2, 'only 2 pages', 'list', 'Big', '--page', '3')
+
+        config = os.path.join(self.root, 'config', 'appConfig.xml')
+        with open(config, encoding='utf-8') as f:
+            text = f.read()
+        with open(config, 'w', encoding='utf-8') as f:
+            f.write(re.sub(r'<paginationnum>\d+</paginationnum>',
+                           '<paginationnum>30</paginationnum>', text))
+        self.assertEqual(len(self.json('list', 'Big', '--page', '3')), 10)
+        self.assertIn('page 3/3', self.run_cli('list', 'Big', '--page', '3').stdout)
+
+    def test_FolderListAndFolderReceiveCoverEveryChannelBelow(self):
+        self.ok('mkdir', 'News')
+        self.ok('mkdir', 'Inner', '--folder', 'News')
+        self.add('/corpus/gb2312-news.xml', 'Zh', '--folder', 'News/Inner')
+        self.add('/corpus/heraldsun.rss', 'Herald', '--folder', 'News')
+        self.add('/corpus/narro.rss', 'Outside')
+        received = self.json('receive', 'News', '--jobs', '1')
+        self.assertEqual(sorted(r['path'] for r in received), ['News/Herald', 'News/Inner/Zh'])
+        items = self.json('list', 'News')
+        self.assertEqual(sorted({i['channel'] for i in items}), ['News/Herald', 'News/Inner/Zh'])
+        self.assertEqual(len(items), 5)
+        tree = {r['path']: r['unread'] for r in self.json('tree')}
+        self.assertEqual((tree['News'], tree['News/Inner'], tree['Outside']), ('5', '3', '0'))
+        self.fails(2, 'one page only', 'list', 'News', '--page', '2')
+
+    def test_SearchTakesQuotesInTheKeywordLiterally(self):
+        day = 'Tue, 03 Jan 2006 08:00:00 GMT'
+        self.put('/site/q.xml', rss('Quotes', [
+            ('http://q/1', "O'Brien's diary", day, 'plain'),
+            ('http://q/2', 'Rock and roll', day, "it's in the text"),
+            ('http://q/3', 'Nothing here', day, 'nothing')]))
+        self.add('/site/q.xml')
+        self.add('/corpus/gb2312-news.xml', 'Zh')
+        self.ok('receive', '/')
+        self.assertEqual([r['title'] for r in self.json('search', "O'Brien")], ["O'Brien's diary"])
+        self.assertEqual(sorted(r['title'] for r in self.json('search', "'")),
+                         ["O'Brien's diary", 'Rock and roll'])
+        self.assertEqual([r['title'] for r in self.json('search', "'", '--title-only')],
+                         ["O'Brien's diary"])
+        # A keyword that tries to close the statement finds nothing and breaks nothing.
+        result = self.run_cli('search', "x' OR '1'='1")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn('没有符合条件的搜索结果!', result.stderr)
+        self.assertEqual(self.json('search', "x' OR '1'='1"), [])
+        self.assertEqual(len(self.json('list', 'Quotes')), 3)
+
+        heading = self.run_cli('search', '“引号”', '--in', 'Zh').stdout.splitlines()[0]
+        self.assertEqual(heading, '有 1 项符合关键字 "“引号”" 的结果, 在 "Zh" 中')
+        self.assertEqual(self.json('search', '“引号”', '--in', 'Quotes'), [])
+        self.fails(2, '请输入要搜索的关键字', 'search', '')
+
+    def test_CleanDeletesOldReadItemsAndUnreadOnlyWhenAsked(self):
+        now = formatdate(time.time(), usegmt=True)
+        old = 'Tue, 03 Jan 2006 08:00:00 GMT'
+        self.put('/site/c.xml', rss('C', [('http://c/new', 'fresh', now, ''),
+                                          ('http://c/old1', 'old read', old, ''),
+                                          ('http://c/old2', 'old unread', old, '')]))
+        self.add('/site/c.xml')
+        self.ok('receive', 'C')
+        ids = {i['title']: i['id'] for i in self.json('list', 'C')}
+        self.ok('read', ids['fresh'], ids['old read'])
+
+        cleaned = self.json('clean', '--days', '30', 'C')
+        self.assertEqual((cleaned[0]['removed'], cleaned[0]['items']), ('1', '2'))
+        self.assertEqual(sorted(i['title'] for i in self.json('list', 'C')),
+                         ['fresh', 'old unread'])
+        self.json('clean', '--days', '30', '--include-unread', '/')
+        self.assertEqual([i['title'] for i in self.json('list', 'C')], ['fresh'])
+        self.json('clean', '--days', '0', 'C')
+        self.assertEqual(self.json('list', 'C'), [])
+        self.fails(2, '--days', 'clean', '--days', 'soon', 'C')
+        self.fails(2, 'give --days N', 'clean', 'C')
+
+
+if __name__ == '__main__':
+    unittest.main(verbosity=2)
