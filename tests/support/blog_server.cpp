@@ -1,5 +1,7 @@
 #include "support/blog_server.h"
 
+#include <filesystem>
+
 namespace zirvo::test {
 
 CBlogServer::CBlogServer(const BlogServerOptions& options)
@@ -20,6 +22,16 @@ std::string CBlogServer::Url(const std::string& path) const {
 
 std::string CBlogServer::CertificatePath() {
     return std::string(ZIRVO_TEST_DATA_DIR) + "/blogapi/loopback-cert.pem";
+}
+
+void CBlogServer::InstallClientData(const std::string& dataRoot) {
+    namespace fs = std::filesystem;
+    std::string data = std::string(ZIRVO_TEST_SOURCE_DIR) + "/data";
+    fs::create_directories(dataRoot + "/Data");
+    fs::copy(data + "/Data/Templates", dataRoot + "/Data/Templates",
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    fs::copy_file(data + "/ErrorMsg.xml", dataRoot + "/ErrorMsg.xml",
+                  fs::copy_options::overwrite_existing);
 }
 
 std::vector<RecordedRequest> CBlogServer::Requests() const {

@@ -34,6 +34,9 @@ public:
     std::string Url(const std::string& path = "/RPC2") const;
     // The certificate to trust for a TLS server (a ConnectionSettings::caFile).
     static std::string CertificatePath();
+    // Copies the shipped request templates (Data/Templates/) and message catalogue (ErrorMsg.xml)
+    // into a test's data root, so that blog clients made on that root can build their requests.
+    static void InstallClientData(const std::string& dataRoot);
 
     std::vector<RecordedRequest> Requests() const;
     // The last request; an empty record when there was none.

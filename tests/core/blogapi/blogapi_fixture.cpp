@@ -1,16 +1,9 @@
 #include "blogapi_fixture.h"
 
-#include <filesystem>
-
 namespace zirvo::test {
 
 BlogApiTest::BlogApiTest() : m_messages(m_root.PathOf("ErrorMsg.xml"), m_reporter) {
-    namespace fs = std::filesystem;
-    std::string data = std::string(ZIRVO_TEST_SOURCE_DIR) + "/data";
-    fs::copy_file(data + "/ErrorMsg.xml", m_root.PathOf("ErrorMsg.xml"));
-    m_root.MakeDir("Data");
-    fs::copy(data + "/Data/Templates", m_root.PathOf("Data/Templates"),
-             fs::copy_options::recursive);
+    CBlogServer::InstallClientData(m_root.Path());
 }
 
 BlogEndpoint BlogApiTest::Endpoint(const CBlogServer& server, const std::string& apiType,
