@@ -49,9 +49,7 @@ class FeedCliTestCase(unittest.TestCase):
         self.cli = find_cli()
         self.wrapper = []  # a command the CLI runs under (another user, for instance)
         self.root = tempfile.mkdtemp(prefix='zirvo-cli-feeds-')
-        os.makedirs(os.path.join(self.root, 'Storage'))
-        with open(self.opml_path, 'w', encoding='utf-8') as f:
-            f.write(EMPTY_OPML)
+        self.prepare_root(self.root)
         self.server = subprocess.Popen(
             [sys.executable, SERVER, '--dir', os.path.join(CORPUS, 'feeds')],
             stdout=subprocess.PIPE, text=True)
@@ -63,6 +61,14 @@ class FeedCliTestCase(unittest.TestCase):
         self.server.wait()
         self.server.stdout.close()
         shutil.rmtree(self.root, ignore_errors=True)
+
+    @staticmethod
+    def prepare_root(root):
+        """A data root whose subscription file starts empty (the rest is seeded on first use)."""
+        os.makedirs(os.path.join(root, 'Storage'))
+        with open(os.path.join(root, 'Storage', 'rssreader.opml'), 'w', encoding='utf-8') as f:
+            f.write(EMPTY_OPML)
+        return root
 
     # ---- paths and the feed site --------------------------------------------------------------
 
@@ -95,8 +101,9 @@ class FeedCliTestCase(unittest.TestCase):
 
     # ---- running the CLI ----------------------------------------------------------------------
 
-    def run_cli(self, *args, json_output=False):
-        command = self.wrapper + [self.cli, '--root', self.root] + (['--json'] if json_output else [])
+    def run_cli(self, *args, json_output=False, root=None):
+        command = self.wrapper + [self.cli, '--root', root or self.root]
+        command += ['--json'] if json_output else []
         return subprocess.run(command + list(args), capture_output=True, text=True, timeout=60)
 
     def ok(self, *args):
@@ -105,8 +112,8 @@ class FeedCliTestCase(unittest.TestCase):
         self.assertEqual(result.returncode, 0, '%s: %s' % (args, result.stderr))
         return [line.split('\t') for line in result.stdout.splitlines() if '\t' in line]
 
-    def json(self, *args, code=0):
-        result = self.run_cli(*args, json_output=True)
+    def json(self, *args, code=0, root=None):
+        result = self.run_cli(*args, json_output=True, root=root)
         self.assertEqual(result.returncode, code, '%s: %s' % (args, result.stderr))
         return json.loads(result.stdout)
 
