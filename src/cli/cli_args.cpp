@@ -93,8 +93,8 @@ bool CArgs::IntValue(const std::string& name, long long min, long long max, long
     }
     long long parsed = 0;
     if (!ParseInt(*value, parsed) || parsed < min || parsed > max) {
-        m_error = "option " + name + " needs a whole number from " + std::to_string(min) +
-                  " to " + std::to_string(max) + ", not \"" + *value + "\"";
+        m_error = "option " + name + " needs a whole number from " + std::to_string(min) + " to " +
+                  std::to_string(max) + ", not \"" + *value + "\"";
         return false;
     }
     out = parsed;

@@ -11,9 +11,9 @@
 namespace zirvo::cli {
 
 struct CliCommand {
-    std::string name;      // "receive", "account" (sub-commands are the command's own business)
-    std::string summary;   // one line for the command list
-    std::string help;      // full usage text for `zirvo-cli NAME --help`
+    std::string name;     // "receive", "account" (sub-commands are the command's own business)
+    std::string summary;  // one line for the command list
+    std::string help;     // full usage text for `zirvo-cli NAME --help`
     std::function<int(CliContext&, const std::vector<std::string>& args)> run;
 };
 

@@ -87,9 +87,12 @@ int RunWrite(const std::string& file, CErrorMsgDialog& messages, const std::vect
 
 template <typename Record>
 std::vector<Field> ProxyFields(Record& r) {
-    return {IntField("/app/proxy/use", r.use),          IntField("/app/proxy/localporxyuse", r.useForLocal),
-            TextField("/app/proxy/server", r.server),   TextField("/app/proxy/port", r.port),
-            TextField("/app/proxy/username", r.userName), TextField("/app/proxy/password", r.password)};
+    return {IntField("/app/proxy/use", r.use),
+            IntField("/app/proxy/localporxyuse", r.useForLocal),
+            TextField("/app/proxy/server", r.server),
+            TextField("/app/proxy/port", r.port),
+            TextField("/app/proxy/username", r.userName),
+            TextField("/app/proxy/password", r.password)};
 }
 
 template <typename Record>
@@ -99,8 +102,10 @@ std::vector<Field> DebugFields(Record& r) {
 
 template <typename Record>
 std::vector<Field> WindowFields(Record& r) {
-    return {IntField("/app/wndpos/left", r.left),     IntField("/app/wndpos/top", r.top),
-            IntField("/app/wndpos/right", r.right),   IntField("/app/wndpos/bottom", r.bottom),
+    return {IntField("/app/wndpos/left", r.left),
+            IntField("/app/wndpos/top", r.top),
+            IntField("/app/wndpos/right", r.right),
+            IntField("/app/wndpos/bottom", r.bottom),
             IntField("/app/wndpos/leftframewidth", r.leftFrameWidth),
             IntField("/app/wndpos/topframeheight", r.topFrameHeight)};
 }

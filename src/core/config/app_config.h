@@ -17,12 +17,12 @@
 namespace zirvo {
 
 struct ProxySettings {
-    int use = 0;          // /app/proxy/use
-    int useForLocal = 0;  // /app/proxy/localporxyuse
-    std::string server;   // /app/proxy/server
-    std::string port;     // /app/proxy/port (text, joined as server:port)
-    std::string userName; // /app/proxy/username; empty = no proxy authentication
-    std::string password; // /app/proxy/password
+    int use = 0;           // /app/proxy/use
+    int useForLocal = 0;   // /app/proxy/localporxyuse
+    std::string server;    // /app/proxy/server
+    std::string port;      // /app/proxy/port (text, joined as server:port)
+    std::string userName;  // /app/proxy/username; empty = no proxy authentication
+    std::string password;  // /app/proxy/password
 };
 
 struct DebugSettings {

@@ -17,8 +17,8 @@ bool ShouldUseProxy(const ProxySettings& proxy, const std::string& endpoint) {
     size_t start = endpoint.find("//");
     start = start == std::string::npos ? 0 : start + 2;
     size_t end = endpoint.find('/', start);
-    std::string host = endpoint.substr(start, end == std::string::npos ? std::string::npos
-                                                                         : end - start);
+    std::string host =
+        endpoint.substr(start, end == std::string::npos ? std::string::npos : end - start);
     size_t dot = host.find('.');
     if (dot == std::string::npos) {
         return true;

@@ -58,7 +58,8 @@ bool IsHttpUrl(const std::string& url) {
     } else {
         return false;
     }
-    return url.size() > skip && url[skip] != '/' && url.find_first_of(" \t\r\n") == std::string::npos;
+    return url.size() > skip && url[skip] != '/' &&
+           url.find_first_of(" \t\r\n") == std::string::npos;
 }
 
 std::string CharsetOf(const std::string& contentType) {
@@ -199,8 +200,8 @@ HttpResponse CCurlHttpClient::Perform(const HttpRequest& request) {
     response.error = errorText[0] ? errorText : curl_easy_strerror(rc);
     if (transfer.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) {
         response.failure = HttpFailure::TooLarge;
-        response.error = "the answer is larger than " +
-                         std::to_string(request.maxBytes >> 20) + " MiB";
+        response.error =
+            "the answer is larger than " + std::to_string(request.maxBytes >> 20) + " MiB";
     } else if (rc == CURLE_ABORTED_BY_CALLBACK) {
         response.failure = HttpFailure::Aborted;
     } else if (rc == CURLE_OPERATION_TIMEDOUT) {

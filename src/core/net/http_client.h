@@ -17,15 +17,15 @@
 namespace zirvo {
 
 struct HttpRequest {
-    std::string method = "GET";         // "GET" or "POST"
+    std::string method = "GET";  // "GET" or "POST"
     std::string url;
-    std::vector<std::string> headers;   // "Name: value" lines, sent in this order
-    std::string body;                   // POST body
-    bool http10 = false;                // speak HTTP/1.0 instead of 1.1
+    std::vector<std::string> headers;  // "Name: value" lines, sent in this order
+    std::string body;                  // POST body
+    bool http10 = false;               // speak HTTP/1.0 instead of 1.1
     bool followRedirects = true;
-    bool acceptCompressed = true;       // Accept-Encoding for every method curl knows
+    bool acceptCompressed = true;  // Accept-Encoding for every method curl knows
     std::string userAgent;
-    std::string proxy;                  // "host:port"; empty: no proxy (and none from the env)
+    std::string proxy;  // "host:port"; empty: no proxy (and none from the env)
     // Lines for the proxy only: after `headers` on a plain request, on the CONNECT of a tunnel.
     std::vector<std::string> proxyHeaders;
     // A PEM bundle trusted instead of the system's certificates; empty: the system's.
@@ -37,12 +37,12 @@ struct HttpRequest {
 };
 
 enum class HttpFailure {
-    None,       // the exchange completed; look at the status
-    BadUrl,     // not an http or https address
-    Network,    // name resolution, connection, TLS, broken transfer
+    None,     // the exchange completed; look at the status
+    BadUrl,   // not an http or https address
+    Network,  // name resolution, connection, TLS, broken transfer
     Timeout,
-    TooLarge,   // the answer passed maxBytes
-    Aborted,    // closing flag or abort flag
+    TooLarge,  // the answer passed maxBytes
+    Aborted,   // closing flag or abort flag
 };
 
 struct HttpResponse {

@@ -115,8 +115,8 @@ bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b) {
 
 int ToInt(std::string_view text) {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' ||
-                               text[i] == '\r')) {
+    while (i < text.size() &&
+           (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) {
         ++i;
     }
     bool negative = false;

@@ -226,8 +226,8 @@ std::string SanitizeXmlText(std::string_view text) {
     while (pos < text.size()) {
         char32_t cp = 0;
         size_t length = DecodeUtf8Char(text, pos, cp);
-        bool illegal = (cp < 0x20 && cp != 0x09 && cp != 0x0A && cp != 0x0D) || cp == 0xFFFE ||
-                       cp == 0xFFFF;
+        bool illegal =
+            (cp < 0x20 && cp != 0x09 && cp != 0x0A && cp != 0x0D) || cp == 0xFFFE || cp == 0xFFFF;
         if (!illegal) {
             if (cp == 0xFFFD && length == 1 && static_cast<unsigned char>(text[pos]) >= 0x80) {
                 out += "\xEF\xBF\xBD";

@@ -194,8 +194,8 @@ void XmlNode::SetCData(std::string_view text) {
         // one with ">", which reads back as the same text.
         size_t hit = clean.find("]]>", start);
         size_t end = hit == std::string::npos ? clean.size() : hit + 2;
-        xmlNodePtr block = xmlNewCDataBlock(m_node->doc, X(clean.c_str() + start),
-                                            static_cast<int>(end - start));
+        xmlNodePtr block =
+            xmlNewCDataBlock(m_node->doc, X(clean.c_str() + start), static_cast<int>(end - start));
         xmlAddChild(m_node, block);
         if (hit == std::string::npos) {
             break;

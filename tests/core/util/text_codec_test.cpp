@@ -27,7 +27,9 @@ TEST(TextCodecTest, CutsNeverSplitACharacter) {
 }
 
 TEST(TextCodecTest, FromUtf8SpecialCases) {
-    EXPECT_EQ(FromUtf8("a\xC2\xA0" "b"), "a b");
+    EXPECT_EQ(FromUtf8("a\xC2\xA0"
+                       "b"),
+              "a b");
     EXPECT_EQ(FromUtf8("x\xC2\xA6y"), "x|y");
     EXPECT_EQ(FromUtf8("中文"), "中文");
     EXPECT_EQ(FromUtf8("bad\xFF"), "bad?");
@@ -36,7 +38,9 @@ TEST(TextCodecTest, FromUtf8SpecialCases) {
 
 TEST(TextCodecTest, BrokenBytesAreRepairedNotDropped) {
     EXPECT_EQ(SanitizeUtf8("ok\xE4\xB8"), "ok\xEF\xBF\xBD\xEF\xBF\xBD");
-    EXPECT_EQ(SanitizeXmlText("a\x01" "b\tc"), "ab\tc");
+    EXPECT_EQ(SanitizeXmlText("a\x01"
+                              "b\tc"),
+              "ab\tc");
     std::string out;
     EXPECT_TRUE(ConvertEncoding("caf\xE9", "ISO-8859-1", "UTF-8", out));
     EXPECT_EQ(out, "café");
@@ -46,9 +50,13 @@ TEST(TextCodecTest, BrokenBytesAreRepairedNotDropped) {
 }
 
 TEST(Base64Test, RfcVectors) {
-    const std::pair<const char*, const char*> vectors[] = {
-        {"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},         {"foo", "Zm9v"},
-        {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}};
+    const std::pair<const char*, const char*> vectors[] = {{"", ""},
+                                                           {"f", "Zg=="},
+                                                           {"fo", "Zm8="},
+                                                           {"foo", "Zm9v"},
+                                                           {"foob", "Zm9vYg=="},
+                                                           {"fooba", "Zm9vYmE="},
+                                                           {"foobar", "Zm9vYmFy"}};
     for (auto [plain, encoded] : vectors) {
         EXPECT_EQ(Base64Encode(plain), encoded);
         std::string back;

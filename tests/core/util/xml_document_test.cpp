@@ -140,8 +140,8 @@ TEST(XmlDocumentTest, FailedSaveKeepsTheOldFile) {
     CXmlDocument doc;
     doc.CreateRoot("new");
     EXPECT_FALSE(doc.SaveFile(dir.File("missing-folder/keep.xml")));
-    std::filesystem::permissions(dir.File(""), std::filesystem::perms::owner_read |
-                                                   std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(
+        dir.File(""), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     bool saved = doc.SaveFile(path);
     std::filesystem::permissions(dir.File(""), std::filesystem::perms::owner_all);
     std::string bytes;
