@@ -1,13 +1,30 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test through ctest.
+# Installs what is missing, builds everything and runs every test through ctest; then builds
+# the core tests again with AddressSanitizer and UndefinedBehaviorSanitizer and runs them.
+# ZIRVO_SANITIZER_RUN=0 skips the second pass.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${ZIRVO_BUILD_DIR:-build}
+jobs=$(nproc)
 
 bash tools/install-deps.sh
 echo "== configure ($build)"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 echo "== build"
-cmake --build "$build" -j "$(nproc)"
+cmake --build "$build" -j "$jobs"
 echo "== test"
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 300
+ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 300
+
+if [ "${ZIRVO_SANITIZER_RUN:-1}" != 0 ]; then
+    asan="$build-asan"
+    echo "== configure ($asan: AddressSanitizer + UndefinedBehaviorSanitizer)"
+    cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZIRVO_SANITIZE=ON \
+        -DZIRVO_BUILD_BENCH=OFF >/dev/null
+    targets=$(cmake --build "$asan" --target help | sed -n 's/^\(test_[a-z_]*\):.*/\1/p' | sort -u)
+    echo "== build core tests with sanitizers"
+    # shellcheck disable=SC2086
+    cmake --build "$asan" -j "$jobs" --target $targets
+    echo "== core tests with sanitizers"
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --test-dir "$asan" --output-on-failure -j "$jobs" --timeout 600 -L core
+fi
