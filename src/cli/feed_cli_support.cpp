@@ -19,6 +19,19 @@ bool CCliFeedStore::FindFeedId(const std::string& url, int& id, bool& found) {
     });
 }
 
+bool CCliFeedStore::FindFeedSettings(const std::string& url, int& id, FeedSettings& settings,
+                                     bool& found) {
+    if (!FindFeedId(url, id, found)) {
+        return false;
+    }
+    if (!found) {
+        return true;
+    }
+    int ignored = 0;
+    // The row exists, so this look-up adds nothing.
+    return GetFeedSettings(url, ignored, settings);
+}
+
 bool CCliFeedStore::FeedUrlOf(int id, std::string& url, bool& found) {
     found = false;
     return RunRead([&] {

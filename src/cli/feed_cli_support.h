@@ -31,6 +31,8 @@ public:
     bool FindFeedId(const std::string& url, int& id, bool& found);
     // The address of row `id`; `found` false when there is none.
     bool FeedUrlOf(int id, std::string& url, bool& found);
+    // The stored settings of `url`; `found` false (and `settings` untouched) without a row.
+    bool FindFeedSettings(const std::string& url, int& id, FeedSettings& settings, bool& found);
 };
 
 // The tree of Storage/rssreader.opml with its settings, its editor and an open feed store.

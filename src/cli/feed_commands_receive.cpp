@@ -208,9 +208,9 @@ const CliCommandRegistrar kReceive(
      "       zirvo-cli receive --weighted [--jobs N]\n\n"
      "A channel PATH is always received. A folder PATH (\"/\" is the whole tree) and --all\n"
      "receive the channels below it whose automatic update is on, or every channel with\n"
-     "--force. --weighted receives the whole tree through the weight rule (every run starts\n"
-     "from the hottest level, so every channel is received). --jobs N (1-64, default 4):\n"
-     "channels fetched at once.\n\n"
+     "--force. --weighted walks the whole tree through the weight rule (every run starts\n"
+     "from the hottest level, so it receives what --all receives). --jobs N (1-64,\n"
+     "default 4): channels fetched at once.\n\n"
      "One line per channel as it ends:  status feed_id path items unread error\n"
      "(status ok or failed; items = items read from the feed), then a summary.\n"
      "Exit code 1 when any channel failed; the others are still received.",

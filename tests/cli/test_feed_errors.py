@@ -88,7 +88,8 @@ class ErrorsTest(FeedCliTestCase):
 
     def test_EveryCommandHasHelp(self):
         for command in ('tree', 'add', 'mkdir', 'rename', 'rm', 'mv', 'receive', 'list', 'show',
-                        'read', 'unread', 'search', 'clean', 'import-opml', 'export-opml', 'fav'):
+                        'read', 'unread', 'search', 'clean', 'import-opml', 'export-opml', 'fav',
+                        'set'):
             with self.subTest(command=command):
                 result = self.run_cli(command, '--help')
                 self.assertEqual(result.returncode, 0)

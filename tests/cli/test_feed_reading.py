@@ -11,6 +11,7 @@ from email.utils import formatdate
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from feed_cli_fixture import FeedCliTestCase, rss  # noqa: E402
 
+NOT_WEB = 'RSS地址必须是以 http:// 或 https:// 开头的网络地址!'
 GB_TITLES = ['第一条新闻：开源软件的发展', '第二条：博客与RSS阅读器', '第三条 - 特殊字符 “引号”']
 
 
@@ -90,6 +91,30 @@ class ReadingTest(FeedCliTestCase):
         # Newest first; within one receive the feed's first item counts as the newest.
         self.assertEqual([(i['title'], i['state']) for i in items],
                          [('three', 'new'), ('one', 'read'), ('two', 'read')])
+
+    def test_ReceiveFollowsTheChannelProperties(self):
+        self.add('/gen/1?items=10', 'Kept')
+        self.add('/gen/2?items=4', 'Manual')
+        shown = self.json('set', 'Kept')[0]
+        self.assertEqual((shown['auto_update'], shown['storage'], shown['items']),
+                         ('on', 'global', '0'))
+        self.json('set', 'Kept', '--storage', '3')
+        self.json('set', 'Manual', '--auto-update', 'off')
+        # Without automatic update a channel is left to --force or to being named.
+        self.assertEqual([r['path'] for r in self.json('receive', '--all')], ['Kept'])
+        self.assertEqual(sorted(r['path'] for r in self.json('receive', '--all', '--force')),
+                         ['Kept', 'Manual'])
+        self.assertEqual(self.json('set', 'Kept')[0]['items'], '3')
+        self.json('set', 'Manual', '--storage', 'all', '--url', self.url('/gen/2?items=6'))
+        self.assertEqual([r['path'] for r in self.json('receive', 'Manual')], ['Manual'])
+        self.assertEqual(len(self.json('list', 'Manual')), 6)
+        # The weighted walk starts every run at the hottest level: every channel with
+        # automatic update is received.
+        self.assertEqual([r['path'] for r in self.json('receive', '--weighted')], ['Kept'])
+        self.fails(1, '该频道已经订阅: Kept', 'set', 'Manual', '--url', self.url('/gen/1?items=10'))
+        self.fails(2, 'takes on or off', 'set', 'Manual', '--notice', 'yes')
+        self.fails(2, '--storage takes', 'set', 'Manual', '--storage', '-4')
+        self.fails(2, NOT_WEB, 'set', 'Manual', '--url', 'file:///etc/hosts')
 
     def test_ChannelListIsPagedByTheConfiguredPageSize(self):
         self.add('/gen/1?items=70', 'Big')
