@@ -47,6 +47,7 @@ public:
         }
         std::lock_guard lock(m_mutex);
         (outcome.ok ? m_received : m_failed) += 1;
+        m_singlesDone += m_singles.count(outcome.node);
         m_session.Context().out.Write({
             {"status", outcome.ok ? "ok" : "failed"},
             {"feed_id", std::to_string(outcome.feedId)},
@@ -61,6 +62,15 @@ public:
     void CountFailure() {
         std::lock_guard lock(m_mutex);
         ++m_failed;
+    }
+    // The channels received by workers of their own, whose ends SinglesDone counts.
+    void SetSingles(std::set<NodeId> singles) {
+        std::lock_guard lock(m_mutex);
+        m_singles = std::move(singles);
+    }
+    int SinglesDone() const {
+        std::lock_guard lock(m_mutex);
+        return m_singlesDone;
     }
     int Received() const {
         std::lock_guard lock(m_mutex);
@@ -82,6 +92,8 @@ private:
     std::condition_variable m_done;
     int m_received = 0;
     int m_failed = 0;
+    std::set<NodeId> m_singles;
+    int m_singlesDone = 0;
 };
 
 void StopOnSignal(int) {
@@ -172,15 +184,25 @@ int RunReceive(CliContext& context, const std::vector<std::string>& args) {
                 context.Fail("cannot start the receive of " + session.PathText(id));
             }
         }
-        const size_t walkers = manager.Running();
+        std::set<NodeId> singles;
         for (NodeId id : nodes) {
-            if (tree.Node(id)->IsFolder() || IsClosing()) {
+            if (tree.Node(id)->IsChannel()) {
+                singles.insert(id);
+            }
+        }
+        observer.SetSingles(singles);
+        int started = 0;
+        for (NodeId id : nodes) {
+            if (!singles.count(id) || IsClosing()) {
                 continue;
             }
-            while (manager.Running() >= walkers + static_cast<size_t>(jobs)) {
+            // Once stopping, workers no longer report; the loop must not wait for them.
+            while (started - observer.SinglesDone() >= jobs && !IsClosing()) {
                 observer.WaitForOne(std::chrono::milliseconds(50));
             }
-            if (!manager.StartReceive(session.Store(), id, 0)) {
+            if (manager.StartReceive(session.Store(), id, 0)) {
+                ++started;
+            } else {
                 observer.CountFailure();
                 context.Fail("cannot bind " + session.PathText(id) +
                              " to the feed store: " + session.Store().GetLastError());

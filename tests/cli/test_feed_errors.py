@@ -114,6 +114,10 @@ class ErrorsTest(FeedCliTestCase):
             self.assertEqual(outcomes[path]['status'], 'failed')
             self.assertNotEqual(outcomes[path]['error'], '')
         self.assertIn('received 2 channels, 5 failed', result.stderr)
+        # Named one by one, two at a time: the same outcomes.
+        named = self.json('receive', *sorted(outcomes), '--jobs', '2', code=1)
+        self.assertEqual({r['path']: r['status'] for r in named},
+                         {p: r['status'] for p, r in outcomes.items()})
         self.assertEqual(len(self.json('list', 'Good one')), 3)
         self.assertEqual(len(self.json('list', 'Good two')), 2)
         self.assertEqual(self.json('list', 'Server error'), [])
