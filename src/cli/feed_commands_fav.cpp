@@ -197,7 +197,7 @@ int FavAdd(CliContext& context, CFavSession& session, CArgs& args) {
         if (!ParsePositive(text, id)) {
             return context.Fail("\"" + text + "\" is not an item id", kExitUsage);
         }
-        if (!session.Store().GetItem(id, false, item)) {
+        if (!session.Store().GetItem(id, args.Has("--news"), item)) {
             return context.Fail("no item " + text, kExitUsage);
         }
         ids.push_back(id);
@@ -208,7 +208,7 @@ int FavAdd(CliContext& context, CFavSession& session, CArgs& args) {
         return context.Fail(error, kExitUsage);
     }
     for (int id : ids) {
-        if (!session.Fav().KeepItem(node, id, false, session.Store())) {
+        if (!session.Fav().KeepItem(node, id, args.Has("--news"), session.Store())) {
             return kExitFailed;
         }
         RssItem kept;
@@ -299,8 +299,7 @@ int FavRemove(CliContext& context, CFavSession& session, CArgs& args) {
         guard.Restore();
         // A file failure has been reported by the file layer; a store failure has not.
         const std::string cause = session.Store().GetLastError();
-        return cause.empty() ? kExitFailed
-                             : context.Fail(std::string(kDeleteFailed) + " " + cause);
+        return cause.empty() ? kExitFailed : context.Fail(std::string(kDeleteFailed) + " " + cause);
     }
     for (const Record& record : removed) {
         context.out.Write(record);
@@ -416,7 +415,7 @@ const std::vector<FavCommand>& FavCommands() {
          [](CliContext& c, CFavSession& s, CArgs& a) { return FavMake(c, s, a, false); }},
         {"mknode", [](CArgs& a) { a.Option("--folder").Option("--home"); },
          [](CliContext& c, CFavSession& s, CArgs& a) { return FavMake(c, s, a, true); }},
-        {"add", [](CArgs& a) { a.Option("--to"); }, FavAdd},
+        {"add", [](CArgs& a) { a.Option("--to").Flag("--news"); }, FavAdd},
         {"add-manual",
          [](CArgs& a) {
              a.Option("--title").Option("--link").Option("--time").Option("--author");
@@ -462,7 +461,8 @@ const CliCommandRegistrar kFav(
      "  tree                               folders and nodes: type fav_id items path\n"
      "  mkdir NAME [--folder F] [--home U]  new favourites folder (groups nodes)\n"
      "  mknode NAME [--folder F] [--home U] new favourite node (holds items)\n"
-     "  add ITEM_ID... [--to NODE]         keep received items (see zirvo-cli list)\n"
+     "  add ITEM_ID... [--to NODE] [--news] keep received items (see zirvo-cli list), or\n"
+     "                                     with --news results of the last news search\n"
      "  add-manual --title T --link L [--time T] [--author A] [--summary S] [--to NODE]\n"
      "                                     keep an item typed in by hand\n"
      "  list [NODE]                        kept items: id node date author title link\n"

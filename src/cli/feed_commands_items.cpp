@@ -119,7 +119,7 @@ int RunList(CliContext& context, const std::vector<std::string>& args) {
 
 int RunShow(CliContext& context, const std::vector<std::string>& args) {
     CArgs parsed;
-    parsed.Flag("--keep-unread");
+    parsed.Flag("--keep-unread").Flag("--news");
     if (!parsed.Parse(args) || parsed.Positionals().size() != 1) {
         return context.Fail((parsed.Error().empty() ? "give one ITEM_ID" : parsed.Error()) +
                                 " (see zirvo-cli show --help)",
@@ -135,12 +135,18 @@ int RunShow(CliContext& context, const std::vector<std::string>& args) {
         return rc;
     }
     CCliFeedStore& store = session.Store();
+    // News search results are read where the search left them; they have no read state.
+    const bool news = parsed.Has("--news");
     RssItem item;
-    if (!store.GetItem(itemId, false, item)) {
+    if (!store.GetItem(itemId, news, item)) {
         if (store.GetLastError() == kNoRssItemWithId) {
             return context.Fail(StrFormat("no item %d", itemId), kExitUsage);
         }
         return context.Fail("cannot read the item: " + store.GetLastError());
+    }
+    if (news) {
+        context.out.Write(ItemRecord(item, "news", true));
+        return kExitOk;
     }
     if (!item.read && !parsed.Has("--keep-unread")) {
         if (!store.SetItemRead(itemId, 1)) {
@@ -242,10 +248,12 @@ const CliCommandRegistrar kList(
      RunList});
 
 const CliCommandRegistrar kShow({"show", "show one item and mark it read",
-                                 "usage: zirvo-cli show ITEM_ID [--keep-unread]\n\n"
+                                 "usage: zirvo-cli show ITEM_ID [--keep-unread]\n"
+                                 "       zirvo-cli show --news ITEM_ID\n\n"
                                  "Prints the item: id feed_id channel date state author title "
                                  "link description,\nand marks it read as opening it in the "
-                                 "reader does (not with --keep-unread).",
+                                 "reader does (not with --keep-unread).\n"
+                                 "--news: an item of the last news search (search --news).",
                                  RunShow});
 
 const CliCommandRegistrar kRead(

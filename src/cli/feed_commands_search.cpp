@@ -6,6 +6,8 @@
 
 #include "cli_args.h"
 #include "cli_command.h"
+#include "core/feeds/feed_fetcher.h"
+#include "core/search/news_search.h"
 #include "core/search/rss_search.h"
 #include "core/util/strings.h"
 #include "feed_cli_support.h"
@@ -13,9 +15,51 @@
 namespace zirvo::cli {
 namespace {
 
+// The news service's side of the search: the configured address asked for the keyword, the
+// answer staged under channel 0. An answer without items is no result; an unreachable service
+// is a failure.
+int SearchNewsService(CliContext& context, const CArgs& parsed, const std::string& keyword) {
+    const std::string count = parsed.ValueOr("--count", "10");
+    if (count != "10" && count != "20" && count != "50" && count != "100") {
+        return context.Fail("option --count takes 10, 20, 50 or 100", kExitUsage);
+    }
+    std::string address;
+    if (!ReadNewsSearchAddress(context.appConfig, address)) {
+        return kExitFailed;
+    }
+    const std::string url = BuildNewsSearchUrl(address, keyword, parsed.Has("--title-only"), count);
+    if (url.empty()) {
+        return context.Fail("the news search address \"" + address +
+                            "\" (/app/rss/newssearchurl) is not an http(s) address");
+    }
+    CCliFeedStore store(context.root.Dir());
+    if (!store.Open()) {
+        return context.Fail("cannot open the feed store: " + store.GetLastError());
+    }
+    CFeedFetcher fetcher;
+    std::vector<RssItem> items;
+    if (!fetcher.FetchFeed(url, items)) {
+        if (fetcher.LastResult().failure == FeedFailure::NoItems) {
+            context.messages.ShowMessageBox(kNoSearchResults);
+            return kExitOk;
+        }
+        return context.Fail(std::string(kNoSearchResults) + " (" + fetcher.LastResult().error +
+                            ")");
+    }
+    SearchResult result;
+    if (!StageNewsResults(store, std::move(items), keyword, result, context.messages)) {
+        return context.Fail("cannot keep the results: " + store.GetLastError());
+    }
+    context.out.Note(result.heading);
+    for (const RssItem& item : result.items) {
+        context.out.Write(ItemRecord(item, "news"));
+    }
+    return kExitOk;
+}
+
 int RunSearch(CliContext& context, const std::vector<std::string>& args) {
     CArgs parsed;
-    parsed.Flag("--title-only").Option("--in");
+    parsed.Flag("--title-only").Option("--in").Flag("--news").Option("--count");
     if (!parsed.Parse(args) || parsed.Positionals().size() > 1) {
         return context.Fail((parsed.Error().empty() ? "one KEYWORD (quote it when it has blanks)"
                                                     : parsed.Error()) +
@@ -26,6 +70,15 @@ int RunSearch(CliContext& context, const std::vector<std::string>& args) {
     const FieldCheck check = CheckSearchKeyword(keyword);
     if (!check.ok) {
         return context.Fail(check.message, kExitUsage);
+    }
+    if (parsed.Has("--news")) {
+        if (parsed.Has("--in")) {
+            return context.Fail("--in does not apply to --news", kExitUsage);
+        }
+        return SearchNewsService(context, parsed, keyword);
+    }
+    if (parsed.Has("--count")) {
+        return context.Fail("--count applies to --news only", kExitUsage);
     }
     CFeedSession session(context);
     int rc = kExitOk;
@@ -147,11 +200,14 @@ int RunClean(CliContext& context, const std::vector<std::string>& args) {
 
 const CliCommandRegistrar kSearch(
     {"search", "search the stored items by keyword",
-     "usage: zirvo-cli search KEYWORD [--title-only] [--in PATH]\n\n"
+     "usage: zirvo-cli search KEYWORD [--title-only] [--in PATH]\n"
+     "       zirvo-cli search KEYWORD --news [--count 10|20|50|100] [--title-only]\n\n"
      "Items whose title or description (only the title with --title-only) contains KEYWORD,\n"
      "newest first, in every channel or only below PATH. In KEYWORD, % and _ stand for any\n"
      "text and any one character. The heading comes first, then one item a line:\n"
-     "  id feed_id channel date state author title",
+     "  id feed_id channel date state author title\n"
+     "--news asks the news search service (/app/rss/newssearchurl) instead; its results are\n"
+     "kept until the next news search, with ids for `show --news` and `fav add --news`.",
      RunSearch});
 
 const CliCommandRegistrar kClean(

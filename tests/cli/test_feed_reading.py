@@ -6,6 +6,7 @@ import re
 import sys
 import time
 import unittest
+import urllib.request
 from email.utils import formatdate
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -178,6 +179,47 @@ class ReadingTest(FeedCliTestCase):
         self.assertEqual(heading, '有 1 项符合关键字 "“引号”" 的结果, 在 "Zh" 中')
         self.assertEqual(self.json('search', '“引号”', '--in', 'Quotes'), [])
         self.fails(2, '请输入要搜索的关键字', 'search', '')
+
+    def set_news_service(self, address):
+        config = os.path.join(self.root, 'config', 'appConfig.xml')
+        with open(config, encoding='utf-8') as f:
+            text = f.read()
+        with open(config, 'w', encoding='utf-8') as f:
+            f.write(re.sub(r'<newssearchurl>.*?</newssearchurl>',
+                           '<newssearchurl>%s</newssearchurl>' % address.replace('&', '&amp;'),
+                           text))
+
+    def test_NewsSearchAsksTheConfiguredServiceAndKeepsItsResults(self):
+        day = 'Tue, 03 Jan 2006 08:00:00 GMT'
+        self.put('/news', rss('News', [('http://n/1', '开源新闻', day, 'one'),
+                                       ('http://n/2', "Reader's news", day, 'two')]))
+        self.set_news_service(self.url('/news?word=%s&rn=%d'))
+        result = self.run_cli('search', '开源 & RSS', '--news', '--count', '20', '--title-only')
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stdout.splitlines()[0],
+                         '有 2 项符合关键字 "开源 & RSS" 的结果, 在百度新闻搜索中')
+        requests = urllib.request.urlopen(self.url('/_requests')).read().decode()
+        # GB2312 bytes of the keyword, percent-encoded, behind the title prefix.
+        self.assertIn('/news?word=title%3A%BF%AA%D4%B4%20%26%20RSS&rn=20', requests)
+
+        found = self.json('search', 'news', '--news')
+        self.assertEqual([r['title'] for r in found], ['开源新闻', "Reader's news"])
+        shown = self.json('show', '--news', found[1]['id'])[0]
+        self.assertEqual((shown['title'], shown['link']), ("Reader's news", 'http://n/2'))
+        kept = self.json('fav', 'add', '--news', found[0]['id'])[0]
+        self.assertEqual(kept['title'], '开源新闻')
+        self.assertEqual(self.json('list', '/'), [])  # nothing entered the channels
+
+        self.put('/news', '<rss version="2.0"><channel><title>none</title></channel></rss>')
+        empty = self.run_cli('search', 'nothing', '--news')
+        self.assertEqual(empty.returncode, 0, empty.stderr)
+        self.assertIn('没有符合条件的搜索结果!', empty.stderr)
+        self.set_news_service('http://127.0.0.1:1/news?word=%s')
+        self.fails(1, '没有符合条件的搜索结果!', 'search', 'x', '--news')
+        self.set_news_service('file:///etc/hosts?%s')
+        self.fails(1, 'is not an http(s) address', 'search', 'x', '--news')
+        self.fails(2, '--count takes 10, 20, 50 or 100', 'search', 'x', '--news', '--count', '7')
+        self.fails(2, '--in does not apply', 'search', 'x', '--news', '--in', '/')
 
     def test_CleanDeletesOldReadItemsAndUnreadOnlyWhenAsked(self):
         now = formatdate(time.time(), usegmt=True)
