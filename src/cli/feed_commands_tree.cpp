@@ -30,6 +30,20 @@ Record NodeRecord(CFeedSession& session, NodeId id, int feedId) {
     };
 }
 
+// A feed's title as a caption: blanks and line breaks around and inside it become one blank.
+std::string OneLine(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+        if (!blank) {
+            out += c;
+        } else if (!out.empty() && out.back() != ' ') {
+            out += ' ';
+        }
+    }
+    return Trim(out);
+}
+
 // A folder may not hold two nodes of one caption: the caption path names only the first.
 bool CaptionTaken(const CChannelTree& tree, NodeId parent, const std::string& caption,
                   NodeId except = kNoNode) {
@@ -113,11 +127,11 @@ int RunAdd(CliContext& context, const std::vector<std::string>& args) {
         }
         CFeedFetcher fetcher;
         std::string fetched;
-        if (!fetcher.FetchChannelTitle(url, fetched) || Trim(fetched).empty()) {
+        if (!fetcher.FetchChannelTitle(url, fetched) || OneLine(fetched).empty()) {
             return context.Fail(std::string(kNoTitleFromAddress) + " (" +
                                 fetcher.LastResult().error + "; give one with --title)");
         }
-        title = Trim(fetched);
+        title = OneLine(fetched);
     }
     FieldCheck check = CheckChannelFields(*title, url, home);
     if (!check.ok) {
@@ -269,8 +283,7 @@ int RunRemove(CliContext& context, const std::vector<std::string>& args) {
         guard.Restore();
         // A file failure has been reported by the file layer; a store failure has not.
         const std::string cause = session.Store().GetLastError();
-        return cause.empty() ? kExitFailed
-                             : context.Fail(std::string(kDeleteFailed) + " " + cause);
+        return cause.empty() ? kExitFailed : context.Fail(std::string(kDeleteFailed) + " " + cause);
     }
     for (const Record& record : removed) {
         context.out.Write(record);

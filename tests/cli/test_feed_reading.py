@@ -65,6 +65,13 @@ class ReadingTest(FeedCliTestCase):
         self.assertEqual(self.json('unread', second)[0]['unread'], '1')
         self.assertEqual(self.json('unread', '中文新闻频道')[0]['unread'], '3')
 
+    def test_TitleFromTheFeedIsOneLine(self):
+        self.put('/site/t.xml', rss('\n   Spread\n\tover  lines  \n', []))
+        self.assertEqual(self.add('/site/t.xml')['path'], 'Spread over lines')
+        self.put('/site/lt.xml', rss('a &lt;b&gt; c', []))
+        result = self.fails(2, '您输入了无效的字符!', 'add', self.url('/site/lt.xml'))
+        self.assertIn('give one with --title', result.stderr)
+
     def test_TextOutputIsOneTabSeparatedRecordPerLine(self):
         self.add('/corpus/gb2312-news.xml', 'Zh')
         self.ok('receive', 'Zh')
