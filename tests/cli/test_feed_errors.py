@@ -86,6 +86,16 @@ class ErrorsTest(FeedCliTestCase):
         self.assertEqual(unknown.returncode, 2)
         self.assertIn('unknown command', unknown.stderr)
 
+    def test_UnreadableSubscriptionFileStopsEveryTreeCommand(self):
+        with open(self.opml_path, 'w') as f:
+            f.write('<opml><body><outline title="cut')
+        for args in (['tree'], ['add', self.url('/corpus/heraldsun.rss'), '--title', 'H'],
+                     ['mkdir', 'F'], ['receive', '--all'], ['list'], ['search', 'x'],
+                     ['import-opml', self.url('/corpus/heraldsun.rss')]):
+            with self.subTest(args=args):
+                result = self.fails(1, '[8000]', *args)
+                self.assertIn('cannot read the subscription file', result.stderr)
+
     def test_EveryCommandHasHelp(self):
         for command in ('tree', 'add', 'mkdir', 'rename', 'rm', 'mv', 'receive', 'list', 'show',
                         'read', 'unread', 'search', 'clean', 'import-opml', 'export-opml', 'fav',
