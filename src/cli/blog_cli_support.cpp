@@ -1,0 +1,208 @@
+#include "blog_cli_support.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "core/db/sqlite_cursor.h"
+#include "core/util/files.h"
+#include "core/util/strings.h"
+#include "feed_cli_support.h"
+
+namespace zirvo::cli {
+
+bool CCliBlogStore::FindArticleOwner(int id, std::string& account, int& folder, bool& found) {
+    found = false;
+    const std::string sql =
+        StrFormat("SELECT log_author, log_property FROM [blog_article] WHERE log_id = %d;", id);
+    return RunRead([&] {
+        CppSQLite3Cursor row = Connection().ExecuteQuery(sql);
+        if (!row.AtEnd()) {
+            account = row.GetText(0);
+            folder = row.GetInt(1);
+            found = true;
+        }
+    });
+}
+
+void CCliPublishObserver::OnJobStarted(int, PublishJobKind, const std::string&, int) {}
+void CCliPublishObserver::OnJobStatus(int, const std::string&) {}
+void CCliPublishObserver::OnTreeRecount(int, int) {}
+void CCliPublishObserver::OnArticlesChanged(const std::string&, int) {}
+
+void CCliPublishObserver::OnJobNotice(int notice) {
+    std::lock_guard lock(m_mutex);
+    m_notices.push_back(notice);
+}
+
+void CCliPublishObserver::OnPostSent(int, const std::string& account, int articleId,
+                                     const std::string& postId) {
+    std::lock_guard lock(m_mutex);
+    m_sent.push_back(Sent{account, articleId, postId});
+}
+
+void CCliPublishObserver::OnRowStatus(int, int row, const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    m_rows[row] = text;
+}
+
+void CCliPublishObserver::OnJobEnded(int jobId, int result) {
+    std::lock_guard lock(m_mutex);
+    m_results[jobId] = result;
+}
+
+int CCliPublishObserver::Result(int jobId) const {
+    std::lock_guard lock(m_mutex);
+    auto it = m_results.find(jobId);
+    return it == m_results.end() ? 0 : it->second;
+}
+
+std::vector<CCliPublishObserver::Sent> CCliPublishObserver::SentPosts() const {
+    std::lock_guard lock(m_mutex);
+    return m_sent;
+}
+
+std::vector<int> CCliPublishObserver::Notices() const {
+    std::lock_guard lock(m_mutex);
+    return m_notices;
+}
+
+std::map<int, std::string> CCliPublishObserver::RowStatus() const {
+    std::lock_guard lock(m_mutex);
+    return m_rows;
+}
+
+CBlogSession::CBlogSession(CliContext& context)
+    : m_context(context),
+      m_registry(context.root.UserConfigPath(), context.messages),
+      m_store(context.root.Dir()) {}
+
+CBlogSession::~CBlogSession() {
+    if (m_jobs) {
+        m_jobs->Close();
+    }
+}
+
+bool CBlogSession::Open(int& rc) {
+    if (!m_store.Open()) {
+        rc = m_context.Fail("cannot open the article store: " + m_store.GetLastError());
+        return false;
+    }
+    return true;
+}
+
+BlogClientServices CBlogSession::Services() {
+    return BlogClientServices{m_http, m_context.messages, m_context.root};
+}
+
+PublishEnvironment CBlogSession::Environment() {
+    return PublishEnvironment{m_store,    m_storeMutex, m_registry, m_context.appConfig,
+                              Services(), m_observer};
+}
+
+CPublishJobs& CBlogSession::Jobs() {
+    if (!m_jobs) {
+        m_jobs = std::make_unique<CPublishJobs>(Environment());
+    }
+    return *m_jobs;
+}
+
+bool CBlogSession::AccountFlavour(const std::string& account, std::string& flavour) {
+    return m_registry.ReadAccountValue(account, "blogapitype", flavour) != 0;
+}
+
+bool CBlogSession::LocateArticles(const std::vector<std::string>& ids,
+                                  std::vector<ArticleOwner>& owners, std::string& error,
+                                  bool& usage) {
+    usage = false;
+    if (ids.empty()) {
+        error = "name at least one article id";
+        usage = true;
+        return false;
+    }
+    for (const std::string& text : ids) {
+        ArticleOwner owner;
+        if (!ParsePositive(text, owner.id)) {
+            error = "\"" + text + "\" is not an article id";
+            usage = true;
+            return false;
+        }
+        bool found = false;
+        std::lock_guard lock(m_storeMutex);
+        if (!m_store.FindArticleOwner(owner.id, owner.account, owner.folder, found)) {
+            error = "cannot read the article store: " + m_store.GetLastError();
+            return false;
+        }
+        if (!found) {
+            error = std::string(kNoSuchArticleText) + ": " + text;
+            return false;
+        }
+        owners.push_back(owner);
+    }
+    return true;
+}
+
+int ParseFolder(const std::string& text) {
+    static const char* const kWords[] = {"received", "published", "drafts", "recycle"};
+    for (int folder = kBlogFolderReceived; folder <= kBlogFolderRecycleBin; ++folder) {
+        if (text == kWords[folder - 1] || text == std::to_string(folder)) {
+            return folder;
+        }
+    }
+    return 0;
+}
+
+const char* FolderWord(int folder) {
+    switch (folder) {
+        case kBlogFolderReceived:
+            return "received";
+        case kBlogFolderPublished:
+            return "published";
+        case kBlogFolderDrafts:
+            return "drafts";
+        case kBlogFolderRecycleBin:
+            return "recycle";
+        default:
+            return "";
+    }
+}
+
+Record ArticleRecord(const BlogArticle& article, const std::string& account, int folder,
+                     bool full) {
+    Record record = {
+        {"id", std::to_string(article.id)}, {"account", account},
+        {"folder", FolderWord(folder)},     {"date", article.pubDate},
+        {"server_id", article.guid},        {"category", article.category},
+        {"title", article.title},
+    };
+    if (full) {
+        record.push_back({"content", article.content});
+    }
+    return record;
+}
+
+bool ReadInputText(const std::string& path, std::string& text, std::string& error) {
+    if (path == "-") {
+        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        return true;
+    }
+    if (!ReadFileBytes(path, text)) {
+        error = "cannot read " + path;
+        return false;
+    }
+    return true;
+}
+
+std::string ReadStdinLine() {
+    std::string line;
+    std::getline(std::cin, line);
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return line;
+}
+
+int BlogUsageError(CliContext& context, const std::string& command, const std::string& text) {
+    return context.Fail(text + " (see zirvo-cli " + command + " --help)", kExitUsage);
+}
+
+}  // namespace zirvo::cli

@@ -1,0 +1,129 @@
+#pragma once
+// What the blog commands of zirvo-cli share: a session over the account registry, the article
+// store and the publishing jobs of the data root; naming folders and articles on the command
+// line; and an observer that keeps what the jobs reported.
+//
+// Naming a folder: "received", "published", "drafts", "recycle" (or 1 to 4).
+// Naming an article: its local id (the number `article list` prints). The id alone says which
+// account and folder the article belongs to.
+//
+// Threading: the command's own (main) thread; the observer also takes calls from job workers.
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "cli_context.h"
+#include "core/accounts/account_registry.h"
+#include "core/articles/blog_store.h"
+#include "core/net/http_client.h"
+#include "core/publishing/publish_jobs.h"
+
+namespace zirvo::cli {
+
+// The article store with the look-up the CLI needs: where an article lives.
+class CCliBlogStore : public CBlogStore {
+public:
+    using CBlogStore::CBlogStore;
+    // The owning account and folder of article `id`; `found` false when there is no such row.
+    bool FindArticleOwner(int id, std::string& account, int& folder, bool& found);
+};
+
+// Keeps what the jobs report, for the command to print once they have ended.
+class CCliPublishObserver : public IPublishObserver {
+public:
+    struct Sent {
+        std::string account;
+        int articleId = 0;
+        std::string postId;
+    };
+
+    void OnJobStarted(int jobId, PublishJobKind kind, const std::string& account, int row) override;
+    void OnJobStatus(int jobId, const std::string& text) override;
+    void OnTreeRecount(int treeCode, int change) override;
+    void OnJobNotice(int notice) override;
+    void OnArticlesChanged(const std::string& account, int folder) override;
+    void OnPostSent(int jobId, const std::string& account, int articleId,
+                    const std::string& postId) override;
+    void OnRowStatus(int jobId, int row, const std::string& text) override;
+    void OnJobEnded(int jobId, int result) override;
+
+    // 1 when job `jobId` completed; 0 when it failed or has not ended.
+    int Result(int jobId) const;
+    std::vector<Sent> SentPosts() const;
+    std::vector<int> Notices() const;
+    // The last status text of each multi-account row.
+    std::map<int, std::string> RowStatus() const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::map<int, int> m_results;
+    std::vector<Sent> m_sent;
+    std::vector<int> m_notices;
+    std::map<int, std::string> m_rows;
+};
+
+struct ArticleOwner {
+    int id = 0;
+    std::string account;
+    int folder = 0;
+};
+
+class CBlogSession {
+public:
+    explicit CBlogSession(CliContext& context);
+    ~CBlogSession();
+    CBlogSession(const CBlogSession&) = delete;
+    CBlogSession& operator=(const CBlogSession&) = delete;
+
+    // Opens the article store. False after the cause has been printed; `rc` is the exit code.
+    bool Open(int& rc);
+
+    CliContext& Context() { return m_context; }
+    CAccountRegistry& Registry() { return m_registry; }
+    CCliBlogStore& Store() { return m_store; }
+    std::mutex& StoreMutex() { return m_storeMutex; }
+    BlogClientServices Services();
+    PublishEnvironment Environment();
+    CPublishJobs& Jobs();
+    CCliPublishObserver& Observer() { return m_observer; }
+
+    // The account's `blogapitype`; false when the account is not registered (the registry has
+    // printed its message).
+    bool AccountFlavour(const std::string& account, std::string& flavour);
+    // Parses article ids and finds their owners. False with `error` set (a usage error when
+    // `usage` comes back true).
+    bool LocateArticles(const std::vector<std::string>& ids, std::vector<ArticleOwner>& owners,
+                        std::string& error, bool& usage);
+
+private:
+    CliContext& m_context;
+    CAccountRegistry m_registry;
+    CCliBlogStore m_store;
+    std::mutex m_storeMutex;
+    CCurlHttpClient m_http;
+    CCliPublishObserver m_observer;
+    std::unique_ptr<CPublishJobs> m_jobs;
+};
+
+// "received", "published", "drafts", "recycle" or 1 to 4; 0 for anything else.
+int ParseFolder(const std::string& text);
+// The command-line name of a folder code.
+const char* FolderWord(int folder);
+
+// The article as a record: id, account, folder, date, server id, category, title (and, when
+// `full`, the content).
+Record ArticleRecord(const BlogArticle& article, const std::string& account, int folder,
+                     bool full = false);
+
+// Reads a whole file, or standard input for "-". False with `error` set.
+bool ReadInputText(const std::string& path, std::string& text, std::string& error);
+// One line of standard input without its line break (passwords).
+std::string ReadStdinLine();
+
+// "... (see zirvo-cli COMMAND --help)" with exit code 2.
+int BlogUsageError(CliContext& context, const std::string& command, const std::string& text);
+
+}  // namespace zirvo::cli
