@@ -1,6 +1,7 @@
 #include "blog_cli_support.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 #include "core/db/sqlite_cursor.h"
@@ -74,7 +75,11 @@ std::map<int, std::string> CCliPublishObserver::RowStatus() const {
 CBlogSession::CBlogSession(CliContext& context)
     : m_context(context),
       m_registry(context.root.UserConfigPath(), context.messages),
-      m_store(context.root.Dir()) {}
+      m_store(context.root.Dir()) {
+    if (const char* caFile = std::getenv("ZIRVO_CA_FILE")) {
+        m_caFile = caFile;
+    }
+}
 
 CBlogSession::~CBlogSession() {
     if (m_jobs) {
@@ -96,7 +101,15 @@ BlogClientServices CBlogSession::Services() {
 
 PublishEnvironment CBlogSession::Environment() {
     return PublishEnvironment{m_store,    m_storeMutex, m_registry, m_context.appConfig,
-                              Services(), m_observer};
+                              Services(), m_observer,   m_caFile};
+}
+
+ConnectionSettings CBlogSession::Connection(const BlogEndpoint& endpoint) {
+    ConnectionSettings connection = LoadConnectionSettings(endpoint, m_context.appConfig, true);
+    if (!m_caFile.empty()) {
+        connection.caFile = m_caFile;
+    }
+    return connection;
 }
 
 CPublishJobs& CBlogSession::Jobs() {

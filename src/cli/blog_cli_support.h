@@ -7,6 +7,9 @@
 // Naming an article: its local id (the number `article list` prints). The id alone says which
 // account and folder the article belongs to.
 //
+// $ZIRVO_CA_FILE, when set, names a PEM file of certificates trusted instead of the system's
+// for every blog server (a blog behind a private certificate authority).
+//
 // Threading: the command's own (main) thread; the observer also takes calls from job workers.
 
 #include <map>
@@ -18,6 +21,7 @@
 #include "cli_context.h"
 #include "core/accounts/account_registry.h"
 #include "core/articles/blog_store.h"
+#include "core/blogapi/connection_settings.h"
 #include "core/net/http_client.h"
 #include "core/publishing/publish_jobs.h"
 
@@ -87,6 +91,9 @@ public:
     std::mutex& StoreMutex() { return m_storeMutex; }
     BlogClientServices Services();
     PublishEnvironment Environment();
+    // The connection of an account's client: appConfig.xml's proxy and diagnostics, and the
+    // certificates of $ZIRVO_CA_FILE when it is set.
+    ConnectionSettings Connection(const BlogEndpoint& endpoint);
     CPublishJobs& Jobs();
     CCliPublishObserver& Observer() { return m_observer; }
 
@@ -105,6 +112,7 @@ private:
     std::mutex m_storeMutex;
     CCurlHttpClient m_http;
     CCliPublishObserver m_observer;
+    std::string m_caFile;
     std::unique_ptr<CPublishJobs> m_jobs;
 };
 

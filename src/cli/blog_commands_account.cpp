@@ -107,8 +107,7 @@ int RunAdd(CliContext& context, CBlogSession& session, const std::vector<std::st
         return Refuse(context, check);
     }
     if (parsed.Has("--test")) {
-        ConnectionSettings connection =
-            LoadConnectionSettings(ToBlogEndpoint(account), context.appConfig, true);
+        ConnectionSettings connection = session.Connection(ToBlogEndpoint(account));
         if (!TestAccountConnection(account, connection, session.Services())) {
             return context.Fail("the connection test failed: account \"" + account.name +
                                 "\" not added");

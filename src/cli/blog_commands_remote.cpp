@@ -256,12 +256,12 @@ int RunFetchRecent(CliContext& context, const std::vector<std::string>& args) {
 }
 
 // The account's endpoint and connection; false when the account cannot be read.
-bool AccountConnection(CliContext& context, CBlogSession& session, const std::string& account,
-                       BlogEndpoint& endpoint, ConnectionSettings& connection) {
+bool AccountConnection(CBlogSession& session, const std::string& account, BlogEndpoint& endpoint,
+                       ConnectionSettings& connection) {
     if (!ReadBlogEndpoint(session.Registry(), account, endpoint)) {
         return false;
     }
-    connection = LoadConnectionSettings(endpoint, context.appConfig, true);
+    connection = session.Connection(endpoint);
     return true;
 }
 
@@ -278,7 +278,7 @@ int RunCategories(CliContext& context, const std::vector<std::string>& args) {
     CBlogSession session(context);
     BlogEndpoint endpoint;
     ConnectionSettings connection;
-    if (!AccountConnection(context, session, account, endpoint, connection)) {
+    if (!AccountConnection(session, account, endpoint, connection)) {
         return kExitFailed;
     }
     std::vector<std::string> names;
@@ -312,7 +312,7 @@ int RunUpload(CliContext& context, const std::vector<std::string>& args) {
     CBlogSession session(context);
     BlogEndpoint endpoint;
     ConnectionSettings connection;
-    if (!AccountConnection(context, session, account, endpoint, connection)) {
+    if (!AccountConnection(session, account, endpoint, connection)) {
         return kExitFailed;
     }
     if (endpoint.apiType != "MetaWeblog") {

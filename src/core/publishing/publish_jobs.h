@@ -73,7 +73,15 @@ struct PublishEnvironment {
     CAppConfig& config;
     BlogClientServices client;  // HTTP, message dialog, data root of the blog clients
     IPublishObserver& observer;
+    // Certificates trusted instead of the system's for every blog server (a private CA);
+    // empty: the system's.
+    std::string caFile;
 };
+
+// The client of a registered account with the environment's connection settings; null when the
+// account cannot be read or its flavour is unknown (messages shown).
+std::unique_ptr<CBloggerClient> MakeAccountClient(const PublishEnvironment& environment,
+                                                  const std::string& account);
 
 // The waits of the jobs; the defaults are those of the programs.
 struct PublishTimings {

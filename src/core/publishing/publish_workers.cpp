@@ -4,6 +4,7 @@
 #include "core/accounts/account_endpoint.h"
 #include "core/accounts/account_registry.h"
 #include "core/articles/blog_store.h"
+#include "core/blogapi/blog_client_factory.h"
 #include "core/blogapi/blogger_client.h"
 #include "core/db/sqlite_exception.h"
 #include "core/publishing/publish_job.h"
@@ -46,8 +47,21 @@ void CPublishJobs::Run(Job& job) {
     observer.OnJobEnded(job.id, job.result);
 }
 
+std::unique_ptr<CBloggerClient> MakeAccountClient(const PublishEnvironment& environment,
+                                                  const std::string& account) {
+    BlogEndpoint endpoint;
+    if (!ReadBlogEndpoint(environment.registry, account, endpoint)) {
+        return nullptr;
+    }
+    ConnectionSettings connection = LoadConnectionSettings(endpoint, environment.config, true);
+    if (!environment.caFile.empty()) {
+        connection.caFile = environment.caFile;
+    }
+    return CreateBlogClient(endpoint, connection, environment.client);
+}
+
 std::unique_ptr<CBloggerClient> CPublishJobs::MakeClient(const std::string& account) {
-    return CreateBlogClient(m_env.registry, account, m_env.config, m_env.client);
+    return MakeAccountClient(m_env, account);
 }
 
 int CPublishJobs::SendPost(Job& job, CBloggerClient& client, const BlogPost& post, int articleId,

@@ -1,6 +1,5 @@
 #include "core/publishing/remote_edit.h"
 
-#include "core/accounts/account_endpoint.h"
 #include "core/articles/blog_store.h"
 #include "core/blogapi/blogger_client.h"
 
@@ -22,8 +21,7 @@ int EditPublishedArticle(const PublishEnvironment& environment, const std::strin
         messages.ShowMessageBox(kTextNoServerId);
         return 0;
     }
-    std::unique_ptr<CBloggerClient> client =
-        CreateBlogClient(environment.registry, account, environment.config, environment.client);
+    std::unique_ptr<CBloggerClient> client = MakeAccountClient(environment, account);
     if (!client) {
         return 0;
     }

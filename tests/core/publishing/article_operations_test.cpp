@@ -114,7 +114,8 @@ TEST_F(ArticleOperationsTest, EditingAPublishedPostChangesTheServerThenTheLocalT
                                    m_registry,
                                    m_config,
                                    {m_http, m_messages, CDataRoot(m_root.Path())},
-                                   m_observer};
+                                   m_observer,
+                                   ""};
     ASSERT_EQ(EditPublishedArticle(environment, "甲", id, "改过的", "新分类", "<p>新</p>"), 1);
     BlogArticle article;
     ASSERT_TRUE(m_store.GetArticle(id, article));

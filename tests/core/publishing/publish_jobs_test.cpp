@@ -272,6 +272,20 @@ TEST_F(PublishJobsTest, NothingStartsForAnUnknownAccountOrArticle) {
               (std::vector<std::string>{"started 1 4 无此账户 -1"}));
 }
 
+TEST_F(PublishJobsTest, AnMsnSpacesAccountPublishesOverTlsWithTheTrustedCertificates) {
+    CBlogServer tls(BlogServerOptions{"alice", "secret", true});
+    ASSERT_TRUE(tls.Ok()) << tls.Error();
+    AddAccount("空间", "MSN Spaces", "/RPC2", "GB2312", tls.Port());
+    const int id = AddArticle(kBlogFolderDrafts, "空间", "安全的");
+    m_caFile = CBlogServer::CertificatePath();
+    CPublishJobs& jobs = Jobs();
+    ASSERT_GT(jobs.StartPublishArticle("空间", kBlogFolderDrafts, id), 0);
+    jobs.WaitAll();
+    EXPECT_EQ(Place("空间", id).first, kBlogFolderPublished);
+    ASSERT_EQ(tls.Requests().size(), 1u);
+    EXPECT_NE(tls.Requests()[0].body.find("encoding=\"GB2312\""), std::string::npos);
+}
+
 TEST_F(PublishJobsTest, AnUnknownFlavourEndsTheJobWithItsMessage) {
     AddAccount("甲", "metaweblog");
     const int id = AddArticle(kBlogFolderDrafts, "甲", "一");

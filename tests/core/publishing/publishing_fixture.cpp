@@ -99,12 +99,12 @@ PublishingTest::~PublishingTest() {
 }
 
 void PublishingTest::AddAccount(const std::string& name, const std::string& apiType,
-                                const std::string& path, const std::string& encoding) {
+                                const std::string& path, const std::string& encoding, int port) {
     NewAccount account;
     account.name = name;
     account.description = "账户 " + name;
     account.xmlrpcUrl = "http://127.0.0.1" + path;
-    account.port = std::to_string(m_server.Port());
+    account.port = std::to_string(port ? port : m_server.Port());
     account.apiType = apiType;
     account.userName = m_server.Options().user;
     account.password = m_server.Options().password;
@@ -150,7 +150,8 @@ CPublishJobs& PublishingTest::Jobs(PublishTimings timings, IHttpClient* http) {
         m_registry,
         m_config,
         BlogClientServices{http ? *http : m_http, m_messages, CDataRoot(m_root.Path())},
-        m_observer};
+        m_observer,
+        m_caFile};
     m_jobs = std::make_unique<CPublishJobs>(environment, timings);
     return *m_jobs;
 }

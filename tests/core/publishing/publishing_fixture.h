@@ -70,9 +70,11 @@ protected:
     PublishingTest();
     ~PublishingTest() override;
 
-    // Registers an account on the loopback server at `path` of the given flavour.
+    // Registers an account on the loopback server (or the one on `port`) at `path` of the given
+    // flavour.
     void AddAccount(const std::string& name, const std::string& apiType,
-                    const std::string& path = "/RPC2", const std::string& encoding = "UTF-8");
+                    const std::string& path = "/RPC2", const std::string& encoding = "UTF-8",
+                    int port = 0);
     // A row of the store, returning its id.
     int AddArticle(int folder, const std::string& account, const std::string& title,
                    const std::string& guid = "", const std::string& date = "2006-05-01 08:30:00");
@@ -102,6 +104,7 @@ protected:
     std::mutex m_storeMutex;
     CCurlHttpClient m_http;
     CRecordingObserver m_observer;
+    std::string m_caFile;  // the jobs' trusted certificates
     std::unique_ptr<CPublishJobs> m_jobs;
 };
 
