@@ -339,7 +339,9 @@ const CliCommandRegistrar kAccount({
     "account this one may publish to without asking (repeat it; --no-relations clears the list;\n"
     "an account protected by a local login cannot be added here). --recent is 1 to 999.\n"
     "delete: the account's blog password is read from standard input; the account's articles\n"
-    "are removed with it.",
+    "are removed with it.\n"
+    "Every command that talks to a blog server trusts the certificates of $ZIRVO_CA_FILE\n"
+    "instead of the system's when it is set (a blog behind a private certificate authority).",
     RunAccount,
 });
 
