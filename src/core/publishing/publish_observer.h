@@ -7,6 +7,9 @@
 // implementation marshals the call to the window thread and waits for it there (as a worker's
 // SendMessage would), so that the window has seen a change before the job goes on. Only values
 // cross threads: every argument is copied or outlives the call.
+// CPublishJobs::Close joins the workers, typically from the window thread: once the process-wide
+// closing flag is set, an implementation must no longer wait for that thread (drop or post the
+// call instead), or a worker reporting at that moment and the joining thread wait for each other.
 
 #include <string>
 
