@@ -7,22 +7,34 @@
 
 #include "core/setup/seed.h"
 #include "core/util/data_root.h"
+#include "gui/shell/command_line.h"
+
+#ifndef ZIRVO_VERSION_TEXT
+#define ZIRVO_VERSION_TEXT "0"
+#endif
 
 using namespace zirvo;
 
 int main(int argc, char** argv) {
-    std::string rootArg;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--root" && i + 1 < argc) {
-            rootArg = argv[++i];
-        } else if (arg.rfind("--root=", 0) == 0) {
-            rootArg = arg.substr(7);
-        } else if (arg == "--help" || arg == "-h") {
-            std::printf("usage: zirvo [--root DIR] [FEED-ADDRESS]\n");
-            return 0;
-        }
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
     }
+    const CommandLine line = ParseCommandLine(arguments);
+    if (line.action == CommandLine::Action::Help) {
+        std::fputs(UsageText().toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (line.action == CommandLine::Action::Version) {
+        std::printf("zirvo %s\n", ZIRVO_VERSION_TEXT);
+        return 0;
+    }
+    if (line.action == CommandLine::Action::UsageError) {
+        std::fprintf(stderr, "zirvo: %s\n%s", line.error.toUtf8().constData(),
+                     UsageText().toUtf8().constData());
+        return 2;
+    }
+    const std::string rootArg = line.root.toStdString();
     CDataRoot root(CDataRoot::Resolve(rootArg));
     SeedReport report;
     if (!SeedDataRoot(root, CDataRoot::ShippedDataDir(), report)) {
