@@ -1,0 +1,52 @@
+#pragma once
+// The display documents of the article page, written below the data root's Data/RssSkin/:
+//
+//   tempRss.xml      one item:  <?xml ...?><?xml-stylesheet type="text/xsl" href="SKIN.xsl"?>
+//                    <rss><channel><item><link/><title/><author/><pubDate/><description/>
+//                    </item></channel></rss>
+//   tempRssList.xml  a list page: the same header, then one <item> per row with link, title,
+//                    pubDate and description (no author), in list order.
+//
+// Each document is one line without white space between its parts. Texts go into CDATA
+// sections as they are stored; the date is written as element text. The documents declare the
+// encoding they are written in (UTF-8).
+//
+// NOTE: feed texts are hostile. A "]]>" inside a text would end its CDATA section early and let
+// the feed write markup of its own into the document, and characters that XML forbids (most
+// control characters, broken UTF-8) would make the whole document unreadable. Both are defused
+// here: "]]>" is split across two sections and forbidden characters are dropped, so every item
+// yields a well-formed document that says exactly what the store holds.
+//
+// Threading: pure functions; any thread.
+
+#include <string>
+#include <vector>
+
+#include "core/feeds/rss_item.h"
+
+namespace zirvo {
+
+inline constexpr const char* kSkinFolder = "Data/RssSkin";
+inline constexpr const char* kItemDocumentName = "tempRss.xml";
+inline constexpr const char* kPageDocumentName = "tempRssList.xml";
+inline constexpr const char* kDefaultSkinName = "默认";
+// The key below /app/ of config/appConfig.xml that holds the chosen skin.
+inline constexpr const char* kArticleStyleKey = "rss/articlestyle";
+
+// The text as a CDATA section (or several, when it holds "]]>"), without forbidden characters.
+std::string CdataSection(const std::string& text);
+// Drops what XML 1.0 does not allow in a document (control characters other than tab, line
+// feed and carriage return, and bytes that are not UTF-8).
+std::string XmlSafeText(const std::string& text);
+
+std::string BuildItemDocument(const RssItem& item, const std::string& skinName);
+std::string BuildPageDocument(const std::vector<RssItem>& items, const std::string& skinName);
+
+// Writes a document (whole file, created or replaced). False with `error` set on failure.
+bool WriteArticleDocument(const std::string& path, const std::string& document,
+                          std::string& error);
+
+// The skins of a skin folder: names of its *.xsl files without the extension, sorted.
+std::vector<std::string> ListSkins(const std::string& skinFolder);
+
+}  // namespace zirvo
