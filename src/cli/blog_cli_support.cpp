@@ -4,26 +4,11 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "core/db/sqlite_cursor.h"
 #include "core/util/files.h"
 #include "core/util/strings.h"
 #include "feed_cli_support.h"
 
 namespace zirvo::cli {
-
-bool CCliBlogStore::FindArticleOwner(int id, std::string& account, int& folder, bool& found) {
-    found = false;
-    const std::string sql =
-        StrFormat("SELECT log_author, log_property FROM [blog_article] WHERE log_id = %d;", id);
-    return RunRead([&] {
-        CppSQLite3Cursor row = Connection().ExecuteQuery(sql);
-        if (!row.AtEnd()) {
-            account = row.GetText(0);
-            folder = row.GetInt(1);
-            found = true;
-        }
-    });
-}
 
 void CCliPublishObserver::OnJobStarted(int, PublishJobKind, const std::string&, int) {}
 void CCliPublishObserver::OnJobStatus(int, const std::string&) {}

@@ -27,14 +27,6 @@
 
 namespace zirvo::cli {
 
-// The article store with the look-up the CLI needs: where an article lives.
-class CCliBlogStore : public CBlogStore {
-public:
-    using CBlogStore::CBlogStore;
-    // The owning account and folder of article `id`; `found` false when there is no such row.
-    bool FindArticleOwner(int id, std::string& account, int& folder, bool& found);
-};
-
 // Keeps what the jobs report, for the command to print once they have ended.
 class CCliPublishObserver : public IPublishObserver {
 public:
@@ -87,7 +79,7 @@ public:
 
     CliContext& Context() { return m_context; }
     CAccountRegistry& Registry() { return m_registry; }
-    CCliBlogStore& Store() { return m_store; }
+    CBlogStore& Store() { return m_store; }
     std::mutex& StoreMutex() { return m_storeMutex; }
     BlogClientServices Services();
     PublishEnvironment Environment();
@@ -108,7 +100,7 @@ public:
 private:
     CliContext& m_context;
     CAccountRegistry m_registry;
-    CCliBlogStore m_store;
+    CBlogStore m_store;
     std::mutex m_storeMutex;
     CCurlHttpClient m_http;
     CCliPublishObserver m_observer;

@@ -84,7 +84,7 @@ int RunNew(CliContext& context, CBlogSession& session, const std::vector<std::st
         return rc;
     }
     std::lock_guard lock(session.StoreMutex());
-    CCliBlogStore& store = session.Store();
+    CBlogStore& store = session.Store();
     try {
         store.AddArticleWithGuid(kBlogFolderDrafts, account, "", article.title, article.category,
                                  article.content, article.pubDate);

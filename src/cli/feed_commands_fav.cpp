@@ -98,13 +98,13 @@ public:
 
     CChannelTree& Tree() { return m_tree; }
     CFavouriteTree& Fav() { return m_fav; }
-    CCliFeedStore& Store() { return m_store; }
+    CRssStore& Store() { return m_store; }
 
 private:
     CliContext& m_context;
     CChannelTree m_tree;
     CFavouriteTree m_fav;
-    CCliFeedStore m_store;
+    CRssStore m_store;
 };
 
 Record FavNodeRecord(CFavSession& session, NodeId id, int items) {

@@ -18,13 +18,8 @@ int PageSize(const CChannelTree& tree) {
 }
 
 // The caption path of the channel that stores items as `feedId`; empty when the tree has none.
-std::string ChannelPathOf(CFeedSession& session, int feedId) {
-    std::string url;
-    bool found = false;
-    if (!session.Store().FeedUrlOf(feedId, url, found) || !found) {
-        return std::string();
-    }
-    const NodeId node = session.Tree().FindByFeedUrl(url);
+std::string ChannelPathOf(CReaderSession& session, int feedId) {
+    const NodeId node = session.ChannelOfFeed(feedId);
     return node == kNoNode ? std::string() : session.PathText(node);
 }
 
@@ -49,10 +44,9 @@ int RunList(CliContext& context, const std::vector<std::string>& args) {
             "unknown filter \"" + *parsed.Value("--filter") + "\": use all, unread, read or new",
             kExitUsage);
     }
-    CFeedSession session(context);
-    int rc = kExitOk;
-    if (!session.Open(rc)) {
-        return rc;
+    CReaderSession session(context.root.Dir(), context.reporter);
+    if (!session.Open()) {
+        return context.Fail(session.Error());
     }
     bool top = false;
     std::string error;
@@ -61,7 +55,7 @@ int RunList(CliContext& context, const std::vector<std::string>& args) {
     if (id == kNoNode && !top) {
         return context.Fail(error, kExitUsage);
     }
-    CCliFeedStore& store = session.Store();
+    CRssStore& store = session.Store();
 
     if (!top && session.Tree().Node(id)->IsChannel()) {
         int feedId = 0;
@@ -129,12 +123,11 @@ int RunShow(CliContext& context, const std::vector<std::string>& args) {
     if (!ParsePositive(parsed.Positionals()[0], itemId)) {
         return context.Fail("\"" + parsed.Positionals()[0] + "\" is not an item id", kExitUsage);
     }
-    CFeedSession session(context);
-    int rc = kExitOk;
-    if (!session.Open(rc)) {
-        return rc;
+    CReaderSession session(context.root.Dir(), context.reporter);
+    if (!session.Open()) {
+        return context.Fail(session.Error());
     }
-    CCliFeedStore& store = session.Store();
+    CRssStore& store = session.Store();
     // News search results are read where the search left them; they have no read state.
     const bool news = parsed.Has("--news");
     RssItem item;
@@ -167,13 +160,12 @@ int RunMark(CliContext& context, const std::vector<std::string>& args, bool read
                                 " (see zirvo-cli " + name + " --help)",
                             kExitUsage);
     }
-    CFeedSession session(context);
-    int rc = kExitOk;
-    if (!session.Open(rc)) {
-        return rc;
+    CReaderSession session(context.root.Dir(), context.reporter);
+    if (!session.Open()) {
+        return context.Fail(session.Error());
     }
     CChannelTree& tree = session.Tree();
-    CCliFeedStore& store = session.Store();
+    CRssStore& store = session.Store();
 
     // Everything is checked before anything changes.
     struct Target {

@@ -77,10 +77,9 @@ int RunImport(CliContext& context, const std::vector<std::string>& args) {
     if (!address && !FileExists(from)) {
         return context.Fail("no such file: " + from);
     }
-    CFeedSession session(context);
-    int rc = kExitOk;
-    if (!session.Open(rc)) {
-        return rc;
+    CReaderSession session(context.root.Dir(), context.reporter);
+    if (!session.Open()) {
+        return context.Fail(session.Error());
     }
     NodeId folder = kNoNode;
     std::string error;
@@ -134,10 +133,9 @@ int RunExport(CliContext& context, const std::vector<std::string>& args) {
             kExitUsage);
     }
     const std::string& file = parsed.Positionals()[0];
-    CFeedSession session(context);
-    int rc = kExitOk;
-    if (!session.Open(rc)) {
-        return rc;
+    CReaderSession session(context.root.Dir(), context.reporter);
+    if (!session.Open()) {
+        return context.Fail(session.Error());
     }
     NodeId node = kNoNode;
     if (parsed.Positionals().size() == 2) {

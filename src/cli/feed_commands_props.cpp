@@ -58,7 +58,7 @@ bool ParseSwitch(const CArgs& args, const std::string& name, int& value, std::st
     return false;
 }
 
-Record PropertiesRecord(CFeedSession& session, NodeId id, const FeedSettings& settings,
+Record PropertiesRecord(CReaderSession& session, NodeId id, const FeedSettings& settings,
                         int feedId) {
     const ChannelNode node = *session.Tree().Node(id);
     Record record{{"type", node.IsChannel() ? "channel" : "folder"},
@@ -91,10 +91,9 @@ int RunSet(CliContext& context, const std::vector<std::string>& args) {
                                 " (see zirvo-cli set --help)",
                             kExitUsage);
     }
-    CFeedSession session(context);
-    int rc = kExitOk;
-    if (!session.Open(rc)) {
-        return rc;
+    CReaderSession session(context.root.Dir(), context.reporter);
+    if (!session.Open()) {
+        return context.Fail(session.Error());
     }
     bool top = false;
     std::string error;
@@ -103,7 +102,7 @@ int RunSet(CliContext& context, const std::vector<std::string>& args) {
         return context.Fail(error, kExitUsage);
     }
     const ChannelNode node = *session.Tree().Node(id);
-    CCliFeedStore& store = session.Store();
+    CRssStore& store = session.Store();
     FeedSettings settings = ToFeedSettings(node.settings);
     int feedId = 0;
     bool known = false;

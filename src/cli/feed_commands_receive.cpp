@@ -28,7 +28,8 @@ namespace {
 // use of the writer is under the observer's own mutex.
 class CCliReceiveObserver : public IReceiveObserver {
 public:
-    CCliReceiveObserver(CFeedSession& session) : m_session(session) {}
+    CCliReceiveObserver(CliContext& context, CReaderSession& session)
+        : m_context(context), m_session(session) {}
 
     void OnImageChanged(NodeId, int) override {}
     void OnUnreadChanged(NodeId, int) override {}
@@ -48,7 +49,7 @@ public:
         std::lock_guard lock(m_mutex);
         (outcome.ok ? m_received : m_failed) += 1;
         m_singlesDone += m_singles.count(outcome.node);
-        m_session.Context().out.Write({
+        m_context.out.Write({
             {"status", outcome.ok ? "ok" : "failed"},
             {"feed_id", std::to_string(outcome.feedId)},
             {"path", path},
@@ -87,7 +88,8 @@ public:
     }
 
 private:
-    CFeedSession& m_session;
+    CliContext& m_context;
+    CReaderSession& m_session;
     mutable std::mutex m_mutex;
     std::condition_variable m_done;
     int m_received = 0;
@@ -135,10 +137,9 @@ int RunReceive(CliContext& context, const std::vector<std::string>& args) {
         return context.Fail("--force does not apply to --weighted", kExitUsage);
     }
 
-    CFeedSession session(context);
-    int rc = kExitOk;
-    if (!session.Open(rc)) {
-        return rc;
+    CReaderSession session(context.root.Dir(), context.reporter);
+    if (!session.Open()) {
+        return context.Fail(session.Error());
     }
     CChannelTree& tree = session.Tree();
     std::vector<NodeId> nodes;
@@ -160,16 +161,22 @@ int RunReceive(CliContext& context, const std::vector<std::string>& args) {
     }
     nodes = Outermost(tree, nodes);
 
-    CCliReceiveObserver observer(session);
-    CReceiveManager manager(tree, observer, context.root.Dir());
+    CCliReceiveObserver observer(context, session);
+    session.EnableReceiving(observer);
+    // The workers report to `observer`: they are joined before it goes.
+    struct StopFirst {
+        CReaderSession& session;
+        ~StopFirst() { session.StopReceiving(); }
+    } stopFirst{session};
+    CReceiveManager& manager = *session.Receiver();
     manager.SetParallelFetches(static_cast<int>(jobs));
     std::signal(SIGINT, StopOnSignal);
     std::signal(SIGTERM, StopOnSignal);
 
     const int force = parsed.Has("--force") ? 1 : 0;
     if (all) {
-        if (!tree.Children(kNoNode).empty() && !manager.StartReceiveAll(force)) {
-            return context.Fail("cannot start the receive");
+        if (!tree.Children(kNoNode).empty() && !session.Receive(kNoNode, force)) {
+            return context.Fail(session.Error());
         }
     } else if (weighted) {
         if (!tree.Children(kNoNode).empty() && !manager.StartWeightedReceiveAll()) {
@@ -179,9 +186,9 @@ int RunReceive(CliContext& context, const std::vector<std::string>& args) {
         // Folders first: each walk fetches ahead on its own; single channels are kept to
         // --jobs workers at a time.
         for (NodeId id : nodes) {
-            if (tree.Node(id)->IsFolder() && !manager.StartFolderReceive(id, force)) {
+            if (tree.Node(id)->IsFolder() && !session.Receive(id, force)) {
                 observer.CountFailure();
-                context.Fail("cannot start the receive of " + session.PathText(id));
+                context.Fail(session.Error());
             }
         }
         std::set<NodeId> singles;
@@ -200,12 +207,11 @@ int RunReceive(CliContext& context, const std::vector<std::string>& args) {
             while (started - observer.SinglesDone() >= jobs && !IsClosing()) {
                 observer.WaitForOne(std::chrono::milliseconds(50));
             }
-            if (manager.StartReceive(session.Store(), id, 0)) {
+            if (session.Receive(id)) {
                 ++started;
             } else {
                 observer.CountFailure();
-                context.Fail("cannot bind " + session.PathText(id) +
-                             " to the feed store: " + session.Store().GetLastError());
+                context.Fail(session.Error());
             }
         }
     }

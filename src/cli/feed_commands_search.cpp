@@ -32,7 +32,7 @@ int SearchNewsService(CliContext& context, const CArgs& parsed, const std::strin
         return context.Fail("the news search address \"" + address +
                             "\" (/app/rss/newssearchurl) is not an http(s) address");
     }
-    CCliFeedStore store(context.root.Dir());
+    CRssStore store(context.root.Dir());
     if (!store.Open()) {
         return context.Fail("cannot open the feed store: " + store.GetLastError());
     }
@@ -80,12 +80,11 @@ int RunSearch(CliContext& context, const std::vector<std::string>& args) {
     if (parsed.Has("--count")) {
         return context.Fail("--count applies to --news only", kExitUsage);
     }
-    CFeedSession session(context);
-    int rc = kExitOk;
-    if (!session.Open(rc)) {
-        return rc;
+    CReaderSession session(context.root.Dir(), context.reporter);
+    if (!session.Open()) {
+        return context.Fail(session.Error());
     }
-    CCliFeedStore& store = session.Store();
+    CRssStore& store = session.Store();
     bool allChannels = true;
     NodeId scope = kNoNode;
     FeedIdList feeds;
@@ -141,12 +140,11 @@ int RunClean(CliContext& context, const std::vector<std::string>& args) {
         return context.Fail("give --days N and one or more PATHs (see zirvo-cli clean --help)",
                             kExitUsage);
     }
-    CFeedSession session(context);
-    int rc = kExitOk;
-    if (!session.Open(rc)) {
-        return rc;
+    CReaderSession session(context.root.Dir(), context.reporter);
+    if (!session.Open()) {
+        return context.Fail(session.Error());
     }
-    CCliFeedStore& store = session.Store();
+    CRssStore& store = session.Store();
     FeedIdList feeds;
     std::set<int> seen;
     for (const std::string& path : parsed.Positionals()) {

@@ -19,7 +19,7 @@ int UsageError(CliContext& context, const std::string& command, const std::strin
     return context.Fail(text + " (see zirvo-cli " + command + " --help)", kExitUsage);
 }
 
-Record NodeRecord(CFeedSession& session, NodeId id, int feedId) {
+Record NodeRecord(CReaderSession& session, NodeId id, int feedId) {
     const ChannelNode node = *session.Tree().Node(id);
     return {
         {"type", node.IsChannel() ? "channel" : "folder"},
@@ -61,10 +61,9 @@ int RunTree(CliContext& context, const std::vector<std::string>& args) {
         return UsageError(context, "tree",
                           parsed.Error().empty() ? "at most one PATH" : parsed.Error());
     }
-    CFeedSession session(context);
-    int rc = kExitOk;
-    if (!session.Open(rc)) {
-        return rc;
+    CReaderSession session(context.root.Dir(), context.reporter);
+    if (!session.Open()) {
+        return context.Fail(session.Error());
     }
     NodeId from = kNoNode;
     if (!parsed.Positionals().empty()) {
@@ -101,10 +100,9 @@ int RunAdd(CliContext& context, const std::vector<std::string>& args) {
     const std::string home = parsed.ValueOr("--home", "");
     std::optional<std::string> title = parsed.Value("--title");
 
-    CFeedSession session(context);
-    int rc = kExitOk;
-    if (!session.Open(rc)) {
-        return rc;
+    CReaderSession session(context.root.Dir(), context.reporter);
+    if (!session.Open()) {
+        return context.Fail(session.Error());
     }
     NodeId parent = kNoNode;
     std::string error;
@@ -183,10 +181,9 @@ int RunMkdir(CliContext& context, const std::vector<std::string>& args) {
     if (!check.ok) {
         return context.Fail(check.message, kExitUsage);
     }
-    CFeedSession session(context);
-    int rc = kExitOk;
-    if (!session.Open(rc)) {
-        return rc;
+    CReaderSession session(context.root.Dir(), context.reporter);
+    if (!session.Open()) {
+        return context.Fail(session.Error());
     }
     NodeId parent = kNoNode;
     std::string error;
@@ -216,10 +213,9 @@ int RunRename(CliContext& context, const std::vector<std::string>& args) {
                           parsed.Error().empty() ? "give PATH and NAME" : parsed.Error());
     }
     const std::string& name = parsed.Positionals()[1];
-    CFeedSession session(context);
-    int rc = kExitOk;
-    if (!session.Open(rc)) {
-        return rc;
+    CReaderSession session(context.root.Dir(), context.reporter);
+    if (!session.Open()) {
+        return context.Fail(session.Error());
     }
     bool top = false;
     std::string error;
@@ -257,10 +253,9 @@ int RunRemove(CliContext& context, const std::vector<std::string>& args) {
     if (!parsed.Parse(args) || parsed.Positionals().size() != 1) {
         return UsageError(context, "rm", parsed.Error().empty() ? "give one PATH" : parsed.Error());
     }
-    CFeedSession session(context);
-    int rc = kExitOk;
-    if (!session.Open(rc)) {
-        return rc;
+    CReaderSession session(context.root.Dir(), context.reporter);
+    if (!session.Open()) {
+        return context.Fail(session.Error());
     }
     bool top = false;
     std::string error;
@@ -301,10 +296,9 @@ int RunMove(CliContext& context, const std::vector<std::string>& args) {
     if (parsed.Positionals().size() != 1 || ways != 1) {
         return UsageError(context, "mv", "give PATH and one of --to, --before, --up");
     }
-    CFeedSession session(context);
-    int rc = kExitOk;
-    if (!session.Open(rc)) {
-        return rc;
+    CReaderSession session(context.root.Dir(), context.reporter);
+    if (!session.Open()) {
+        return context.Fail(session.Error());
     }
     CChannelTree& tree = session.Tree();
     bool top = false;

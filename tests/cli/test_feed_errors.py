@@ -55,7 +55,7 @@ class ErrorsTest(FeedCliTestCase):
         self.add('/corpus/heraldsun.rss', 'Herald')
         self.ok('receive', 'Herald')
         cases = [
-            ('no channel or folder "Nope"', ['list', 'Nope']),
+            ("no channel or folder 'Nope'", ['list', 'Nope']),
             ('no channel with id #99', ['list', '#99']),
             ('is not a channel id', ['list', '#x']),
             ('unknown filter "fresh"', ['list', 'Herald', '--filter', 'fresh']),
@@ -68,7 +68,7 @@ class ErrorsTest(FeedCliTestCase):
             ('--jobs needs a whole number from 1 to 64', ['receive', '--all', '--jobs', '0']),
             ('give --all, --weighted or PATHs', ['receive']),
             ('give --all, --weighted or PATHs', ['receive', '--all', 'Herald']),
-            ('no channel or folder "Nope"', ['receive', 'Herald', 'Nope']),
+            ("no channel or folder 'Nope'", ['receive', 'Herald', 'Nope']),
             ('请输入频道名称', ['rename', 'Herald', '']),
             ('您输入了无效的字符!', ['rename', 'Herald', '<b>']),
             ('请输入目录名称', ['mkdir', '']),

@@ -33,7 +33,7 @@ class TreeTest(FeedCliTestCase):
                      '#' + channel['feed_id']):
             self.assertEqual(self.json('tree', name)[0]['path'], channel['path'])
         self.fails(1, 'already exists in News', 'mkdir', 'Day/Night', '--folder', 'News')
-        self.fails(2, 'no channel or folder "News/Day/Night"', 'tree', 'News/Day/Night')
+        self.fails(2, "no channel or folder 'News/Day/Night'", 'tree', 'News/Day/Night')
 
     def test_RenameChangesTheCaptionInTheFile(self):
         self.ok('mkdir', 'Old folder')

@@ -55,6 +55,9 @@ public:
                       int offset);
     bool GetArticle(int id, BlogArticle& article);
     bool GetArticleGuid(int id, std::string& guid);
+    // The owning account and folder of article `id`; `found` false (and true returned) when there
+    // is no such row.
+    bool FindArticleOwner(int id, std::string& account, int& folder, bool& found);
 
     // Inserts without a server id. Throws CppSQLite3Exception on failure.
     bool AddArticle(int folder, const std::string& account, const BlogArticle& article);

@@ -91,6 +91,15 @@ public:
     bool CountAll(int& channels, int& items);
     bool CountFeed(int id, int& total, int& unread);
 
+    // --- Look-ups that never add a row ---------------------------------------------------------
+    // A command that only reads must leave feed_data as it was, unlike GetFeedSettings.
+    // The feed_id of `url`; `found` false (and true returned) when there is no row.
+    bool FindFeedId(const std::string& url, int& id, bool& found);
+    // The address of row `id`; `found` false when there is none.
+    bool FeedUrlOf(int id, std::string& url, bool& found);
+    // `id` and the stored settings of `url`; `found` false (`settings` untouched) without a row.
+    bool FindFeedSettings(const std::string& url, int& id, FeedSettings& settings, bool& found);
+
     // --- Items ------------------------------------------------------------------------------
     bool ClearStaging(int id);
     // The merge of one receive: items whose link channel `id` does not hold yet are appended
