@@ -91,6 +91,8 @@ bool CFeedFetcher::Get(const std::string& url, HttpResponse& response) {
     request.followRedirects = true;
     request.acceptCompressed = true;
     request.abortFlag = m_abortFlag;
+    // A feed that sends nothing for this long holds a worker for no use.
+    request.stallTimeoutMs = kFeedStallTimeoutMs;
     ProxySettings proxy = m_hasProxy ? m_proxy : ProcessProxy();
     if (proxy.use == 1 && ShouldUseProxy(proxy, url)) {
         request.proxy = ProxyName(proxy);

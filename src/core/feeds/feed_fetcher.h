@@ -26,6 +26,9 @@ namespace zirvo {
 
 // The fixed product token sent as User-Agent with every feed request.
 inline constexpr char kFeedUserAgent[] = "reader.zirvo.local";
+// A feed that sends nothing for this long is dropped (a Timeout failure), well before the
+// whole-transfer limit.
+inline constexpr long kFeedStallTimeoutMs = 30000;
 
 // Catalogue number of "the items of an RSS document cannot be read", for the front ends that
 // report a failed read by number (the receive pipeline itself shows no message).

@@ -115,6 +115,10 @@ HttpResponse CCurlHttpClient::Perform(const HttpRequest& request) {
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, request.connectTimeoutMs);
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, request.totalTimeoutMs);
+    if (request.stallTimeoutMs > 0) {
+        curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, (request.stallTimeoutMs + 999) / 1000);
+    }
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.maxBytes));

@@ -32,6 +32,9 @@ struct HttpRequest {
     std::string caFile;
     long connectTimeoutMs = 30000;
     long totalTimeoutMs = 120000;
+    // A transfer that receives nothing for this long ends as a Timeout; 0: only the total
+    // time-out applies. Whole seconds (curl's low-speed limit).
+    long stallTimeoutMs = 0;
     size_t maxBytes = 32u << 20;
     const std::atomic<bool>* abortFlag = nullptr;
 };
