@@ -11,5 +11,7 @@ echo "== configure ($build)"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 echo "== build"
 cmake --build "$build" -j "$(nproc)" --target zirvo zirvo-cli
+# The page view's sandbox cannot start as root (containers, CI).
+if [ "$(id -u)" = 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 echo "== start zirvo on $root"
 exec "$build/src/gui/zirvo" --root "$root"

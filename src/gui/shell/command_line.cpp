@@ -1,6 +1,6 @@
 #include "gui/shell/command_line.h"
 
-namespace zirvo {
+namespace zirvo::gui {
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
     CommandLine result;
@@ -78,4 +78,4 @@ QString UsageText() {
         "  zirvo https://example.org/feed.xml\n");
 }
 
-}  // namespace zirvo
+}  // namespace zirvo::gui

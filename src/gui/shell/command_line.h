@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace zirvo {
+namespace zirvo::gui {
 
 struct CommandLine {
     enum class Action { Run, Help, Version, UsageError };
@@ -23,4 +23,4 @@ CommandLine ParseCommandLine(const QStringList& arguments);
 
 QString UsageText();
 
-}  // namespace zirvo
+}  // namespace zirvo::gui

@@ -5,7 +5,7 @@
 
 #include "gui/shell/command_line.h"
 
-using namespace zirvo;
+using namespace zirvo::gui;
 
 class CommandLineTest : public QObject {
     Q_OBJECT

@@ -1,0 +1,65 @@
+#pragma once
+// The reader settings dialog "阅读器设置" with the pages "常规" (receiving and paging), "存储"
+// (the global storage policy) and "统计信息" (channel and item counts). OK checks every page
+// with the core's rules, shows the first refusal on its page with the focus on the field, and
+// writes the settings only when all pages pass.
+//
+// Threading: window thread. The counts of the statistics page are read on a worker with its
+// own store connection (they count a whole table).
+
+#include <QDialog>
+
+#include "core/config/app_config.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+
+namespace zirvo::gui {
+
+class CReaderOptionsDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    CReaderOptionsDialog(CAppConfig& config, const QString& dataRoot, QWidget* parent);
+
+    QTabWidget* Pages() const { return m_tabs; }
+
+    void accept() override;
+
+private:
+    QWidget* BuildGeneralPage();
+    QWidget* BuildStoragePage();
+    QWidget* BuildStatisticsPage();
+    void LoadValues();
+    void StartCounting();
+    void Refuse(QWidget* page, QWidget* field, const std::string& message);
+
+    CAppConfig& m_config;
+    QString m_dataRoot;
+    QTabWidget* m_tabs = nullptr;
+
+    QWidget* m_generalPage = nullptr;
+    QCheckBox* m_startup = nullptr;
+    QCheckBox* m_clickReceive = nullptr;
+    QCheckBox* m_switchMarkRead = nullptr;
+    QCheckBox* m_autoReceive = nullptr;
+    QCheckBox* m_rememberUnread = nullptr;
+    QRadioButton* m_byRank = nullptr;
+    QRadioButton* m_everyMinutes = nullptr;
+    QComboBox* m_minutes = nullptr;
+    QSpinBox* m_pageSize = nullptr;
+
+    QWidget* m_storagePage = nullptr;
+    QButtonGroup* m_storageTypes = nullptr;
+    QComboBox* m_storageCount = nullptr;
+
+    QLabel* m_channelCount = nullptr;
+    QLabel* m_itemCount = nullptr;
+};
+
+}  // namespace zirvo::gui

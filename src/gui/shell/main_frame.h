@@ -1,0 +1,154 @@
+#pragma once
+// The main window: left navigation with the three work modes ("收藏", "RSS订阅", "博客"), the
+// article list over the article page in splitters, the menu bar and tool bar of the current
+// work mode, the status bar with the paging controls, the notification icon, the popup notice,
+// and the window messages of the other threads and programs.
+//
+// The frame is thin: the reader views come from the reader controller, the rules from the core.
+// It owns the long-lived stores for the lifetime of the window.
+//
+// Layout persisted in config/appConfig.xml (/app/wndpos/...): the window rectangle (all zeros =
+// maximised), the left pane's width and the top pane's height, plus viewframemode and
+// splitterdirection, written at close.
+//
+// Threading: window thread only. Other threads reach it through PostWindowMessage().
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+#include "core/articles/blog_store.h"
+#include "core/config/app_config.h"
+#include "core/feeds/rss_store.h"
+#include "core/util/data_root.h"
+
+class QComboBox;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QStackedWidget;
+class QSystemTrayIcon;
+class QToolBar;
+class QToolBox;
+class QToolButton;
+
+namespace zirvo::gui {
+
+class CCommandTable;
+class CPopupNotifier;
+class CQtMessageReporter;
+
+// The work modes, as /app/outbarmode stores them.
+enum WorkMode : int { kModeBlog = 0, kModeRss = 1, kModeFavourites = 2 };
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+
+public:
+    CMainFrame(const CDataRoot& root, CAppConfig& config, CQtMessageReporter& reporter);
+    ~CMainFrame() override;
+
+    // The construction steps that may end the process: settings reads (the message has been
+    // shown), then the article store and the feed store. False with `storeError` set to the
+    // store's own error text when a store cannot be opened (empty when a settings read failed).
+    bool Initialise(QString& storeError);
+
+    // Shows the window at the stored rectangle, or maximised.
+    void ShowAtStoredPlace();
+
+    int WorkMode() const { return m_workMode; }
+    CRssStore& FeedStore() { return m_rssStore; }
+    CBlogStore& ArticleStore() { return m_blogStore; }
+    CPopupNotifier* Notifier() const { return m_notifier; }
+    CCommandTable* Commands() const { return m_commands; }
+    QSplitter* OuterSplitter() const { return m_outer; }
+    QSplitter* InnerSplitter() const { return m_inner; }
+
+    // The notice of the system: drops it while another is on screen (returns false then).
+    bool ShowNotice(const QString& text, bool withIcon, int milliseconds);
+
+public slots:
+    void SetWorkMode(int mode);
+    // A window message from this process or the local channel.
+    void OnWindowMessage(int number, qint64 wParam, qint64 lParam);
+    // A message that arrived over the local channel: only the numbers other programs send.
+    void OnExternalMessage(int number, qint64 wParam, qint64 lParam);
+    void RunCommand(int id);
+    void ShowMainWindow();
+    void SetStatusText(const QString& text);
+    void SetPaging(int page, int pageCount);
+
+signals:
+    // The subscription request taken over from a second start (raw hand-over string).
+    void HandOverReceived(const QString& text);
+    void BlogTreeUpdate(qint64 wParam, qint64 lParam);
+    void ArticleStyleChanged();
+    // The layout has been saved and the window is going away.
+    void Closed();
+    // Requests for the reader views (connected by whoever builds them).
+    void ReceiveAllRequested();
+    void AddSubscriptionRequested(const QString& handOverText);
+    void NewFolderRequested();
+    void FilterChanged(int filterCode);
+    void PageChosen(int page);
+    void PreviousPageRequested();
+    void NextPageRequested();
+    // The options dialog's OK: the receive and storage settings as written.
+    void ReceiveSettingsChanged();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void BuildPanes();
+    void BuildMenus();
+    void BuildToolBars();
+    void BuildStatusBar();
+    void BuildTray();
+    void ApplyMenusForMode();
+    void TakeOverSubscription();
+    void StartUpdateCheckIfDue(int enableAutoUpdate);
+    bool SaveLayout();
+    void StartOutsideProgram(const QString& name, const QStringList& arguments, bool quiet);
+    void OpenReaderSettings();
+    void OpenSystemSettings();
+    void OpenCleaningWizard();
+    void CompactArticles();
+    void ShowAbout();
+
+    CDataRoot m_root;
+    CAppConfig& m_config;
+    CQtMessageReporter& m_reporter;
+    CBlogStore m_blogStore;
+    CRssStore m_rssStore;
+
+    QString m_title;
+    int m_workMode = kModeRss;
+    int m_viewFrameMode = 0;
+    int m_splitterDirection = 0;
+    bool m_minimiseToTray = false;
+    bool m_closed = false;
+    WindowPosSettings m_storedPos;
+
+    CCommandTable* m_commands = nullptr;
+    CPopupNotifier* m_notifier = nullptr;
+    QSystemTrayIcon* m_tray = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    QToolBox* m_navigation = nullptr;
+    QSplitter* m_outer = nullptr;
+    QSplitter* m_inner = nullptr;
+    QStackedWidget* m_listStack = nullptr;
+    QStackedWidget* m_pageStack = nullptr;
+    QList<QMenu*> m_modeMenus[3];
+    QToolBar* m_modeToolBars[3] = {};
+    QComboBox* m_filter = nullptr;
+    QLabel* m_statusText = nullptr;
+    QWidget* m_pagingBox = nullptr;
+    QToolButton* m_previousPage = nullptr;
+    QToolButton* m_nextPage = nullptr;
+    QComboBox* m_pageSelector = nullptr;
+};
+
+}  // namespace zirvo::gui

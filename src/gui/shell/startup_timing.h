@@ -1,0 +1,29 @@
+#pragma once
+// Start-up figures for the benchmark script: with ZIRVO_TIMINGS=1 the program prints
+// "zirvo-timing NAME MS" lines to stderr (window shown, first list filled, switches).
+//
+// Threading: window thread.
+
+#include <QElapsedTimer>
+#include <QString>
+
+class QWidget;
+
+namespace zirvo::gui {
+
+class CStartupTiming {
+public:
+    explicit CStartupTiming(const QElapsedTimer& sinceStart);
+
+    static bool Enabled();
+    // Prints "window-shown" once the window has been painted for the first time.
+    void WindowShown(QWidget* window);
+    // Prints one figure now.
+    static void Print(const QString& name, qint64 ms);
+    qint64 Elapsed() const { return m_sinceStart.elapsed(); }
+
+private:
+    QElapsedTimer m_sinceStart;
+};
+
+}  // namespace zirvo::gui
