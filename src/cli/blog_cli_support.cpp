@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "core/blogapi/blog_transport.h"
 #include "core/util/files.h"
 #include "core/util/strings.h"
 #include "feed_cli_support.h"
@@ -29,6 +30,12 @@ void CCliPublishObserver::OnPostSent(int, const std::string& account, int articl
 void CCliPublishObserver::OnRowStatus(int, int row, const std::string& text) {
     std::lock_guard lock(m_mutex);
     m_rows[row] = text;
+}
+
+void CCliPublishObserver::OnEndpointMoved(int, const std::string& account,
+                                          const std::string& address) {
+    std::fprintf(stderr, "zirvo-cli: %s: %s\n", account.c_str(),
+                 EndpointMovedText(address).c_str());
 }
 
 void CCliPublishObserver::OnJobEnded(int jobId, int result) {

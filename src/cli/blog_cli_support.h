@@ -44,6 +44,8 @@ public:
     void OnPostSent(int jobId, const std::string& account, int articleId,
                     const std::string& postId) override;
     void OnRowStatus(int jobId, int row, const std::string& text) override;
+    void OnEndpointMoved(int jobId, const std::string& account,
+                         const std::string& address) override;
     void OnJobEnded(int jobId, int result) override;
 
     // 1 when job `jobId` completed; 0 when it failed or has not ended.

@@ -9,6 +9,7 @@
 #include "cli_command.h"
 #include "core/accounts/account_endpoint.h"
 #include "core/accounts/account_rules.h"
+#include "core/blogapi/blog_transport.h"
 #include "core/blogapi/editor_calls.h"
 #include "core/editorlink/category_cache.h"
 #include "core/publishing/multi_publish.h"
@@ -281,23 +282,20 @@ int RunCategories(CliContext& context, const std::vector<std::string>& args) {
     if (!AccountConnection(session, account, endpoint, connection)) {
         return kExitFailed;
     }
-    std::vector<std::string> names;
-    FetchOutcome outcome =
-        system ? FetchSystemCategories(endpoint, connection, session.Services(), names)
-               : FetchCategories(endpoint, connection, session.Services(), names);
-    if (outcome == FetchOutcome::Skipped) {
+    CategoryRefresh refresh =
+        RefreshCategoryCache(context.root.Dir(), endpoint, connection, session.Services(),
+                             system ? CategoryList::kSystem : CategoryList::kBlog);
+    if (!refresh.movedTo.empty()) {
+        context.messages.ShowMessageBox(EndpointMovedText(refresh.movedTo));
+    }
+    if (refresh.outcome == CategoryRefreshOutcome::kSkipped) {
         return context.Fail("the " + endpoint.apiType + " flavour has no " +
                             (system ? "system categories" : "categories"));
     }
-    if (outcome == FetchOutcome::Failed) {
+    if (!refresh.Ok()) {
         return kExitFailed;
     }
-    // The editor's category box reads the same cache.
-    const std::string cache = system ? SystemCategoryCachePath(context.root.Dir(), account)
-                                     : CategoryCachePath(context.root.Dir(), account);
-    if (!cache.empty() && !WriteCategoryCache(cache, names)) {
-        context.Fail("cannot write " + cache);
-    }
+    const std::vector<std::string>& names = refresh.names;
     for (const std::string& name : names) {
         context.out.Write({{"category", name}});
     }
@@ -327,7 +325,13 @@ int RunUpload(CliContext& context, const std::vector<std::string>& args) {
     const size_t dot = record.fileName.rfind('.');
     record.extension = dot == std::string::npos ? "" : record.fileName.substr(dot + 1);
     std::string url;
-    if (!UploadFile(endpoint, connection, session.Services(), record, url)) {
+    std::string movedTo;
+    const bool uploaded =
+        UploadFile(endpoint, connection, session.Services(), record, url, &movedTo);
+    if (!movedTo.empty()) {
+        context.messages.ShowMessageBox(EndpointMovedText(movedTo));
+    }
+    if (!uploaded) {
         return kExitFailed;
     }
     context.out.Write({{"url", url}});

@@ -43,6 +43,10 @@ class BlogCliTestCase(unittest.TestCase):
     """A data root, a blog server, and helpers to run zirvo-cli against them."""
 
     tls = False
+    server_options = []  # shape options of blog_server.py (--wordpress, --seed-posts N, ...)
+    # The time zone zirvo-cli runs in: China time, where local dates become UTC eight hours
+    # earlier (a POSIX zone text, so that no zone database is needed).
+    time_zone = 'CST-8'
 
     def setUp(self):
         self.cli = find_cli()
@@ -53,6 +57,7 @@ class BlogCliTestCase(unittest.TestCase):
                    '--user', USER, '--password', PASSWORD]
         if self.tls:
             command += ['--tls', CERT, KEY]
+        command += list(self.server_options)
         self.server = subprocess.Popen(command, stdout=subprocess.PIPE, text=True)
         self.port = int(self.server.stdout.readline())
 
@@ -68,6 +73,7 @@ class BlogCliTestCase(unittest.TestCase):
         command = [self.cli, '--root', os.path.join(self.root, 'data')]
         command += ['--json'] if json_output else []
         env = dict(os.environ)
+        env['TZ'] = self.time_zone
         if self.tls:
             env['ZIRVO_CA_FILE'] = CERT
         return subprocess.run(command + list(args), input=stdin, capture_output=True, text=True,

@@ -12,6 +12,28 @@ CBlogServer::CBlogServer(const BlogServerOptions& options)
         std::string dir = std::string(ZIRVO_TEST_DATA_DIR) + "/blogapi/";
         args.insert(args.end(), {"--tls", dir + "loopback-cert.pem", dir + "loopback-key.pem"});
     }
+    auto flag = [&args](bool on, const char* name) {
+        if (on) {
+            args.push_back(name);
+        }
+    };
+    flag(options.wordpress, "--wordpress");
+    flag(options.untyped, "--untyped");
+    flag(options.intIds, "--int-ids");
+    flag(options.wordBooleans, "--word-booleans");
+    if (!options.categories.empty()) {
+        args.insert(args.end(), {"--categories", options.categories});
+    }
+    if (!options.redirectTo.empty()) {
+        args.insert(args.end(), {"--redirect-to", options.redirectTo, "--redirect-status",
+                                 std::to_string(options.redirectStatus)});
+    }
+    if (options.oversizeMiB > 0) {
+        args.insert(args.end(), {"--oversize", std::to_string(options.oversizeMiB)});
+    }
+    if (options.seedPosts > 0) {
+        args.insert(args.end(), {"--seed-posts", std::to_string(options.seedPosts)});
+    }
     m_process = std::make_unique<CScriptServer>("blog_server.py", args);
 }
 

@@ -19,6 +19,17 @@ struct BlogServerOptions {
     std::string user = "alice";
     std::string password = "secret";
     bool tls = false;  // serve HTTPS with tests/data/blogapi/loopback-cert.pem
+    // Answer shapes of other real servers (see the script's header); `wordpress` turns on
+    // untyped values, int ids, WordPress category structs and true/false booleans together.
+    bool wordpress = false;
+    bool untyped = false;
+    bool intIds = false;
+    std::string categories;  // "title" (default), "wordpress" or "description"
+    bool wordBooleans = false;
+    std::string redirectTo;  // every POST is redirected there
+    int redirectStatus = 301;
+    int oversizeMiB = 0;  // every POST is answered with this many MiB (with Content-Length)
+    int seedPosts = 0;    // posts the blog starts with
 };
 
 class CBlogServer {

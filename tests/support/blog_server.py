@@ -4,7 +4,21 @@
 Speaks the blogger.*, metaWeblog.* and mt.* methods that the request templates call, keeps posts,
 categories and uploaded media in memory, and records every request it receives.
 
-    blog_server.py --record-dir DIR [--user U] [--password P] [--tls CERT KEY]
+    blog_server.py --record-dir DIR [--user U] [--password P] [--tls CERT KEY] [shape options]
+
+Shape options make the answers look like those of other real servers (WordPress is the most
+common self-hosted one; --wordpress turns on all four of its shapes):
+    --untyped              string values go out without a type element: <value>text</value>
+    --int-ids              post ids and category ids are <int> values
+    --categories SHAPE     category structs: "title" (title, description, htmlUrl, rssUrl),
+                           "wordpress" (categoryId, parentId, description, categoryDescription,
+                           categoryName, htmlUrl, rssUrl: no title) or "description" (only
+                           categoryId and description)
+    --word-booleans        booleans are written true/false instead of 1/0
+    --redirect-to URL      every POST is answered with a redirect to URL (status
+                           --redirect-status, 301 by default)
+    --oversize MIB         every POST is answered with MIB MiB of text, with a Content-Length
+    --seed-posts N         the blog starts with N posts (ids 1..N)
 
 The first line on stdout is the port it listens on (127.0.0.1, port chosen by the system).
 
@@ -28,6 +42,10 @@ The first segment of the request path chooses how the server answers:
     /huge              33 MiB of text, without Content-Length
     /prefixed          text before the normal answer's <methodResponse, no declaration
     /gb-nodecl         the normal answer in GB18030 bytes without declaration
+    /empty-id          a newPost answered with an empty string as the post id
+    /all-posts         recent posts: every post of the blog, whatever count was asked for
+    /hop/N             a 307 redirect to /hop/N-1 on this server; /hop/0 answers normally
+    /no-location       a 302 without a Location line
     anything else      the normal answer
 GET /media/NAME returns the bytes of an uploaded media object.
 """
@@ -52,17 +70,20 @@ CATEGORIES = ['技术', '生活 & 随笔', '<杂项>']
 SYSTEM_CATEGORIES = ['新闻', '体育']
 
 
-class Login(Exception):
-    pass
+# What the request being answered on this thread asked for through its path.
+REQUEST = threading.local()
+
+UNTYPED_STRING = re.compile(r'<value><string>(.*?)</string></value>', re.S)
 
 
 class Blog:
     """Posts, categories and media of one blog user."""
 
-    def __init__(self, user, password, base_url):
+    def __init__(self, user, password, base_url, shape):
         self.user = user
         self.password = password
         self.base_url = base_url
+        self.shape = shape
         self.posts = {}
         self.next_id = 1
         self.media = {}
@@ -78,11 +99,16 @@ class Blog:
             self.next_id += 1
             post['postid'] = post_id
             self.posts[post_id] = post
-            return post_id
+            return self.wire_id(post_id)
+
+    def wire_id(self, post_id):
+        return int(post_id) if self.shape.int_ids else post_id
 
     def recent(self, count):
         with self.lock:
-            ids = sorted(self.posts, key=int, reverse=True)[:max(0, int(count))]
+            ids = sorted(self.posts, key=int, reverse=True)
+            if not getattr(REQUEST, 'all_posts', False):
+                ids = ids[:max(0, int(count))]
             return [self.posts[i] for i in ids]
 
     def find(self, post_id):
@@ -114,7 +140,8 @@ class Blog:
     def blogger_getRecentPosts(self, appkey, blogid, user, password, count):
         self.check(user, password)
         return [{'content': p['content'] if 'content' in p else p['description'],
-                 'dateCreated': p['dateCreated'], 'postid': p['postid'], 'userid': self.user}
+                 'dateCreated': p['dateCreated'], 'postid': self.wire_id(p['postid']),
+                 'userid': self.user}
                 for p in self.recent(count)]
 
     def blogger_getUsersBlogs(self, appkey, user, password):
@@ -133,7 +160,7 @@ class Blog:
         post['blogid'] = blogid
         post['publish'] = publish
         post_id = self.add(post)
-        post['link'] = self.base_url + '/post/' + post_id
+        post['link'] = self.base_url + '/post/' + post['postid']
         return post_id
 
     def metaWeblog_editPost(self, postid, user, password, struct, publish):
@@ -149,14 +176,27 @@ class Blog:
             out.append({'title': p.get('title', ''), 'description': p.get('description', ''),
                         'dateCreated': p['dateCreated'],
                         'categories': list(p.get('categories', [])),
-                        'postid': p['postid'], 'userid': self.user,
+                        'postid': self.wire_id(p['postid']), 'userid': self.user,
                         'link': p.get('link', self.base_url + '/post/' + p['postid'])})
         return out
 
     def metaWeblog_getCategories(self, blogid, user, password):
         self.check(user, password)
-        return [{'title': c, 'description': c, 'htmlUrl': self.base_url + '/c/' + str(i),
-                 'rssUrl': self.base_url + '/rss/' + str(i)} for i, c in enumerate(CATEGORIES)]
+        out = []
+        for i, c in enumerate(CATEGORIES):
+            category_id = i + 1 if self.shape.int_ids else str(i + 1)
+            if self.shape.categories == 'wordpress':
+                out.append({'categoryId': category_id, 'parentId': '0', 'description': c,
+                            'categoryDescription': '说明: ' + c, 'categoryName': c,
+                            'htmlUrl': self.base_url + '/c/' + str(i),
+                            'rssUrl': self.base_url + '/rss/' + str(i)})
+            elif self.shape.categories == 'description':
+                out.append({'categoryId': category_id, 'description': c})
+            else:
+                out.append({'title': c, 'description': c,
+                            'htmlUrl': self.base_url + '/c/' + str(i),
+                            'rssUrl': self.base_url + '/rss/' + str(i)})
+        return out
 
     def metaWeblog_getSystemCategories(self, blogid, user, password):
         self.check(user, password)
@@ -175,7 +215,8 @@ class Blog:
 
     def mt_getCategoryList(self, blogid, user, password):
         self.check(user, password)
-        return [{'categoryId': str(i + 1), 'categoryName': c} for i, c in enumerate(CATEGORIES)]
+        return [{'categoryId': i + 1 if self.shape.int_ids else str(i + 1), 'categoryName': c}
+                for i, c in enumerate(CATEGORIES)]
 
 
 def now():
@@ -237,12 +278,61 @@ class Handler(SimpleXMLRPCRequestHandler):
                 return
         self.send_bytes(404, b'not found', 'text/plain')
 
+    def send_redirect(self, status, location):
+        self.send_response(status)
+        if location is not None:
+            self.send_header('Location', location)
+        page = b'<html><body>moved</body></html>'
+        self.send_header('Content-Type', 'text/html')
+        self.send_header('Content-Length', str(len(page)))
+        self.end_headers()
+        try:
+            self.wfile.write(page)
+            self.wfile.flush()
+        except (BrokenPipeError, ConnectionResetError):
+            pass
+
+    def shaped(self, answer):
+        """The answer text in the shapes the server was started with."""
+        shape = self.server.shape
+        if shape.untyped:
+            answer = UNTYPED_STRING.sub(r'<value>\1</value>', answer)
+        if shape.word_booleans:
+            answer = (answer.replace('<boolean>1</boolean>', '<boolean>true</boolean>')
+                      .replace('<boolean>0</boolean>', '<boolean>false</boolean>'))
+        return answer
+
     def do_POST(self):
         length = int(self.headers.get('Content-Length') or 0)
         body = self.rfile.read(length) if length else b''
         self.record(body)
         mode = self.path.split('?')[0].strip('/').split('/')
         name = mode[0] if mode else ''
+        shape = self.server.shape
+        REQUEST.all_posts = name == 'all-posts'
+
+        if shape.redirect_to:
+            return self.send_redirect(shape.redirect_status, shape.redirect_to)
+        if name == 'hop':
+            left = int(mode[1]) if len(mode) > 1 else 0
+            if left > 0:
+                return self.send_redirect(307, '/hop/%d' % (left - 1))
+        if name == 'no-location':
+            return self.send_redirect(302, None)
+        if shape.oversize:
+            self.send_response(200)
+            self.send_header('Content-Type', 'text/xml')
+            self.send_header('Content-Length', str(shape.oversize << 20))
+            self.end_headers()
+            try:
+                self.wfile.write(b'<?xml version="1.0"?><methodResponse>')
+                chunk = b' ' * (1 << 20)
+                for _ in range(shape.oversize):
+                    self.wfile.write(chunk)
+                self.wfile.flush()
+            except (BrokenPipeError, ConnectionResetError):
+                pass
+            return
 
         if name == 'fault-int':
             return self.send_bytes(200, fault_xml('<int>801</int>', True))
@@ -286,6 +376,8 @@ class Handler(SimpleXMLRPCRequestHandler):
             answer = xmlrpc.client.dumps(([],), methodresponse=True, encoding=encoding)
         elif name == 'not-a-list':
             answer = xmlrpc.client.dumps(('plain text',), methodresponse=True, encoding=encoding)
+        elif name == 'empty-id':
+            answer = xmlrpc.client.dumps(('',), methodresponse=True, encoding=encoding)
         else:
             try:
                 params, method = xmlrpc.client.loads(text)
@@ -297,7 +389,7 @@ class Handler(SimpleXMLRPCRequestHandler):
             except Exception as error:  # a broken request is the client's fault: say so
                 answer = xmlrpc.client.dumps(xmlrpc.client.Fault(1, '%s: %s' % (
                     type(error).__name__, error)), methodresponse=True, encoding=encoding)
-        payload = answer.encode(wire)
+        payload = self.shaped(answer).encode(wire)
         if name == 'gb-nodecl':
             payload = DECLARATION.sub(b'', payload, count=1).lstrip()
         if name == 'prefixed':
@@ -339,18 +431,35 @@ def main():
     parser.add_argument('--user', default='alice')
     parser.add_argument('--password', default='secret')
     parser.add_argument('--tls', nargs=2, metavar=('CERT', 'KEY'))
+    parser.add_argument('--wordpress', action='store_true')
+    parser.add_argument('--untyped', action='store_true')
+    parser.add_argument('--int-ids', action='store_true')
+    parser.add_argument('--categories', choices=('title', 'wordpress', 'description'),
+                        default='title')
+    parser.add_argument('--word-booleans', action='store_true')
+    parser.add_argument('--redirect-to', default='')
+    parser.add_argument('--redirect-status', type=int, default=301)
+    parser.add_argument('--oversize', type=int, default=0, metavar='MIB')
+    parser.add_argument('--seed-posts', type=int, default=0, metavar='N')
     args = parser.parse_args()
+    if args.wordpress:
+        args.untyped = args.int_ids = args.word_booleans = True
+        args.categories = 'wordpress'
 
     server = Server(('127.0.0.1', 0), requestHandler=Handler, logRequests=False,
                     allow_none=True, encoding='utf-8')
     port = server.server_address[1]
     scheme = 'https' if args.tls else 'http'
-    blog = Blog(args.user, args.password, '%s://127.0.0.1:%d' % (scheme, port))
+    blog = Blog(args.user, args.password, '%s://127.0.0.1:%d' % (scheme, port), args)
+    for i in range(args.seed_posts):
+        blog.add({'title': '第%d篇' % (i + 1), 'description': '<p>正文 %d</p>' % (i + 1),
+                  'categories': ['技术'], 'dateCreated': now(), 'flavour': 'metaWeblog'})
     for name in dir(blog):
         if '_' in name and name.split('_')[0] in ('blogger', 'metaWeblog', 'mt'):
             prefix, method = name.split('_', 1)
             server.register_function(getattr(blog, name), prefix + '.' + method)
     server.blog = blog
+    server.shape = args
     server.record_dir = args.record_dir
     server.record_lock = threading.Lock()
     server.record_count = 0

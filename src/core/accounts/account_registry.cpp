@@ -117,6 +117,12 @@ bool CAccountRegistry::NameTakenByOther(const CXmlDocument& doc, const std::stri
 }
 
 int CAccountRegistry::AddAccount(const NewAccount& account) {
+    // Every way of creating an account passes these rules, not only the wizard's pages.
+    RuleResult check = CheckAccountNameText(account.name);
+    if (!check.Ok()) {
+        m_messages.ShowMessageBox(check.message);
+        return 0;
+    }
     CXmlDocument doc;
     if (!Load(doc)) {
         return 0;

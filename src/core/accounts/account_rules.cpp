@@ -5,10 +5,53 @@
 #include "core/util/text_codec.h"
 
 namespace zirvo {
+namespace {
+
+enum class NameText { kBlank, kBroken, kUsable };
+
+// Whether a name holds anything but blanks, and whether it is sound UTF-8 without control
+// characters: a name becomes a file name, an XML text and the articles' author, and a control
+// character or a broken byte there cannot be shown, typed again or found.
+NameText ClassifyName(std::string_view name) {
+    bool blank = true;
+    size_t pos = 0;
+    while (pos < name.size()) {
+        char32_t cp = 0;
+        size_t length = DecodeUtf8Char(name, pos, cp);
+        if (length == 0) {
+            return NameText::kBroken;
+        }
+        bool replacement = cp == 0xFFFD && name.substr(pos, length) != "\xEF\xBF\xBD";
+        if (replacement || cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || cp == 0x2028 ||
+            cp == 0x2029) {
+            return NameText::kBroken;
+        }
+        if (cp != ' ' && cp != 0xA0 && cp != 0x3000 && !(cp >= 0x2000 && cp <= 0x200B) &&
+            cp != 0xFEFF) {
+            blank = false;
+        }
+        pos += length;
+    }
+    return blank ? NameText::kBlank : NameText::kUsable;
+}
+
+}  // namespace
+
+RuleResult CheckAccountNameText(std::string_view name) {
+    NameText text = ClassifyName(name);
+    if (text == NameText::kBlank) {
+        return RuleResult::Fail(kTextEnterAccountName, AccountField::kName);
+    }
+    if (text == NameText::kBroken) {
+        return RuleResult::Fail(kTextIllegalNameCharacter, AccountField::kName);
+    }
+    return RuleResult::Pass();
+}
 
 RuleResult CheckAccountName(std::string_view name) {
-    if (name.empty()) {
-        return RuleResult::Fail(kTextEnterAccountName, AccountField::kName);
+    RuleResult text = CheckAccountNameText(name);
+    if (!text.Ok()) {
+        return text;
     }
     if (name.find_first_of(kForbiddenNameCharacters) != std::string_view::npos) {
         return RuleResult::Fail(kTextIllegalNameCharacter, AccountField::kName);

@@ -51,8 +51,12 @@ inline constexpr const char* kMsnSpacesPort = "443";
 inline constexpr const char* kDefaultEndpoint = "http://";
 inline constexpr const char* kDefaultPort = "80";
 
-// Step 1: name, then description.
+// Step 1: name, then description. A name of blanks only counts as empty; control characters
+// and bytes that are not UTF-8 are refused like the forbidden characters.
 RuleResult CheckAccountName(std::string_view name);
+// Only the blank, control-character and UTF-8 rules of CheckAccountName: what every account
+// name must pass however it is created.
+RuleResult CheckAccountNameText(std::string_view name);
 RuleResult CheckAccountDescription(std::string_view description);
 RuleResult CheckAccountStep1(std::string_view name, std::string_view description);
 

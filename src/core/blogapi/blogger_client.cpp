@@ -27,17 +27,41 @@ int BloggerBuildFailure(int kind) {
     }
 }
 
-std::string WrapBloggerContent(const std::string& description) {
-    // Blogger posts have no title field: the wrapper's title is fixed text, not the post's.
-    return "<title>aaa</title><p>" + description + "</p>";
-}
-
-std::string TextAt(const XmlNode& item, const std::string& path) {
-    XmlNode node = item.SelectNode(path);
-    return node ? node.Text() : std::string();
+std::string EscapeHtmlText(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out.push_back(c);
+        }
+    }
+    return out;
 }
 
 }  // namespace
+
+std::string WrapBloggerContent(const std::string& title, const std::string& description) {
+    // The Blogger interface has no title parameter; servers that read a title take it from this
+    // element, so it carries the post's own title (a fixed placeholder would rename every post),
+    // and a post without a title sends no element at all.
+    std::string content;
+    if (!title.empty()) {
+        content = "<title>" + EscapeHtmlText(title) + "</title>";
+    }
+    return content + "<p>" + description + "</p>";
+}
+
+namespace {}  // namespace
 
 CBloggerClient::CBloggerClient(const BlogEndpoint& account, const ConnectionSettings& connection,
                                const BlogClientServices& services)
@@ -94,7 +118,7 @@ int CBloggerClient::EmptyListOrFault(const CXmlDocument& answer, const std::stri
 
 int CBloggerClient::PostXml(const std::string& requestBody, std::string& responseBody) {
     return PostXmlOver(m_services.http, Messages(), m_connection, TransportVariant::Standard,
-                       requestBody, responseBody);
+                       requestBody, responseBody, &m_movedTo);
 }
 
 int CBloggerClient::BuildRequest(int kind, CXmlDocument& doc) {
@@ -106,21 +130,23 @@ int CBloggerClient::BuildRequest(int kind, CXmlDocument& doc) {
                 doc, failure,
                 {{ParamPath(1, "string"), r.userName}, {ParamPath(2, "string"), r.password}});
         case kBuildNewPost:
-            return FillNodes(doc, failure,
-                             {{ParamPath(2, "string"), r.userName},
-                              {ParamPath(3, "string"), r.password},
-                              {ParamPath(4, "string"), WrapBloggerContent(r.description)}});
+            return FillNodes(
+                doc, failure,
+                {{ParamPath(2, "string"), r.userName},
+                 {ParamPath(3, "string"), r.password},
+                 {ParamPath(4, "string"), WrapBloggerContent(r.title, r.description)}});
         case kBuildRecentPosts:
             return FillNodes(doc, failure,
                              {{ParamPath(2, "string"), r.userName},
                               {ParamPath(3, "string"), r.password},
                               {ParamPath(4, "int"), r.postIdOrDate}});
         case kBuildEditPost:
-            return FillNodes(doc, failure,
-                             {{ParamPath(1, "string"), r.postIdOrDate},
-                              {ParamPath(2, "string"), r.userName},
-                              {ParamPath(3, "string"), r.password},
-                              {ParamPath(4, "string"), WrapBloggerContent(r.description)}});
+            return FillNodes(
+                doc, failure,
+                {{ParamPath(1, "string"), r.postIdOrDate},
+                 {ParamPath(2, "string"), r.userName},
+                 {ParamPath(3, "string"), r.password},
+                 {ParamPath(4, "string"), WrapBloggerContent(r.title, r.description)}});
         case kBuildDeletePost:
             return FillNodes(doc, failure,
                              {{ParamPath(1, "string"), r.postIdOrDate},
@@ -153,7 +179,7 @@ int CBloggerClient::NewPost(const BlogPost& post, std::string& postId) {
             [this](CXmlDocument& doc) { return BuildRequest(kBuildNewPost, doc); }, answer)) {
         return 0;
     }
-    return ReadStringResult(answer, postId);
+    return ReadNewPostId(answer, postId);
 }
 
 int CBloggerClient::EditPost(const std::string& postId, const std::string& title,
@@ -191,22 +217,43 @@ int CBloggerClient::GetRecentPosts(int count, std::vector<PostEntry>& entries) {
             [this](CXmlDocument& doc) { return BuildRequest(kBuildRecentPosts, doc); }, answer)) {
         return 0;
     }
-    return ReadPostList(answer, entries);
+    int result = ReadPostList(answer, entries);
+    KeepAtMost(entries, count);
+    return result;
+}
+
+void CBloggerClient::KeepAtMost(std::vector<PostEntry>& entries, int count) {
+    // A server may send more posts than were asked for; the received folder holds what the
+    // user asked for and no more.
+    if (count >= 0 && entries.size() > static_cast<size_t>(count)) {
+        entries.resize(static_cast<size_t>(count));
+    }
+}
+
+int CBloggerClient::ReadNewPostId(const std::string& answer, std::string& postId) {
+    std::string id;
+    if (!ReadStringResult(answer, id)) {
+        return 0;
+    }
+    // Without an id the post can be neither edited nor deleted later, and nothing says that the
+    // server kept it: the article stays where it was.
+    if (Trim(id).empty()) {
+        Messages().ShowMessageBox(kTextNoPostId);
+        return 0;
+    }
+    postId = Trim(id);
+    return 1;
 }
 
 int CBloggerClient::ReadStringResult(const std::string& answer, std::string& out) {
     CXmlDocument doc;
     doc.LoadMemory(answer);
-    if (XmlNode node = doc.SelectNode("/methodResponse/params/param[0]/value/string")) {
-        out = node.Text();
-        return 1;
-    }
-    // Many servers send a new post's id untyped or as a number; taking it keeps a post that
-    // was created from being reported as a failure (and published twice).
+    // Servers send a new post's id as <string>, as <int>/<i4> or untyped; all of them are the id.
     if (XmlNode value = doc.SelectNode("/methodResponse/params/param[0]/value")) {
         XmlNode typed = value.FirstChild();
-        if (typed.IsNull() || typed.Name() == "int" || typed.Name() == "i4") {
-            out = Trim(value.Text());
+        if (typed.IsNull() || typed.Name() == "string" || typed.Name() == "int" ||
+            typed.Name() == "i4") {
+            out = XmlRpcValueText(value);
             return 1;
         }
     }
@@ -217,9 +264,16 @@ int CBloggerClient::ReadStringResult(const std::string& answer, std::string& out
 int CBloggerClient::ReadBooleanResult(const std::string& answer, int& out) {
     CXmlDocument doc;
     doc.LoadMemory(answer);
-    if (XmlNode node = doc.SelectNode("/methodResponse/params/param[0]/value/boolean")) {
-        out = ToInt(node.Text());
-        return 1;
+    // <boolean> is 1 or 0, but servers also write true/false, and some answer with an int or an
+    // untyped value; a confirmation must never read as a refusal.
+    if (XmlNode value = doc.SelectNode("/methodResponse/params/param[0]/value")) {
+        XmlNode typed = value.FirstChild();
+        if (typed.IsNull() || typed.Name() == "boolean" || typed.Name() == "int" ||
+            typed.Name() == "i4" || typed.Name() == "string") {
+            if (ParseXmlRpcBoolean(XmlRpcValueText(value), out)) {
+                return 1;
+            }
+        }
     }
     ShowFault(answer);
     return 0;
@@ -229,15 +283,14 @@ int CBloggerClient::ReadUsersBlogs(const std::string& answer, std::string& url, 
                                    std::string& blogName) {
     CXmlDocument doc;
     doc.LoadMemory(answer);
-    const std::string first = std::string(kAnswerArray) + "/value[0]/struct/";
-    XmlNode urlNode = doc.SelectNode(first + "member[name='url']/value");
-    if (urlNode.IsNull()) {
+    CXmlRpcStruct blog(doc.SelectNode(std::string(kAnswerArray) + "/value[0]/struct"));
+    if (blog.Value("url").IsNull()) {
         ShowFault(answer);
         return 0;
     }
-    url = urlNode.Text();
-    blogId = TextAt(doc.Root(), first + "member[name='blogid']/value");
-    blogName = TextAt(doc.Root(), first + "member[name='blogName']/value");
+    url = blog.Text("url");
+    blogId = blog.Text("blogid");
+    blogName = blog.Text("blogName");
     return 1;
 }
 
@@ -249,19 +302,23 @@ int CBloggerClient::ReadPostList(const std::string& answer, std::vector<PostEntr
     }
     CXmlDocument doc;
     doc.LoadMemory(answer);
-    for (int n = 0;; ++n) {
-        XmlNode item = doc.SelectNode(std::string(kAnswerArray) + StrFormat("/value[%d]", n));
-        if (item.IsNull()) {
-            return n == 0 ? EmptyListOrFault(doc, answer) : 1;
-        }
+    // One pass over the array: looking each item up by its position would make a long list
+    // cost the square of its length.
+    std::vector<XmlNode> items = doc.SelectNodes(std::string(kAnswerArray) + "/value");
+    if (items.empty()) {
+        return EmptyListOrFault(doc, answer);
+    }
+    entries.reserve(items.size());
+    for (const XmlNode& item : items) {
+        CXmlRpcStruct post(item.FirstChild("struct"));
         PostEntry entry;
-        entry.description = TextAt(item, "struct/member[name='content']/value/string");
-        entry.dateCreated =
-            TextAt(item, "struct/member[name='dateCreated']/value/dateTime.iso8601");
-        entry.postId = TextAt(item, "struct/member[name='postid']/value/string");
-        entry.userId = TextAt(item, "struct/member[name='userid']/value/string");
+        entry.description = post.Text("content");
+        entry.dateCreated = post.Text("dateCreated");
+        entry.postId = post.Text("postid");
+        entry.userId = post.Text("userid");
         entries.push_back(std::move(entry));
     }
+    return 1;
 }
 
 }  // namespace zirvo

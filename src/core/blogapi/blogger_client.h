@@ -16,7 +16,7 @@
 // Blogger requests (templates under Data/Templates/):
 //   BLOGGER_getUsersBlogs.xml   param[1] user, param[2] password
 //   BLOGGER_newPost.xml         param[2] user, param[3] password,
-//                               param[4] "<title>aaa</title><p>" + description + "</p>"
+//                               param[4] WrapBloggerContent(title, description)
 //   BLOGGER_editPost.xml        param[1] post id, param[2], param[3], param[4] as newPost
 //   BLOGGER_deletePost.xml      param[1] post id, param[2] user, param[3] password
 //   BLOGGER_getRecentPosts.xml  param[2] user, param[3] password, param[4]/int count
@@ -51,6 +51,13 @@ struct BlogRequestRecord {
     std::string abstract;
     std::string trackback;
 };
+
+// Shown when a server takes a new post but answers with an empty post id.
+inline constexpr const char* kTextNoPostId = "服务器没有返回文章编号，无法确认文章已经发布!";
+
+// The content a Blogger request sends: "<title>" + the escaped title + "</title>" (left out when
+// the title is empty), then "<p>" + description + "</p>".
+std::string WrapBloggerContent(const std::string& title, const std::string& description);
 
 // Builder kinds: which operation a request builder fills.
 enum BuildKind {
@@ -93,6 +100,9 @@ public:
     const BlogEndpoint& Account() const { return m_account; }
     const ConnectionSettings& Connection() const { return m_connection; }
     const BlogRequestRecord& Request() const { return m_request; }
+    // The address the server moved its endpoint to, when a call of this client was redirected
+    // (the last final address seen); empty when no call was.
+    const std::string& MovedTo() const { return m_movedTo; }
 
 protected:
     // The call skeleton: template, builder, declaration and encoding, transport, decoding.
@@ -108,6 +118,11 @@ protected:
     // "/methodCall/params/param[index]/value/" + tail.
     static std::string ParamPath(int index, const std::string& tail);
 
+    // The new post's id through ReadStringResult; an empty id is a failure (message box).
+    int ReadNewPostId(const std::string& answer, std::string& postId);
+    // Drops the posts beyond the `count` that was asked for.
+    static void KeepAtMost(std::vector<PostEntry>& entries, int count);
+
     // The list rule of the Blogger and MetaWeblog readers when the first item is missing: an
     // answer holding an array is an empty list (1); anything else is shown as a fault (0).
     int EmptyListOrFault(const CXmlDocument& answer, const std::string& text);
@@ -116,6 +131,7 @@ protected:
     ConnectionSettings m_connection;
     BlogClientServices m_services;
     BlogRequestRecord m_request;
+    std::string m_movedTo;
 };
 
 }  // namespace zirvo

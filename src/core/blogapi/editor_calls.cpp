@@ -12,6 +12,12 @@
 namespace zirvo {
 namespace {
 
+void TakeMove(const CBloggerClient& client, std::string* movedTo) {
+    if (movedTo != nullptr && !client.MovedTo().empty()) {
+        *movedTo = client.MovedTo();
+    }
+}
+
 FetchOutcome Names(int result, const std::vector<BlogCategory>& categories,
                    std::vector<std::string>& names) {
     names.clear();
@@ -27,7 +33,8 @@ FetchOutcome Names(int result, const std::vector<BlogCategory>& categories,
 }  // namespace
 
 FetchOutcome FetchCategories(const BlogEndpoint& account, const ConnectionSettings& connection,
-                             const BlogClientServices& services, std::vector<std::string>& names) {
+                             const BlogClientServices& services, std::vector<std::string>& names,
+                             std::string* movedTo) {
     names.clear();
     const std::string& type = account.apiType;
     if (type == "Blogger") {
@@ -46,13 +53,14 @@ FetchOutcome FetchCategories(const BlogEndpoint& account, const ConnectionSettin
     }
     std::vector<BlogCategory> categories;
     int result = client->GetCategories(categories);
+    TakeMove(*client, movedTo);
     return Names(result, categories, names);
 }
 
 FetchOutcome FetchSystemCategories(const BlogEndpoint& account,
                                    const ConnectionSettings& connection,
                                    const BlogClientServices& services,
-                                   std::vector<std::string>& names) {
+                                   std::vector<std::string>& names, std::string* movedTo) {
     names.clear();
     if (account.apiType != "MetaWeblog") {
         return FetchOutcome::Skipped;
@@ -60,11 +68,13 @@ FetchOutcome FetchSystemCategories(const BlogEndpoint& account,
     CMetaWeblogClient client(account, connection, services);
     std::vector<BlogCategory> categories;
     int result = client.GetCategories2(categories);
+    TakeMove(client, movedTo);
     return Names(result, categories, names);
 }
 
 bool UploadFile(const BlogEndpoint& account, const ConnectionSettings& connection,
-                const BlogClientServices& services, UploadRecord& record, std::string& url) {
+                const BlogClientServices& services, UploadRecord& record, std::string& url,
+                std::string* movedTo) {
     struct stat info {};
     if (::stat(record.fullPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         services.messages.ShowMessageBox("无法读取文件: " + record.fullPath);
@@ -82,7 +92,10 @@ bool UploadFile(const BlogEndpoint& account, const ConnectionSettings& connectio
     record.bitsBase64 = Base64Encode(bytes);
     CMetaWeblogClient client(account, connection, services);
     std::string answerUrl;
-    if (!client.NewMediaObject(record.fileName, record.extension, record.bitsBase64, answerUrl)) {
+    int result = client.NewMediaObject(record.fileName, MediaTypeForExtension(record.extension),
+                                       record.bitsBase64, answerUrl);
+    TakeMove(client, movedTo);
+    if (!result) {
         return false;
     }
     url = answerUrl;

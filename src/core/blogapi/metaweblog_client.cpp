@@ -26,17 +26,35 @@ int StructBuildFailure(int kind) {
     }
 }
 
-std::string TextAt(const XmlNode& item, const std::string& path) {
-    XmlNode node = item.SelectNode(path);
-    return node ? node.Text() : std::string();
-}
-
-// The n-th post or category struct of the answer's array, counted over the whole array.
-std::string NthStructPath(int n) {
-    return StrFormat("(%s/value/struct)[%d]", kAnswerArray, n);
+// Every post or category struct of the answer's array, in answer order.
+std::vector<XmlNode> AnswerStructs(const CXmlDocument& doc) {
+    return doc.SelectNodes(std::string(kAnswerArray) + "/value/struct");
 }
 
 }  // namespace
+
+std::string CategoryName(const CXmlRpcStruct& category) {
+    return category.FirstText({"title", "categoryName", "description"});
+}
+
+std::string MediaTypeForExtension(const std::string& extension) {
+    static const std::pair<const char*, const char*> kTypes[] = {
+        {"png", "image/png"},  {"jpg", "image/jpeg"},   {"jpeg", "image/jpeg"},
+        {"gif", "image/gif"},  {"webp", "image/webp"},  {"svg", "image/svg+xml"},
+        {"bmp", "image/bmp"},  {"ico", "image/x-icon"}, {"pdf", "application/pdf"},
+        {"mp3", "audio/mpeg"}, {"mp4", "video/mp4"},    {"zip", "application/zip"},
+    };
+    std::string lower = ToLowerAscii(Trim(extension));
+    if (!lower.empty() && lower.front() == '.') {
+        lower.erase(0, 1);
+    }
+    for (const auto& [ext, type] : kTypes) {
+        if (lower == ext) {
+            return type;
+        }
+    }
+    return "application/octet-stream";
+}
 
 std::string CMetaWeblogClient::MemberPath(const std::string& name, const std::string& tail) {
     return ParamPath(3, "struct/member[name=\"" + name + "\"]/value/" + tail);
@@ -114,7 +132,7 @@ int CMetaWeblogClient::NewPost(const BlogPost& post, std::string& postId) {
             [this](CXmlDocument& doc) { return BuildStructRequest(kBuildNewPost, doc); }, answer)) {
         return 0;
     }
-    return ReadStringResult(answer, postId);
+    return ReadNewPostId(answer, postId);
 }
 
 int CMetaWeblogClient::EditPost(const std::string& postId, const std::string& title,
@@ -143,7 +161,9 @@ int CMetaWeblogClient::GetRecentPosts(int count, std::vector<PostEntry>& entries
             answer)) {
         return 0;
     }
-    return ReadPostList(answer, entries);
+    int result = ReadPostList(answer, entries);
+    KeepAtMost(entries, count);
+    return result;
 }
 
 int CMetaWeblogClient::CategoryCall(const std::string& templateName,
@@ -169,7 +189,8 @@ int CMetaWeblogClient::GetCategories2(std::vector<BlogCategory>& categories) {
 int CMetaWeblogClient::NewMediaObject(const std::string& name, const std::string& type,
                                       const std::string& bitsBase64, std::string& url) {
     m_request.title = name;
-    m_request.category = type;
+    // The member is a media type; a bare extension (what the file dialog gives) is mapped.
+    m_request.category = type.find('/') == std::string::npos ? MediaTypeForExtension(type) : type;
     m_request.description = bitsBase64;
     std::string answer;
     if (!Exchange(
@@ -184,13 +205,14 @@ int CMetaWeblogClient::NewMediaObject(const std::string& name, const std::string
 int CMetaWeblogClient::ReadMediaUrl(const std::string& answer, std::string& url) {
     CXmlDocument doc;
     doc.LoadMemory(answer);
-    XmlNode node = doc.SelectNode(
-        "/methodResponse/params/param/value/struct/member[name=\"url\"]/value/string");
-    if (node.IsNull()) {
+    CXmlRpcStruct media(doc.SelectNode("/methodResponse/params/param/value/struct"));
+    // An empty address would put a picture without source into the article.
+    std::string address = Trim(media.Text("url"));
+    if (address.empty()) {
         ShowFault(answer);
         return 0;
     }
-    url = node.Text();
+    url = address;
     return 1;
 }
 
@@ -202,21 +224,29 @@ int CMetaWeblogClient::ReadPostList(const std::string& answer, std::vector<PostE
     }
     CXmlDocument doc;
     doc.LoadMemory(answer);
-    for (int n = 0;; ++n) {
-        XmlNode item = doc.SelectNode(NthStructPath(n));
-        if (item.IsNull()) {
-            return n == 0 ? EmptyListOrFault(doc, answer) : 1;
-        }
-        PostEntry entry;
-        entry.title = TextAt(item, "member[name='title']/value/string");
-        entry.description = TextAt(item, "member[name='description']/value/string");
-        entry.dateCreated = TextAt(item, "member[name='dateCreated']/value/dateTime.iso8601");
-        entry.categories = TextAt(item, "member[name='categories']/value/array/data/value/string");
-        entry.postId = TextAt(item, "member[name='postid']/value/string");
-        entry.userId = TextAt(item, "member[name='userid']/value/string");
-        entry.link = TextAt(item, "member[name='link']/value/string");
-        entries.push_back(std::move(entry));
+    std::vector<XmlNode> items = AnswerStructs(doc);
+    if (items.empty()) {
+        return EmptyListOrFault(doc, answer);
     }
+    entries.reserve(items.size());
+    for (const XmlNode& item : items) {
+        entries.push_back(PostEntryOf(CXmlRpcStruct(item)));
+    }
+    return 1;
+}
+
+PostEntry CMetaWeblogClient::PostEntryOf(const CXmlRpcStruct& post) {
+    PostEntry entry;
+    entry.title = post.Text("title");
+    entry.description = post.Text("description");
+    entry.dateCreated = post.Text("dateCreated");
+    // The first category of the post.
+    XmlNode categories = post.Value("categories");
+    entry.categories = XmlRpcValueText(categories.SelectNode("array/data/value"));
+    entry.postId = post.Text("postid");
+    entry.userId = post.Text("userid");
+    entry.link = post.Text("link");
+    return entry;
 }
 
 int CMetaWeblogClient::ReadCategories(const std::string& answer,
@@ -224,13 +254,10 @@ int CMetaWeblogClient::ReadCategories(const std::string& answer,
     categories.clear();
     CXmlDocument doc;
     doc.LoadMemory(answer);
-    for (int n = 0;; ++n) {
-        XmlNode item = doc.SelectNode(NthStructPath(n));
-        if (item.IsNull()) {
-            return n == 0 ? EmptyListOrFault(doc, answer) : 1;
-        }
-        categories.push_back(BlogCategory{TextAt(item, "member[name='title']/value/string"), {}});
+    for (const XmlNode& item : AnswerStructs(doc)) {
+        categories.push_back(BlogCategory{CategoryName(CXmlRpcStruct(item)), {}});
     }
+    return categories.empty() ? EmptyListOrFault(doc, answer) : 1;
 }
 
 }  // namespace zirvo

@@ -13,12 +13,24 @@
 //   METAWEBLOG_getCategories2.xml   param[1], param[2]   (the service's system categories)
 //   METAWEBLOG_newMediaObject.xml   param[1], param[2]; member name, type, bits (base64)
 // A new post without a usable publication date is sent with the current local time.
+// Answers are read whatever their value types (see XmlRpcValueText); recent posts beyond the
+// count asked for are dropped.
 //
 // Threading: as CBloggerClient.
 
 #include "core/blogapi/blogger_client.h"
+#include "core/blogapi/xml_rpc.h"
 
 namespace zirvo {
+
+// The name of a category struct. Servers name a category by `title`, `categoryName` or
+// `description` (WordPress sends no title); the first of them that is not blank, in this order.
+std::string CategoryName(const CXmlRpcStruct& category);
+
+// The media type sent for a file extension (without the dot, any case): png, jpg/jpeg, gif,
+// webp, svg, bmp, ico, pdf, mp3, mp4 and zip have theirs; anything else is
+// "application/octet-stream".
+std::string MediaTypeForExtension(const std::string& extension);
 
 class CMetaWeblogClient : public CBloggerClient {
 public:
@@ -42,6 +54,8 @@ public:
     int GetCategories2(std::vector<BlogCategory>& categories);
 
 protected:
+    // The fields of one post struct of a recent-posts answer.
+    static PostEntry PostEntryOf(const CXmlRpcStruct& post);
     // "/methodCall/params/param[3]/value/struct/member[name=\"" + name + "\"]/value/" + tail.
     static std::string MemberPath(const std::string& name, const std::string& tail);
     int CategoryCall(const std::string& templateName, std::vector<BlogCategory>& categories);

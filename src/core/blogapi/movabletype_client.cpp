@@ -9,15 +9,20 @@ namespace {
 
 constexpr int kEmptyPostList = 4001;
 constexpr int kNewPostBuildFailure = 1101;
-constexpr int kServerUtcOffsetHours = 8;
 
-std::string TextAt(const XmlNode& item, const std::string& path) {
-    XmlNode node = item.SelectNode(path);
-    return node ? node.Text() : std::string();
-}
+constexpr const char* kAnswerItems = "/methodResponse/params/param/value/array/data/value";
 
-std::string NthItemStructPath(int n) {
-    return StrFormat("/methodResponse/params/param/value/array/data/value[%d]/struct", n);
+// The structs of the answer's array up to the first item that is not a struct.
+std::vector<XmlNode> ItemStructs(const CXmlDocument& doc) {
+    std::vector<XmlNode> structs;
+    for (const XmlNode& item : doc.SelectNodes(kAnswerItems)) {
+        XmlNode structNode = item.FirstChild("struct");
+        if (structNode.IsNull()) {
+            break;
+        }
+        structs.push_back(structNode);
+    }
+    return structs;
 }
 
 }  // namespace
@@ -29,7 +34,8 @@ int CMovableTypeClient::BuildStructRequest(int kind, CXmlDocument& doc) {
     const BlogRequestRecord& r = m_request;
     PostTime date;
     ParsePostDate(r.postIdOrDate, date);
-    PostTime utc = ShiftHours(date, -kServerUtcOffsetHours);
+    // The server reads dateCreated as UTC; the article's date is the machine's local time.
+    PostTime utc = LocalToUtc(date);
     return FillNodes(doc, kNewPostBuildFailure,
                      {{ParamPath(1, "string"), r.userName},
                       {ParamPath(2, "string"), r.password},
@@ -52,25 +58,16 @@ int CMovableTypeClient::ReadPostList(const std::string& answer, std::vector<Post
     }
     CXmlDocument doc;
     doc.LoadMemory(answer);
-    for (int n = 0;; ++n) {
-        XmlNode item = doc.SelectNode(NthItemStructPath(n));
-        if (item.IsNull()) {
-            if (n == 0 && HasFaultCode(doc, true)) {
-                ShowFault(answer);
-                return 0;
-            }
-            return 1;
-        }
-        PostEntry entry;
-        entry.title = TextAt(item, "member[name='title']/value/string");
-        entry.description = TextAt(item, "member[name='description']/value/string");
-        entry.dateCreated = TextAt(item, "member[name='dateCreated']/value/dateTime.iso8601");
-        entry.categories = TextAt(item, "member[name='categories']/value/array/data/value/string");
-        entry.postId = TextAt(item, "member[name='postid']/value/string");
-        entry.userId = TextAt(item, "member[name='userid']/value/string");
-        entry.link = TextAt(item, "member[name='link']/value/string");
-        entries.push_back(std::move(entry));
+    std::vector<XmlNode> items = ItemStructs(doc);
+    if (items.empty() && HasFaultCode(doc, true)) {
+        ShowFault(answer);
+        return 0;
     }
+    entries.reserve(items.size());
+    for (const XmlNode& item : items) {
+        entries.push_back(PostEntryOf(CXmlRpcStruct(item)));
+    }
+    return 1;
 }
 
 int CMovableTypeClient::ReadCategories(const std::string& answer,
@@ -78,21 +75,16 @@ int CMovableTypeClient::ReadCategories(const std::string& answer,
     categories.clear();
     CXmlDocument doc;
     doc.LoadMemory(answer);
-    for (int n = 0;; ++n) {
-        XmlNode item = doc.SelectNode(NthItemStructPath(n));
-        if (item.IsNull()) {
-            return n == 0 ? EmptyListOrFault(doc, answer) : 1;
-        }
+    for (const XmlNode& item : ItemStructs(doc)) {
+        CXmlRpcStruct fields(item);
         BlogCategory category;
-        category.name = TextAt(item, "member[name='categoryName']/value/string");
+        category.name = fields.FirstText({"categoryName", "title", "description"});
         // The published interface spells the member categoryId; older servers wrote categoryid.
-        XmlNode id = item.SelectNode("member[name='categoryId']/value/string");
-        if (id.IsNull()) {
-            id = item.SelectNode("member[name='categoryid']/value/string");
-        }
-        category.id = id ? id.Text() : std::string();
+        // Either may be a string or a number.
+        category.id = fields.FirstText({"categoryId", "categoryid"});
         categories.push_back(std::move(category));
     }
+    return categories.empty() ? EmptyListOrFault(doc, answer) : 1;
 }
 
 }  // namespace zirvo

@@ -1,8 +1,8 @@
 #pragma once
 // The MovableType flavour: MetaWeblog calls, with three differences.
 //   - A new post sends only title, categories, description, pubDate and dateCreated, and
-//     dateCreated is the publication date minus 8 hours (the servers expect UTC; the programs'
-//     users write China time).
+//     dateCreated is the publication date converted from the machine's local time to UTC (the
+//     servers expect UTC; in UTC+8 that is the date minus 8 hours).
 //   - Categories come from mt.getCategoryList (MOVABLETYPE_getCategoryList.xml), with ids.
 //   - Its list readers take the n-th `value` of the answer's array and read an answer without
 //     items as an empty list unless it is a fault.

@@ -9,20 +9,13 @@ namespace {
 
 constexpr int kEmptyPostList = 4001;
 
-std::string TextAt(const XmlNode& item, const std::string& path) {
-    XmlNode node = item.SelectNode(path);
-    return node ? node.Text() : std::string();
-}
-
-std::string NthItemStructPath(int n) {
-    return StrFormat("/methodResponse/params/param/value/array/data/value[%d]/struct", n);
-}
+constexpr const char* kAnswerItems = "/methodResponse/params/param/value/array/data/value";
 
 }  // namespace
 
 int CMsnSpacesClient::PostXml(const std::string& requestBody, std::string& responseBody) {
     return PostXmlOver(m_services.http, Messages(), m_connection, TransportVariant::MsnSpaces,
-                       requestBody, responseBody);
+                       requestBody, responseBody, &m_movedTo);
 }
 
 int CMsnSpacesClient::ReadStringResult(const std::string& answer, std::string& out) {
@@ -33,7 +26,8 @@ int CMsnSpacesClient::ReadStringResult(const std::string& answer, std::string& o
         ShowFault(answer);
         return 0;
     }
-    out = node.Text();
+    // The service answers untyped; a typed string or number is read the same way.
+    out = node.FirstChild() ? XmlRpcValueText(node) : node.Text();
     return 1;
 }
 
@@ -45,24 +39,32 @@ int CMsnSpacesClient::ReadPostList(const std::string& answer, std::vector<PostEn
     }
     CXmlDocument doc;
     doc.LoadMemory(answer);
-    for (int n = 0;; ++n) {
-        XmlNode item = doc.SelectNode(NthItemStructPath(n));
-        if (item.IsNull()) {
-            if (n == 0 && HasFaultCode(doc, false)) {
-                ShowFault(answer);
-                return 0;
-            }
-            return 1;
+    for (const XmlNode& item : doc.SelectNodes(kAnswerItems)) {
+        XmlNode structNode = item.FirstChild("struct");
+        if (structNode.IsNull()) {
+            break;
         }
+        CXmlRpcStruct post(structNode);
         PostEntry entry;
-        entry.title = TextAt(item, "member[name='title']/value");
-        entry.description = TextAt(item, "member[name='description']/value");
+        entry.title = post.Text("title");
+        entry.description = post.Text("description");
         // Every category of the post, run together as the service's pages show them.
-        entry.categories = TextAt(item, "member[name='categories']/value/array/data");
-        entry.dateCreated = TextAt(item, "member[name='dateCreated']/value/dateTime.iso8601");
-        entry.postId = TextAt(item, "member[name='postid']/value");
+        XmlNode categories = post.Value("categories");
+        if (XmlNode data = categories.SelectNode("array/data")) {
+            for (XmlNode value = data.FirstChild("value"); value;
+                 value = value.NextSibling("value")) {
+                entry.categories += XmlRpcValueText(value);
+            }
+        }
+        entry.dateCreated = post.Text("dateCreated");
+        entry.postId = post.Text("postid");
         entries.push_back(std::move(entry));
     }
+    if (entries.empty() && HasFaultCode(doc, false)) {
+        ShowFault(answer);
+        return 0;
+    }
+    return 1;
 }
 
 int CMsnSpacesClient::ReadCategories(const std::string& answer,
@@ -70,13 +72,14 @@ int CMsnSpacesClient::ReadCategories(const std::string& answer,
     categories.clear();
     CXmlDocument doc;
     doc.LoadMemory(answer);
-    for (int n = 0;; ++n) {
-        XmlNode item = doc.SelectNode(NthItemStructPath(n));
-        if (item.IsNull()) {
-            return n == 0 ? EmptyListOrFault(doc, answer) : 1;
+    for (const XmlNode& item : doc.SelectNodes(kAnswerItems)) {
+        XmlNode structNode = item.FirstChild("struct");
+        if (structNode.IsNull()) {
+            break;
         }
-        categories.push_back(BlogCategory{TextAt(item, "member[name='title']/value"), {}});
+        categories.push_back(BlogCategory{CategoryName(CXmlRpcStruct(structNode)), {}});
     }
+    return categories.empty() ? EmptyListOrFault(doc, answer) : 1;
 }
 
 }  // namespace zirvo

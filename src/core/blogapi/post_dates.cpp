@@ -51,6 +51,22 @@ std::string FormatIso8601(const PostTime& time) {
                      time.minute, time.second);
 }
 
+PostTime LocalToUtc(const PostTime& local) {
+    std::tm tm{};
+    tm.tm_year = local.year - 1900;
+    tm.tm_mon = local.month - 1;
+    tm.tm_mday = local.day;
+    tm.tm_hour = local.hour;
+    tm.tm_min = local.minute;
+    tm.tm_sec = local.second;
+    tm.tm_isdst = -1;  // let the zone's rules say whether summer time applies
+    time_t seconds = mktime(&tm);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    return PostTime{utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday,
+                    utc.tm_hour,        utc.tm_min,     utc.tm_sec};
+}
+
 PostTime ShiftHours(const PostTime& time, int hours) {
     std::tm tm{};
     tm.tm_year = time.year - 1900;

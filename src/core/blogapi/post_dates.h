@@ -22,6 +22,10 @@ bool ParsePostDate(const std::string& text, PostTime& out);
 // "%d%.2d%.2dT%.2d:%.2d:%.2d".
 std::string FormatIso8601(const PostTime& time);
 
+// The UTC time of a local wall-clock time, by the machine's time zone (its daylight-saving rules
+// included). A local time that a clock change skips is read as the zone's rules place it.
+PostTime LocalToUtc(const PostTime& local);
+
 // The same wall-clock time `hours` later (negative: earlier), across days, months and years.
 PostTime ShiftHours(const PostTime& time, int hours);
 

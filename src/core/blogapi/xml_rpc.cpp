@@ -1,5 +1,9 @@
 #include "core/blogapi/xml_rpc.h"
 
+#include <iconv.h>
+
+#include <memory>
+
 #include "core/util/files.h"
 #include "core/util/strings.h"
 #include "core/util/text_codec.h"
@@ -66,11 +70,147 @@ std::string DeclaredEncoding(const std::string& bytes, size_t& declarationEnd) {
 }
 
 bool IsUtf8Name(const std::string& name) {
-    std::string lower = ToLowerAscii(name);
-    return lower == "utf-8" || lower == "utf8";
+    return IsUtf8EncodingName(name);
 }
 
+// The code page a request declared in `encodeType` is written in. GB2312 and GBK declarations get
+// GBK bytes: a server that reads the declared code page must find every byte pair there, so
+// GB18030's four-byte forms may not appear under them.
+std::string WireCodePage(const std::string& encodeType) {
+    std::string name = ToLowerAscii(Trim(encodeType));
+    if (name == "gb2312" || name == "gbk" || name == "cp936" || name == "euc-cn" ||
+        name == "x-gbk") {
+        return "GBK";
+    }
+    return "GB18030";
+}
+
+struct IconvCloser {
+    void operator()(void* handle) const { iconv_close(static_cast<iconv_t>(handle)); }
+};
+
+// UTF-8 text in `codePage`; a character the code page cannot hold becomes a numeric character
+// reference, which is what XML offers for exactly this. Only safe for text whose non-ASCII
+// characters all stand in character data or attribute values (an XML-RPC request).
+std::string EncodeWithCharacterReferences(std::string_view utf8, const std::string& codePage) {
+    iconv_t raw = iconv_open(codePage.c_str(), "UTF-8");
+    if (raw == reinterpret_cast<iconv_t>(-1)) {
+        return Utf8ToGb18030(utf8);
+    }
+    std::unique_ptr<void, IconvCloser> handle(raw);
+    std::string out;
+    out.reserve(utf8.size());
+    size_t pos = 0;
+    while (pos < utf8.size()) {
+        unsigned char lead = static_cast<unsigned char>(utf8[pos]);
+        if (lead < 0x80) {
+            out.push_back(static_cast<char>(lead));
+            ++pos;
+            continue;
+        }
+        char32_t cp = 0;
+        size_t length = DecodeUtf8Char(utf8, pos, cp);
+        if (length == 0) {
+            break;
+        }
+        std::string one(utf8.substr(pos, length));
+        char buffer[16];
+        char* in = one.data();
+        size_t inLeft = one.size();
+        char* outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        iconv(raw, nullptr, nullptr, nullptr, nullptr);
+        size_t rc = iconv(raw, &in, &inLeft, &outPtr, &outLeft);
+        if (rc == 0 && inLeft == 0) {
+            out.append(buffer, sizeof buffer - outLeft);
+        } else {
+            out += "&#" + std::to_string(static_cast<unsigned long>(cp)) + ";";
+        }
+        pos += length;
+    }
+    return out;
+}
+
+const char* const kScalarTypes[] = {"string",           "int",   "i4", "i8", "boolean", "double",
+                                    "dateTime.iso8601", "base64"};
+
 }  // namespace
+
+bool IsUtf8EncodingName(const std::string& name) {
+    std::string compact;
+    for (char c : name) {
+        if (c != ' ' && c != '\t' && c != '-' && c != '_') {
+            compact.push_back(static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c));
+        }
+    }
+    return compact == "utf8";
+}
+
+std::string XmlRpcValueText(const XmlNode& value) {
+    if (value.IsNull()) {
+        return {};
+    }
+    XmlNode typed = value.FirstChild();
+    if (typed.IsNull()) {
+        return value.Text();
+    }
+    std::string type = typed.Name();
+    for (const char* scalar : kScalarTypes) {
+        if (type == scalar) {
+            return type == "string" || type == "base64" ? typed.Text() : Trim(typed.Text());
+        }
+    }
+    return {};
+}
+
+bool ParseXmlRpcBoolean(const std::string& text, int& out) {
+    std::string word = ToLowerAscii(Trim(text));
+    if (word == "1" || word == "true") {
+        out = 1;
+        return true;
+    }
+    if (word == "0" || word == "false") {
+        out = 0;
+        return true;
+    }
+    return false;
+}
+
+CXmlRpcStruct::CXmlRpcStruct(const XmlNode& structNode) {
+    if (structNode.IsNull()) {
+        return;
+    }
+    for (XmlNode member = structNode.FirstChild("member"); member;
+         member = member.NextSibling("member")) {
+        XmlNode name = member.FirstChild("name");
+        if (name) {
+            m_members.emplace_back(Trim(name.Text()), member.FirstChild("value"));
+        }
+    }
+}
+
+XmlNode CXmlRpcStruct::Value(std::string_view name) const {
+    for (const auto& [memberName, value] : m_members) {
+        if (memberName == name) {
+            return value;
+        }
+    }
+    return XmlNode();
+}
+
+std::string CXmlRpcStruct::Text(std::string_view name) const {
+    return XmlRpcValueText(Value(name));
+}
+
+std::string CXmlRpcStruct::FirstText(std::initializer_list<std::string_view> names) const {
+    for (std::string_view name : names) {
+        std::string text = Text(name);
+        if (!Trim(text).empty()) {
+            return text;
+        }
+    }
+    return {};
+}
 
 std::string ResolveTemplateAddress(const CDataRoot& root, const std::string& address) {
     if (!StartsWith(address, kTemplateLibraryPrefix)) {
@@ -118,11 +258,12 @@ std::string EncodeRequest(const CXmlDocument& doc, const std::string& encodeType
     while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) {
         body.pop_back();
     }
-    std::string text = AddXmlDeclaration(body, encodeType);
-    if (encodeType == "UTF-8") {
-        return ToUtf8(text);
+    if (IsUtf8EncodingName(encodeType)) {
+        // However the account spells it, the declaration names UTF-8 as XML knows it.
+        return ToUtf8(AddXmlDeclaration(body, "UTF-8"));
     }
-    return Utf8ToGb18030(text);
+    std::string text = AddXmlDeclaration(body, Trim(encodeType));
+    return EncodeWithCharacterReferences(text, WireCodePage(encodeType));
 }
 
 std::string DecodeAnswer(const std::string& bytes, const std::string& encodeType) {
@@ -142,10 +283,10 @@ std::string DecodeAnswer(const std::string& bytes, const std::string& encodeType
                 return converted;
             }
             // An encoding iconv does not know: read the bytes as the account would send them.
-            utf8 = encodeType == "UTF-8" || IsValidUtf8(body);
+            utf8 = IsUtf8EncodingName(encodeType) || IsValidUtf8(body);
         }
     } else {
-        utf8 = encodeType == "UTF-8" || IsValidUtf8(body);
+        utf8 = IsUtf8EncodingName(encodeType) || IsValidUtf8(body);
     }
     if (utf8) {
         return FromUtf8(body);
@@ -154,8 +295,9 @@ std::string DecodeAnswer(const std::string& bytes, const std::string& encodeType
 }
 
 std::string FaultDescription(const std::string& code, const std::string& text) {
-    return std::string("服务器返回的提示信息:") +
-           "\r\n=========================================" + "\r\n提示代码: " + code +
+    // The dialog's summary already reads "服务器返回的提示信息"; the description does not repeat
+    // it, or every fault would show the heading twice.
+    return std::string("=========================================") + "\r\n提示代码: " + code +
            "\r\n提示信息: " + text + "\r\n=========================================\r\n" +
            "要了解更详细的信息请查询服务提供商";
 }

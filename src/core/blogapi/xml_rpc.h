@@ -14,7 +14,11 @@
 // Threading: pure functions, except that ShowFault and LoadRequestTemplate report through the
 // message dialog on the calling thread.
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/config/error_msg_dialog.h"
 #include "core/util/data_root.h"
@@ -54,5 +58,34 @@ void ShowFault(const std::string& answer, CErrorMsgDialog& messages);
 
 // Whether the answer carries a fault code; `allowI4` also accepts the i4 form.
 bool HasFaultCode(const CXmlDocument& answer, bool allowI4);
+
+// The scalar text of an XML-RPC <value>. Servers differ in how they type a value: a <value> with
+// no type element is a string, and ids come as <string>, <int> or <i4>. This reads the text of
+// the scalar type element (string, int, i4, boolean, double, dateTime.iso8601, base64) or the
+// bare text of an untyped value; numbers are trimmed. Empty for a null node, a struct or an array.
+std::string XmlRpcValueText(const XmlNode& value);
+
+// An XML-RPC boolean as 1 or 0: "1", "0", "true", "false" (any case, blanks around). False for
+// anything else.
+bool ParseXmlRpcBoolean(const std::string& text, int& out);
+
+// The members of one XML-RPC <struct>, looked up by name (exactly, as the protocol names them).
+class CXmlRpcStruct {
+public:
+    explicit CXmlRpcStruct(const XmlNode& structNode);
+    // The member's <value>; null when the struct has no such member.
+    XmlNode Value(std::string_view name) const;
+    // XmlRpcValueText of the member; empty when it is missing.
+    std::string Text(std::string_view name) const;
+    // The text of the first of `names` that is present and not blank; empty when none is.
+    std::string FirstText(std::initializer_list<std::string_view> names) const;
+
+private:
+    std::vector<std::pair<std::string, XmlNode>> m_members;
+};
+
+// Whether an account's encoding name means UTF-8: "UTF-8" in any letter case, with or without
+// the dash, blanks around or inside ignored ("utf-8", " UTF 8 ", "utf8").
+bool IsUtf8EncodingName(const std::string& name);
 
 }  // namespace zirvo

@@ -1,5 +1,6 @@
 #include "core/editorlink/category_cache.h"
 
+#include "core/blogapi/editor_calls.h"
 #include "core/editorlink/xml_text.h"
 #include "core/util/files.h"
 #include "core/util/xml_document.h"
@@ -68,6 +69,58 @@ bool FlavourHasCategories(const std::string& apiType) {
 
 bool FlavourHasSystemCategories(const std::string& apiType) {
     return apiType == "MetaWeblog";
+}
+
+CategoryRefresh RefreshCategoryCache(const std::string& dataRoot, const BlogEndpoint& account,
+                                     const ConnectionSettings& connection,
+                                     const BlogClientServices& services, CategoryList list) {
+    CategoryRefresh refresh;
+    refresh.path = list == CategoryList::kSystem ? SystemCategoryCachePath(dataRoot, account.name)
+                                                 : CategoryCachePath(dataRoot, account.name);
+    FetchOutcome fetched =
+        list == CategoryList::kSystem
+            ? FetchSystemCategories(account, connection, services, refresh.names, &refresh.movedTo)
+            : FetchCategories(account, connection, services, refresh.names, &refresh.movedTo);
+    if (fetched == FetchOutcome::Skipped) {
+        refresh.outcome = CategoryRefreshOutcome::kSkipped;
+        return refresh;
+    }
+    if (fetched == FetchOutcome::Failed) {
+        // The previous list stays: an emptied file would hide the user's categories until the
+        // next successful fetch.
+        refresh.outcome = CategoryRefreshOutcome::kFetchFailed;
+        return refresh;
+    }
+    if (!WriteCategoryCache(refresh.path, refresh.names)) {
+        services.messages.ShowMessageBox(kTextCannotWriteCategoryCache + refresh.path);
+        refresh.outcome = CategoryRefreshOutcome::kWriteFailed;
+        return refresh;
+    }
+    refresh.outcome = CategoryRefreshOutcome::kWritten;
+    return refresh;
+}
+
+bool LoadCategoryBox(const std::string& dataRoot, const BlogEndpoint& account,
+                     const ConnectionSettings& connection, const BlogClientServices& services,
+                     std::vector<std::string>& names, std::string* movedTo) {
+    std::string path = CategoryCachePath(dataRoot, account.name);
+    if (path.empty()) {
+        return false;
+    }
+    if (!FileExists(path)) {
+        if (!FlavourHasCategories(account.apiType)) {
+            return false;
+        }
+        CategoryRefresh refresh =
+            RefreshCategoryCache(dataRoot, account, connection, services, CategoryList::kBlog);
+        if (movedTo != nullptr && !refresh.movedTo.empty()) {
+            *movedTo = refresh.movedTo;
+        }
+        if (refresh.outcome != CategoryRefreshOutcome::kWritten) {
+            return false;
+        }
+    }
+    return ReadCategoryCache(path, names);
 }
 
 }  // namespace zirvo

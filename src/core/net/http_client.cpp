@@ -197,6 +197,10 @@ HttpResponse CCurlHttpClient::Perform(const HttpRequest& request) {
     if (curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective) {
         response.effectiveUrl = effective;
     }
+    char* redirect = nullptr;
+    if (curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &redirect) == CURLE_OK && redirect) {
+        response.redirectUrl = redirect;
+    }
     response.body = std::move(transfer.body);
     if (rc == CURLE_OK) {
         return response;

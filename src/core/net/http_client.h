@@ -54,7 +54,11 @@ struct HttpResponse {
     std::string body;
     std::string contentType;   // as the server sent it, e.g. "text/xml; charset=gb2312"
     std::string effectiveUrl;  // after redirects
-    std::string error;         // a readable cause when failure != None
+    // Where a redirect answer (3xx with a Location) points, resolved against the request's
+    // address; filled also when redirects are not followed, so that a caller can follow them
+    // by its own rules.
+    std::string redirectUrl;
+    std::string error;  // a readable cause when failure != None
 
     bool Completed() const { return failure == HttpFailure::None; }
 };

@@ -64,11 +64,7 @@ bool ReadArticleBackup(const std::string& path, BlogArticleList& articles, std::
         error = doc.LastError();
         return false;
     }
-    for (int i = 0;; ++i) {
-        XmlNode item = doc.SelectNode("/rss/channel/item[" + std::to_string(i) + "]");
-        if (!item) {
-            break;
-        }
+    for (const XmlNode& item : doc.SelectNodes("/rss/channel/item")) {
         auto text = [&item](const char* name, const char* missing) {
             XmlNode node = item.SelectNode(name);
             return node ? node.Text() : std::string(missing);
@@ -76,7 +72,9 @@ bool ReadArticleBackup(const std::string& path, BlogArticleList& articles, std::
         BlogArticle article;
         article.title = text("title", "");
         article.content = text("description", "");
-        article.category = text("category", kBackupMissingValue);
+        // A missing category is no category: a placeholder text would later be published as a
+        // category of that name.
+        article.category = text("category", "");
         article.pubDate = text("pubDate", kBackupMissingValue);
         articles.push_back(std::move(article));
     }

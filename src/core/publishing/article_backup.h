@@ -11,8 +11,9 @@
 // Items are numbered from 1 in export order. A "]]>" inside a text is split over two CDATA
 // sections, and characters XML cannot carry are dropped, so every exported text reads back.
 // Reading accepts any declared encoding (older backups are GB2312) and takes the items
-// /rss/channel/item[i] from 0 until one is missing; an item without category or date gets the
-// text "NULL" for it, one without title or description the empty text.
+// /rss/channel/item[i] from 0 until one is missing; an item without category, title or
+// description gets the empty text for it (no category), one without date the text "NULL", which
+// the import turns into the time of import.
 //
 // Threading: pure functions and file access on the calling thread; the store's own rules apply
 // to ImportArticleBackup.
@@ -28,7 +29,7 @@ class CBlogStore;
 inline constexpr const char* kBackupChannelTitle = "Zirvo";
 inline constexpr const char* kBackupDescription = "博客日志备份文件(RSS2.0)";
 inline constexpr const char* kTextNoArticlesToExport = "当前文件夹没有日志!";
-// The text standing for a missing category or date of an imported item.
+// The text standing for a missing date of an imported item.
 inline constexpr const char* kBackupMissingValue = "NULL";
 
 // count + " 篇文章导出成功".

@@ -61,6 +61,10 @@ public:
                             const std::string& postId) = 0;
     // The status column (column 4) of the multi-account dialog's row `row`.
     virtual void OnRowStatus(int jobId, int row, const std::string& text) = 0;
+    // The account's server answered from another address (its endpoint moved, typically to
+    // HTTPS); said once per job so that the user can update the account. By default the
+    // progress window's status says so (EndpointMovedText).
+    virtual void OnEndpointMoved(int jobId, const std::string& account, const std::string& address);
     // The job has ended and its progress window closes: `result` 1 when it completed, 0 when it
     // stopped on a failure (already shown to the user).
     virtual void OnJobEnded(int jobId, int result) = 0;

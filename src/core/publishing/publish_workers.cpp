@@ -5,12 +5,28 @@
 #include "core/accounts/account_registry.h"
 #include "core/articles/blog_store.h"
 #include "core/blogapi/blog_client_factory.h"
+#include "core/blogapi/blog_transport.h"
 #include "core/blogapi/blogger_client.h"
 #include "core/db/sqlite_exception.h"
 #include "core/publishing/publish_job.h"
 #include "core/util/strings.h"
 
 namespace zirvo {
+namespace {
+
+// Once per job: a job's client is its own, so what it saw is what this job saw.
+void ReportMovedEndpoint(IPublishObserver& observer, int jobId, const std::string& account,
+                         const CBloggerClient& client) {
+    if (!client.MovedTo().empty()) {
+        observer.OnEndpointMoved(jobId, account, client.MovedTo());
+    }
+}
+
+}  // namespace
+
+void IPublishObserver::OnEndpointMoved(int jobId, const std::string&, const std::string& address) {
+    OnJobStatus(jobId, EndpointMovedText(address));
+}
 
 void CPublishJobs::Run(Job& job) {
     IPublishObserver& observer = m_env.observer;
@@ -42,6 +58,7 @@ void CPublishJobs::Run(Job& job) {
             } else {
                 RunDeleteSeveral(job, *client);
             }
+            ReportMovedEndpoint(observer, job.id, job.account, *client);
         }
     }
     observer.OnJobEnded(job.id, job.result);
@@ -210,7 +227,9 @@ void CPublishJobs::RunReceive(Job& job) {
     }
     observer.OnJobStatus(job.id, kStatusReceiving);
     std::vector<PostEntry> entries;
-    if (!client->GetRecentPosts(ToInt(countText), entries)) {
+    const int fetched = client->GetRecentPosts(ToInt(countText), entries);
+    ReportMovedEndpoint(observer, job.id, job.account, *client);
+    if (!fetched) {
         return;
     }
     BlogArticleList articles;
@@ -258,7 +277,9 @@ void CPublishJobs::RunMultiPublish(Job& job) {
     if (!client) {
         return;
     }
-    if (!SendPost(job, *client, job.post, job.articleId, job.newPostId)) {
+    const int sent = SendPost(job, *client, job.post, job.articleId, job.newPostId);
+    ReportMovedEndpoint(observer, job.id, job.account, *client);
+    if (!sent) {
         observer.OnRowStatus(job.id, job.row, kTextSendFailed);
         return;
     }

@@ -68,7 +68,7 @@ TEST_F(AccountEndpointTest, ConnectionTestSaysUserValidOnlyForTheRightPassword) 
 }
 
 TEST_F(AccountEndpointTest, ConnectionTestOfMsnSpacesUsesItsSecureClient) {
-    test::CBlogServer tls(test::BlogServerOptions{"alice", "secret", true});
+    test::CBlogServer tls(test::BlogServerOptions{.tls = true});
     ASSERT_TRUE(tls.Ok()) << tls.Error();
     NewAccount account = ServerAccount("msn", "MSN Spaces", "secret");
     account.port = std::to_string(tls.Port());

@@ -126,6 +126,22 @@ TEST_F(RegistryTest, DuplicateNameIsRefusedWithoutWriting) {
     EXPECT_EQ(m_registry.AddAccount(MakeAccount("home")), 1);
 }
 
+TEST_F(RegistryTest, BlankOrBrokenNamesAreRefusedWithoutWriting) {
+    std::string before = ConfigBytes();
+    EXPECT_EQ(m_registry.AddAccount(MakeAccount("  ")), 0);
+    EXPECT_EQ(m_registry.AddAccount(MakeAccount("a\x01b")), 0);
+    EXPECT_EQ(m_registry.AddAccount(MakeAccount("ab\xFE")), 0);
+    EXPECT_EQ(m_reporter.MessageBoxes(), (Strings{kTextEnterAccountName, kTextIllegalNameCharacter,
+                                                  kTextIllegalNameCharacter}));
+    EXPECT_EQ(ConfigBytes(), before);
+    ASSERT_EQ(m_registry.AddAccount(MakeAccount("good")), 1);
+    EXPECT_EQ(m_registry.WriteAccountValue("good", "name", "\t"), 0);
+    std::vector<AccountListEntry> list;
+    ASSERT_EQ(m_registry.ListAccounts(list), 1);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].name, "good");
+}
+
 TEST_F(RegistryTest, MissingOrBrokenFileShows6000AndIsLeftAlone) {
     WriteConfig("<accounts><account><name>x</name>");
     std::string broken = ConfigBytes();

@@ -25,6 +25,22 @@ TEST(AccountNameRulesTest, ChecksRunInOrderWithTheirMessages) {
     EXPECT_TRUE(CheckAccountStep1("a&b", "desc").Ok());
 }
 
+TEST(AccountNameRulesTest, BlankNamesControlCharactersAndBrokenBytesAreRefused) {
+    // Blanks only (ASCII, no-break and ideographic spaces) count as no name at all.
+    for (const char* blank : {" ", "   ", "\xC2\xA0", "\xE3\x80\x80 "}) {
+        EXPECT_EQ(CheckAccountName(blank).message, kTextEnterAccountName) << blank;
+    }
+    for (const std::string name :
+         {std::string("a\tb"), std::string("a\nb"), std::string("a\x7F"), std::string("a\x1B[31m"),
+          std::string("a\0b", 3), std::string("\xC2\x85x"), std::string("ab\xFF"),
+          std::string("\xE4\xB8"), std::string("\xC0\xAF")}) {
+        EXPECT_EQ(CheckAccountName(name).message, kTextIllegalNameCharacter)
+            << testing::PrintToString(name);
+    }
+    EXPECT_TRUE(CheckAccountName(" 我的 博客 ").Ok());
+    EXPECT_TRUE(CheckAccountName("\xEF\xBF\xBD").Ok());  // a real U+FFFD is a character
+}
+
 TEST(AccountNameRulesTest, LengthCountsGb18030Bytes) {
     EXPECT_TRUE(CheckAccountName(std::string(20, 'x')).Ok());
     EXPECT_EQ(CheckAccountName(std::string(21, 'x')).message, kTextNameTooLong);

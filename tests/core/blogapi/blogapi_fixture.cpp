@@ -1,6 +1,26 @@
 #include "blogapi_fixture.h"
 
+#include <cstdlib>
+#include <ctime>
+
 namespace zirvo::test {
+
+CTimeZoneGuard::CTimeZoneGuard(const char* zone) {
+    const char* old = std::getenv("TZ");
+    m_had = old != nullptr;
+    m_old = old ? old : "";
+    setenv("TZ", zone, 1);
+    tzset();
+}
+
+CTimeZoneGuard::~CTimeZoneGuard() {
+    if (m_had) {
+        setenv("TZ", m_old.c_str(), 1);
+    } else {
+        unsetenv("TZ");
+    }
+    tzset();
+}
 
 BlogApiTest::BlogApiTest() : m_messages(m_root.PathOf("ErrorMsg.xml"), m_reporter) {
     CBlogServer::InstallClientData(m_root.Path());

@@ -24,6 +24,20 @@
 
 namespace zirvo::test {
 
+// Sets the process's time zone (a POSIX TZ text, so that no zone database is needed) for the
+// guard's lifetime.
+class CTimeZoneGuard {
+public:
+    explicit CTimeZoneGuard(const char* zone);
+    ~CTimeZoneGuard();
+    CTimeZoneGuard(const CTimeZoneGuard&) = delete;
+    CTimeZoneGuard& operator=(const CTimeZoneGuard&) = delete;
+
+private:
+    bool m_had = false;
+    std::string m_old;
+};
+
 class BlogApiTest : public ::testing::Test {
 protected:
     BlogApiTest();

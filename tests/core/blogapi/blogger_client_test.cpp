@@ -28,9 +28,9 @@ protected:
     CBlogServer m_server;
 };
 
-TEST_F(BloggerClientTest, NewPostWrapsTheDescriptionUnderTheFixedTitle) {
+TEST_F(BloggerClientTest, NewPostWrapsTheDescriptionUnderThePostsOwnEscapedTitle) {
     BlogPost post;
-    post.title = "ignored by Blogger";
+    post.title = "Tom & Jerry <2>";
     post.description = "hello";
     std::string postId;
     ASSERT_EQ(Make()->NewPost(post, postId), 1);
@@ -39,7 +39,8 @@ TEST_F(BloggerClientTest, NewPostWrapsTheDescriptionUnderTheFixedTitle) {
     EXPECT_EQ(RequestText(request, "/methodCall/methodName"), "blogger.newPost");
     EXPECT_EQ(RequestText(request, kParam + "[2]/value/string"), "alice");
     EXPECT_EQ(RequestText(request, kParam + "[3]/value/string"), "secret");
-    EXPECT_EQ(RequestText(request, kParam + "[4]/value/string"), "<title>aaa</title><p>hello</p>");
+    EXPECT_EQ(RequestText(request, kParam + "[4]/value/string"),
+              "<title>Tom &amp; Jerry &lt;2&gt;</title><p>hello</p>");
     // Application key, blog id and publish flag are the template's own.
     EXPECT_EQ(RequestText(request, kParam + "[0]/value/string"), "0123456789ABCDEF");
     EXPECT_EQ(RequestText(request, kParam + "[5]/value/boolean"), "1");
@@ -55,22 +56,22 @@ TEST_F(BloggerClientTest, EditDeleteAndRecentPostsWorkOnTheServersPosts) {
     ASSERT_EQ(client->NewPost(post, second), 1);
 
     int accepted = -1;
-    ASSERT_EQ(client->EditPost(first, "t", "c", "改过", accepted), 1);
+    ASSERT_EQ(client->EditPost(first, "", "c", "改过", accepted), 1);
     EXPECT_EQ(accepted, 1);
     EXPECT_EQ(RequestText(m_server.LastRequest(), kParam + "[1]/value/string"), first);
-    EXPECT_EQ(RequestText(m_server.LastRequest(), kParam + "[4]/value/string"),
-              "<title>aaa</title><p>改过</p>");
+    // No title, no title element.
+    EXPECT_EQ(RequestText(m_server.LastRequest(), kParam + "[4]/value/string"), "<p>改过</p>");
 
     std::vector<PostEntry> entries;
     ASSERT_EQ(client->GetRecentPosts(10, entries), 1);
     EXPECT_EQ(RequestText(m_server.LastRequest(), kParam + "[4]/value/int"), "10");
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].postId, second);
-    EXPECT_EQ(entries[0].description, "<title>aaa</title><p>第二篇 & <更多></p>");
+    EXPECT_EQ(entries[0].description, "<p>第二篇 & <更多></p>");
     EXPECT_EQ(entries[0].userId, "alice");
     EXPECT_EQ(entries[0].dateCreated.size(), 17u);
     EXPECT_EQ(entries[0].title, "");
-    EXPECT_EQ(entries[1].description, "<title>aaa</title><p>改过</p>");
+    EXPECT_EQ(entries[1].description, "<p>改过</p>");
 
     ASSERT_EQ(client->DeletePost(first, accepted), 1);
     EXPECT_EQ(accepted, 1);

@@ -72,7 +72,7 @@ TEST_F(EditorCallsTest, UploadSendsTheFileAsStandardBase64AndReturnsItsAddress) 
     const std::string member = "/methodCall/params/param[3]/value/struct/member";
     EXPECT_EQ(RequestText(request, member + "[name=\"bits\"]/value/base64"), "AP8QIA==");
     EXPECT_EQ(RequestText(request, member + "[name=\"name\"]/value/string"), "a.gif");
-    EXPECT_EQ(RequestText(request, member + "[name=\"type\"]/value/string"), "gif");
+    EXPECT_EQ(RequestText(request, member + "[name=\"type\"]/value/string"), "image/gif");
 
     UploadRecord six{m_root.WriteFile("pics/b.jpg", "abcdef"), "b.jpg", "jpg", ""};
     ASSERT_TRUE(Upload(six, url));

@@ -224,7 +224,7 @@ TEST_F(MetaWeblogClientTest, MediaUploadSendsBase64AndReturnsTheFilesAddress) {
     EXPECT_EQ(url, m_server.Url("/media/图.gif"));
     RecordedRequest request = m_server.LastRequest();
     EXPECT_EQ(RequestText(request, Member("bits", "base64")), Base64Encode(bytes));
-    EXPECT_EQ(RequestText(request, Member("type", "string")), "gif");
+    EXPECT_EQ(RequestText(request, Member("type", "string")), "image/gif");
 
     HttpRequest get;
     get.url = url;
@@ -262,16 +262,16 @@ TEST_F(MetaWeblogClientTest, GbAnswersWithoutDeclarationAreReadInTheAccountsEnco
     EXPECT_EQ(entries[0].title, SamplePost().title);
 }
 
-TEST_F(MetaWeblogClientTest, Utf8AccountsSendUtf8AndAnyOtherSpellingSendsGbBytes) {
+TEST_F(MetaWeblogClientTest, Utf8AccountsSendUtf8WhateverTheSpelling) {
     std::string postId;
     ASSERT_EQ(Make("/RPC2", "UTF-8")->NewPost(SamplePost(), postId), 1);
     EXPECT_NE(m_server.LastRequest().body.find("春天"), std::string::npos);
 
-    // "utf-8" is not the exact name: the text goes as GB bytes under the declaration as written.
-    Make("/RPC2", "utf-8")->NewPost(SamplePost(), postId);
+    // "utf-8" names UTF-8 too: GB bytes under a UTF-8 declaration would be broken text.
+    ASSERT_EQ(Make("/RPC2", "utf-8")->NewPost(SamplePost(), postId), 1);
     RecordedRequest request = m_server.LastRequest();
-    EXPECT_TRUE(StartsWith(request.body, "<?xml version=\"1.0\" encoding=\"utf-8\"?>"));
-    EXPECT_NE(request.body.find(Utf8ToGb18030("春天")), std::string::npos);
+    EXPECT_TRUE(StartsWith(request.body, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+    EXPECT_NE(request.body.find("春天"), std::string::npos);
 }
 
 }  // namespace

@@ -31,6 +31,7 @@ TEST_F(MovableTypeClientTest, NewPostSendsUtcDateAndLeavesTheExtensionsOut) {
     post.abstract = "a";
     post.trackback = "http://127.0.0.1/tb";
     std::string postId;
+    CTimeZoneGuard china("CST-8");  // the local time converted to UTC by the machine's zone
     ASSERT_EQ(Make()->NewPost(post, postId), 1);
     RecordedRequest request = m_server.LastRequest();
     EXPECT_EQ(RequestText(request, "/methodCall/methodName"), "metaWeblog.newPost");
@@ -44,7 +45,8 @@ TEST_F(MovableTypeClientTest, NewPostSendsUtcDateAndLeavesTheExtensionsOut) {
     EXPECT_EQ(RequestText(request, Member("trackback", "string")), "");
 }
 
-TEST_F(MovableTypeClientTest, TheEightHourShiftCrossesDayAndYear) {
+TEST_F(MovableTypeClientTest, TheConversionToUtcCrossesDayAndYear) {
+    CTimeZoneGuard china("CST-8");
     BlogPost post;
     post.pubDate = "2006-01-01 03:00:00";
     std::string postId;

@@ -134,8 +134,9 @@ TEST_F(FaultDisplayTest, TheDescriptionCarriesTheServersCodeAndText) {
     EXPECT_EQ(shown.number, 4000);
     EXPECT_EQ(shown.pos, 1);
     EXPECT_EQ(shown.summary, "服务器返回的提示信息");
+    // The heading is the summary's; the description does not repeat it.
     EXPECT_EQ(shown.description,
-              "服务器返回的提示信息:\r\n=========================================\r\n提示代码: "
+              "=========================================\r\n提示代码: "
               "4\r\n提示信息: 密码错误\r\n=========================================\r\n"
               "要了解更详细的信息请查询服务提供商");
 }

@@ -158,8 +158,8 @@ const char* const kAppConfigPaths[] = {
 };
 
 // Every number either program shows through the message dialog.
-const int kMessageNumbers[] = {1000, 1001, 1002, 1003, 1004, 1005, 1101, 1102,
-                               1104, 1106, 1107, 2001, 3001, 4000, 4001, 4002,
+const int kMessageNumbers[] = {1000, 1001, 1002, 1003, 1004, 1005, 1101, 1102, 1104,
+                               1106, 1107, 2001, 3001, 3002, 3003, 4000, 4001, 4002,
                                5001, 6000, 6001, 6006, 7000, 7001, 8000};
 
 TEST(ShippedData, EveryFileIsWellFormedUtf8UnderAnUtf8Declaration) {

@@ -36,7 +36,7 @@ TEST(CategoryCacheTest, NamesRoundTripInServerOrder) {
     ASSERT_TRUE(ReadCategoryCache(path, read));
     EXPECT_EQ(read, names);
 
-    // A failed fetch rewrites the cache with an empty list.
+    // A server without categories gives an empty list.
     ASSERT_TRUE(WriteCategoryCache(path, {}));
     ASSERT_TRUE(ReadCategoryCache(path, read));
     EXPECT_TRUE(read.empty());

@@ -57,7 +57,7 @@ TEST_F(ArticleOperationsTest, ImportTakesOlderGb2312FilesAndMarksMissingValues) 
     ASSERT_EQ(drafts.size(), 2u);
     EXPECT_EQ(drafts[0].title, "旧文章");
     EXPECT_EQ(drafts[0].content, "<p>内容</p>");
-    EXPECT_EQ(drafts[0].category, "NULL");
+    EXPECT_EQ(drafts[0].category, "");         // no category, not a category named "NULL"
     EXPECT_EQ(drafts[0].pubDate.size(), 19u);  // "NULL" became the time of import
     EXPECT_EQ(drafts[1].pubDate, "2006-01-05 08:30:00");
     EXPECT_EQ(drafts[1].category, "类");

@@ -273,7 +273,7 @@ TEST_F(PublishJobsTest, NothingStartsForAnUnknownAccountOrArticle) {
 }
 
 TEST_F(PublishJobsTest, AnMsnSpacesAccountPublishesOverTlsWithTheTrustedCertificates) {
-    CBlogServer tls(BlogServerOptions{"alice", "secret", true});
+    CBlogServer tls(BlogServerOptions{.tls = true});
     ASSERT_TRUE(tls.Ok()) << tls.Error();
     AddAccount("空间", "MSN Spaces", "/RPC2", "GB2312", tls.Port());
     const int id = AddArticle(kBlogFolderDrafts, "空间", "安全的");
