@@ -6,33 +6,6 @@
 
 namespace zirvo::cli {
 
-CFileGuard::CFileGuard(std::string path) : m_path(std::move(path)) {}
-
-bool CFileGuard::Probe(std::string& error) {
-    std::string bytes;
-    if (!ReadFileBytes(m_path, bytes)) {
-        error = "cannot read " + m_path;
-        return false;
-    }
-    std::string writeError;
-    if (!WriteFileAtomic(m_path, bytes, &writeError)) {
-        error = "cannot write " + m_path + ": " + writeError;
-        return false;
-    }
-    m_bytes = std::move(bytes);
-    return true;
-}
-
-void CFileGuard::Restore() {
-    if (!m_bytes) {
-        return;
-    }
-    std::string now;
-    if (!ReadFileBytes(m_path, now) || now != *m_bytes) {
-        WriteFileAtomic(m_path, *m_bytes);
-    }
-}
-
 bool ParsePositive(const std::string& text, int& out) {
     long long value = 0;
     if (!ParseInt(text, value) || value <= 0 || value > 0x7fffffff) {

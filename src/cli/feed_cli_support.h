@@ -1,11 +1,9 @@
 #pragma once
 // What the feed-reader commands of zirvo-cli share besides the core's reader session
-// (core/session/reader_session.h): item records, filters and a guard that keeps an OPML file as
-// it was when a command fails.
+// (core/session/reader_session.h): item records and filters.
 //
 // Threading: the command's own (main) thread.
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,22 +14,6 @@
 #include "core/subscriptions/channel_tree_editor.h"
 
 namespace zirvo::cli {
-
-// Keeps a file's bytes so that a failed command can put them back. A probe write (the same bytes
-// written back) finds an unwritable file before anything else is changed, so that operations
-// that touch the store first never leave the store changed and the file not.
-class CFileGuard {
-public:
-    explicit CFileGuard(std::string path);
-    // Reads the file and writes it back unchanged; false with `error` set when either fails.
-    bool Probe(std::string& error);
-    // Puts the kept bytes back when the file now differs.
-    void Restore();
-
-private:
-    std::string m_path;
-    std::optional<std::string> m_bytes;
-};
 
 // A whole positive number (item ids, page numbers); false for anything else.
 bool ParsePositive(const std::string& text, int& out);

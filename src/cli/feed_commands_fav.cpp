@@ -172,14 +172,9 @@ int FavMake(CliContext& context, CFavSession& session, CArgs& args, bool node) {
             return context.Fail("\"" + name + "\" already exists in " + session.PathText(parent));
         }
     }
-    CFileGuard guard(context.root.FavoriteOpmlPath());
-    if (!guard.Probe(error)) {
-        return context.Fail(error);
-    }
     const NodeId id = node ? session.Fav().AddNode(parent, name, home, session.Store())
                            : session.Fav().AddFolder(parent, name, home);
     if (id == kNoNode) {
-        guard.Restore();
         return kExitFailed;
     }
     context.out.Write(FavNodeRecord(session, id, 0));
@@ -290,13 +285,7 @@ int FavRemove(CliContext& context, CFavSession& session, CArgs& args) {
         }
         removed.push_back(FavNodeRecord(session, node, static_cast<int>(items.size())));
     }
-    // The rows go before the outline: the file must be known to be writable first.
-    CFileGuard guard(context.root.FavoriteOpmlPath());
-    if (!guard.Probe(error)) {
-        return context.Fail(error);
-    }
     if (!session.Fav().Delete(id, session.Store())) {
-        guard.Restore();
         // A file failure has been reported by the file layer; a store failure has not.
         const std::string cause = session.Store().GetLastError();
         return cause.empty() ? kExitFailed : context.Fail(std::string(kDeleteFailed) + " " + cause);
@@ -392,14 +381,8 @@ int FavImport(CliContext& context, CFavSession& session, CArgs& args) {
     if (!FileExists(file)) {
         return context.Fail("no such file: " + file);
     }
-    std::string error;
-    CFileGuard guard(context.root.FavoriteOpmlPath());
-    if (!guard.Probe(error)) {
-        return context.Fail(error);
-    }
     const NodeId node = session.Fav().ImportFeedFile(file, session.Store());
     if (node == kNoNode) {
-        guard.Restore();
         return kExitFailed;
     }
     std::vector<RssItem> items;

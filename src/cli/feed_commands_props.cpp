@@ -145,16 +145,17 @@ int RunSet(CliContext& context, const std::vector<std::string>& args) {
             return context.Fail("option --storage takes global, feed, all or a number of items",
                                 kExitUsage);
         }
-        FieldCheck check = CheckChannelFields(title, url, home);
+        FieldCheck check = CheckChannelEdit(title, url, home, node.feedUrl);
         if (!check.ok) {
             const bool notWeb =
                 check.field == DialogField::FeedUrl && !url.empty() && !HasInvalidCharacters(url);
             return context.Fail(notWeb ? NonWebAddressMessage(url) : check.message, kExitUsage);
         }
         if (url != node.feedUrl) {
+            // Allowed, as in the tree window; said so, since both channels then share items.
             check = CheckNotSubscribed(session.Tree(), url, id);
             if (!check.ok) {
-                return context.Fail(check.message);
+                context.out.Note(check.message);
             }
         }
     }
@@ -167,15 +168,10 @@ int RunSet(CliContext& context, const std::vector<std::string>& args) {
         }
     }
 
-    CFileGuard guard(context.root.OpmlPath());
-    if (!guard.Probe(error)) {
-        return context.Fail(error);
-    }
     const bool ok = node.IsFolder() ? session.Editor().SetFolderProperties(id, title, home)
                                     : session.Editor().SetChannelProperties(
                                           id, title, url, home, ToChannelSettings(settings), store);
     if (!ok) {
-        guard.Restore();
         return kExitFailed;
     }
     if (node.IsChannel()) {

@@ -30,20 +30,6 @@ Record NodeRecord(CReaderSession& session, NodeId id, int feedId) {
     };
 }
 
-// A feed's title as a caption: blanks and line breaks around and inside it become one blank.
-std::string OneLine(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\n';
-        if (!blank) {
-            out += c;
-        } else if (!out.empty() && out.back() != ' ') {
-            out += ' ';
-        }
-    }
-    return Trim(out);
-}
-
 // A folder may not hold two nodes of one caption: the caption path names only the first.
 bool CaptionTaken(const CChannelTree& tree, NodeId parent, const std::string& caption,
                   NodeId except = kNoNode) {
@@ -119,17 +105,13 @@ int RunAdd(CliContext& context, const std::vector<std::string>& args) {
         if (!check.ok || !IsWebAddress(url)) {
             return context.Fail(NonWebAddressMessage(url), kExitUsage);
         }
-        check = CheckNotSubscribed(tree, url);
-        if (!check.ok) {
-            return context.Fail(check.message);
-        }
         CFeedFetcher fetcher;
         std::string fetched;
-        if (!fetcher.FetchChannelTitle(url, fetched) || OneLine(fetched).empty()) {
+        if (!fetcher.FetchChannelTitle(url, fetched) || CaptionFromText(fetched).empty()) {
             return context.Fail(std::string(kNoTitleFromAddress) + " (" +
                                 fetcher.LastResult().error + "; give one with --title)");
         }
-        title = OneLine(fetched);
+        title = CaptionFromText(fetched);
     }
     FieldCheck check = CheckChannelFields(*title, url, home);
     if (!check.ok) {
@@ -142,25 +124,16 @@ int RunAdd(CliContext& context, const std::vector<std::string>& args) {
                                                       : std::string()),
                             kExitUsage);
     }
+    // Allowed, as in the tree window; said so, since both channels then share their items.
     check = CheckNotSubscribed(tree, url);
     if (!check.ok) {
-        return context.Fail(check.message);
-    }
-
-    CFileGuard guard(context.root.OpmlPath());
-    if (!guard.Probe(error)) {
-        return context.Fail(error);
-    }
-    const NodeId id = session.Editor().AddChannel(parent, *title, url, home);
-    if (id == kNoNode) {
-        guard.Restore();
-        return kExitFailed;
+        context.out.Note(check.message);
     }
     // Bound at once, so that the new channel has its #ID from the start.
-    if (!BindChannel(tree, id, session.Store())) {
+    const NodeId id = session.Editor().AddChannel(parent, *title, url, home, session.Store());
+    if (id == kNoNode) {
         const std::string cause = session.Store().GetLastError();
-        guard.Restore();
-        return context.Fail(std::string(kAddFailed) + " " + cause);
+        return cause.empty() ? kExitFailed : context.Fail(cause);
     }
     context.out.Write(NodeRecord(session, id, tree.Node(id)->feedId));
     return kExitOk;
@@ -193,13 +166,8 @@ int RunMkdir(CliContext& context, const std::vector<std::string>& args) {
     if (CaptionTaken(session.Tree(), parent, name)) {
         return context.Fail("\"" + name + "\" already exists in " + session.PathText(parent));
     }
-    CFileGuard guard(context.root.OpmlPath());
-    if (!guard.Probe(error)) {
-        return context.Fail(error);
-    }
     const NodeId id = session.Editor().AddFolder(parent, name, home);
     if (id == kNoNode) {
-        guard.Restore();
         return kExitFailed;
     }
     context.out.Write(NodeRecord(session, id, 0));
@@ -234,12 +202,7 @@ int RunRename(CliContext& context, const std::vector<std::string>& args) {
     if (node.IsFolder() && CaptionTaken(session.Tree(), node.parent, name, id)) {
         return context.Fail("\"" + name + "\" already exists in " + session.PathText(node.parent));
     }
-    CFileGuard guard(context.root.OpmlPath());
-    if (!guard.Probe(error)) {
-        return context.Fail(error);
-    }
     if (!session.Editor().Rename(id, name)) {
-        guard.Restore();
         return kExitFailed;
     }
     int feedId = 0;
@@ -269,13 +232,7 @@ int RunRemove(CliContext& context, const std::vector<std::string>& args) {
         session.FeedIdOf(node, feedId);
         removed.push_back(NodeRecord(session, node, feedId));
     }
-    // The store is changed before the file: the file must be known to be writable first.
-    CFileGuard guard(context.root.OpmlPath());
-    if (!guard.Probe(error)) {
-        return context.Fail(error);
-    }
     if (!session.Editor().Delete(id, session.Store())) {
-        guard.Restore();
         // A file failure has been reported by the file layer; a store failure has not.
         const std::string cause = session.Store().GetLastError();
         return cause.empty() ? kExitFailed : context.Fail(std::string(kDeleteFailed) + " " + cause);
@@ -321,10 +278,6 @@ int RunMove(CliContext& context, const std::vector<std::string>& args) {
     if (target != kNoNode && tree.IsInSubtree(target, id)) {
         return context.Fail("cannot move " + session.PathText(id) + " into itself", kExitUsage);
     }
-    CFileGuard guard(context.root.OpmlPath());
-    if (!guard.Probe(error)) {
-        return context.Fail(error);
-    }
     CChannelTreeEditor& editor = session.Editor();
     bool moved = true;
     if (parsed.Has("--up")) {
@@ -337,7 +290,6 @@ int RunMove(CliContext& context, const std::vector<std::string>& args) {
         moved = editor.MoveBefore(id, target);
     }
     if (!moved) {
-        guard.Restore();
         return context.Fail(kMoveFailed);
     }
     int feedId = 0;

@@ -36,12 +36,19 @@ class ErrorsTest(FeedCliTestCase):
         self.assertEqual(self.json('add', 'HTTPS://127.0.0.1:1/x', '--title', 'Caps')[0]['path'],
                          'Caps')
 
-    def test_AddRefusesAnAddressAlreadySubscribed(self):
-        self.add('/corpus/heraldsun.rss', 'Herald')
+    def test_AddWarnsAboutAnAddressAlreadySubscribed(self):
+        herald = self.add('/corpus/heraldsun.rss', 'Herald')
         self.ok('mkdir', 'Folder')
-        self.fails(1, '该频道已经订阅: Herald', 'add', self.url('/corpus/heraldsun.rss'))
-        self.fails(1, '该频道已经订阅: Herald', 'add', self.url('/corpus/heraldsun.rss'),
-                   '--title', 'Again', '--folder', 'Folder')
+        result = self.run_cli('--json', 'add', self.url('/corpus/heraldsun.rss'), '--title',
+                              'Again', '--folder', 'Folder')
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn('该频道已经订阅: Herald', result.stderr)
+        again = json.loads(result.stdout)[0]
+        # One address, one row: both places show the same items.
+        self.assertEqual(again['path'], 'Folder/Again')
+        self.assertEqual(again['feed_id'], herald['feed_id'])
+        self.ok('rm', 'Herald')
+        self.assertEqual([r['path'] for r in self.json('tree')], ['Folder', 'Folder/Again'])
 
     def test_AddWithoutTitleFailsWhenTheFeedHasNone(self):
         for path in ('/html', '/status/404', '/corpus/unrecognized.rss', '/empty'):
@@ -159,13 +166,12 @@ class ErrorsTest(FeedCliTestCase):
             self.wrapper = []
             self.skipTest('the other user cannot run zirvo-cli here: ' + reachable.stderr)
         try:
-            self.fails(1, 'cannot write', 'rm', 'Herald')
-            self.fails(1, 'cannot write', 'add', self.url('/gen/2'), '--title', 'New')
-            self.fails(1, 'cannot write', 'mv', 'Herald', '--up')
-            self.fails(1, 'cannot write', 'mkdir', 'Folder')
-            self.fails(1, 'cannot write', 'fav', 'rm', '收藏夹')
-            self.fails(1, 'cannot write', 'fav', 'mknode', 'More')
-            # The store itself is writable: what kept it unchanged was the file check.
+            self.fails(1, '删除失败!', 'rm', 'Herald')
+            self.fails(1, '添加失败!', 'add', self.url('/gen/2'), '--title', 'New')
+            self.fails(1, '添加失败!', 'mkdir', 'Folder')
+            self.fails(1, '删除失败!', 'fav', 'rm', '收藏夹')
+            self.fails(1, '添加失败!', 'fav', 'mknode', 'More')
+            # The store itself is writable: what kept it unchanged was writing the file first.
             self.ok('read', 'Herald')
         finally:
             self.wrapper = []

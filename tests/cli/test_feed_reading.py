@@ -119,7 +119,6 @@ class ReadingTest(FeedCliTestCase):
         # The weighted walk starts every run at the hottest level: every channel with
         # automatic update is received.
         self.assertEqual([r['path'] for r in self.json('receive', '--weighted')], ['Kept'])
-        self.fails(1, '该频道已经订阅: Kept', 'set', 'Manual', '--url', self.url('/gen/1?items=10'))
         self.fails(2, 'takes on or off', 'set', 'Manual', '--notice', 'yes')
         self.fails(2, '--storage takes', 'set', 'Manual', '--storage', '-4')
         self.fails(2, NOT_WEB, 'set', 'Manual', '--url', 'file:///etc/hosts')

@@ -105,6 +105,26 @@ bool CSQLiteStore::RunInTransaction(const std::function<void()>& body) {
     }
 }
 
+bool CSQLiteStore::RunAtomically(const std::function<void()>& body) {
+    try {
+        m_db.ExecuteUpdate("begin transaction;");
+        body();
+        m_db.ExecuteUpdate("commit transaction;");
+        return true;
+    } catch (const CppSQLite3Exception& e) {
+        m_lastError = e.ErrorMessage();
+        if (!m_db.IsAutoCommit()) {
+            try {
+                m_db.ExecuteUpdate("rollback transaction;");
+            } catch (const CppSQLite3Exception&) {
+                // SQLite rolls back itself when the connection closes; the failure above is
+                // the one the caller needs.
+            }
+        }
+        return false;
+    }
+}
+
 bool CSQLiteStore::RunRead(const std::function<void()>& body) {
     try {
         body();

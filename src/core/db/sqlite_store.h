@@ -59,6 +59,9 @@ protected:
     // transaction;". A CppSQLite3Exception from any of them commits what succeeded, becomes
     // the last error and gives false.
     bool RunInTransaction(const std::function<void()>& body);
+    // For the few writes that must never stay half done (a channel deleted with its items, a
+    // received post replaced by its new copy): the same, but a failure rolls everything back.
+    bool RunAtomically(const std::function<void()>& body);
     // A read: a CppSQLite3Exception from `body` becomes the last error and gives false.
     bool RunRead(const std::function<void()>& body);
     // Column 0 of the first row of `sql` into `out`; `out` stays untouched without a row.

@@ -17,7 +17,8 @@
 //
 // Every operation returns true on success; on failure the cause is in GetLastError (SQLite's
 // formatted message, or "没有对应id的rss item" / "没有对应的rss item" for a missing row). Writes
-// run in a transaction and keep what succeeded before a failing statement. Every text value is
+// run in a transaction and keep what succeeded before a failing statement, except those said to
+// be all or nothing, which roll back. Every text value is
 // quoted, the search keyword included. An empty FeedIdList selects nothing: reads return no
 // rows and writes change nothing, both successfully.
 //
@@ -84,7 +85,7 @@ public:
     bool AddFeed(const std::string& url, int& id);
     bool UpdateFeed(int id, const std::string& url, const FeedSettings& settings);
     bool UpdateFeeds(const FeedIdList& feeds, int which, const FeedSettings& settings);
-    // Deletes the channels' items and their rows.
+    // Deletes the channels' items and their rows; all or nothing.
     bool DeleteFeeds(const FeedIdList& feeds);
     bool DeleteFeedItems(const FeedIdList& feeds);
     // Each output stays untouched when its query yields no row.
@@ -139,6 +140,12 @@ public:
 
     // --- Favourites -------------------------------------------------------------------------
     bool AddFavouriteFolder(int& id);
+    // The id the next favourite folder takes: above every id the table ever handed out, so
+    // that a node whose row was removed by hand never shares its id with a new one. A favourites
+    // tree writes the id into its file first and creates the row after (CreateFavouriteFolder).
+    bool NextFavouriteFolderId(int& id);
+    // Folder row `id` with `items` (oldest first), all or nothing; fails when the row exists.
+    bool CreateFavouriteFolder(int id, const std::vector<RssItem>& items = {});
     // Creates folder row `id` when it is missing.
     bool EnsureFavouriteFolder(int id);
     // Copies a received (or staged) item into folder `folderId`.
@@ -156,11 +163,14 @@ public:
     // Deletes the folder's items, then (if that worked) the folder.
     bool DeleteFavouriteFolder(int folderId);
     bool ClearFavouriteFolder(int folderId);
+    // All or nothing.
     bool DeleteFavouriteFolders(const FeedIdList& folders);
 
 private:
     // The staging insert of one item, shared by the merge and StageItems.
     static std::string StagingInsert(int channelId, const RssItem& item);
+    // The insert of one favourite item, shared by AddFavourites and CreateFavouriteFolder.
+    static std::string FavouriteInsert(int folderId, const RssItem& item);
     // Reads one full row of rss_data, rsstemp_data or rssfavorite_data.
     static RssItem ReadFullItem(const CppSQLite3Cursor& row, bool hasStateColumns);
 };

@@ -15,6 +15,35 @@ bool CRssStore::AddFavouriteFolder(int& id) {
     return ok;
 }
 
+bool CRssStore::NextFavouriteFolderId(int& id) {
+    int sequence = 0;
+    int highest = 0;
+    if (!RunRead([&] {
+            // A file made without AUTOINCREMENT tables has no sequence table at all.
+            int sequenceTable = 0;
+            ReadCount("SELECT COUNT(*) FROM sqlite_master WHERE name = 'sqlite_sequence';",
+                      sequenceTable);
+            if (sequenceTable != 0) {
+                ReadCount("SELECT seq FROM sqlite_sequence WHERE name = 'feedfav_data';", sequence);
+            }
+            ReadCount("SELECT MAX(feed_id) FROM [feedfav_data];", highest);
+        })) {
+        return false;
+    }
+    id = (sequence > highest ? sequence : highest) + 1;
+    return true;
+}
+
+bool CRssStore::CreateFavouriteFolder(int id, const std::vector<RssItem>& items) {
+    return RunAtomically([&] {
+        Connection().ExecuteUpdate(StrFormat(
+            "INSERT INTO [feedfav_data] (feed_id, feed_readcount) VALUES (%d, %d);", id, 0));
+        for (const RssItem& item : items) {
+            Connection().ExecuteUpdate(FavouriteInsert(id, item));
+        }
+    });
+}
+
 bool CRssStore::EnsureFavouriteFolder(int id) {
     bool exists = false;
     if (!RunRead([&] {
@@ -69,25 +98,28 @@ bool CRssStore::AddFavourite(int folderId, const std::string& link, const std::s
         Quoted(description).c_str(), Quoted(date).c_str()));
 }
 
-bool CRssStore::AddFavourites(int folderId, const std::vector<RssItem>& items) {
-    const std::string head = StrFormat(
+std::string CRssStore::FavouriteInsert(int folderId, const RssItem& item) {
+    std::string sql = StrFormat(
         "INSERT INTO [rssfavorite_data] (item_feedid, item_link, item_title, item_author, "
         "item_description, item_pubDate) VALUES (%d , '",
         folderId);
+    sql += Quoted(item.link);
+    sql += "' , '";
+    sql += Quoted(item.title);
+    sql += "' , '";
+    sql += Quoted(item.author);
+    sql += "' , '";
+    sql += Quoted(item.description);
+    sql += "' , '";
+    sql += Quoted(item.date);
+    sql += "');";
+    return sql;
+}
+
+bool CRssStore::AddFavourites(int folderId, const std::vector<RssItem>& items) {
     return RunInTransaction([&] {
         for (const RssItem& item : items) {
-            std::string sql = head;
-            sql += Quoted(item.link);
-            sql += "' , '";
-            sql += Quoted(item.title);
-            sql += "' , '";
-            sql += Quoted(item.author);
-            sql += "' , '";
-            sql += Quoted(item.description);
-            sql += "' , '";
-            sql += Quoted(item.date);
-            sql += "');";
-            Connection().ExecuteUpdate(sql);
+            Connection().ExecuteUpdate(FavouriteInsert(folderId, item));
         }
     });
 }
@@ -181,7 +213,8 @@ bool CRssStore::DeleteFavouriteFolders(const FeedIdList& folders) {
         return true;
     }
     const std::string ids = FormatFeedIds(folders);
-    return RunInTransaction([&] {
+    // All or nothing, as DeleteFeeds: the tree puts the nodes back when this fails.
+    return RunAtomically([&] {
         Connection().ExecuteUpdate(
             StrFormat("DELETE FROM [rssfavorite_data] WHERE item_feedid IN (%s);", ids.c_str()));
         Connection().ExecuteUpdate(

@@ -93,7 +93,9 @@ bool CRssStore::DeleteFeeds(const FeedIdList& feeds) {
         return true;
     }
     const std::string ids = FormatFeedIds(feeds);
-    return RunInTransaction([&] {
+    // All or nothing: the tree puts the channel's node back when this fails, and a node whose
+    // items went while its row stayed would show an emptied channel.
+    return RunAtomically([&] {
         Connection().ExecuteUpdate(
             StrFormat("DELETE FROM [rss_data] WHERE item_feedid IN (%s);", ids.c_str()));
         Connection().ExecuteUpdate(

@@ -22,11 +22,46 @@ size_t CharacterCount(const std::string& text) {
 
 }  // namespace
 
+std::string CutAtCharacter(const std::string& text, size_t maxBytes) {
+    size_t end = 0;
+    char32_t codePoint = 0;
+    while (end < text.size()) {
+        const size_t length = DecodeUtf8Char(text, end, codePoint);
+        if (length == 0 || end + length > maxBytes) {
+            break;
+        }
+        end += length;
+    }
+    return text.substr(0, end);
+}
+
+std::string CaptionFromText(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+        if (!blank) {
+            out += c;
+        } else if (!out.empty() && out.back() != ' ') {
+            out += ' ';
+        }
+        // A little beyond the cap is enough to know where to cut.
+        if (out.size() > kMaxCaptionBytes + 8) {
+            break;
+        }
+    }
+    return Trim(CutAtCharacter(Trim(out), kMaxCaptionBytes));
+}
+
 bool HasInvalidCharacters(const std::string& text) {
     return text.find_first_of("<>") != std::string::npos;
 }
 
 bool IsWebAddress(const std::string& url) {
+    for (unsigned char c : url) {
+        if (c <= 0x20 || c == 0x7f) {
+            return false;
+        }
+    }
     const std::string lower = ToLowerAscii(url);
     size_t hostStart = 0;
     if (StartsWith(lower, "http://")) {
@@ -92,6 +127,15 @@ FieldCheck CheckChannelFields(const std::string& title, const std::string& feedU
     return FieldCheck::Pass();
 }
 
+FieldCheck CheckChannelEdit(const std::string& title, const std::string& feedUrl,
+                            const std::string& homeUrl, const std::string& oldFeedUrl) {
+    const FieldCheck check = CheckChannelFields(title, feedUrl, homeUrl);
+    if (!check.ok && check.message == kFeedUrlNotWeb && feedUrl == oldFeedUrl) {
+        return FieldCheck::Pass();
+    }
+    return check;
+}
+
 FieldCheck CheckNotSubscribed(const CChannelTree& tree, const std::string& feedUrl, NodeId self) {
     for (NodeId id : tree.SubtreeChannels(kNoNode)) {
         if (id == self) {
@@ -104,6 +148,12 @@ FieldCheck CheckNotSubscribed(const CChannelTree& tree, const std::string& feedU
         }
     }
     return FieldCheck::Pass();
+}
+
+FieldCheck CheckOutlineFields(const std::string& caption, const std::string& feedUrl,
+                              const std::string& homeUrl) {
+    return feedUrl.empty() ? CheckFolderFields(caption, homeUrl)
+                           : CheckChannelFields(caption, feedUrl, homeUrl);
 }
 
 FieldCheck CheckFolderFields(const std::string& name, const std::string& url) {

@@ -4,8 +4,8 @@
 // the first message the dialog shows and the field that then gets the focus, or success.
 //
 // Input that goes into OPML attributes or file names must not contain '<' or '>'. A feed address
-// must be an http:// or https:// address with a host: fetching it must never read a local file
-// (file:) or reach another kind of service.
+// must be an http:// or https:// address with a host and without blanks or control characters:
+// fetching it must never read a local file (file:) or reach another kind of service.
 //
 // Threading: pure functions; any thread.
 
@@ -50,8 +50,19 @@ inline constexpr const char* kNoTitleFromAddress = "无法获取标题!";
 // Prefix of the message for an address that the tree already holds; the node's path follows.
 inline constexpr const char* kAlreadySubscribed = "该频道已经订阅: ";
 
+// The longest caption a tree takes from outside text (a feed's title, an imported file): a
+// title of megabytes would make every later save of the tree's file a write of megabytes.
+inline constexpr size_t kMaxCaptionBytes = 1024;
+
 bool HasInvalidCharacters(const std::string& text);  // '<' or '>'
-// http:// or https:// (any letter case) followed by a host.
+
+// The longest prefix of `text` of at most `maxBytes` bytes that ends between two characters.
+std::string CutAtCharacter(const std::string& text, size_t maxBytes);
+// A caption from outside text: blanks and line breaks around and inside it become one blank,
+// then it is cut to kMaxCaptionBytes on a character boundary.
+std::string CaptionFromText(const std::string& text);
+// http:// or https:// (any letter case) followed by a host; no blank or control character
+// anywhere (a blank in an address is written %20).
 bool IsWebAddress(const std::string& url);
 
 // The clipboard text that prefills a new channel's RSS address: at most 512 characters and
@@ -65,11 +76,20 @@ FieldCheck CheckFetchAddress(const std::string& feedUrl);
 // kind.
 FieldCheck CheckChannelFields(const std::string& title, const std::string& feedUrl,
                               const std::string& homeUrl);
-// A channel whose address another channel of `tree` already has (other than `self`, the
-// channel being edited) is refused; both would share one feed-store row, and deleting either
-// would take the other's articles.
+// Edit of an existing channel (properties' General page): as CheckChannelFields, except that
+// the address kind is checked only when the address differs from `oldFeedUrl`.
+FieldCheck CheckChannelEdit(const std::string& title, const std::string& feedUrl,
+                            const std::string& homeUrl, const std::string& oldFeedUrl);
+// Whether another channel of `tree` (other than `self`, the channel being edited) has the
+// address already. The tree allows it (both nodes share the address's feed_data row, and a
+// delete keeps a row still used elsewhere); a front end may use the message as a warning.
 FieldCheck CheckNotSubscribed(const CChannelTree& tree, const std::string& feedUrl,
                               NodeId self = kNoNode);
+// The checks every subscription outline passes, whether it comes from the add dialogs or from
+// an imported list: CheckChannelFields for a channel, CheckFolderFields for a folder (empty
+// `feedUrl`).
+FieldCheck CheckOutlineFields(const std::string& caption, const std::string& feedUrl,
+                              const std::string& homeUrl);
 // Add-folder dialog and folder properties: name empty, '<' or '>' in the name or a non-empty
 // URL.
 FieldCheck CheckFolderFields(const std::string& name, const std::string& url);

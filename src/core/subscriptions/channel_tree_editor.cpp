@@ -53,13 +53,14 @@ bool CChannelTreeEditor::SaveState() {
 }
 
 NodeId CChannelTreeEditor::AddNode(NodeId parent, const std::string& caption,
-                                   const std::string& xmlUrl, const std::string& homeUrl) {
+                                   const std::string& xmlUrl, const std::string& homeUrl,
+                                   const StoreStep& then) {
     if (parent != kNoNode && !m_tree.Exists(parent)) {
         Refuse(kAddFailed);
         return kNoNode;
     }
     const IndexPath parentPath = parent == kNoNode ? IndexPath{} : m_tree.PathOf(parent);
-    if (!m_file.AddOutline(parentPath, caption, xmlUrl, homeUrl)) {
+    if (!m_file.AddOutline(parentPath, caption, xmlUrl, homeUrl, then)) {
         return kNoNode;
     }
     m_tree.SetExpanded(parent, true);
@@ -68,15 +69,35 @@ NodeId CChannelTreeEditor::AddNode(NodeId parent, const std::string& caption,
 
 NodeId CChannelTreeEditor::AddChannel(NodeId parent, const std::string& title,
                                       const std::string& feedUrl, const std::string& homeUrl) {
-    FieldCheck check = CheckChannelFields(title, feedUrl, homeUrl);
-    if (check.ok) {
-        check = CheckNotSubscribed(m_tree, feedUrl);
-    }
+    const FieldCheck check = CheckChannelFields(title, feedUrl, homeUrl);
     if (!check.ok) {
         Refuse(check.message);
         return kNoNode;
     }
     return AddNode(parent, title, feedUrl, homeUrl);
+}
+
+NodeId CChannelTreeEditor::AddChannel(NodeId parent, const std::string& title,
+                                      const std::string& feedUrl, const std::string& homeUrl,
+                                      CRssStore& store) {
+    const FieldCheck check = CheckChannelFields(title, feedUrl, homeUrl);
+    if (!check.ok) {
+        Refuse(check.message);
+        return kNoNode;
+    }
+    int feedId = 0;
+    FeedSettings settings;
+    const NodeId id = AddNode(parent, title, feedUrl, homeUrl, [&] {
+        if (store.GetFeedSettings(feedUrl, feedId, settings)) {
+            return true;
+        }
+        Refuse(kAddFailed);
+        return false;
+    });
+    if (id != kNoNode) {
+        m_tree.ApplyBinding(id, feedId, ToChannelSettings(settings));
+    }
+    return id;
 }
 
 NodeId CChannelTreeEditor::AddFolder(NodeId parent, const std::string& name,
@@ -112,15 +133,11 @@ bool CChannelTreeEditor::SetChannelProperties(NodeId id, const std::string& titl
     if (!node || !node->IsChannel()) {
         return false;
     }
-    FieldCheck check = CheckChannelFields(title, feedUrl, homeUrl);
-    if (check.ok && feedUrl != node->feedUrl) {
-        check = CheckNotSubscribed(m_tree, feedUrl, id);
-    }
+    const FieldCheck check = CheckChannelEdit(title, feedUrl, homeUrl, node->feedUrl);
     if (!check.ok) {
         Refuse(check.message);
         return false;
     }
-    // The row is found by the old address; it then takes the new one, items and all.
     if (!node->IsBound()) {
         if (!BindChannel(m_tree, id, store)) {
             Refuse(kSettingsFailed);
@@ -128,30 +145,52 @@ bool CChannelTreeEditor::SetChannelProperties(NodeId id, const std::string& titl
         }
         node = m_tree.Node(id);
     }
-    const IndexPath path = m_tree.PathOf(id);
-    if (title != node->caption) {
-        if (!m_file.SetAttribute(path, "title", title)) {
-            return false;
+    const bool newAddress = feedUrl != node->feedUrl;
+    // Normally the row is found by the old address and takes the new one, items and all. When
+    // another channel still uses the old address, or already uses the new one, renaming the row
+    // would take that channel's items or give one address two rows: the channel changes rows.
+    bool changeRows = false;
+    if (newAddress) {
+        for (NodeId other : m_tree.SubtreeChannels(kNoNode)) {
+            const std::optional<ChannelNode> otherNode = m_tree.Node(other);
+            if (other != id && otherNode &&
+                (otherNode->feedUrl == node->feedUrl || otherNode->feedUrl == feedUrl)) {
+                changeRows = true;
+            }
         }
-        m_tree.SetCaption(id, title);
     }
-    if (feedUrl != node->feedUrl) {
-        if (!m_file.SetAttribute(path, "xmlUrl", feedUrl)) {
-            return false;
-        }
-        m_tree.SetFeedUrl(id, feedUrl);
+    std::vector<std::pair<std::string, std::string>> attributes;
+    if (title != node->caption) {
+        attributes.emplace_back("title", title);
+    }
+    if (newAddress) {
+        attributes.emplace_back("xmlUrl", feedUrl);
     }
     if (homeUrl != node->homeUrl) {
-        if (!m_file.SetAttribute(path, "htmlUrl", homeUrl)) {
-            return false;
-        }
-        m_tree.SetHomeUrl(id, homeUrl);
+        attributes.emplace_back("htmlUrl", homeUrl);
     }
-    if (!store.UpdateFeed(node->feedId, feedUrl, ToFeedSettings(settings))) {
+    int feedId = node->feedId;
+    const StoreStep updateRow = [&] {
+        FeedSettings stored;
+        if ((!changeRows || store.GetFeedSettings(feedUrl, feedId, stored)) &&
+            store.UpdateFeed(feedId, feedUrl, ToFeedSettings(settings))) {
+            return true;
+        }
         Refuse(kSettingsFailed);
         return false;
+    };
+    const bool written = attributes.empty()
+                             ? updateRow()
+                             : m_file.SetAttributes(m_tree.PathOf(id), attributes, updateRow);
+    if (!written) {
+        return false;
     }
-    m_tree.ApplyBinding(id, node->feedId, settings);
+    m_tree.SetCaption(id, title);
+    if (newAddress) {
+        m_tree.SetFeedUrl(id, feedUrl);
+    }
+    m_tree.SetHomeUrl(id, homeUrl);
+    m_tree.ApplyBinding(id, feedId, settings);
     return true;
 }
 
@@ -166,19 +205,18 @@ bool CChannelTreeEditor::SetFolderProperties(NodeId id, const std::string& title
         Refuse(check.message);
         return false;
     }
-    const IndexPath path = m_tree.PathOf(id);
+    std::vector<std::pair<std::string, std::string>> attributes;
     if (title != node->caption) {
-        if (!m_file.SetAttribute(path, "title", title)) {
-            return false;
-        }
-        m_tree.SetCaption(id, title);
+        attributes.emplace_back("title", title);
     }
     if (homeUrl != node->homeUrl) {
-        if (!m_file.SetAttribute(path, "htmlUrl", homeUrl)) {
-            return false;
-        }
-        m_tree.SetHomeUrl(id, homeUrl);
+        attributes.emplace_back("htmlUrl", homeUrl);
     }
+    if (!attributes.empty() && !m_file.SetAttributes(m_tree.PathOf(id), attributes)) {
+        return false;
+    }
+    m_tree.SetCaption(id, title);
+    m_tree.SetHomeUrl(id, homeUrl);
     return true;
 }
 
@@ -201,10 +239,9 @@ bool CChannelTreeEditor::Delete(NodeId id, CRssStore& store) {
         std::optional<ChannelNode> node = m_tree.Node(static_cast<NodeId>(entry.first));
         return node && keptUrls.count(node->feedUrl) != 0;
     });
-    if (!feeds.empty() && !store.DeleteFeeds(feeds)) {
-        return false;
-    }
-    if (!m_file.Delete(m_tree.PathOf(id))) {
+    // The file first: should it fail, the items are still there for the node that stays.
+    if (!m_file.Delete(m_tree.PathOf(id),
+                       [&] { return feeds.empty() || store.DeleteFeeds(feeds); })) {
         return false;
     }
     return m_tree.Remove(id);

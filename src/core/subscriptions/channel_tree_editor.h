@@ -3,7 +3,9 @@
 // (COpmlTree, addressed by the node's index path taken before the change) and changes the
 // in-memory tree (CChannelTree) only when the file was written, so that tree order and file order
 // always agree and a failed write leaves the tree as it was. Operations that also touch the feed
-// store (delete, clear, mark read, properties) take the caller's CRssStore.
+// store (add with binding, delete, clear, mark read, properties) take the caller's CRssStore;
+// those that change file and store do it all or nothing, file first (see opml_tree.h), so a
+// front end has nothing to guard.
 //
 // Messages: file failures as COpmlTree gives them (8000 or the operation's own message); refused
 // input as the dialogs' checks give it (channel_checks.h), through the message box.
@@ -43,31 +45,41 @@ public:
     // Writes `expanded` and `unreadnum` of every node.
     bool SaveState();
 
-    // New channel under `parent` (kNoNode: top level), after the add dialog's checks and the
-    // duplicate check. kNoNode when refused or not written.
+    // New channel under `parent` (kNoNode: top level), after the add dialog's checks. An address
+    // that another channel has already is allowed (the front end may warn): both nodes share
+    // the address's feed_data row. kNoNode when refused or not written.
     NodeId AddChannel(NodeId parent, const std::string& title, const std::string& feedUrl,
                       const std::string& homeUrl);
+    // The same, bound at once to its feed_data row (created when missing), so the node has its
+    // feed_id from the start; file and row together or neither ("添加失败!").
+    NodeId AddChannel(NodeId parent, const std::string& title, const std::string& feedUrl,
+                      const std::string& homeUrl, CRssStore& store);
     // New folder, after the folder dialog's checks.
     NodeId AddFolder(NodeId parent, const std::string& name, const std::string& homeUrl);
     // File and tree only, no checks: for trees whose `xmlUrl` is not a web address (favourites).
+    // `then` is the store's part of the change (see opml_tree.h).
     NodeId AddNode(NodeId parent, const std::string& caption, const std::string& xmlUrl,
-                   const std::string& homeUrl);
+                   const std::string& homeUrl, const StoreStep& then = {});
 
     // In-place rename: an empty text changes nothing (and is not an error).
     bool Rename(NodeId id, const std::string& caption);
-    // Channel properties: changed title, address and home page go to the file and the node (after
-    // the General page's checks), then the channel's feed_data row gets URL and settings
-    // (UpdateFeed; "设置失败!" when that fails).
+    // Channel properties, after the General page's checks (the address kind only when the
+    // address changes: a channel kept from an older file may carry one that is no longer
+    // accepted). The changed title, address and home page go to the file in one write, then the
+    // channel's feed_data row gets URL and settings (UpdateFeed; "设置失败!" when that fails,
+    // and the file gets its old bytes back). A new address keeps the row and its items, unless
+    // another channel still uses the old address or already uses the new one: then the channel
+    // moves to the new address's row.
     bool SetChannelProperties(NodeId id, const std::string& title, const std::string& feedUrl,
                               const std::string& homeUrl, const ChannelFeedSettings& settings,
                               CRssStore& store);
-    // Folder properties: changed title and home page, after the folder checks.
+    // Folder properties: changed title and home page, after the folder checks, in one write.
     bool SetFolderProperties(NodeId id, const std::string& title, const std::string& homeUrl);
 
-    // Deletes the node with its subtree: the items and feed_data rows of its channels (one
-    // transaction; on failure nothing else happens and no message is shown), then the outline,
-    // then the node. A channel whose address is still used by a channel outside the subtree keeps
-    // its row.
+    // Deletes the node with its subtree: the outline first, then the items and feed_data rows of
+    // its channels (one transaction, all or nothing; when it fails the outline is put back, the
+    // node stays and no message is shown: the store's last error says why), then the node. A
+    // channel whose address is still used by a channel outside the subtree keeps its row.
     bool Delete(NodeId id, CRssStore& store);
     // Deletes the items of the subtree's channels; their counts become 0.
     bool ClearArticles(NodeId id, CRssStore& store);

@@ -1,5 +1,6 @@
 #include "core/subscriptions/favourite_tree.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "core/subscriptions/channel_checks.h"
@@ -46,26 +47,40 @@ int CFavouriteTree::FolderIdOf(NodeId id) const {
 
 NodeId CFavouriteTree::AddNode(NodeId parent, const std::string& title, const std::string& homeUrl,
                                CRssStore& store) {
+    return AddNodeWithItems(parent, title, homeUrl, {}, store, kFavouriteAddFailed);
+}
+
+NodeId CFavouriteTree::AddNodeWithItems(NodeId parent, const std::string& title,
+                                        const std::string& homeUrl,
+                                        const std::vector<RssItem>& items, CRssStore& store,
+                                        const char* failureMessage) {
     const FieldCheck check = CheckFavouriteNodeFields(title, homeUrl);
     if (!check.ok) {
         m_messages.ShowMessageBox(check.message);
         return kNoNode;
     }
     if (parent != kNoNode && !m_tree.Exists(parent)) {
-        m_messages.ShowMessageBox(kFavouriteAddFailed);
+        m_messages.ShowMessageBox(failureMessage);
         return kNoNode;
     }
+    // The outline names the row's id, and the file goes first: the id is chosen before the row
+    // exists, and the row (with the items) follows the written file or the file is put back.
     int folderId = 0;
-    if (!store.AddFavouriteFolder(folderId)) {
-        m_messages.ShowMessageBox(kFavouriteAddFailed);
+    if (!store.NextFavouriteFolderId(folderId)) {
+        m_messages.ShowMessageBox(failureMessage);
         return kNoNode;
     }
-    const NodeId id = m_editor.AddNode(parent, title, StrFormat("%d", folderId), homeUrl);
-    if (id == kNoNode) {
-        // No outline names the row: take it away again.
-        store.DeleteFavouriteFolder(folderId);
+    // A node whose row was never made (it is made on the first click) holds its id as well.
+    for (NodeId node : m_tree.Walk()) {
+        folderId = std::max(folderId, FolderIdOf(node) + 1);
     }
-    return id;
+    return m_editor.AddNode(parent, title, StrFormat("%d", folderId), homeUrl, [&] {
+        if (store.CreateFavouriteFolder(folderId, items)) {
+            return true;
+        }
+        m_messages.ShowMessageBox(failureMessage);
+        return false;
+    });
 }
 
 NodeId CFavouriteTree::AddFolder(NodeId parent, const std::string& title,
@@ -84,10 +99,11 @@ bool CFavouriteTree::Delete(NodeId id, CRssStore& store) {
             folders.emplace_back(static_cast<std::uintptr_t>(node), folderId);
         }
     }
-    if (!folders.empty() && !store.DeleteFavouriteFolders(folders)) {
-        return false;
-    }
-    if (!m_editor.File().Delete(m_tree.PathOf(id))) {
+    // The file first: should it fail, the user's favourites are still there for the node that
+    // stays.
+    if (!m_editor.File().Delete(m_tree.PathOf(id), [&] {
+            return folders.empty() || store.DeleteFavouriteFolders(folders);
+        })) {
         return false;
     }
     return m_tree.Remove(id);
@@ -200,17 +216,10 @@ NodeId CFavouriteTree::ImportFeedFile(const std::string& path, CRssStore& store)
         m_messages.ShowMessageBox(kFavouriteImportFailed);
         return kNoNode;
     }
-    const NodeId node = AddNode(kNoNode, NodeNameFromFile(path), std::string(), store);
-    if (node == kNoNode) {
-        return kNoNode;
-    }
     // Newest first in the file; the highest id is the newest in the store.
-    std::vector<RssItem> oldestFirst(items.rbegin(), items.rend());
-    if (!store.AddFavourites(FolderIdOf(node), oldestFirst)) {
-        m_messages.ShowMessageBox(kFavouriteImportFailed);
-        return kNoNode;
-    }
-    return node;
+    const std::vector<RssItem> oldestFirst(items.rbegin(), items.rend());
+    return AddNodeWithItems(kNoNode, NodeNameFromFile(path), std::string(), oldestFirst, store,
+                            kFavouriteImportFailed);
 }
 
 }  // namespace zirvo

@@ -49,14 +49,16 @@ public:
     static int FolderIdOf(const ChannelNode& node);
     int FolderIdOf(NodeId id) const;
 
-    // New favourite node under `parent` (kNoNode: top level): checks, a new feedfav_data row, an
-    // outline whose `xmlUrl` is the row's id. kNoNode when refused or failed.
+    // New favourite node under `parent` (kNoNode: top level): checks, an outline whose `xmlUrl`
+    // is a new id, then the feedfav_data row of that id; both or neither ("添加失败"). kNoNode
+    // when refused or failed.
     NodeId AddNode(NodeId parent, const std::string& title, const std::string& homeUrl,
                    CRssStore& store);
     // New favourites folder.
     NodeId AddFolder(NodeId parent, const std::string& title, const std::string& homeUrl);
-    // Removes the rows and items of every node in the subtree (one transaction), then the
-    // outline and the node. The caller has asked "确定要删除该收藏吗?".
+    // Removes the outline, then the rows and items of every node in the subtree (one
+    // transaction); when the rows cannot go the outline is put back. Then the node. The caller
+    // has asked "确定要删除该收藏吗?".
     bool Delete(NodeId id, CRssStore& store);
 
     // Makes sure the node's feedfav_data row exists (it is recreated with the same id when it
@@ -79,11 +81,15 @@ public:
     // Writes the node's items as an RSS file. False when the items cannot be read (no message)
     // or the file cannot be written ("导出失败!"); the caller says "导出Feed成功!".
     bool ExportFeed(NodeId id, CRssStore& store, const std::string& path);
-    // Reads an RSS file into a new top-level node named after the file (without extension).
-    // Returns the node, or kNoNode with "导入失败".
+    // Reads an RSS file into a new top-level node named after the file (without extension):
+    // outline, row and items all or nothing. Returns the node, or kNoNode with "导入失败".
     NodeId ImportFeedFile(const std::string& path, CRssStore& store);
 
 private:
+    NodeId AddNodeWithItems(NodeId parent, const std::string& title, const std::string& homeUrl,
+                            const std::vector<RssItem>& items, CRssStore& store,
+                            const char* failureMessage);
+
     CChannelTree& m_tree;
     CChannelTreeEditor m_editor;
     CErrorMsgDialog& m_messages;

@@ -2,6 +2,7 @@
 
 #include <libxml/tree.h>
 
+#include "core/subscriptions/channel_checks.h"
 #include "core/subscriptions/opml_tree.h"
 #include "core/util/strings.h"
 #include "core/util/text_codec.h"
@@ -38,20 +39,6 @@ void AppendOutline(const CChannelTree& tree, XmlNode parent, NodeId id) {
     for (NodeId child : node->children) {
         AppendOutline(tree, outline, child);
     }
-}
-
-// The longest prefix of at most `maxBytes` bytes that ends between two characters.
-std::string CutUtf8(const std::string& text, size_t maxBytes) {
-    size_t end = 0;
-    char32_t codePoint = 0;
-    while (end < text.size()) {
-        const size_t length = DecodeUtf8Char(text, end, codePoint);
-        if (length == 0 || end + length > maxBytes) {
-            break;
-        }
-        end += length;
-    }
-    return text.substr(0, end);
 }
 
 // A copy of `element` with its subtree, as the last child of `parent` in another document.
@@ -153,7 +140,7 @@ std::string TempNameForOpmlUrl(const std::string& url) {
             c = '_';
         }
     }
-    name = CutUtf8(SanitizeUtf8(name), kMaxTempNameBytes);
+    name = CutAtCharacter(SanitizeUtf8(name), kMaxTempNameBytes);
     // "." and ".." name folders, not files.
     if (name.empty() || name.find_first_not_of('.') == std::string::npos) {
         name = "_" + name;

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "core/util/files.h"
 #include "core/util/strings.h"
 
 namespace zirvo {
@@ -97,12 +98,34 @@ bool COpmlTree::LoadDocument(CXmlDocument& doc) {
     return true;
 }
 
+bool COpmlTree::LoadDocument(CXmlDocument& doc, const StoreStep& then, std::string& oldBytes) {
+    if (then && !ReadFileBytes(m_path, oldBytes)) {
+        m_messages.ShowById(kOpmlFileError);
+        return false;
+    }
+    return LoadDocument(doc);
+}
+
 bool COpmlTree::SaveDocument(const CXmlDocument& doc, const char* failureMessage) {
     if (!doc.SaveFile(m_path)) {
         m_messages.ShowMessageBox(failureMessage);
         return false;
     }
     return true;
+}
+
+bool COpmlTree::SaveThen(const CXmlDocument& doc, const char* failureMessage, const StoreStep& then,
+                         const std::string& oldBytes) {
+    if (!SaveDocument(doc, failureMessage)) {
+        return false;
+    }
+    if (!then || then()) {
+        return true;
+    }
+    if (!WriteFileAtomic(m_path, oldBytes)) {
+        m_messages.ShowMessageBox(failureMessage);
+    }
+    return false;
 }
 
 bool COpmlTree::Load(std::vector<OpmlOutline>& outlines) {
@@ -115,9 +138,11 @@ bool COpmlTree::Load(std::vector<OpmlOutline>& outlines) {
 }
 
 bool COpmlTree::AddOutline(const IndexPath& parent, const std::string& title,
-                           const std::string& xmlUrl, const std::string& htmlUrl) {
+                           const std::string& xmlUrl, const std::string& htmlUrl,
+                           const StoreStep& then) {
     CXmlDocument doc;
-    if (!LoadDocument(doc)) {
+    std::string oldBytes;
+    if (!LoadDocument(doc, then, oldBytes)) {
         return false;
     }
     XmlNode parentElement = ElementAt(doc, parent);
@@ -133,28 +158,42 @@ bool COpmlTree::AddOutline(const IndexPath& parent, const std::string& title,
     if (!htmlUrl.empty()) {
         outline.SetAttribute("htmlUrl", htmlUrl);
     }
-    return SaveDocument(doc, kAddFailed);
+    return SaveThen(doc, kAddFailed, then, oldBytes);
 }
 
 bool COpmlTree::SetAttribute(const IndexPath& path, const std::string& name,
                              const std::string& value) {
+    return SetAttributes(path, {{name, value}});
+}
+
+bool COpmlTree::SetAttributes(const IndexPath& path,
+                              const std::vector<std::pair<std::string, std::string>>& values,
+                              const StoreStep& then) {
     CXmlDocument doc;
-    if (!LoadDocument(doc)) {
+    std::string oldBytes;
+    if (!LoadDocument(doc, then, oldBytes)) {
         return false;
     }
     XmlNode element = ElementAt(doc, path);
     // The empty path names `body`, which carries no node attributes.
-    if (path.empty() || !element || name.empty()) {
+    bool named = true;
+    for (const auto& value : values) {
+        named = named && !value.first.empty();
+    }
+    if (path.empty() || !element || !named) {
         m_messages.ShowMessageBox(kSetAttributeFailed);
         return false;
     }
-    element.SetAttribute(name.c_str(), value);
-    return SaveDocument(doc, kSetAttributeFailed);
+    for (const auto& [name, value] : values) {
+        element.SetAttribute(name.c_str(), value);
+    }
+    return SaveThen(doc, kSetAttributeFailed, then, oldBytes);
 }
 
-bool COpmlTree::Delete(const IndexPath& path) {
+bool COpmlTree::Delete(const IndexPath& path, const StoreStep& then) {
     CXmlDocument doc;
-    if (!LoadDocument(doc)) {
+    std::string oldBytes;
+    if (!LoadDocument(doc, then, oldBytes)) {
         return false;
     }
     XmlNode element = ElementAt(doc, path);
@@ -163,7 +202,7 @@ bool COpmlTree::Delete(const IndexPath& path) {
         return false;
     }
     element.Remove();
-    return SaveDocument(doc, kDeleteFailed);
+    return SaveThen(doc, kDeleteFailed, then, oldBytes);
 }
 
 bool COpmlTree::Move(const IndexPath& source, const IndexPath& target, bool before) {

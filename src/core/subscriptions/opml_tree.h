@@ -17,9 +17,18 @@
 // own message ("添加失败!", "保存属性失败!", "删除失败!", "移动失败!", "保存树状态失败!") and
 // the file stays as it was.
 //
+// File and store together: an operation whose change also belongs in a database (a channel's
+// row and items, a favourite folder's row) takes that change as a StoreStep. The file is written
+// first; only then the step runs, and when it fails the file gets its old bytes back, so either
+// both changed or neither did. (Changing the store first would leave the store changed whenever
+// the file cannot be written: a deleted channel's items gone while its node stays.) The step
+// reports its own failure; a file that cannot be put back shows the operation's message.
+//
 // Threading: any thread, one operation at a time per file (the window thread in the programs).
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/config/error_msg_dialog.h"
@@ -37,6 +46,9 @@ inline constexpr const char* kDeleteFailed = "删除失败!";
 inline constexpr const char* kMoveFailed = "移动失败!";
 inline constexpr const char* kSaveStateFailed = "保存树状态失败!";
 
+// The store's half of a file change; true when it succeeded (see above).
+using StoreStep = std::function<bool()>;
+
 class COpmlTree {
 public:
     COpmlTree(std::string path, CErrorMsgDialog& messages);
@@ -47,10 +59,14 @@ public:
     // Appends an outline as the last child of `parent`; `xmlUrl` and `htmlUrl` are written only
     // when not empty.
     bool AddOutline(const IndexPath& parent, const std::string& title, const std::string& xmlUrl,
-                    const std::string& htmlUrl);
+                    const std::string& htmlUrl, const StoreStep& then = {});
     bool SetAttribute(const IndexPath& path, const std::string& name, const std::string& value);
+    // Several attributes of one outline in one write.
+    bool SetAttributes(const IndexPath& path,
+                       const std::vector<std::pair<std::string, std::string>>& values,
+                       const StoreStep& then = {});
     // Removes the outline with its subtree.
-    bool Delete(const IndexPath& path);
+    bool Delete(const IndexPath& path, const StoreStep& then = {});
     // Both paths are taken before the change. `before`: the source goes in front of the target
     // (under the target's parent); otherwise it becomes the target's last child (the empty
     // target path: the end of `body`). A move into the source's own subtree is refused.
@@ -75,8 +91,13 @@ public:
 private:
     // Loads the file; on failure shows 8000 and returns false.
     bool LoadDocument(CXmlDocument& doc);
+    // Loads the file and keeps its bytes when a store step will follow.
+    bool LoadDocument(CXmlDocument& doc, const StoreStep& then, std::string& oldBytes);
     // Saves, or shows `failureMessage`.
     bool SaveDocument(const CXmlDocument& doc, const char* failureMessage);
+    // Saves, then runs `then`; a failed step puts `oldBytes` back.
+    bool SaveThen(const CXmlDocument& doc, const char* failureMessage, const StoreStep& then,
+                  const std::string& oldBytes);
 
     std::string m_path;
     CErrorMsgDialog& m_messages;

@@ -25,9 +25,10 @@ TEST(ChannelChecks, AddChannelChecksRunInTheDialogsOrder) {
 }
 
 TEST(ChannelChecks, FeedAddressMustBeAWebAddress) {
-    for (const char* url : {"file:///etc/passwd", "FILE:/etc/passwd", "ftp://host/feed",
-                            "example.org/feed.xml", "gopher://h/", "http://", "https:///x",
-                            "http://:80/", "javascript:alert(1)", "http:/x"}) {
+    for (const char* url :
+         {"file:///etc/passwd", "FILE:/etc/passwd", "ftp://host/feed", "example.org/feed.xml",
+          "gopher://h/", "http://", "https:///x", "http://:80/", "javascript:alert(1)", "http:/x",
+          "http://a/b c.xml", "http://a/\tx", "http://a/x\n"}) {
         ExpectRefused(CheckChannelFields("t", url, ""), kFeedUrlNotWeb, DialogField::FeedUrl);
         ExpectRefused(CheckFetchAddress(url), kFeedUrlNotWeb, DialogField::FeedUrl);
     }
@@ -73,7 +74,40 @@ TEST(ChannelChecks, ClipboardPrefillRule) {
     EXPECT_TRUE(ShouldPrefillFromClipboard(chinese));
 }
 
-TEST(ChannelChecks, DuplicateAddressIsRefusedWithThePath) {
+TEST(ChannelChecks, EditChecksTheAddressKindOnlyWhenTheAddressChanges) {
+    EXPECT_TRUE(CheckChannelEdit("t", "feed://old/rss", "", "feed://old/rss").ok);
+    ExpectRefused(CheckChannelEdit("t", "feed://new/rss", "", "feed://old/rss"), kFeedUrlNotWeb,
+                  DialogField::FeedUrl);
+    // The other checks hold whatever the address.
+    ExpectRefused(CheckChannelEdit("a<b", "feed://old/rss", "", "feed://old/rss"),
+                  "您输入了无效的字符!", DialogField::Title);
+    ExpectRefused(CheckChannelEdit("", "feed://old/rss", "", "feed://old/rss"), "请输入频道名称",
+                  DialogField::Title);
+}
+
+TEST(ChannelChecks, OutlinesOfEveryOriginPassTheSameChecks) {
+    EXPECT_EQ(CheckOutlineFields("a<b", "http://a/", "").message, "您输入了无效的字符!");
+    EXPECT_EQ(CheckOutlineFields("a<b", "", "").message, "您输入了无效的字符!");
+    EXPECT_EQ(CheckOutlineFields("t", "http://a/b c", "").message, kFeedUrlNotWeb);
+    EXPECT_EQ(CheckOutlineFields("", "", "").message, "请输入目录名称");
+    EXPECT_TRUE(CheckOutlineFields("目录", "", "http://h/").ok);
+    EXPECT_TRUE(CheckOutlineFields("频道", "http://a/f.xml", "").ok);
+}
+
+TEST(ChannelChecks, CaptionsFromOutsideAreOneLineAndCutOnACharacter) {
+    EXPECT_EQ(CaptionFromText("  Big\n\t News \r\n Site "), "Big News Site");
+    std::string title;
+    for (int i = 0; i < 2000; ++i) {
+        title += "中";  // 3 bytes each
+    }
+    const std::string caption = CaptionFromText(title);
+    EXPECT_EQ(caption.size(), 1023u);  // 341 whole characters
+    EXPECT_EQ(caption, title.substr(0, 1023));
+    EXPECT_EQ(CaptionFromText(std::string(12u << 20, 'x')).size(), kMaxCaptionBytes);
+    EXPECT_EQ(CutAtCharacter("a中", 3), "a");
+}
+
+TEST(ChannelChecks, DuplicateAddressIsNamedWithThePath) {
     CChannelTree tree;
     const NodeId folder = tree.AddNode(kNoNode, "新闻", "", "");
     const NodeId alpha = tree.AddNode(folder, "Alpha", "http://127.0.0.1/a.xml", "");

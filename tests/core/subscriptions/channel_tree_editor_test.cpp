@@ -9,6 +9,7 @@
 namespace zirvo {
 namespace {
 
+using test::ExecuteOn;
 using test::SubscriptionsFixture;
 
 RssItem Item(const std::string& link) {
@@ -73,13 +74,13 @@ TEST_F(ChannelTreeEditorTest, AddedNodesReachFileAndTreeInTheSamePlace) {
 TEST_F(ChannelTreeEditorTest, RefusedInputChangesNothing) {
     const std::string before = ReadBack(m_editor.File().Path());
     EXPECT_EQ(m_editor.AddChannel(kNoNode, "x", "file:///etc/passwd", ""), kNoNode);
-    EXPECT_EQ(m_editor.AddChannel(kNoNode, "x", "http://127.0.0.1/delta.xml", ""), kNoNode);
+    EXPECT_EQ(m_editor.AddChannel(kNoNode, "x", "http://127.0.0.1/a b.xml", ""), kNoNode);
     EXPECT_EQ(m_editor.AddFolder(kNoNode, "a<b", ""), kNoNode);
     EXPECT_FALSE(m_editor.Rename(Find("Delta"), "<x>"));
     EXPECT_TRUE(m_editor.Rename(Find("Delta"), ""));  // empty: nothing happens
     EXPECT_EQ(m_reporter.MessageBoxes(),
-              (std::vector<std::string>{kFeedUrlNotWeb, "该频道已经订阅: Delta",
-                                        "您输入了无效的字符!", "您输入了无效的字符!"}));
+              (std::vector<std::string>{kFeedUrlNotWeb, kFeedUrlNotWeb, "您输入了无效的字符!",
+                                        "您输入了无效的字符!"}));
     EXPECT_EQ(ReadBack(m_editor.File().Path()), before);
     EXPECT_EQ(m_tree.LiveCount(), 7u);
 }
@@ -209,6 +210,102 @@ TEST_F(ChannelTreeEditorTest, ChannelPropertiesRenameTheRowWithItsItems) {
     EXPECT_EQ(stored.storageNum, 30);
     EXPECT_EQ(m_tree.Node(delta)->feedId, feedId);
     EXPECT_EQ(m_tree.Node(delta)->settings.storageType, 2);
+}
+
+TEST_F(ChannelTreeEditorTest, AnAddressMayBeSubscribedInTwoPlaces) {
+    const int feedId = Seed(Find("Delta"), 2);
+    const NodeId twice =
+        m_editor.AddChannel(Find("新闻"), "Delta twice", "http://127.0.0.1/delta.xml", "", m_store);
+    ASSERT_NE(twice, kNoNode);
+    EXPECT_EQ(m_tree.Node(twice)->feedId, feedId);
+    EXPECT_EQ(FileOutlines()[0].children.back().xmlUrl, "http://127.0.0.1/delta.xml");
+    EXPECT_TRUE(m_reporter.MessageBoxes().empty());
+    // Taking one of them to another address leaves the other its row and items.
+    ASSERT_TRUE(m_editor.SetChannelProperties(twice, "Moved", "http://127.0.0.1/moved.xml", "",
+                                              ChannelFeedSettings{}, m_store));
+    EXPECT_NE(m_tree.Node(twice)->feedId, feedId);
+    int id = 0;
+    FeedSettings settings;
+    ASSERT_TRUE(m_store.GetFeedSettings("http://127.0.0.1/delta.xml", id, settings));
+    EXPECT_EQ(id, feedId);
+    int total = 0;
+    int unread = 0;
+    ASSERT_TRUE(m_store.CountFeed(feedId, total, unread));
+    EXPECT_EQ(total, 2);
+}
+
+TEST_F(ChannelTreeEditorTest, EditingKeepsAnOldAddressOfAnotherKind) {
+    // Written by an older program; the add dialog would refuse it today.
+    const NodeId old = m_editor.AddNode(kNoNode, "Old", "feed://127.0.0.1/old.xml", "");
+    ASSERT_NE(old, kNoNode);
+    ChannelFeedSettings settings;
+    settings.autoUpdate = 0;
+    ASSERT_TRUE(m_editor.SetChannelProperties(old, "Renamed", "feed://127.0.0.1/old.xml", "",
+                                              settings, m_store));
+    EXPECT_EQ(FileOutlines().back().title, "Renamed");
+    EXPECT_FALSE(
+        m_editor.SetChannelProperties(old, "Renamed", "file:///etc/passwd", "", settings, m_store));
+    EXPECT_EQ(m_reporter.MessageBoxes(), (std::vector<std::string>{kFeedUrlNotWeb}));
+    EXPECT_EQ(FileOutlines().back().xmlUrl, "feed://127.0.0.1/old.xml");
+}
+
+TEST_F(ChannelTreeEditorTest, DeleteThatCannotWriteTheFileKeepsTheItems) {
+    // The file is too big to be written under the limit below; the store's few pages are not.
+    CChannelTreeEditor editor(m_tree, WriteOpml(test::PaddedSampleOpml(30000)), m_messages);
+    ASSERT_TRUE(editor.Load());
+    const NodeId delta = Find("Delta");
+    const int feedId = Seed(delta, 3);
+    const std::string before = ReadBack(editor.File().Path());
+    ASSERT_GT(before.size(), 2u << 20);
+    {
+        test::FileSizeLimit limit(1 << 20);
+        EXPECT_FALSE(editor.Delete(delta, m_store));
+    }
+    EXPECT_EQ(m_reporter.MessageBoxes(), (std::vector<std::string>{"删除失败!"}));
+    EXPECT_TRUE(m_tree.Exists(delta));
+    EXPECT_EQ(ReadBack(editor.File().Path()), before);
+    int total = 0;
+    int unread = 0;
+    ASSERT_TRUE(m_store.CountFeed(feedId, total, unread));
+    EXPECT_EQ(total, 3);
+}
+
+TEST_F(ChannelTreeEditorTest, StoreFailureAfterTheFilePutsTheFileBack) {
+    const NodeId delta = Find("Delta");
+    const int feedId = Seed(delta, 3);
+    const std::string before = ReadBack(m_editor.File().Path());
+    const std::string database = m_dir.PathOf("Storage/rss.db");
+    // The items go first inside the delete; the row then refuses to go.
+    ExecuteOn(database,
+              "CREATE TRIGGER keep_rows BEFORE DELETE ON feed_data BEGIN SELECT RAISE(ABORT, "
+              "'row kept'); END;");
+    ExecuteOn(database,
+              "CREATE TRIGGER keep_settings BEFORE UPDATE ON feed_data BEGIN SELECT "
+              "RAISE(ABORT, 'settings kept'); END;");
+    EXPECT_FALSE(m_editor.Delete(delta, m_store));
+    EXPECT_NE(m_store.GetLastError().find("row kept"), std::string::npos);
+    EXPECT_FALSE(m_editor.SetChannelProperties(delta, "Delta 2", "http://127.0.0.1/delta2.xml", "",
+                                               ChannelFeedSettings{}, m_store));
+    EXPECT_EQ(m_reporter.MessageBoxes(), (std::vector<std::string>{"设置失败!"}));
+    EXPECT_EQ(ReadBack(m_editor.File().Path()), before);
+    EXPECT_EQ(m_tree.Node(delta)->caption, "Delta");
+    EXPECT_EQ(m_tree.Node(delta)->feedUrl, "http://127.0.0.1/delta.xml");
+    int total = 0;
+    int unread = 0;
+    ASSERT_TRUE(m_store.CountFeed(feedId, total, unread));
+    EXPECT_EQ(total, 3);
+}
+
+TEST_F(ChannelTreeEditorTest, AddWithBindingWritesNothingWhenTheRowCannotBeMade) {
+    const std::string before = ReadBack(m_editor.File().Path());
+    ExecuteOn(m_dir.PathOf("Storage/rss.db"),
+              "CREATE TRIGGER no_rows BEFORE INSERT ON feed_data BEGIN SELECT RAISE(ABORT, "
+              "'full'); END;");
+    EXPECT_EQ(m_editor.AddChannel(kNoNode, "Zeta", "http://127.0.0.1/zeta.xml", "", m_store),
+              kNoNode);
+    EXPECT_EQ(m_reporter.MessageBoxes(), (std::vector<std::string>{"添加失败!"}));
+    EXPECT_EQ(ReadBack(m_editor.File().Path()), before);
+    EXPECT_EQ(m_tree.LiveCount(), 7u);
 }
 
 TEST_F(ChannelTreeEditorTest, LoadHonoursTheRememberSetting) {

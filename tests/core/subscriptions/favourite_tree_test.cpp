@@ -10,6 +10,7 @@
 namespace zirvo {
 namespace {
 
+using test::ExecuteOn;
 using test::SubscriptionsFixture;
 
 constexpr const char* kFavouritesOpml = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -121,6 +122,72 @@ TEST_F(FavouriteTreeTest, DeleteRemovesRowsOfTheWholeSubtree) {
     std::vector<OpmlOutline> outlines;
     ASSERT_TRUE(m_favourites.Editor().File().Load(outlines));
     EXPECT_TRUE(outlines.empty());
+}
+
+TEST_F(FavouriteTreeTest, NewNodeNeverTakesTheIdOfANodeWithoutItsRowYet) {
+    // "我的收藏" names id 1, but its row is made only when it is first shown.
+    const NodeId node = m_favourites.AddNode(kNoNode, "新", "", m_store);
+    ASSERT_NE(node, kNoNode);
+    EXPECT_GT(m_favourites.FolderIdOf(node), 1);
+}
+
+TEST_F(FavouriteTreeTest, DeleteThatCannotWriteTheFileKeepsTheFavourites) {
+    ASSERT_TRUE(m_favourites.AddItemByHand(m_mine, "t", "http://l/", "", "", "", m_store));
+    // Padding makes the file too big for the limit below; the store's writes stay under it.
+    std::string padded = kFavouritesOpml;
+    std::string padding;
+    for (int i = 0; i < 30000; ++i) {
+        padding += "<outline title=\"padding " + std::to_string(i) + "\"/>\n";
+    }
+    padded.insert(padded.find("</body>"), padding);
+    CFavouriteTree favourites(m_tree, WriteOpml(padded, "Storage/rssFavorite.opml"), m_messages);
+    ASSERT_TRUE(favourites.Load());
+    const NodeId folder = m_tree.FindByCaptionPath("收藏夹");
+    const std::string before = ReadBack(favourites.Editor().File().Path());
+    {
+        test::FileSizeLimit limit(1 << 20);
+        EXPECT_FALSE(favourites.Delete(folder, m_store));
+    }
+    EXPECT_TRUE(m_tree.Exists(folder));
+    EXPECT_EQ(ReadBack(favourites.Editor().File().Path()), before);
+    std::vector<RssItem> items;
+    ASSERT_TRUE(m_store.ListFavourites(1, true, items));
+    EXPECT_EQ(items.size(), 1u);
+}
+
+TEST_F(FavouriteTreeTest, StoreFailuresPutTheFileBack) {
+    ASSERT_TRUE(m_favourites.AddItemByHand(m_mine, "t", "http://l/", "", "", "", m_store));
+    const std::string path = m_favourites.Editor().File().Path();
+    const std::string before = ReadBack(path);
+    const std::string database = m_dir.PathOf("Storage/rss.db");
+    ExecuteOn(database,
+              "CREATE TRIGGER keep_folders BEFORE DELETE ON feedfav_data BEGIN SELECT "
+              "RAISE(ABORT, 'kept'); END;");
+    ExecuteOn(database,
+              "CREATE TRIGGER refuse_boom BEFORE INSERT ON rssfavorite_data WHEN NEW.item_title = "
+              "'boom' BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    const NodeId folder = m_tree.FindByCaptionPath("收藏夹");
+    EXPECT_FALSE(m_favourites.Delete(folder, m_store));
+    // An import whose newest item (stored last) cannot be stored leaves neither node nor row
+    // nor the items stored before it.
+    const std::string feed =
+        m_dir.WriteFile("import.xml",
+                        "<rss><channel><item><title>boom</title><link>http://l/2</link></item>"
+                        "<item><title>fine</title><link>http://l/1</link></item></channel></rss>");
+    int next = 0;
+    ASSERT_TRUE(m_store.NextFavouriteFolderId(next));
+    EXPECT_EQ(m_favourites.ImportFeedFile(feed, m_store), kNoNode);
+    EXPECT_EQ(m_reporter.MessageBoxes(), (std::vector<std::string>{"导入失败"}));
+    EXPECT_EQ(ReadBack(path), before);
+    EXPECT_EQ(m_tree.LiveCount(), 2u);
+    std::vector<RssItem> items;
+    ASSERT_TRUE(m_store.ListFavourites(1, true, items));
+    EXPECT_EQ(items.size(), 1u);
+    for (int id = 2; id <= next + 1; ++id) {
+        items.clear();
+        ASSERT_TRUE(m_store.ListFavourites(id, true, items));
+        EXPECT_TRUE(items.empty()) << id;
+    }
 }
 
 TEST_F(FavouriteTreeTest, FeedExportAndImportRoundTrip) {

@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 
 #include "core/config/error_msg_dialog.h"
+#include "core/db/sqlite_connection.h"
 #include "core/util/files.h"
 #include "core/util/reporter.h"
 #include "support/temp_dir.h"
@@ -55,6 +56,26 @@ private:
     rlimit m_saved{};
     void (*m_oldHandler)(int) = nullptr;
 };
+
+// Runs `sql` on the database file over a connection of its own: a trigger that raises makes a
+// store statement fail the way a full disk or a damaged file would.
+inline void ExecuteOn(const std::string& databasePath, const std::string& sql) {
+    CppSQLite3Connection db;
+    db.Open(databasePath);
+    db.ExecuteUpdate(sql);
+}
+
+// kSampleOpml followed by `count` more channels at the top level: a file of some megabytes.
+inline std::string PaddedSampleOpml(int count) {
+    std::string bytes = kSampleOpml;
+    std::string padding;
+    for (int i = 0; i < count; ++i) {
+        padding += "    <outline title=\"Padding " + std::to_string(i) +
+                   "\" xmlUrl=\"http://127.0.0.1/padding/" + std::to_string(i) + ".xml\"/>\n";
+    }
+    bytes.insert(bytes.find("  </body>"), padding);
+    return bytes;
+}
 
 class SubscriptionsFixture {
 public:
