@@ -32,9 +32,14 @@ class QToolBar;
 class QToolBox;
 class QToolButton;
 
+namespace zirvo {
+class CReaderSession;
+}
+
 namespace zirvo::gui {
 
 class CCommandTable;
+class CReaderController;
 class CPopupNotifier;
 class CQtMessageReporter;
 
@@ -63,6 +68,12 @@ public:
     CCommandTable* Commands() const { return m_commands; }
     QSplitter* OuterSplitter() const { return m_outer; }
     QSplitter* InnerSplitter() const { return m_inner; }
+
+    // Puts the reader views into the RSS mode's panes, their commands into the menus, and
+    // connects the status bar, the filter, the paging and the notices. The controller and the
+    // session must outlive the window's close.
+    void AttachReader(CReaderController* reader, CReaderSession* session);
+    CReaderController* Reader() const { return m_reader; }
 
     // The notice of the system: drops it while another is on screen (returns false then).
     bool ShowNotice(const QString& text, bool withIcon, int milliseconds);
@@ -113,6 +124,8 @@ private:
     bool SaveLayout();
     void StartOutsideProgram(const QString& name, const QStringList& arguments, bool quiet);
     void OpenReaderSettings();
+    void OpenChannelProperties(int node);
+    void OpenFolderProperties(int node);
     void OpenSystemSettings();
     void OpenCleaningWizard();
     void CompactArticles();
@@ -132,6 +145,8 @@ private:
     bool m_closed = false;
     WindowPosSettings m_storedPos;
 
+    CReaderController* m_reader = nullptr;
+    CReaderSession* m_session = nullptr;
     CCommandTable* m_commands = nullptr;
     CPopupNotifier* m_notifier = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
