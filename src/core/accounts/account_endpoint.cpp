@@ -3,6 +3,7 @@
 #include "core/accounts/account_messages.h"
 #include "core/accounts/account_registry.h"
 #include "core/blogapi/blog_client_factory.h"
+#include "core/blogapi/blog_transport.h"
 #include "core/blogapi/msn_spaces_client.h"
 #include "core/config/app_config.h"
 
@@ -65,6 +66,10 @@ int TestAccountConnection(const NewAccount& account, const ConnectionSettings& c
     std::string url, blogId, blogName;
     if (!client->GetUsersBlogs(url, blogId, blogName)) {
         return 0;
+    }
+    // The endpoint answered from another address: this is the moment to correct it.
+    if (!client->MovedTo().empty()) {
+        services.messages.ShowMessageBox(EndpointMovedText(client->MovedTo()));
     }
     services.messages.ShowMessageBox(kTextUserValid);
     return 1;

@@ -34,8 +34,8 @@ std::unique_ptr<CBloggerClient> CreateBlogClient(CAccountRegistry& registry,
                                                  bool useProcessProxy = true);
 
 // "测试连接": a MSN Spaces client for that flavour, the Blogger client for every other one, and
-// its GetUsersBlogs. On success shows "用户有效" and returns 1; a failure has been shown by the
-// client.
+// its GetUsersBlogs. On success shows "用户有效" and returns 1, after saying where the endpoint
+// moved when the server redirected the call; a failure has been shown by the client.
 int TestAccountConnection(const NewAccount& account, const ConnectionSettings& connection,
                           const BlogClientServices& services);
 

@@ -319,9 +319,13 @@ void ShowFault(const std::string& answer, CErrorMsgDialog& messages) {
         code = i4.Text();
     }
     std::string text = "无法识别的错误信息格式！";
-    if (XmlNode node =
-            doc.SelectNode(std::string(kFaultMember) + "[name=\"faultString\"]/value/string")) {
-        text = node.Text();
+    // Servers write the text as <string> or untyped (an untyped value is a string).
+    if (XmlNode value =
+            doc.SelectNode(std::string(kFaultMember) + "[name=\"faultString\"]/value")) {
+        XmlNode typed = value.FirstChild();
+        if (typed.IsNull() || typed.Name() == "string") {
+            text = XmlRpcValueText(value);
+        }
     }
     messages.ShowText(kServerFault, 1, "服务器返回的提示信息", FaultDescription(code, text));
 }

@@ -4,6 +4,7 @@
 
 #include "core/accounts/account_messages.h"
 #include "core/blogapi/blog_client_factory.h"
+#include "core/blogapi/blog_transport.h"
 #include "core/blogapi/metaweblog_client.h"
 #include "core/config/app_config.h"
 #include "core/net/http_client.h"
@@ -65,6 +66,17 @@ TEST_F(AccountEndpointTest, ConnectionTestSaysUserValidOnlyForTheRightPassword) 
     EXPECT_EQ(TestAccountConnection(bad, Connection(bad), Services()), 0);
     EXPECT_TRUE(m_reporter.MessageBoxes().empty());
     EXPECT_FALSE(m_reporter.Numbers().empty());
+}
+
+TEST_F(AccountEndpointTest, ConnectionTestSaysWhereAMovedEndpointNowIs) {
+    ASSERT_TRUE(m_server.Ok()) << m_server.Error();
+    test::CBlogServer moved(test::BlogServerOptions{.redirectTo = m_server.Url("/RPC2")});
+    ASSERT_TRUE(moved.Ok()) << moved.Error();
+    NewAccount account = ServerAccount("测试", "MetaWeblog", "secret");
+    account.port = std::to_string(moved.Port());
+    EXPECT_EQ(TestAccountConnection(account, Connection(account), Services()), 1);
+    EXPECT_EQ(m_reporter.MessageBoxes(),
+              (std::vector<std::string>{EndpointMovedText(m_server.Url("/RPC2")), kTextUserValid}));
 }
 
 TEST_F(AccountEndpointTest, ConnectionTestOfMsnSpacesUsesItsSecureClient) {

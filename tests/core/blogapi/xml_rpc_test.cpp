@@ -141,6 +141,14 @@ TEST_F(FaultDisplayTest, TheDescriptionCarriesTheServersCodeAndText) {
               "要了解更详细的信息请查询服务提供商");
 }
 
+TEST_F(FaultDisplayTest, AnUntypedFaultStringIsTheServersText) {
+    ErrorMessage shown =
+        Show(Fault("<member><name>faultCode</name><value><int>403</int></value></member>"
+                   "<member><name>faultString</name><value>Incorrect username or password."
+                   "</value></member>"));
+    EXPECT_EQ(shown.description, FaultDescription("403", "Incorrect username or password."));
+}
+
 TEST_F(FaultDisplayTest, I4CodesAndMissingPartsAreShownAsFarAsTheyGo) {
     ErrorMessage i4 =
         Show(Fault("<member><name>faultCode</name><value><i4>17</i4></value></member>"));
