@@ -9,6 +9,7 @@
 #include "core/blogapi/blogger_client.h"
 #include "core/db/sqlite_exception.h"
 #include "core/publishing/publish_job.h"
+#include "core/publishing/remote_edit.h"
 #include "core/util/strings.h"
 
 namespace zirvo {
@@ -92,6 +93,11 @@ int CPublishJobs::SendPost(Job& job, CBloggerClient& client, const BlogPost& pos
 }
 
 int CPublishJobs::DeleteOnServer(CBloggerClient& client, const std::string& serverId) {
+    // Without an id the request could only name no post at all.
+    if (Trim(serverId).empty()) {
+        m_env.client.messages.ShowMessageBox(kTextNoServerId);
+        return 0;
+    }
     int accepted = 0;
     if (!client.DeletePost(serverId, accepted)) {
         return 0;

@@ -4,6 +4,7 @@
 
 #include "core/blogapi/blog_transport.h"
 #include "core/publishing/publish_jobs.h"
+#include "core/publishing/remote_edit.h"
 #include "core/util/strings.h"
 #include "publishing_fixture.h"
 
@@ -58,6 +59,20 @@ TEST_F(RealServerJobsTest, APublishAnsweredWithoutAnIdLeavesTheArticleWhereItWas
     EXPECT_EQ(m_observer.EventsStartingWith("ended"),
               (std::vector<std::string>{StrFormat("ended %d 0", job)}));
     EXPECT_EQ(m_reporter.MessageBoxes(), std::vector<std::string>{kTextNoPostId});
+}
+
+TEST_F(RealServerJobsTest, AnArticleWithoutServerIdIsNotDeletedOnTheServer) {
+    AddAccount("甲", "MetaWeblog");
+    const int id = AddArticle(kBlogFolderReceived, "甲", "没有编号", "");
+    CPublishJobs& jobs = Jobs();
+    const int job = jobs.StartDeleteFromServer("甲", kBlogFolderReceived, id, "");
+    ASSERT_GT(job, 0);
+    jobs.WaitAll();
+    EXPECT_TRUE(RequestsFor("blogger.deletePost").empty());
+    EXPECT_EQ(Place("甲", id), std::make_pair(int(kBlogFolderReceived), std::string()));
+    EXPECT_EQ(m_reporter.MessageBoxes(), std::vector<std::string>{kTextNoServerId});
+    EXPECT_EQ(m_observer.EventsStartingWith("ended"),
+              (std::vector<std::string>{StrFormat("ended %d 0", job)}));
 }
 
 TEST_F(RealServerJobsTest, AMovedEndpointIsFollowedAndSaidOncePerJob) {
