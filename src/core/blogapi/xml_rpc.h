@@ -6,10 +6,12 @@
 // method, addressed as "res://Tembra.dll/" + file name and kept as files under the data root's
 // Data/Templates/ folder. A call only sets the text of nodes the template already has.
 //
-// Wire encoding: an account whose encoding is exactly "UTF-8" sends UTF-8; any other name sends
-// GB18030 bytes under a declaration naming the account's encoding (GB2312 is a subset). Answers
-// are read in the encoding they declare, else as UTF-8 when they are valid UTF-8, else in the
-// account's; after decoding every answer is UTF-8 text without a declaration.
+// Wire encoding: an account whose encoding names UTF-8 (any letter case or spacing) sends UTF-8
+// under a "UTF-8" declaration. A GB2312 or GBK account sends GBK bytes under its own declaration,
+// and a character GBK cannot hold (an emoji, a rare Han character) as a numeric character
+// reference, so that every byte is one its declared code page has; any other name sends GB18030.
+// Answers are read in the encoding they declare, else as UTF-8 when they are valid UTF-8, else
+// in the account's; after decoding every answer is UTF-8 text without a declaration.
 //
 // Threading: pure functions, except that ShowFault and LoadRequestTemplate report through the
 // message dialog on the calling thread.
