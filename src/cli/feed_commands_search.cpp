@@ -2,11 +2,14 @@
 // panel) and clean (removing old items of channels).
 
 #include <map>
+#include <optional>
 #include <set>
 
 #include "cli_args.h"
 #include "cli_command.h"
 #include "core/feeds/feed_fetcher.h"
+#include "core/receive/cleaning_wizard.h"
+#include "core/receive/receive_settings_checks.h"
 #include "core/search/news_search.h"
 #include "core/search/rss_search.h"
 #include "core/util/strings.h"
@@ -132,21 +135,24 @@ int RunSearch(CliContext& context, const std::vector<std::string>& args) {
 int RunClean(CliContext& context, const std::vector<std::string>& args) {
     CArgs parsed;
     parsed.Option("--days").Flag("--include-unread");
-    long long days = -1;
-    if (!parsed.Parse(args) || !parsed.IntValue("--days", 0, 1000000, days)) {
+    if (!parsed.Parse(args)) {
         return context.Fail(parsed.Error() + " (see zirvo-cli clean --help)", kExitUsage);
     }
-    if (days < 0 || parsed.Positionals().empty()) {
+    const std::optional<std::string> daysText = parsed.Value("--days");
+    if (!daysText || parsed.Positionals().empty()) {
         return context.Fail("give --days N and one or more PATHs (see zirvo-cli clean --help)",
                             kExitUsage);
+    }
+    int days = 0;
+    const SettingsCheck check = CheckCleaningDays(*daysText, days);
+    if (!check.ok) {
+        return context.Fail("--days: " + check.message, kExitUsage);
     }
     CReaderSession session(context.root.Dir(), context.reporter);
     if (!session.Open()) {
         return context.Fail(session.Error());
     }
-    CRssStore& store = session.Store();
-    FeedIdList feeds;
-    std::set<int> seen;
+    std::vector<NodeId> ticked;
     for (const std::string& path : parsed.Positionals()) {
         bool top = false;
         std::string error;
@@ -154,45 +160,28 @@ int RunClean(CliContext& context, const std::vector<std::string>& args) {
         if (id == kNoNode && !top) {
             return context.Fail(error, kExitUsage);
         }
-        FeedIdList below;
-        if (!session.KnownFeedIds(id, below)) {
-            return context.Fail("cannot read the feed store: " + store.GetLastError());
-        }
-        for (const auto& entry : below) {
-            if (seen.insert(entry.second).second) {
-                feeds.push_back(entry);
-            }
+        for (NodeId channel : session.Tree().SubtreeChannels(top ? kNoNode : id)) {
+            ticked.push_back(channel);
         }
     }
-    std::map<int, int> before;
-    for (const auto& [handle, feedId] : feeds) {
-        int total = 0;
-        int unread = 0;
-        if (!store.CountFeed(feedId, total, unread)) {
-            return context.Fail("cannot read the feed store: " + store.GetLastError());
-        }
-        before[feedId] = total;
+    const CleaningResult result = FinishCleaning(session.Tree(), ticked, days,
+                                                 parsed.Has("--include-unread"), session.Store());
+    if (result.stay) {
+        return context.Fail(result.message, kExitUsage);
     }
-    if (!store.CleanFeeds(feeds, static_cast<int>(days), parsed.Has("--include-unread"))) {
-        return context.Fail("cannot clean: " + store.GetLastError());
+    for (const CleanedChannel& cleaned : result.channels) {
+        context.out.Write({{"feed_id", std::to_string(cleaned.feedId)},
+                           {"path", session.PathText(cleaned.node)},
+                           {"removed", std::to_string(cleaned.removed)},
+                           {"items", std::to_string(cleaned.total)},
+                           {"unread", std::to_string(cleaned.unread)}});
     }
-    int removed = 0;
-    for (const auto& [handle, feedId] : feeds) {
-        int total = 0;
-        int unread = 0;
-        if (!store.CountFeed(feedId, total, unread)) {
-            return context.Fail("cannot read the feed store: " + store.GetLastError());
-        }
-        removed += before[feedId] - total;
-        context.out.Write({{"feed_id", std::to_string(feedId)},
-                           {"path", session.PathText(static_cast<NodeId>(handle))},
-                           {"removed", std::to_string(before[feedId] - total)},
-                           {"items", std::to_string(total)},
-                           {"unread", std::to_string(unread)}});
+    if (!result.ok) {
+        return context.Fail(result.message + " " + result.error);
     }
-    context.out.Note(StrFormat("removed %d item%s from %zu channel%s", removed,
-                               removed == 1 ? "" : "s", feeds.size(),
-                               feeds.size() == 1 ? "" : "s"));
+    context.out.Note(StrFormat("%s removed %d item%s from %zu channel%s", result.message.c_str(),
+                               result.removed, result.removed == 1 ? "" : "s",
+                               result.channels.size(), result.channels.size() == 1 ? "" : "s"));
     return kExitOk;
 }
 
@@ -213,7 +202,8 @@ const CliCommandRegistrar kClean(
      "usage: zirvo-cli clean --days N [--include-unread] PATH...\n\n"
      "Deletes the read items of the channels below each PATH (\"/\": every channel) dated\n"
      "more than N days ago; N = 0 deletes all their read items. --include-unread deletes\n"
-     "unread items as well. Prints per channel: feed_id path removed items unread.",
+     "unread items as well. N is a whole number from 0 to 365. The unread counts of the\n"
+     "cleaned channels are recounted. Prints per channel: feed_id path removed items unread.",
      RunClean});
 
 }  // namespace

@@ -222,4 +222,40 @@ int CAppConfig::WriteAppValue(const std::string& key, const std::string& value) 
     return RunWrite(m_path, m_messages, {TextField(path.c_str(), value)});
 }
 
+namespace {
+
+void CollectSettings(const XmlNode& node, const std::string& key,
+                     std::vector<std::pair<std::string, std::string>>& out) {
+    std::vector<XmlNode> children = node.Children();
+    if (children.empty()) {
+        out.emplace_back(key, node.Text());
+        return;
+    }
+    for (const XmlNode& child : children) {
+        CollectSettings(child, key.empty() ? child.Name() : key + "/" + child.Name(), out);
+    }
+}
+
+}  // namespace
+
+int CAppConfig::ListAppValues(const std::string& key,
+                              std::vector<std::pair<std::string, std::string>>& out) {
+    if (!key.empty() && !IsPlainKey(key)) {
+        m_messages.ShowById(kMsgMissingElement);
+        return 0;
+    }
+    CXmlDocument doc;
+    if (!doc.LoadFile(m_path)) {
+        m_messages.ShowById(kMsgCannotLoad);
+        return 0;
+    }
+    XmlNode node = doc.SelectNode(key.empty() ? std::string("/app") : "/app/" + key);
+    if (node.IsNull()) {
+        m_messages.ShowById(kMsgMissingElement);
+        return 0;
+    }
+    CollectSettings(node, key, out);
+    return 1;
+}
+
 }  // namespace zirvo

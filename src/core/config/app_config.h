@@ -11,6 +11,8 @@
 // Threading: any thread; concurrent writers of the same file: the later save wins.
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/config/error_msg_dialog.h"
 
@@ -89,7 +91,14 @@ public:
     int ReadAppValue(const std::string& key, std::string& value);
     int WriteAppValue(const std::string& key, const std::string& value);
 
+    // Every element below `/app/` + key that holds no element (a setting), in document order,
+    // as (key relative to /app/, text); the empty key lists the whole file. 7000 when the file
+    // cannot be loaded, 7001 when the key names no element.
+    int ListAppValues(const std::string& key,
+                      std::vector<std::pair<std::string, std::string>>& out);
+
     const std::string& Path() const { return m_path; }
+    CErrorMsgDialog& Messages() const { return m_messages; }
 
 private:
     std::string m_path;

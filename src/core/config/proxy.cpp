@@ -2,8 +2,6 @@
 
 #include <mutex>
 
-#include "core/util/files.h"
-
 namespace zirvo {
 
 std::string ProxyName(const ProxySettings& proxy) {
@@ -47,7 +45,12 @@ std::string DiagnosticFilePath(const DebugSettings& debug) {
     if (debug.use != 1) {
         return {};
     }
-    return JoinPath(debug.outFolder, "qova_debug.html");
+    // NOTE: the root folder is stored as "" (the page cuts "/qova_debug.html" off the path), so
+    // the file name is never joined into a relative path.
+    if (!debug.outFolder.empty() && debug.outFolder.back() == '/') {
+        return debug.outFolder + "qova_debug.html";
+    }
+    return debug.outFolder + "/qova_debug.html";
 }
 
 }  // namespace zirvo

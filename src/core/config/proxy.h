@@ -21,8 +21,8 @@ bool ShouldUseProxy(const ProxySettings& proxy, const std::string& endpoint);
 ProxySettings ProcessProxy();
 void SetProcessProxy(const ProxySettings& proxy);
 
-// The diagnostic file of a blog client: folder + "/qova_debug.html" when diagnostic mode is on,
-// else empty.
+// The diagnostic file of a blog client: folder + "/qova_debug.html" when diagnostic mode is on
+// (use is 1), else empty. The folder "" is the root: "/qova_debug.html".
 std::string DiagnosticFilePath(const DebugSettings& debug);
 
 }  // namespace zirvo

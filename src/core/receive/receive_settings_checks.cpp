@@ -6,7 +6,7 @@ namespace zirvo {
 namespace {
 
 SettingsCheck Refuse(const char* message, SettingsField focus) {
-    return {false, message, focus};
+    return RefuseSetting(message, focus);
 }
 
 bool StorageCountOk(const std::string& countText, int& count) {

@@ -11,30 +11,9 @@
 #include <string>
 
 #include "core/config/app_config.h"
+#include "core/config/settings_check.h"
 
 namespace zirvo {
-
-inline constexpr char kMsgMinutesRange[] = "分钟数需在 5~1440 之间";
-inline constexpr char kMsgPageSizeRange[] = "分页数需在 30~1000 之间";
-inline constexpr char kMsgBadStorageCount[] = "不是合理的存储数量!";
-inline constexpr char kMsgChooseSetting[] = "请选择一个设置";
-inline constexpr char kMsgCleaningDays[] = "请输入 0 ~ 365 间的数字";
-inline constexpr char kMsgChooseChannelToClean[] = "请选择至少一个要清理的频道!";
-
-enum class SettingsField {
-    None,
-    Minutes,       // the minutes drop-down of the general page
-    PageSize,      // the page-size field
-    StorageCount,  // the item count drop-down
-    StorageType,   // the three storage radio buttons
-    CleaningDays,  // the days drop-down of the cleaning wizard
-};
-
-struct SettingsCheck {
-    bool ok = true;
-    std::string message;
-    SettingsField focus = SettingsField::None;
-};
 
 // The values of the general page ("常规", receive part) as the widgets hold them.
 struct GeneralPageInput {

@@ -457,16 +457,30 @@ std::vector<OpmlOutline> CChannelTree::ToOutlines(NodeId id) const {
 
 // ---- counts and state -------------------------------------------------------------------------
 
-int CChannelTree::SumChildrenLocked(NodeId id) const {
-    int sum = 0;
-    for (NodeId child : m_nodes[id].children) {
-        sum += m_nodes[child].unreadCount;
+// What a node adds to its folder's sum. A folder adds its own sum. A channel adds its own count
+// and, when an import hung a subtree under it, everything below it as well: the channel keeps
+// showing only its own count, but the channels below it must not vanish from the folder sums.
+int CChannelTree::ContributionLocked(NodeId id) const {
+    const ChannelNode& node = m_nodes[id];
+    if (node.IsFolder()) {
+        return node.unreadCount;
+    }
+    int sum = node.unreadCount;
+    for (NodeId child : node.children) {
+        sum += ContributionLocked(child);
     }
     return sum;
 }
 
-// A channel that carries children (an import may put a subtree under a channel) keeps its own
-// count; only folders show sums.
+int CChannelTree::SumChildrenLocked(NodeId id) const {
+    int sum = 0;
+    for (NodeId child : m_nodes[id].children) {
+        sum += ContributionLocked(child);
+    }
+    return sum;
+}
+
+// A channel that carries children keeps its own count; only folders show sums.
 void CChannelTree::RecountUpwardsLocked(NodeId from) {
     for (NodeId n = from; n != kNoNode; n = m_nodes[n].parent) {
         if (m_nodes[n].IsFolder()) {

@@ -136,8 +136,9 @@ public:
 
     // ---- counts and state (any thread) ---------------------------------------------------
 
-    // Stores a channel's unread count and recomputes every folder above it (sum of its direct
-    // children). Returns false for a dead handle.
+    // Stores a channel's unread count and recomputes every folder above it: the sum of its
+    // direct children, a channel child counting with whatever hangs below it. A channel keeps
+    // its own count. Returns false for a dead handle.
     bool SetUnread(NodeId id, int count);
     int Unread(NodeId id) const;
     // Sets every node's count to 0 (after a cleaning that removed unread items).
@@ -164,6 +165,7 @@ private:
     void WalkLocked(NodeId from, std::vector<NodeId>& out) const;
     void RecountUpwardsLocked(NodeId from);
     int SumChildrenLocked(NodeId id) const;
+    int ContributionLocked(NodeId id) const;
     bool IsInSubtreeLocked(NodeId id, NodeId ancestor) const;
     void DetachLocked(NodeId id);
     void NotifyCountChanged(NodeId id);

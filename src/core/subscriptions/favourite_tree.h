@@ -27,7 +27,13 @@
 
 namespace zirvo {
 
+// The questions asked before a tree loses nodes or items, all with the caption "确认" and
+// Yes/No buttons with the question icon: deleting a favourite node or folder, deleting a channel
+// or folder of the subscription tree, clearing the articles of a channel or folder.
 inline constexpr const char* kConfirmDeleteFavourite = "确定要删除该收藏吗?";
+inline constexpr const char* kConfirmDeleteChannel = "确定要删除该频道吗?";
+inline constexpr const char* kConfirmClearChannel = "确定要清空该频道吗?";
+inline constexpr const char* kConfirmCaption = "确认";
 inline constexpr const char* kFavouriteAddFailed = "添加失败";
 inline constexpr const char* kFavouriteImportFailed = "导入失败";
 inline constexpr const char* kFeedExported = "导出Feed成功!";
