@@ -169,8 +169,7 @@ ConfigWrite WriteProxyValue(CAppConfig& config, const std::string& key, const st
     if (!config.ReadProxySettings(proxy)) {
         return result;
     }
-    ProxyPageInput input{proxy.use != 0, proxy.useForLocal != 0, proxy.server,
-                         proxy.port,     proxy.userName,         proxy.password};
+    ProxyPageInput input = ProxyPageInputOf(proxy);
     if (key == "proxy/use") {
         input.use = stored == "1";
     } else if (key == "proxy/localporxyuse") {

@@ -20,6 +20,11 @@ bool FormatProxyPort(const std::string& text, std::string& out) {
     return true;
 }
 
+ProxyPageInput ProxyPageInputOf(const ProxySettings& proxy) {
+    return {proxy.use != 0, proxy.useForLocal != 0, proxy.server,
+            proxy.port,     proxy.userName,         proxy.password};
+}
+
 SettingsCheck CheckProxyPage(const ProxyPageInput& input, ProxySettings& out) {
     const std::string server = Trim(input.server);
     if (input.use && server.empty()) {

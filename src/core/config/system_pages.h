@@ -30,6 +30,9 @@ struct ProxyPageInput {
     std::string password;
 };
 
+// The page's widgets as they open: the record the file holds.
+ProxyPageInput ProxyPageInputOf(const ProxySettings& proxy);
+
 // On OK: with the proxy on, an empty server (blanks count as empty) is refused with
 // "请输入代理服务器地址!" (focus: server). The port is formatted "%d" from its text; an empty
 // port stays empty (the proxy name is then "server:" and curl uses its default proxy port).

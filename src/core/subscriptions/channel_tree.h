@@ -141,7 +141,7 @@ public:
     // its own count. Returns false for a dead handle.
     bool SetUnread(NodeId id, int count);
     int Unread(NodeId id) const;
-    // Sets every node's count to 0 (after a cleaning that removed unread items).
+    // Sets every node's count to 0.
     void ResetAllUnread();
     // Copies the bound `feed_data` row into the node.
     bool ApplyBinding(NodeId id, int feedId, const ChannelFeedSettings& settings);

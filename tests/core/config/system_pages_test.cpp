@@ -77,6 +77,11 @@ TEST_F(SystemPagesTest, CommitWritesTheFileAndTheProcessRecord) {
     ProxySettings inFile;
     ASSERT_EQ(m_config.ReadProxySettings(inFile), 1);
     EXPECT_EQ(inFile.server, "proxy.lan");
+    // Reopened, the page shows what it wrote.
+    const ProxyPageInput reopened = ProxyPageInputOf(inFile);
+    EXPECT_TRUE(reopened.use);
+    EXPECT_TRUE(reopened.useForLocal);
+    EXPECT_EQ(reopened.portText, "8080");
     EXPECT_EQ(inFile.useForLocal, 1);
     EXPECT_EQ(ProxyName(ProcessProxy()), "proxy.lan:8080");
     EXPECT_EQ(ProcessProxy().userName, "用户");
