@@ -252,6 +252,13 @@ void CMainFrame::OnWindowMessage(int number, qint64 wParam, qint64 lParam) {
         case kMsgSubscriptionHandOver:
             TakeOverSubscription();
             break;
+        case zirvo::kMsgNewItemNotice:
+        case kMsgChannelReceived:
+        case kMsgChannelImage:
+        case kMsgChannelUnread:
+        case zirvo::kMsgMarkShownRead:
+            emit ReaderMessage(number, wParam, lParam);
+            break;
         default:
             break;
     }
@@ -325,6 +332,9 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
     SetClosing(true);
     m_reporter.Shutdown();
     m_notifier->hide();
+    // Transfers see the flag and stop; the workers are joined and the tree state saved before
+    // the views go.
+    emit ShutdownReaderRequested();
     // NOTE: a failed layout write has shown its message; the window closes regardless, since
     // a damaged settings file must not trap the user in a window that cannot be closed.
     SaveLayout();

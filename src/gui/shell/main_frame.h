@@ -15,6 +15,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 #include "core/articles/blog_store.h"
@@ -74,6 +75,8 @@ public:
     // session must outlive the window's close.
     void AttachReader(CReaderController* reader, CReaderSession* session);
     CReaderController* Reader() const { return m_reader; }
+    // The reader session the tree dialogs (properties, cleaning) work on; AttachReader sets it.
+    void SetSession(CReaderSession* session) { m_session = session; }
 
     // The notice of the system: drops it while another is on screen (returns false then).
     bool ShowNotice(const QString& text, bool withIcon, int milliseconds);
@@ -106,6 +109,11 @@ signals:
     void NextPageRequested();
     // The options dialog's OK: the receive and storage settings as written.
     void ReceiveSettingsChanged();
+    // A dialog changed channel settings, names or counts in the tree.
+    void TreeChanged();
+    // The reader's messages (2169 to 2173) and the close sequence's call to stop the reader.
+    void ReaderMessage(int number, qint64 wParam, qint64 lParam);
+    void ShutdownReaderRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -80,13 +80,11 @@ void CMainFrame::BuildMenus() {
     };
     // Commands whose windows come with the blog library, the favourites, the search and the
     // desktop integration: shown, but disabled until they do something.
-    for (int id : {kCmdGetPosts,           kCmdComposePost,        kCmdImportPosts,
-                   kCmdAccountSettings,    kCmdBlogSettings,       kCmdNewAccount,
-                   kCmdImportOpml,         kCmdExportAll,          kCmdExportCurrent,
-                   kCmdOrganizeFavourites, kCmdNewFavouriteFolder, kCmdAddFavourite,
-                   kCmdAddFavouriteItem,   kCmdImportFavourites,   kCmdSearch,
-                   kCmdBrowserMenuAdd,     kCmdBrowserMenuRemove,  kCmdCheckUpdate,
-                   kCmdSystemSettings,     kCmdCleaningWizard}) {
+    for (int id :
+         {kCmdGetPosts, kCmdComposePost, kCmdImportPosts, kCmdAccountSettings, kCmdBlogSettings,
+          kCmdNewAccount, kCmdImportOpml, kCmdExportAll, kCmdExportCurrent, kCmdOrganizeFavourites,
+          kCmdNewFavouriteFolder, kCmdAddFavourite, kCmdAddFavouriteItem, kCmdImportFavourites,
+          kCmdSearch, kCmdBrowserMenuAdd, kCmdBrowserMenuRemove, kCmdCheckUpdate}) {
         c->Action(id)->setEnabled(false);
     }
     menuBar()->setObjectName(QStringLiteral("menuBar"));

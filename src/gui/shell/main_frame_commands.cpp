@@ -9,9 +9,14 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include "core/session/reader_session.h"
 #include "core/util/closing_flag.h"
+#include "gui/dialogs/channel_properties_dialog.h"
+#include "gui/dialogs/cleaning_wizard.h"
+#include "gui/dialogs/folder_properties_dialog.h"
 #include "gui/dialogs/help_page.h"
 #include "gui/dialogs/reader_options_dialog.h"
+#include "gui/dialogs/system_options_dialog.h"
 #include "gui/shell/command_table.h"
 #include "gui/shell/main_frame.h"
 
@@ -69,9 +74,41 @@ void CMainFrame::OpenReaderSettings() {
     }
 }
 
-void CMainFrame::OpenSystemSettings() {}
+void CMainFrame::OpenSystemSettings() {
+    CSystemOptionsDialog dialog(m_config, this);
+    dialog.exec();
+}
 
-void CMainFrame::OpenCleaningWizard() {}
+void CMainFrame::OpenCleaningWizard() {
+    if (m_session == nullptr) {
+        return;
+    }
+    CCleaningWizard wizard(m_session->Tree(), m_root.Dir(), this);
+    connect(&wizard, &CCleaningWizard::CountsChanged, this, &CMainFrame::TreeChanged);
+    wizard.exec();
+}
+
+void CMainFrame::OpenChannelProperties(int node) {
+    if (m_session == nullptr) {
+        return;
+    }
+    CChannelPropertiesDialog dialog(*m_session, static_cast<NodeId>(node), this);
+    if (dialog.exec() == QDialog::Accepted) {
+        emit TreeChanged();
+    }
+}
+
+void CMainFrame::OpenFolderProperties(int node) {
+    if (m_session == nullptr) {
+        return;
+    }
+    CFolderPropertiesDialog dialog(*m_session, static_cast<NodeId>(node), this);
+    bool changed = false;
+    connect(&dialog, &CFolderPropertiesDialog::BatchApplied, this, [&changed] { changed = true; });
+    if (dialog.exec() == QDialog::Accepted || changed) {
+        emit TreeChanged();
+    }
+}
 
 void CMainFrame::CompactArticles() {
     const auto answer = QMessageBox::question(

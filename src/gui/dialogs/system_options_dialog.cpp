@@ -1,0 +1,151 @@
+#include "gui/dialogs/system_options_dialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "core/config/system_pages.h"
+
+namespace zirvo::gui {
+
+namespace {
+QString Q(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+}  // namespace
+
+CSystemOptionsDialog::CSystemOptionsDialog(CAppConfig& config, QWidget* parent)
+    : QDialog(parent), m_config(config) {
+    setWindowTitle(QStringLiteral("系统设置"));
+    setObjectName(QStringLiteral("systemOptionsDialog"));
+    m_tabs = new QTabWidget(this);
+    m_proxyPage = BuildProxyPage();
+    m_tabs->addTab(m_proxyPage, Q(kProxyPageTitle));
+    m_tabs->addTab(BuildAdvancedPage(), Q(kAdvancedPageTitle));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CSystemOptionsDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+QWidget* CSystemOptionsDialog::BuildProxyPage() {
+    auto* page = new QWidget(this);
+    auto* layout = new QVBoxLayout(page);
+    m_useProxy = new QCheckBox(Q(kProxyUseLabel) + QStringLiteral("(&U)"), page);
+    m_useProxy->setObjectName(QStringLiteral("useProxy"));
+    layout->addWidget(m_useProxy);
+    auto* group = new QGroupBox(QStringLiteral("代理服务器"), page);
+    auto* form = new QFormLayout(group);
+    m_server = new QLineEdit(group);
+    m_server->setObjectName(QStringLiteral("server"));
+    m_port = new QLineEdit(group);
+    m_port->setObjectName(QStringLiteral("port"));
+    m_port->setMaxLength(5);
+    m_userName = new QLineEdit(group);
+    m_userName->setObjectName(QStringLiteral("userName"));
+    m_password = new QLineEdit(group);
+    m_password->setObjectName(QStringLiteral("password"));
+    m_password->setEchoMode(QLineEdit::Password);
+    form->addRow(QStringLiteral("地址(&A):"), m_server);
+    form->addRow(QStringLiteral("端口(&P):"), m_port);
+    form->addRow(QStringLiteral("用户名(&N):"), m_userName);
+    form->addRow(QStringLiteral("密码(&W):"), m_password);
+    layout->addWidget(group);
+    m_useForLocal = new QCheckBox(Q(kProxyUseForLocalLabel) + QStringLiteral("(&L)"), page);
+    m_useForLocal->setObjectName(QStringLiteral("useForLocal"));
+    layout->addWidget(m_useForLocal);
+    layout->addStretch();
+
+    ProxySettings proxy;
+    if (m_config.ReadProxySettings(proxy)) {
+        m_useProxy->setChecked(proxy.use != 0);
+        m_useForLocal->setChecked(proxy.useForLocal != 0);
+        m_server->setText(QString::fromStdString(proxy.server));
+        m_port->setText(QString::fromStdString(proxy.port));
+        m_userName->setText(QString::fromStdString(proxy.userName));
+        m_password->setText(QString::fromStdString(proxy.password));
+    }
+    return page;
+}
+
+QWidget* CSystemOptionsDialog::BuildAdvancedPage() {
+    auto* page = new QWidget(this);
+    auto* layout = new QVBoxLayout(page);
+    m_debugUse = new QCheckBox(Q(kDebugUseLabel) + QStringLiteral("(&D)"), page);
+    m_debugUse->setObjectName(QStringLiteral("debugUse"));
+    layout->addWidget(m_debugUse);
+    auto* row = new QHBoxLayout;
+    m_debugPath = new QLineEdit(page);
+    m_debugPath->setObjectName(QStringLiteral("debugPath"));
+    m_debugPath->setReadOnly(true);
+    m_change = new QPushButton(Q(kDebugChangeButton) + QStringLiteral("(&C)"), page);
+    m_change->setObjectName(QStringLiteral("change"));
+    row->addWidget(m_debugPath, 1);
+    row->addWidget(m_change);
+    layout->addLayout(row);
+    for (const char* text : {kDebugExplanation1, kDebugExplanation2, kDebugExplanation3}) {
+        auto* label = new QLabel(Q(text), page);
+        label->setWordWrap(true);
+        layout->addWidget(label);
+    }
+    layout->addStretch();
+
+    DebugSettings debug;
+    if (m_config.ReadDebugSettings(debug)) {
+        m_debugUse->setChecked(debug.use != 0);
+        m_debugPath->setText(QString::fromStdString(DebugPathText(debug.outFolder)));
+    }
+    m_change->setEnabled(DebugChangeEnabled(m_debugUse->isChecked()));
+    connect(m_debugUse, &QCheckBox::toggled, m_change,
+            [this](bool on) { m_change->setEnabled(DebugChangeEnabled(on)); });
+    connect(m_change, &QPushButton::clicked, this, &CSystemOptionsDialog::ChooseDebugFolder);
+    return page;
+}
+
+void CSystemOptionsDialog::ChooseDebugFolder() {
+    const QString folder = QFileDialog::getExistingDirectory(this, Q(kDebugFolderBrowserTitle));
+    if (!folder.isEmpty()) {
+        m_debugPath->setText(
+            QString::fromStdString(DebugPathTextForChosenFolder(folder.toStdString())));
+    }
+}
+
+void CSystemOptionsDialog::accept() {
+    ProxyPageInput input;
+    input.use = m_useProxy->isChecked();
+    input.useForLocal = m_useForLocal->isChecked();
+    input.server = m_server->text().toStdString();
+    input.portText = m_port->text().toStdString();
+    input.userName = m_userName->text().toStdString();
+    input.password = m_password->text().toStdString();
+    ProxySettings proxy;
+    const SettingsCheck check = CheckProxyPage(input, proxy);
+    if (!check.ok) {
+        m_tabs->setCurrentWidget(m_proxyPage);
+        QMessageBox::warning(this, windowTitle(), QString::fromStdString(check.message));
+        (check.focus == SettingsField::ProxyPort ? m_port : m_server)->setFocus();
+        return;
+    }
+    if (!CommitProxyPage(m_config, proxy)) {
+        return;
+    }
+    const DebugSettings debug =
+        AdvancedPageSettings(m_debugUse->isChecked(), m_debugPath->text().toStdString());
+    if (!m_config.WriteDebugSettings(debug)) {
+        return;
+    }
+    QDialog::accept();
+}
+
+}  // namespace zirvo::gui

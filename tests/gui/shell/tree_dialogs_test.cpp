@@ -1,0 +1,131 @@
+// The dialogs that act on the channel tree and the settings, over a seeded root.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+#include <fstream>
+
+#include "core/config/proxy.h"
+#include "core/session/reader_session.h"
+#include "core/util/closing_flag.h"
+#include "gui/dialogs/cleaning_wizard.h"
+#include "gui/dialogs/folder_properties_dialog.h"
+#include "gui/dialogs/system_options_dialog.h"
+#include "shell_fixture.h"
+
+using namespace zirvo;
+using namespace zirvo::gui;
+using namespace zirvo::gui::test;
+
+namespace {
+
+void WriteOpml(const SeededRoot& r, const std::string& body) {
+    std::ofstream(r.root.OpmlPath(), std::ios::trunc)
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<opml version=\"1.0\"><head><title>t"
+           "</title></head><body>"
+        << body << "</body></opml>\n";
+}
+
+// Collects the texts of the message boxes that appear while `action` runs, answering each.
+QStringList BoxesDuring(const std::function<void()>& action) {
+    QStringList texts;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&texts] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            texts << box->text();
+            box->accept();
+        }
+    });
+    poll.start();
+    action();
+    return texts;
+}
+
+}  // namespace
+
+class TreeDialogsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void ProxyPageRefusesAnEmptyServerAndCommitsTheRecord() {
+        SeededRoot r;
+        CSystemOptionsDialog dialog(r.config, nullptr);
+        dialog.show();
+        dialog.findChild<QCheckBox*>(QStringLiteral("useProxy"))->setChecked(true);
+        dialog.findChild<QLineEdit*>(QStringLiteral("server"))->setText(QStringLiteral("  "));
+        QCOMPARE(BoxesDuring([&] { dialog.accept(); }),
+                 QStringList{QStringLiteral("请输入代理服务器地址!")});
+        QCOMPARE(dialog.result(), 0);
+        dialog.findChild<QLineEdit*>(QStringLiteral("server"))
+            ->setText(QStringLiteral("proxy.lan"));
+        dialog.findChild<QLineEdit*>(QStringLiteral("port"))->setText(QStringLiteral("08080"));
+        QCOMPARE(BoxesDuring([&] { dialog.accept(); }), QStringList{});
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        ProxySettings stored;
+        QVERIFY(r.config.ReadProxySettings(stored));
+        QCOMPARE(stored.use, 1);
+        QCOMPARE(stored.port, std::string("8080"));
+        QCOMPARE(ProcessProxy().server, std::string("proxy.lan"));
+        SetProcessProxy(ProxySettings{});
+    }
+
+    void CleaningWizardRefusesBadDaysAndAnEmptyChoice() {
+        SeededRoot r;
+        WriteOpml(r,
+                  "<outline title=\"F\"><outline title=\"A\" xmlUrl=\"http://127.0.0.1:9/a\"/>"
+                  "</outline>");
+        CReaderSession session(r.root.Dir(), r.reporter);
+        QVERIFY(session.Open());
+        CCleaningWizard wizard(session.Tree(), r.root.Dir(), nullptr);
+        wizard.show();
+        wizard.DaysBox()->setEditText(QStringLiteral("366"));
+        QCOMPARE(BoxesDuring([&] { wizard.next(); }),
+                 QStringList{QStringLiteral("请输入 0 ~ 365 间的数字")});
+        QCOMPARE(wizard.currentId(), 0);
+        wizard.DaysBox()->setEditText(QStringLiteral("30"));
+        wizard.next();
+        QCOMPARE(wizard.currentId(), 1);
+        QCOMPARE(BoxesDuring([&] { QVERIFY(!wizard.validateCurrentPage()); }),
+                 QStringList{QStringLiteral("请选择至少一个要清理的频道!")});
+        // Ticking the folder ticks its channel; the cleaning then runs and reports.
+        wizard.ChannelList()->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        QStringList boxes = BoxesDuring([&] {
+            wizard.validateCurrentPage();
+            QTRY_VERIFY_WITH_TIMEOUT(wizard.Cleaned(), 30000);
+        });
+        QCOMPARE(boxes, QStringList{QStringLiteral("清理完成!")});
+    }
+
+    void FolderBatchSetsEveryChannelBelowAndSaysDone() {
+        SeededRoot r;
+        WriteOpml(r,
+                  "<outline title=\"F\"><outline title=\"A\" xmlUrl=\"http://127.0.0.1:9/a\"/>"
+                  "<outline title=\"B\" xmlUrl=\"http://127.0.0.1:9/b\"/></outline>");
+        CReaderSession session(r.root.Dir(), r.reporter);
+        QVERIFY(session.Open());
+        const NodeId folder = session.Tree().Children(kNoNode).front();
+        CFolderPropertiesDialog dialog(session, folder, nullptr);
+        dialog.show();
+        dialog.findChild<QComboBox*>(QStringLiteral("rank"))->setCurrentIndex(1);
+        QPushButton* set = dialog.GroupButton(BatchGroup::RssRank);
+        QCOMPARE(BoxesDuring([&] { set->click(); }), QStringList{QStringLiteral("设置完毕!")});
+        QCOMPARE(set->text(), QStringLiteral("设置"));
+        QVERIFY(set->isEnabled());
+        for (NodeId channel : session.Tree().SubtreeChannels(folder)) {
+            QCOMPARE(session.Tree().Node(channel)->settings.rssRank, 5);
+            int id = 0;
+            FeedSettings stored;
+            QVERIFY(
+                session.Store().GetFeedSettings(session.Tree().Node(channel)->feedUrl, id, stored));
+            QCOMPARE(stored.rssRank, 5);
+        }
+    }
+};
+
+QTEST_MAIN(TreeDialogsTest)
+#include "tree_dialogs_test.moc"
