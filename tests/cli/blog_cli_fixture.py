@@ -2,8 +2,8 @@
 
 Each test gets a fresh data root and its own loopback blog service
 (tests/support/blog_server.py, plain HTTP, or HTTPS with the test certificate when the class
-sets `tls`); both are removed in tearDown. Helpers run zirvo-cli, read what the server was sent,
-and look into Storage/blog.db.
+sets `tls`); both are removed by clean-ups registered as soon as they exist. Helpers run
+zirvo-cli, read what the server was sent, and look into Storage/blog.db.
 """
 
 import glob
@@ -26,6 +26,9 @@ CERT = os.path.join(SOURCE, 'tests', 'data', 'blogapi', 'loopback-cert.pem')
 KEY = os.path.join(SOURCE, 'tests', 'data', 'blogapi', 'loopback-key.pem')
 USER = 'alice'
 PASSWORD = 'secret'
+sys.path.insert(0, os.path.join(SOURCE, 'tests', 'support'))
+from loopback import start_server  # noqa: E402
+
 DECLARATION = re.compile(rb'^\s*<\?xml[^>]*?encoding\s*=\s*["\']([^"\']+)["\']')
 
 
@@ -51,6 +54,7 @@ class BlogCliTestCase(unittest.TestCase):
     def setUp(self):
         self.cli = find_cli()
         self.root = tempfile.mkdtemp(prefix='zirvo-cli-blog-')
+        self.addCleanup(shutil.rmtree, self.root, ignore_errors=True)
         self.record_dir = os.path.join(self.root, 'server-requests')
         os.makedirs(self.record_dir)
         command = [sys.executable, SERVER, '--record-dir', self.record_dir,
@@ -58,14 +62,7 @@ class BlogCliTestCase(unittest.TestCase):
         if self.tls:
             command += ['--tls', CERT, KEY]
         command += list(self.server_options)
-        self.server = subprocess.Popen(command, stdout=subprocess.PIPE, text=True)
-        self.port = int(self.server.stdout.readline())
-
-    def tearDown(self):
-        self.server.terminate()
-        self.server.wait()
-        self.server.stdout.close()
-        shutil.rmtree(self.root, ignore_errors=True)
+        self.server, self.port = start_server(self, command)
 
     # ---- running the CLI ----------------------------------------------------------------------
 

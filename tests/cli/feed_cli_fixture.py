@@ -2,7 +2,9 @@
 
 Each test gets a fresh data root whose subscription file starts empty (the shipped one lists
 channels on the internet, and these tests never leave 127.0.0.1), and a loopback feed site
-(tests/support/feed_server.py) serving the feed corpus. Everything is removed in tearDown.
+(tests/support/feed_server.py) serving the feeds written for the tests (tests/data/feeds).
+Both are removed by clean-ups registered as soon as they exist, so a failing set-up leaves
+nothing behind.
 """
 
 import glob
@@ -19,7 +21,9 @@ import urllib.request
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.environ.get('ZIRVO_SOURCE_DIR') or os.path.dirname(os.path.dirname(HERE))
 SERVER = os.path.join(SOURCE, 'tests', 'support', 'feed_server.py')
-CORPUS = os.environ.get('ZIRVO_CORPUS_DIR') or os.path.join(SOURCE, '..', 'shared', 'corpus')
+FEEDS = os.path.join(SOURCE, 'tests', 'data', 'feeds')
+sys.path.insert(0, os.path.join(SOURCE, 'tests', 'support'))
+from loopback import start_server  # noqa: E402
 
 EMPTY_OPML = ('<?xml version="1.0" encoding="UTF-8"?>\n'
               '<opml version="1.0"><head><title>test</title></head><body></body></opml>\n')
@@ -49,18 +53,10 @@ class FeedCliTestCase(unittest.TestCase):
         self.cli = find_cli()
         self.wrapper = []  # a command the CLI runs under (another user, for instance)
         self.root = tempfile.mkdtemp(prefix='zirvo-cli-feeds-')
+        self.addCleanup(shutil.rmtree, self.root, ignore_errors=True)
         self.prepare_root(self.root)
-        self.server = subprocess.Popen(
-            [sys.executable, SERVER, '--dir', os.path.join(CORPUS, 'feeds')],
-            stdout=subprocess.PIPE, text=True)
-        self.port = int(self.server.stdout.readline())
+        self.server, self.port = start_server(self, [sys.executable, SERVER, '--dir', FEEDS])
         self.ok('tree')  # seeds the rest of the root, so that later digests compare like with like
-
-    def tearDown(self):
-        self.server.terminate()
-        self.server.wait()
-        self.server.stdout.close()
-        shutil.rmtree(self.root, ignore_errors=True)
 
     @staticmethod
     def prepare_root(root):

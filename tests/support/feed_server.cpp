@@ -2,6 +2,7 @@
 
 #include "core/net/http_client.h"
 #include "core/util/strings.h"
+#include "support/test_env.h"
 
 namespace zirvo::test {
 namespace {
@@ -25,8 +26,8 @@ HttpResponse Call(const std::string& method, const std::string& url, const std::
 CFeedServer::CFeedServer(const std::string& dir)
     : m_process({"python3", ScriptPath(), "--dir", dir}) {}
 
-std::string CFeedServer::DefaultCorpusDir() {
-    return std::string(ZIRVO_CORPUS_DIR) + "/feeds";
+std::string CFeedServer::DefaultFeedsDir() {
+    return TestFeedsDir();
 }
 
 std::string CFeedServer::ScriptPath() {

@@ -1,6 +1,6 @@
 #pragma once
 // The loopback feed site of the tests (tests/support/feed_server.py) in its own process:
-// corpus feeds, redirects, slow and stalled answers, error statuses, truncated, huge, HTML and
+// test feeds, redirects, slow and stalled answers, error statuses, truncated, huge, HTML and
 // gzip answers, a feed that grows on every request, generated feeds, bodies a test stores with
 // Put, and the record of every request the client made (with its User-Agent).
 //
@@ -23,11 +23,11 @@ struct RecordedRequest {
 
 class CFeedServer {
 public:
-    // Serves `dir` under /corpus/ and /gzip/ (the shared feed corpus by default). Throws
-    // std::runtime_error when the server cannot be started.
-    explicit CFeedServer(const std::string& dir = DefaultCorpusDir());
+    // Serves `dir` under /corpus/ and /gzip/ (the feeds written for the tests, tests/data/feeds,
+    // by default). Throws std::runtime_error when the server cannot be started.
+    explicit CFeedServer(const std::string& dir = DefaultFeedsDir());
 
-    static std::string DefaultCorpusDir();
+    static std::string DefaultFeedsDir();
     static std::string ScriptPath();
 
     int Port() const { return m_process.Port(); }

@@ -5,7 +5,7 @@ Binds 127.0.0.1 on a free port and prints that port as the first line of stdout,
 until it is terminated. Every request is recorded; nothing ever leaves the machine.
 
 Routes (GET unless said otherwise):
-  /corpus/NAME            a file of the --dir folder (the feed corpus), as text/xml
+  /corpus/NAME            a file of the --dir folder (tests/data/feeds), as text/xml
                           ?ct=TYPE overrides the Content-Type
   /gzip/NAME              the same file, gzip-compressed with Content-Encoding: gzip
   /redirect?to=PATH       302 to PATH;  /redirect?to=PATH&n=K  a chain of K redirects
@@ -270,8 +270,7 @@ class Handler(BaseHTTPRequestHandler):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     here = os.path.dirname(os.path.abspath(__file__))
-    parser.add_argument('--dir', default=os.path.join(here, '..', '..', '..', 'shared',
-                                                      'corpus', 'feeds'),
+    parser.add_argument('--dir', default=os.path.join(here, '..', 'data', 'feeds'),
                         help='folder served under /corpus/ and /gzip/')
     parser.add_argument('--port', type=int, default=0)
     args = parser.parse_args()

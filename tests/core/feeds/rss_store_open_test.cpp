@@ -1,8 +1,6 @@
 // Opening the feed store on good, missing, foreign, old and newer files, and two stores on one
 // file at once.
 
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -12,6 +10,7 @@
 
 #include "core/db/schema.h"
 #include "rss_store_fixture.h"
+#include "support/test_env.h"
 
 namespace zirvo::test {
 namespace {
@@ -118,8 +117,9 @@ void MakeDatabase(const TempDir& root) {
 }
 
 TEST(RssStoreOpenTest, ReadOnlyFileInWritableFolderReadsButRefusesWrites) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "file permissions do not bind root";
+    CPermissionsBind bind;
+    if (!bind.Active()) {
+        GTEST_SKIP() << bind.Reason();
     }
     TempDir root("rss-open");
     MakeDatabase(root);
@@ -136,8 +136,9 @@ TEST(RssStoreOpenTest, ReadOnlyFileInWritableFolderReadsButRefusesWrites) {
 }
 
 TEST(RssStoreOpenTest, ReadOnlyStorageFolderFailsWithAMessage) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "file permissions do not bind root";
+    CPermissionsBind bind;
+    if (!bind.Active()) {
+        GTEST_SKIP() << bind.Reason();
     }
     namespace fs = std::filesystem;
     {
