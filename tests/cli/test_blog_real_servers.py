@@ -4,7 +4,6 @@ categories without a title, true/false booleans, more posts than asked for, and 
 that moved."""
 
 import os
-import subprocess
 import sys
 import tempfile
 import shutil
@@ -12,6 +11,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from blog_cli_fixture import BlogCliTestCase, SERVER, USER, PASSWORD  # noqa: E402
+from loopback import start_server  # noqa: E402
 
 
 class WordPressShapedServer(BlogCliTestCase):
@@ -58,18 +58,10 @@ class MovedEndpoint(BlogCliTestCase):
     def setUp(self):
         super().setUp()
         self.old_dir = tempfile.mkdtemp(prefix='zirvo-cli-moved-')
-        self.old = subprocess.Popen(
-            [sys.executable, SERVER, '--record-dir', self.old_dir, '--user', USER,
-             '--password', PASSWORD, '--redirect-to', self.url(), '--redirect-status', '301'],
-            stdout=subprocess.PIPE, text=True)
-        self.addCleanup(self.stop_old)
-        self.old_port = int(self.old.stdout.readline())
-
-    def stop_old(self):
-        self.old.terminate()
-        self.old.wait()
-        self.old.stdout.close()
-        shutil.rmtree(self.old_dir, ignore_errors=True)
+        self.addCleanup(shutil.rmtree, self.old_dir, ignore_errors=True)
+        self.old, self.old_port = start_server(
+            self, [sys.executable, SERVER, '--record-dir', self.old_dir, '--user', USER,
+                   '--password', PASSWORD, '--redirect-to', self.url(), '--redirect-status', '301'])
 
     def test_publish_follows_the_move_and_says_so_once(self):
         self.ok('account', 'add', '--name', 'moved', '--description', 'd', '--api', 'MetaWeblog',

@@ -8,7 +8,6 @@ import email.utils
 import json
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import time
@@ -16,6 +15,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from feed_cli_fixture import SERVER, FeedCliTestCase, digest, find_cli, rss  # noqa: E402
+from loopback import start_server  # noqa: E402
 
 OPML = '''<?xml version="1.0" encoding="UTF-8"?>
 <opml version="1.0"><head><title>test</title></head><body>
@@ -149,10 +149,7 @@ class FolderRulesTest(FeedCliTestCase):
         self.addCleanup(shutil.rmtree, self.root, True)
         site = tempfile.mkdtemp(prefix='zirvo-cli-rules-site-')
         self.addCleanup(shutil.rmtree, site, True)
-        self.server = subprocess.Popen([sys.executable, SERVER, '--dir', site],
-                                       stdout=subprocess.PIPE, text=True)
-        self.addCleanup(self.stop_server)
-        self.port = int(self.server.stdout.readline())
+        self.server, self.port = start_server(self, [sys.executable, SERVER, '--dir', site])
         os.makedirs(os.path.join(self.root, 'Storage'))
         urls = {name: self.url('/feeds/%s.xml' % name) for name in 'abco'}
         with open(self.opml_path, 'w', encoding='utf-8') as f:
@@ -170,11 +167,6 @@ class FolderRulesTest(FeedCliTestCase):
 
     def tearDown(self):
         pass  # the feed site and the folders go with addCleanup
-
-    def stop_server(self):
-        self.server.terminate()
-        self.server.wait()
-        self.server.stdout.close()
 
     def unread(self):
         return {r['path']: int(r['unread']) for r in self.json('tree')}
