@@ -1,0 +1,254 @@
+#include "gui/reader/article_list_model.h"
+
+#include <QHash>
+
+#include "gui/reader/reader_icons.h"
+
+namespace zirvo::gui {
+
+namespace {
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+CArticleListModel::CArticleListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void CArticleListModel::SetStyle(const ArticleListStyle& style) {
+    m_style = style;
+    if (!m_rows.empty()) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, kArticleColumnCount - 1));
+    }
+}
+
+void CArticleListModel::SetItems(std::vector<RssItem> items, bool grouped) {
+    beginResetModel();
+    m_items = std::move(items);
+    m_rows.clear();
+    m_grouped = grouped;
+    m_itemCount = static_cast<int>(m_items.size());
+    if (!grouped) {
+        m_rows.reserve(m_items.size());
+        for (int i = 0; i < m_itemCount; ++i) {
+            m_rows.push_back(Row{i, {}, 0});
+        }
+    } else {
+        // Groups in the order their channel first appears (the list is newest first), rows
+        // inside a group keeping the store's order.
+        std::vector<std::string> order;
+        QHash<QString, std::vector<int>> members;
+        for (int i = 0; i < m_itemCount; ++i) {
+            const QString key = Text(m_items[i].group);
+            auto found = members.find(key);
+            if (found == members.end()) {
+                order.push_back(m_items[i].group);
+                members.insert(key, {i});
+            } else {
+                found->push_back(i);
+            }
+        }
+        m_rows.reserve(m_items.size() + order.size());
+        for (const std::string& group : order) {
+            const std::vector<int>& rows = members[Text(group)];
+            m_rows.push_back(Row{-1, Text(group), static_cast<int>(rows.size())});
+            for (int i : rows) {
+                m_rows.push_back(Row{i, {}, 0});
+            }
+        }
+    }
+    endResetModel();
+}
+
+void CArticleListModel::Clear() {
+    SetItems({}, false);
+}
+
+int CArticleListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int CArticleListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kArticleColumnCount;
+}
+
+bool CArticleListModel::IsHeader(int row) const {
+    return row >= 0 && row < rowCount() && m_rows[row].item < 0;
+}
+
+const RssItem* CArticleListModel::Item(int row) const {
+    if (row < 0 || row >= rowCount() || m_rows[row].item < 0) {
+        return nullptr;
+    }
+    return &m_items[m_rows[row].item];
+}
+
+int CArticleListModel::ItemId(int row) const {
+    const RssItem* item = Item(row);
+    return item ? item->id : 0;
+}
+
+int CArticleListModel::RowOfItem(int itemId) const {
+    for (int row = 0; row < rowCount(); ++row) {
+        if (m_rows[row].item >= 0 && m_items[m_rows[row].item].id == itemId) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+int CArticleListModel::HeaderOf(int row) const {
+    if (!m_grouped) {
+        return -1;
+    }
+    for (int r = row; r >= 0; --r) {
+        if (IsHeader(r)) {
+            return r;
+        }
+    }
+    return -1;
+}
+
+void CArticleListModel::SetRead(int itemId, bool read) {
+    const int row = RowOfItem(itemId);
+    if (row < 0) {
+        return;
+    }
+    RssItem& item = m_items[m_rows[row].item];
+    item.read = read ? 1 : 0;
+    item.isNew = 0;
+    emit dataChanged(index(row, 0), index(row, kArticleColumnCount - 1));
+}
+
+void CArticleListModel::SetAllRead() {
+    for (RssItem& item : m_items) {
+        item.read = 1;
+        item.isNew = 0;
+    }
+    if (!m_rows.empty()) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, kArticleColumnCount - 1));
+    }
+}
+
+QFont CArticleListModel::TitleFont(bool unread) const {
+    QFont font = m_style.bigTitleFont ? m_style.bigFont : m_style.smallFont;
+    font.setBold(unread && m_style.boldTitleFont);
+    return font;
+}
+
+QVariant CArticleListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) {
+        return {};
+    }
+    const Row& row = m_rows[index.row()];
+    if (row.item < 0) {
+        switch (role) {
+            case Qt::DisplayRole:
+                return index.column() == kColTitle
+                           ? QStringLiteral("%1  (%2)").arg(row.header).arg(row.headerCount)
+                           : QVariant();
+            case Qt::FontRole: {
+                QFont font = m_style.smallFont;
+                font.setBold(true);
+                return font;
+            }
+            case kGroupHeaderRole: return true;
+            case kItemIdRole: return 0;
+            default: return {};
+        }
+    }
+    const RssItem& item = m_items[row.item];
+    const bool unread = item.read == 0;
+    switch (role) {
+        case Qt::DisplayRole:
+            switch (index.column()) {
+                case kColTitle: return Text(item.title).simplified();
+                case kColDate: return Text(item.date);
+                case kColAuthor: return Text(item.author).simplified();
+                case kColGroup: return Text(item.group);
+                default: return {};
+            }
+        case Qt::DecorationRole:
+            if (index.column() == kColImportance && item.isNew == 1) {
+                return ListStateIcon(ListIcon::NewItem);
+            }
+            if (index.column() == kColReadState) {
+                return ListStateIcon(unread ? ListIcon::Unread : ListIcon::Read);
+            }
+            return {};
+        case Qt::ToolTipRole:
+            if (index.column() == kColReadState) {
+                return unread ? QStringLiteral("未读 (点击标记为已读)")
+                              : QStringLiteral("已读 (点击标记为未读)");
+            }
+            if (index.column() == kColTitle) {
+                return Text(item.title);
+            }
+            return {};
+        case Qt::ForegroundRole:
+            if (index.column() == kColTitle) {
+                return unread ? m_style.unreadTitle : m_style.readTitle;
+            }
+            if (index.column() == kColDate || index.column() == kColAuthor) {
+                return m_style.dateAndAuthor;
+            }
+            return {};
+        case Qt::FontRole:
+            if (index.column() == kColTitle) {
+                return TitleFont(unread);
+            }
+            return m_style.smallFont;
+        case Qt::TextAlignmentRole:
+            if (index.column() <= kColAttachment) {
+                return int(Qt::AlignCenter);
+            }
+            return int(Qt::AlignVCenter | Qt::AlignLeft);
+        case kItemIdRole: return item.id;
+        case kGroupHeaderRole: return false;
+        default: return {};
+    }
+}
+
+QVariant CArticleListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) {
+        switch (section) {
+            case kColTitle: return QStringLiteral("文章标题");
+            case kColDate: return QStringLiteral("发表时间");
+            case kColAuthor: return QStringLiteral("作者");
+            default: return QString();
+        }
+    }
+    if (role == Qt::DecorationRole) {
+        switch (section) {
+            case kColImportance: return ListStateIcon(ListIcon::Importance);
+            case kColReadState: return ListStateIcon(ListIcon::ReadState);
+            case kColAttachment: return ListStateIcon(ListIcon::Attachment);
+            default: return {};
+        }
+    }
+    if (role == Qt::ToolTipRole) {
+        switch (section) {
+            case kColImportance: return QStringLiteral("优先级");
+            case kColReadState: return QStringLiteral("图标");
+            case kColAttachment: return QStringLiteral("附件");
+            default: return {};
+        }
+    }
+    return {};
+}
+
+Qt::ItemFlags CArticleListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    if (IsHeader(index.row())) {
+        return Qt::ItemIsEnabled;
+    }
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+}  // namespace zirvo::gui

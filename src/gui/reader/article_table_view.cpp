@@ -1,0 +1,156 @@
+#include "gui/reader/article_table_view.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "gui/reader/article_list_model.h"
+
+namespace zirvo::gui {
+
+CArticleTableView::CArticleTableView(QWidget* parent) : QTableView(parent) {
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    setAlternatingRowColors(true);
+    setTabKeyNavigation(false);
+    setSortingEnabled(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(qMax(22, fontMetrics().height() + 8));
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setMinimumSectionSize(18);
+    setIconSize(QSize(16, 16));
+}
+
+void CArticleTableView::SetListModel(CArticleListModel* model) {
+    m_model = model;
+    setModel(model);
+    QHeaderView* header = horizontalHeader();
+    for (int column : {kColImportance, kColReadState, kColAttachment}) {
+        header->setSectionResizeMode(column, QHeaderView::Fixed);
+        setColumnWidth(column, 24);
+    }
+    header->setSectionResizeMode(kColTitle, QHeaderView::Stretch);
+    header->setSectionResizeMode(kColDate, QHeaderView::Interactive);
+    header->setSectionResizeMode(kColAuthor, QHeaderView::Interactive);
+    setColumnWidth(kColTitle, 300);
+    setColumnWidth(kColDate, 150);
+    setColumnWidth(kColAuthor, 110);
+    setColumnHidden(kColGroup, true);
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        m_collapsed.clear();
+        ApplyGroups();
+    });
+}
+
+void CArticleTableView::ApplyGroups() {
+    clearSpans();
+    if (m_model == nullptr || !m_model->Grouped()) {
+        return;
+    }
+    bool hidden = false;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (m_model->IsHeader(row)) {
+            setSpan(row, 0, 1, kColGroup);
+            hidden = m_collapsed.contains(row);
+            setRowHidden(row, false);
+        } else {
+            setRowHidden(row, hidden);
+        }
+    }
+}
+
+void CArticleTableView::SetAllGroupsCollapsed(bool collapsed) {
+    m_collapsed.clear();
+    if (collapsed && m_model != nullptr) {
+        for (int row = 0; row < m_model->rowCount(); ++row) {
+            if (m_model->IsHeader(row)) {
+                m_collapsed.insert(row);
+            }
+        }
+    }
+    ApplyGroups();
+}
+
+void CArticleTableView::MoveCurrent(int delta) {
+    if (m_model == nullptr || m_model->rowCount() == 0) {
+        return;
+    }
+    int row = currentIndex().isValid() ? currentIndex().row() : (delta > 0 ? -1 : m_model->rowCount());
+    const int step = delta > 0 ? 1 : -1;
+    for (int next = row + step; next >= 0 && next < m_model->rowCount(); next += step) {
+        if (!m_model->IsHeader(next) && !isRowHidden(next)) {
+            setCurrentIndex(m_model->index(next, kColTitle));
+            return;
+        }
+    }
+}
+
+void CArticleTableView::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (m_model != nullptr && index.isValid() && m_model->IsHeader(index.row()) &&
+        event->button() == Qt::LeftButton) {
+        // A header row opens or closes its group.
+        const int row = index.row();
+        if (!m_collapsed.remove(row)) {
+            m_collapsed.insert(row);
+        }
+        ApplyGroups();
+        return;
+    }
+    m_mouseChange = true;
+    QTableView::mousePressEvent(event);
+    m_mouseChange = false;
+    if (index.isValid() && event->button() == Qt::LeftButton) {
+        emit RowPressed(index.row(), index.column());
+    }
+}
+
+void CArticleTableView::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (currentIndex().isValid()) {
+                emit OpenRequested(currentIndex().row());
+            }
+            return;
+        case Qt::Key_Space: emit PageArticleRequested(); return;
+        case Qt::Key_Up:
+            if (event->modifiers() == Qt::NoModifier) {
+                MoveCurrent(-1);
+                return;
+            }
+            break;
+        case Qt::Key_Down:
+            if (event->modifiers() == Qt::NoModifier) {
+                MoveCurrent(1);
+                return;
+            }
+            break;
+        default: break;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void CArticleTableView::contextMenuEvent(QContextMenuEvent* event) {
+    QModelIndex index = indexAt(viewport()->mapFromGlobal(event->globalPos()));
+    QPoint pos = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        index = currentIndex();
+        pos = viewport()->mapToGlobal(visualRect(index).bottomLeft());
+    }
+    if (index.isValid() && m_model != nullptr && !m_model->IsHeader(index.row())) {
+        selectRow(index.row());
+        emit ContextMenuAt(index.row(), pos);
+    } else {
+        emit ContextMenuAt(-1, pos);
+    }
+}
+
+}  // namespace zirvo::gui

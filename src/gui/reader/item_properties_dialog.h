@@ -1,0 +1,21 @@
+#pragma once
+// "Rss Item 属性": one read-only text with the item's title, author, date and link.
+// Threading: window thread.
+
+#include <QDialog>
+#include <QString>
+
+#include "core/feeds/rss_item.h"
+
+namespace zirvo::gui {
+
+// The dialog's text: title, "\n\n作者: " author, "\n\n" date, "\n\n" link.
+QString ItemPropertiesText(const RssItem& item);
+
+class CItemPropertiesDialog : public QDialog {
+    Q_OBJECT
+public:
+    CItemPropertiesDialog(const RssItem& item, QWidget* parent = nullptr);
+};
+
+}  // namespace zirvo::gui

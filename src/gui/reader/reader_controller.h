@@ -1,0 +1,212 @@
+#pragma once
+// The reader's views over the core's reader session: the channel tree, the article list and
+// the article page, their commands (one QAction each, shared with the main window's menus and
+// tool bars), receiving with its tree images, status text, start-up receive and timer, and the
+// window messages of the reader (2169 to 2173).
+//
+// The main window places TreeWidget(), ListWidget() and PageWidget() in its splitters, puts the
+// actions of TreeActions(), ListActions() and PageActions() into its menus, drives the filter
+// and paging controls through the slots, shows StatusText and NewItemsNotice, opens the
+// property sheets and other dialogs asked for by the *Requested signals, and calls Shutdown()
+// when it closes (before the session goes).
+//
+// Threading: window thread. Receive workers reach it only through CReceiveObserverAdapter.
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "core/receive/receive_schedule.h"
+#include "core/session/reader_session.h"
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QTimer;
+class QTreeWidgetItem;
+class QWidget;
+
+namespace zirvo::gui {
+
+class CArticleListModel;
+class CArticlePage;
+class CArticleTableView;
+class CChannelTreeWidget;
+class CReceiveObserverAdapter;
+
+// Window message numbers handled by the reader.
+enum ReaderMessage : int {
+    kMsgNewItemNotice = 2169,
+    kMsgRefreshList = 2170,
+    kMsgItemReadState = 2171,
+    kMsgReceiveStatus = 2172,
+    kMsgMarkShownRead = 2173,
+};
+
+class CReaderController : public QObject {
+    Q_OBJECT
+public:
+    CReaderController(CReaderSession& session, QWidget* parentForWidgets);
+    ~CReaderController() override;
+
+    QWidget* TreeWidget() const;
+    QWidget* ListWidget() const;
+    QWidget* PageWidget() const;
+    QList<QAction*> TreeActions() const { return m_treeActions; }
+    QList<QAction*> ListActions() const { return m_listActions; }
+    QList<QAction*> PageActions() const;
+
+    // For tests and the screenshot script.
+    CChannelTreeWidget* Tree() const { return m_tree; }
+    CArticleTableView* List() const { return m_list; }
+    CArticleListModel* ListModel() const { return m_model; }
+    CArticlePage* Page() const { return m_page; }
+    QAction* Action(const QString& objectName) const;
+    NodeId ShownNode() const { return m_shownNode; }
+    int CurrentPage() const { return m_page_; }
+    int PageCount() const { return m_pageCount; }
+    int Filter() const { return m_filter; }
+    bool TimerRunning() const;
+    int TimerPeriodMs() const;
+
+public slots:
+    void ReceiveAll();
+    void StartupReceive();
+    void ApplyReceiveSettings();
+    void OnWindowMessage(int number, qint64 wParam, qint64 lParam);
+    void PreviousPage();
+    void NextPage();
+    void GoToPage(int page);
+    // ItemFilter: 0 all, 1 read, 2 unread, 3 new.
+    void SetFilter(int filter);
+    void OpenAddSubscription(const QString& url);
+    void OpenAddFolderWizard();
+    void ShowAllUnread();
+    void SaveState();
+    void Shutdown();
+    // Shows a node's list as if the user had selected it in the tree.
+    void SelectNode(int node);
+    // Rebuilds the tree items from the model (after a property sheet or an import).
+    void ReloadTree();
+
+signals:
+    void StatusText(const QString& text);
+    void PagingChanged(int page, int pageCount);
+    void NewItemsNotice(const QString& channel, int newCount, qint64 channelId);
+    // What other parts of the main window carry out.
+    void ChannelPropertiesRequested(int node);
+    void FolderPropertiesRequested(int node);
+    void ImportOpmlRequested();
+    void ExportOpmlRequested(int node, bool allChannels);
+    void EbookRequested(int node);
+    void AddToFavouritesRequested(int itemId);
+    void AddToBrowserFavouritesRequested(const QString& link, const QString& title);
+    void PublishItemRequested(int itemId);
+
+private:
+    // ---- building ----
+    void CreateWidgets(QWidget* parent);
+    void CreateActions();
+    QAction* MakeAction(const QString& text, const QKeySequence& key, const char* name,
+                        QList<QAction*>& group, void (CReaderController::*slot)());
+    void LoadViewSettings();
+
+    // ---- tree ----
+    void RebuildTree();
+    QTreeWidgetItem* AddTreeItems(NodeId id, QTreeWidgetItem* parent);
+    void StyleTreeItem(QTreeWidgetItem* item, const ChannelNode& node);
+    void UpdateCountsUpward(NodeId id);
+    void RefreshAllCounts();
+    void OnTreeCurrentChanged(QTreeWidgetItem* current);
+    void OnTreeMenu(QTreeWidgetItem* item, const QPoint& globalPos);
+    void OnNodeDropped(int node, int target);
+    void OnRenameCommitted(QWidget* editor);
+    NodeId TargetNode() const;
+    NodeId TargetFolderForAdd() const;
+
+    // ---- tree commands ----
+    void CmdReceive();
+    void CmdReceiveFolderAll();
+    void CmdMarkRead();
+    void CmdOpenHomeInside();
+    void CmdOpenHomeExternal();
+    void CmdAddChannel();
+    void CmdAddFolder();
+    void CmdMoveUp();
+    void CmdMoveToRoot();
+    void CmdClear();
+    void CmdDelete();
+    void CmdRename();
+    void CmdProperties();
+    void CmdImport();
+    void CmdExportCurrent();
+    void CmdExportAll();
+    void CmdEbook();
+
+    // ---- list ----
+    // Lists `node` (a channel's page, a folder's combined list). `selected`: the user has just
+    // chosen it (the previous list may be marked read).
+    void ShowNode(NodeId node, int page, bool selected);
+    void FillList(ItemPage page, int ownerTag);
+    void ClearList();
+    void ShowRowItem(int row);
+    void OnRowPressed(int row, int column);
+    void OnCurrentRowChanged(int row);
+    void OpenRowLink(int row);
+    void MarkItem(int itemId, bool read);
+    void OnListMenu(int row, const QPoint& globalPos);
+    void CmdOpenItemInBrowser();
+    void CmdAddToFavourites();
+    void CmdAddToBrowserFavourites();
+    void CmdPublishItem();
+    void CmdItemProperties();
+    void CmdToggleRead();
+    void CmdCollapseGroups();
+    void CmdExpandGroups();
+    int CurrentItemId() const;
+
+    // ---- receiving ----
+    void OnImageChanged(NodeId node, int image);
+    void OnUnreadChanged(NodeId node, int unread);
+    void OnNewItemNotice(NodeId node, int unread);
+    void OnRefreshList(int feedId);
+    void ApplyTimerDecision(const TimerDecision& decision);
+    void OnTimerTick();
+    void StartScheduled(ScheduledReceive what);
+
+    CReaderSession& m_session;
+    QWidget* m_parentWidget;
+    std::unique_ptr<CReceiveObserverAdapter> m_observer;
+    bool m_closing = false;
+
+    CChannelTreeWidget* m_tree = nullptr;
+    CArticleTableView* m_list = nullptr;
+    CArticleListModel* m_model = nullptr;
+    CArticlePage* m_page = nullptr;
+    bool m_rebuilding = false;
+
+    QList<QAction*> m_treeActions;
+    QList<QAction*> m_listActions;
+    QActionGroup* m_filterGroup = nullptr;
+    QMenu* m_folderMenu = nullptr;
+    QMenu* m_channelMenu = nullptr;
+    QMenu* m_itemMenu = nullptr;
+    QMenu* m_groupMenu = nullptr;
+    NodeId m_menuNode = kNoNode;  // the node a context menu was opened on
+
+    // What the list shows.
+    NodeId m_shownNode = kNoNode;
+    int m_ownerTag = 0;  // feed_id, kFolderListTag, or 0 (all unread)
+    int m_page_ = 0;
+    int m_pageCount = 1;
+    int m_filter = kUnreadItems;
+    std::vector<RssItem> m_pageItems;  // with bodies in quick reading
+
+    QTimer* m_timer = nullptr;
+    ReceiveTimerState m_timerState;
+};
+
+}  // namespace zirvo::gui

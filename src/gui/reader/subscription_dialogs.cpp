@@ -1,0 +1,194 @@
+#include "gui/reader/subscription_dialogs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/reader/title_fetch.h"
+
+namespace zirvo::gui {
+
+namespace {
+
+std::string Std(const QString& text) {
+    return text.trimmed().toStdString();
+}
+
+QLineEdit* Field(QWidget* parent, const char* name, const QString& placeholder = QString()) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setPlaceholderText(placeholder);
+    edit->setMinimumWidth(340);
+    return edit;
+}
+
+}  // namespace
+
+void ShowReaderMessage(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Information, QStringLiteral("提示"), text, QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("readerMessage"));
+    box.exec();
+}
+
+CChannelFields::CChannelFields(QWidget* parent) : QWidget(parent) {
+    m_title = Field(this, "titleEdit");
+    m_feedUrl = Field(this, "feedUrlEdit", QStringLiteral("http://"));
+    m_homeUrl = Field(this, "homeUrlEdit", QStringLiteral("可以不填"));
+    m_fetch = new QPushButton(QStringLiteral("从地址获取"), this);
+    m_fetch->setObjectName(QStringLiteral("fetchTitleButton"));
+    m_fetch->setAutoDefault(false);
+    m_titleFetch = new CTitleFetch(m_fetch, this);
+
+    auto* titleRow = new QHBoxLayout;
+    titleRow->addWidget(m_title, 1);
+    titleRow->addWidget(m_fetch);
+    auto* form = new QFormLayout(this);
+    form->setContentsMargins(0, 0, 0, 0);
+    form->addRow(QStringLiteral("RSS地址(&R):"), m_feedUrl);
+    form->addRow(QStringLiteral("频道名称(&T):"), titleRow);
+    form->addRow(QStringLiteral("主页(&H):"), m_homeUrl);
+    connect(m_fetch, &QPushButton::clicked, this, &CChannelFields::FetchTitle);
+}
+
+void CChannelFields::PrefillFromClipboard() {
+    const QString text = QApplication::clipboard()->text();
+    if (ShouldPrefillFromClipboard(text.toStdString())) {
+        m_feedUrl->setText(text.trimmed());
+    }
+}
+
+void CChannelFields::SetValues(const QString& title, const QString& feedUrl,
+                               const QString& homeUrl) {
+    m_title->setText(title);
+    m_feedUrl->setText(feedUrl);
+    m_homeUrl->setText(homeUrl);
+}
+
+QString CChannelFields::Title() const {
+    return m_title->text().trimmed();
+}
+QString CChannelFields::FeedUrl() const {
+    return m_feedUrl->text().trimmed();
+}
+QString CChannelFields::HomeUrl() const {
+    return m_homeUrl->text().trimmed();
+}
+
+void CChannelFields::ShowFailure(const FieldCheck& check) {
+    ShowReaderMessage(this, QString::fromStdString(check.message));
+    switch (check.field) {
+        case DialogField::Title: m_title->setFocus(); break;
+        case DialogField::FeedUrl: m_feedUrl->setFocus(); break;
+        case DialogField::HomeUrl: m_homeUrl->setFocus(); break;
+        default: break;
+    }
+}
+
+bool CChannelFields::Validate(const CChannelTree& tree) {
+    FieldCheck check = CheckChannelFields(Std(Title()), Std(FeedUrl()), Std(HomeUrl()));
+    if (check.ok) {
+        check = CheckNotSubscribed(tree, Std(FeedUrl()));
+    }
+    if (!check.ok) {
+        ShowFailure(check);
+        return false;
+    }
+    return true;
+}
+
+void CChannelFields::FetchTitle() {
+    const FieldCheck check = CheckFetchAddress(Std(FeedUrl()));
+    if (!check.ok) {
+        ShowFailure(check);
+        return;
+    }
+    m_titleFetch->Start(FeedUrl(), [this](const QString& title) {
+        if (title.isEmpty()) {
+            ShowReaderMessage(this, QString::fromUtf8(kNoTitleFromAddress));
+        } else {
+            m_title->setText(title);
+        }
+    });
+}
+
+CAddChannelDialog::CAddChannelDialog(const CChannelTree& tree, QWidget* parent)
+    : QDialog(parent), m_tree(tree) {
+    setWindowTitle(QStringLiteral("添加订阅"));
+    setObjectName(QStringLiteral("addChannelDialog"));
+    m_fields = new CChannelFields(this);
+    m_toRoot = new QCheckBox(QStringLiteral("加到根目录(&O)"), this);
+    m_toRoot->setObjectName(QStringLiteral("toRootCheck"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_fields);
+    layout->addWidget(m_toRoot);
+    layout->addSpacing(6);
+    layout->addWidget(buttons);
+    m_fields->PrefillFromClipboard();
+}
+
+bool CAddChannelDialog::ToRoot() const {
+    return m_toRoot->isChecked();
+}
+
+void CAddChannelDialog::accept() {
+    if (m_fields->Validate(m_tree)) {
+        QDialog::accept();
+    }
+}
+
+CAddFolderDialog::CAddFolderDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("新增频道目录"));
+    setObjectName(QStringLiteral("addFolderDialog"));
+    m_name = Field(this, "folderNameEdit");
+    m_url = Field(this, "folderUrlEdit", QStringLiteral("可以不填"));
+    m_toRoot = new QCheckBox(QStringLiteral("加到根目录(&O)"), this);
+    m_toRoot->setObjectName(QStringLiteral("toRootCheck"));
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("目录名称(&N):"), m_name);
+    form->addRow(QStringLiteral("URL(&U):"), m_url);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(m_toRoot);
+    layout->addSpacing(6);
+    layout->addWidget(buttons);
+}
+
+QString CAddFolderDialog::Name() const {
+    return m_name->text().trimmed();
+}
+QString CAddFolderDialog::Url() const {
+    return m_url->text().trimmed();
+}
+bool CAddFolderDialog::ToRoot() const {
+    return m_toRoot->isChecked();
+}
+
+void CAddFolderDialog::accept() {
+    const FieldCheck check = CheckFolderFields(Std(Name()), Std(Url()));
+    if (!check.ok) {
+        ShowReaderMessage(this, QString::fromStdString(check.message));
+        (check.field == DialogField::HomeUrl ? m_url : m_name)->setFocus();
+        return;
+    }
+    QDialog::accept();
+}
+
+}  // namespace zirvo::gui

@@ -1,0 +1,86 @@
+#pragma once
+// The dialogs that add to the channel tree: "添加订阅" (a channel: title, RSS address, home
+// page, "加到根目录", "从地址获取") and "新增频道目录" (a folder: name, URL, "加到根目录"), and the
+// fields they share with the new-subscription wizard. Their checks are the core's
+// (channel_checks.h): the first failing check's message is shown, its field gets the focus and
+// the dialog stays open.
+//
+// Threading: window thread.
+
+#include <QDialog>
+#include <QString>
+#include <QWidget>
+
+#include "core/subscriptions/channel_checks.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace zirvo::gui {
+
+class CTitleFetch;
+
+// Title, RSS address (prefilled from the clipboard for a new channel), home page and the
+// "从地址获取" button.
+class CChannelFields : public QWidget {
+    Q_OBJECT
+public:
+    explicit CChannelFields(QWidget* parent = nullptr);
+
+    // Puts the clipboard's text into the address when it is a likely feed address.
+    void PrefillFromClipboard();
+    void SetValues(const QString& title, const QString& feedUrl, const QString& homeUrl);
+    QString Title() const;
+    QString FeedUrl() const;
+    QString HomeUrl() const;
+    // Shows a failed check: its message, then the focus on its field.
+    void ShowFailure(const FieldCheck& check);
+    // The add dialog's checks, the duplicate check against `tree` included; false after
+    // showing the message.
+    bool Validate(const CChannelTree& tree);
+    QPushButton* FetchButton() const { return m_fetch; }
+
+private:
+    void FetchTitle();
+
+    QLineEdit* m_title = nullptr;
+    QLineEdit* m_feedUrl = nullptr;
+    QLineEdit* m_homeUrl = nullptr;
+    QPushButton* m_fetch = nullptr;
+    CTitleFetch* m_titleFetch = nullptr;
+};
+
+class CAddChannelDialog : public QDialog {
+    Q_OBJECT
+public:
+    CAddChannelDialog(const CChannelTree& tree, QWidget* parent = nullptr);
+    CChannelFields* Fields() const { return m_fields; }
+    bool ToRoot() const;
+    void accept() override;
+
+private:
+    const CChannelTree& m_tree;
+    CChannelFields* m_fields = nullptr;
+    QCheckBox* m_toRoot = nullptr;
+};
+
+class CAddFolderDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAddFolderDialog(QWidget* parent = nullptr);
+    QString Name() const;
+    QString Url() const;
+    bool ToRoot() const;
+    void accept() override;
+
+private:
+    QLineEdit* m_name = nullptr;
+    QLineEdit* m_url = nullptr;
+    QCheckBox* m_toRoot = nullptr;
+};
+
+// The message box of the reader's dialogs ("提示").
+void ShowReaderMessage(QWidget* parent, const QString& text);
+
+}  // namespace zirvo::gui

@@ -1,0 +1,50 @@
+#pragma once
+// "新建订阅向导": the main window's way to add a channel (or a folder): a first page with the
+// fields and checks of the add dialogs, a second page "选择一个目录" with the folders of the
+// tree and "添加到根节点". Finishing without the box and without a folder gives "请选择一个目录!"
+// and the wizard stays.
+//
+// Threading: window thread.
+
+#include <QWizard>
+
+#include "core/subscriptions/channel_tree.h"
+
+class QCheckBox;
+class QLineEdit;
+class QTreeWidget;
+
+namespace zirvo::gui {
+
+class CChannelFields;
+
+class CSubscriptionWizard : public QWizard {
+    Q_OBJECT
+public:
+    // `folder` true: the wizard adds a folder instead of a channel. `preselect` is the folder
+    // chosen at first (kNoNode: none).
+    CSubscriptionWizard(const CChannelTree& tree, bool folder, NodeId preselect,
+                        QWidget* parent = nullptr);
+
+    bool ForFolder() const { return m_folder; }
+    CChannelFields* Fields() const { return m_fields; }
+    QString FolderName() const;
+    QString FolderUrl() const;
+    bool ToRoot() const;
+    // The folder picked on the second page (kNoNode: none, or a channel).
+    NodeId ChosenFolder() const;
+    QTreeWidget* FolderTree() const { return m_folders; }
+
+    bool validateCurrentPage() override;
+
+private:
+    const CChannelTree& m_tree;
+    bool m_folder;
+    CChannelFields* m_fields = nullptr;
+    QLineEdit* m_folderName = nullptr;
+    QLineEdit* m_folderUrl = nullptr;
+    QTreeWidget* m_folders = nullptr;
+    QCheckBox* m_toRoot = nullptr;
+};
+
+}  // namespace zirvo::gui

@@ -1,0 +1,74 @@
+#include "gui/reader/title_fetch.h"
+
+#include <QPushButton>
+#include <QThreadPool>
+
+#include "core/feeds/feed_fetcher.h"
+
+namespace zirvo::gui {
+
+namespace {
+
+QThreadPool& Pool() {
+    static QThreadPool pool;
+    return pool;
+}
+
+}  // namespace
+
+CTitleFetch::CTitleFetch(QPushButton* button, QObject* parent)
+    : QObject(parent), m_button(button) {}
+
+CTitleFetch::~CTitleFetch() {
+    if (m_abort) {
+        *m_abort = true;
+    }
+}
+
+void CTitleFetch::Start(const QString& url, std::function<void(const QString&)> done) {
+    if (m_running) {
+        return;
+    }
+    m_running = true;
+    m_abort = std::make_shared<std::atomic<bool>>(false);
+    if (m_button) {
+        m_button->setEnabled(false);
+        m_button->setText(QStringLiteral("获取中..."));
+    }
+    QPointer<CTitleFetch> self(this);
+    std::shared_ptr<std::atomic<bool>> abort = m_abort;
+    const std::string address = url.toStdString();
+    Pool().start([self, abort, address, done = std::move(done)] {
+        std::string title;
+        CFeedFetcher fetcher;
+        fetcher.SetAbortFlag(abort.get());
+        if (!fetcher.FetchChannelTitle(address, title)) {
+            title.clear();
+        }
+        if (*abort) {
+            return;
+        }
+        // The functor runs on the window thread, where `self` can be checked safely.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, done, title = QString::fromStdString(title)] {
+                if (!self) {
+                    return;
+                }
+                self->m_running = false;
+                if (self->m_button) {
+                    self->m_button->setEnabled(true);
+                    self->m_button->setText(QStringLiteral("从地址获取"));
+                }
+                done(title.simplified());
+                emit self->Finished();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void WaitForTitleFetches() {
+    Pool().waitForDone();
+}
+
+}  // namespace zirvo::gui
