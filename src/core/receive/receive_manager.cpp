@@ -163,8 +163,12 @@ void CReceiveManager::WaitIdle() {
 }
 
 void CReceiveManager::Shutdown() {
-    m_stop = true;
-    m_observer.OnStopping();
+    // Only the first shutdown speaks to the observer: a front end may close its views (and
+    // their observer) once the workers are joined, and a later Shutdown (the owner's Close,
+    // the destructor) must not reach into them.
+    if (!m_stop.exchange(true)) {
+        m_observer.OnStopping();
+    }
     WaitIdle();
 }
 

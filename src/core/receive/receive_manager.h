@@ -71,7 +71,8 @@ public:
     size_t Running() const;
     // Joins every worker started so far (they run to their end).
     void WaitIdle();
-    // Stops and joins everything; later starts are refused.
+    // Stops and joins everything; later starts are refused. Only the first call tells the
+    // observer (OnStopping), so the observer may be gone by a later call.
     void Shutdown();
 
 private:

@@ -189,6 +189,9 @@ TEST_F(ReceiveTest, ShutdownAbortsAStalledReceiveAndSilencesTheObserver) {
     EXPECT_EQ(events.back(), "stopping");
     EXPECT_EQ(ImageOf(channel), kImageFailed);
     EXPECT_FALSE(m_manager->StartReceive(*m_store, channel, 0));
+    // A second shutdown (the owner's close after the views went) leaves the observer alone.
+    m_manager->Shutdown();
+    EXPECT_EQ(m_observer.EventsOf("stopping").size(), 1u);
 }
 
 }  // namespace
