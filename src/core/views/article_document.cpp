@@ -57,10 +57,17 @@ std::string EscapeElementText(const std::string& text) {
     out.reserve(text.size());
     for (char ch : XmlSafeText(text)) {
         switch (ch) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += ch;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out += ch;
         }
     }
     return out;
@@ -71,12 +78,23 @@ std::string EscapeHref(const std::string& name) {
     std::string out;
     for (char ch : XmlSafeText(name)) {
         switch (ch) {
-            case '"': out += "%22"; break;
-            case '<': out += "%3C"; break;
-            case '>': out += "%3E"; break;
-            case '?': out += "%3F"; break;
-            case '&': out += "&amp;"; break;
-            default: out += ch;
+            case '"':
+                out += "%22";
+                break;
+            case '<':
+                out += "%3C";
+                break;
+            case '>':
+                out += "%3E";
+                break;
+            case '?':
+                out += "%3F";
+                break;
+            case '&':
+                out += "&amp;";
+                break;
+            default:
+                out += ch;
         }
     }
     return out;

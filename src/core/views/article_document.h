@@ -43,8 +43,7 @@ std::string BuildItemDocument(const RssItem& item, const std::string& skinName);
 std::string BuildPageDocument(const std::vector<RssItem>& items, const std::string& skinName);
 
 // Writes a document (whole file, created or replaced). False with `error` set on failure.
-bool WriteArticleDocument(const std::string& path, const std::string& document,
-                          std::string& error);
+bool WriteArticleDocument(const std::string& path, const std::string& document, std::string& error);
 
 // The skins of a skin folder: names of its *.xsl files without the extension, sorted.
 std::vector<std::string> ListSkins(const std::string& skinFolder);

@@ -29,8 +29,8 @@ struct XmlCharFree {
 
 // Skins and documents are small; a bigger file is not one of ours.
 constexpr size_t kMaxSkinBytes = 4u << 20;
-constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOWARNING |
-                              XML_PARSE_NOERROR;
+constexpr int kParseOptions =
+    XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOWARNING | XML_PARSE_NOERROR;
 
 void Silent(void*, const char*, ...) {}
 
@@ -60,9 +60,8 @@ SkinRenderResult RenderWithSkin(const std::string& skinPath, const std::string& 
         return result;  // sheetDoc is still ours when parsing failed
     }
     sheetDoc.release();  // owned by the style sheet now
-    std::unique_ptr<xmlDoc, DocFree> input(
-        xmlReadMemory(document.data(), static_cast<int>(document.size()), "article.xml", nullptr,
-                      kParseOptions));
+    std::unique_ptr<xmlDoc, DocFree> input(xmlReadMemory(
+        document.data(), static_cast<int>(document.size()), "article.xml", nullptr, kParseOptions));
     if (!input) {
         result.error = "文章文档无法读取";
         return result;
@@ -78,8 +77,8 @@ SkinRenderResult RenderWithSkin(const std::string& skinPath, const std::string& 
         result.error = "样式转换无法开始";
         return result;
     }
-    std::unique_ptr<xmlDoc, DocFree> output(
-        xsltApplyStylesheetUser(sheet.get(), input.get(), nullptr, nullptr, nullptr, context.get()));
+    std::unique_ptr<xmlDoc, DocFree> output(xsltApplyStylesheetUser(
+        sheet.get(), input.get(), nullptr, nullptr, nullptr, context.get()));
     if (!output || context->state != XSLT_STATE_OK) {
         result.error = "样式转换失败: " + skinPath;
         return result;

@@ -153,9 +153,12 @@ QVariant CArticleListModel::data(const QModelIndex& index, int role) const {
                 font.setBold(true);
                 return font;
             }
-            case kGroupHeaderRole: return true;
-            case kItemIdRole: return 0;
-            default: return {};
+            case kGroupHeaderRole:
+                return true;
+            case kItemIdRole:
+                return 0;
+            default:
+                return {};
         }
     }
     const RssItem& item = m_items[row.item];
@@ -163,11 +166,16 @@ QVariant CArticleListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
             switch (index.column()) {
-                case kColTitle: return Text(item.title).simplified();
-                case kColDate: return Text(item.date);
-                case kColAuthor: return Text(item.author).simplified();
-                case kColGroup: return Text(item.group);
-                default: return {};
+                case kColTitle:
+                    return Text(item.title).simplified();
+                case kColDate:
+                    return Text(item.date);
+                case kColAuthor:
+                    return Text(item.author).simplified();
+                case kColGroup:
+                    return Text(item.group);
+                default:
+                    return {};
             }
         case Qt::DecorationRole:
             if (index.column() == kColImportance && item.isNew == 1) {
@@ -204,9 +212,12 @@ QVariant CArticleListModel::data(const QModelIndex& index, int role) const {
                 return int(Qt::AlignCenter);
             }
             return int(Qt::AlignVCenter | Qt::AlignLeft);
-        case kItemIdRole: return item.id;
-        case kGroupHeaderRole: return false;
-        default: return {};
+        case kItemIdRole:
+            return item.id;
+        case kGroupHeaderRole:
+            return false;
+        default:
+            return {};
     }
 }
 
@@ -216,26 +227,38 @@ QVariant CArticleListModel::headerData(int section, Qt::Orientation orientation,
     }
     if (role == Qt::DisplayRole) {
         switch (section) {
-            case kColTitle: return QStringLiteral("文章标题");
-            case kColDate: return QStringLiteral("发表时间");
-            case kColAuthor: return QStringLiteral("作者");
-            default: return QString();
+            case kColTitle:
+                return QStringLiteral("文章标题");
+            case kColDate:
+                return QStringLiteral("发表时间");
+            case kColAuthor:
+                return QStringLiteral("作者");
+            default:
+                return QString();
         }
     }
     if (role == Qt::DecorationRole) {
         switch (section) {
-            case kColImportance: return ListStateIcon(ListIcon::Importance);
-            case kColReadState: return ListStateIcon(ListIcon::ReadState);
-            case kColAttachment: return ListStateIcon(ListIcon::Attachment);
-            default: return {};
+            case kColImportance:
+                return ListStateIcon(ListIcon::Importance);
+            case kColReadState:
+                return ListStateIcon(ListIcon::ReadState);
+            case kColAttachment:
+                return ListStateIcon(ListIcon::Attachment);
+            default:
+                return {};
         }
     }
     if (role == Qt::ToolTipRole) {
         switch (section) {
-            case kColImportance: return QStringLiteral("优先级");
-            case kColReadState: return QStringLiteral("图标");
-            case kColAttachment: return QStringLiteral("附件");
-            default: return {};
+            case kColImportance:
+                return QStringLiteral("优先级");
+            case kColReadState:
+                return QStringLiteral("图标");
+            case kColAttachment:
+                return QStringLiteral("附件");
+            default:
+                return {};
         }
     }
     return {};

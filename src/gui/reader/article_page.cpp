@@ -41,13 +41,12 @@ QString PlainDocument(const QString& message, const RssItem* item) {
         "body{font-family:'Noto Sans CJK SC',sans-serif;margin:24px 32px;color:#222;"
         "line-height:1.7}.warn{background:#fff4e5;border:1px solid #f0c36d;padding:8px 12px;"
         "border-radius:4px;color:#7a4a00;margin-bottom:20px}</style></head><body>");
-    html += QStringLiteral("<div class=\"warn\">") + message.toHtmlEscaped() +
-            QStringLiteral("</div>");
+    html +=
+        QStringLiteral("<div class=\"warn\">") + message.toHtmlEscaped() + QStringLiteral("</div>");
     if (item != nullptr) {
         html += QStringLiteral("<h2>") + FromStd(item->title).toHtmlEscaped() +
                 QStringLiteral("</h2><p>") + FromStd(item->date).toHtmlEscaped() +
-                QStringLiteral("</p><div>") + FromStd(item->description) +
-                QStringLiteral("</div>");
+                QStringLiteral("</p><div>") + FromStd(item->description) + QStringLiteral("</div>");
     }
     return html + QStringLiteral("</body></html>");
 }
@@ -139,10 +138,10 @@ void CArticlePage::BuildToolBar() {
         action->setShortcut(key);
         action->setShortcutContext(Qt::WindowShortcut);
         action->setObjectName(QString::fromLatin1(name));
-        action->setToolTip(key.isEmpty() ? text
-                                         : text + QStringLiteral(" (") +
-                                               key.toString(QKeySequence::NativeText) +
-                                               QStringLiteral(")"));
+        action->setToolTip(key.isEmpty()
+                               ? text
+                               : text + QStringLiteral(" (") +
+                                     key.toString(QKeySequence::NativeText) + QStringLiteral(")"));
         return action;
     };
     m_back = make(QStringLiteral("后退(&B)"), ThemeIcon("go-previous", QStyle::SP_ArrowBack),
@@ -151,8 +150,7 @@ void CArticlePage::BuildToolBar() {
                      QKeySequence(Qt::ALT | Qt::Key_Right), "pageForward");
     m_stop = make(QStringLiteral("停止(&S)"), ThemeIcon("process-stop", QStyle::SP_BrowserStop),
                   QKeySequence(Qt::Key_Escape), "pageStop");
-    m_reload = make(QStringLiteral("刷新(&R)"),
-                    ThemeIcon("view-refresh", QStyle::SP_BrowserReload),
+    m_reload = make(QStringLiteral("刷新(&R)"), ThemeIcon("view-refresh", QStyle::SP_BrowserReload),
                     QKeySequence(Qt::Key_F5), "pageReload");
     m_blank = make(QStringLiteral("空白页(&K)"), ThemeIcon("document-new", QStyle::SP_FileIcon),
                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K), "pageBlank");
@@ -264,7 +262,8 @@ void CArticlePage::RebuildStyleMenu() {
 
 QStringList CArticlePage::Skins() const {
     QStringList names;
-    const std::string folder = (m_dataRoot + QStringLiteral("/") + QString::fromUtf8(kSkinFolder)).toStdString();
+    const std::string folder =
+        QString(m_dataRoot + QStringLiteral("/") + QString::fromUtf8(kSkinFolder)).toStdString();
     for (const std::string& name : ListSkins(folder)) {
         names << FromStd(name);
     }
@@ -302,8 +301,8 @@ QString CArticlePage::RenderDocument(const std::string& document, const char* fi
     m_lastError.clear();
     std::string error;
     QDir().mkpath(folder);
-    if (!WriteArticleDocument((folder + QStringLiteral("/") + QString::fromUtf8(fileName)).toStdString(),
-                              document, error)) {
+    const QString documentPath = folder + QStringLiteral("/") + QString::fromUtf8(fileName);
+    if (!WriteArticleDocument(documentPath.toStdString(), document, error)) {
         // The page is rendered from memory, so the item still shows; the user learns why the
         // file next to the skins is stale.
         m_lastError = QStringLiteral("无法写入文章文档: ") + FromStd(error);
@@ -313,12 +312,13 @@ QString CArticlePage::RenderDocument(const std::string& document, const char* fi
     if (rendered.ok) {
         return FromStd(rendered.html);
     }
-    QString message = QStringLiteral("样式“%1”无法使用 (%2)").arg(m_skinName, FromStd(rendered.error));
+    QString message =
+        QStringLiteral("样式“%1”无法使用 (%2)").arg(m_skinName, FromStd(rendered.error));
     const QString fallback = QString::fromUtf8(kDefaultSkinName);
     if (m_skinName != fallback) {
-        SkinRenderResult standard = RenderWithSkin(
-            (folder + QStringLiteral("/") + fallback + QStringLiteral(".xsl")).toStdString(),
-            document);
+        const QString fallbackPath =
+            folder + QStringLiteral("/") + fallback + QStringLiteral(".xsl");
+        SkinRenderResult standard = RenderWithSkin(fallbackPath.toStdString(), document);
         if (standard.ok) {
             m_lastError = message + QStringLiteral(", 已改用“默认”样式");
             QString html = FromStd(standard.html);
@@ -354,8 +354,8 @@ void CArticlePage::ShowItem(const RssItem& item) {
         OpenUrl(FromStd(item.link));
         return;
     }
-    QString html = RenderDocument(BuildItemDocument(item, m_skinName.toStdString()),
-                                  kItemDocumentName);
+    QString html =
+        RenderDocument(BuildItemDocument(item, m_skinName.toStdString()), kItemDocumentName);
     if (html.isEmpty()) {
         html = PlainDocument(m_lastError, &item);
     }

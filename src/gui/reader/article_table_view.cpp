@@ -82,7 +82,8 @@ void CArticleTableView::MoveCurrent(int delta) {
     if (m_model == nullptr || m_model->rowCount() == 0) {
         return;
     }
-    int row = currentIndex().isValid() ? currentIndex().row() : (delta > 0 ? -1 : m_model->rowCount());
+    int row =
+        currentIndex().isValid() ? currentIndex().row() : (delta > 0 ? -1 : m_model->rowCount());
     const int step = delta > 0 ? 1 : -1;
     for (int next = row + step; next >= 0 && next < m_model->rowCount(); next += step) {
         if (!m_model->IsHeader(next) && !isRowHidden(next)) {
@@ -120,7 +121,9 @@ void CArticleTableView::keyPressEvent(QKeyEvent* event) {
                 emit OpenRequested(currentIndex().row());
             }
             return;
-        case Qt::Key_Space: emit PageArticleRequested(); return;
+        case Qt::Key_Space:
+            emit PageArticleRequested();
+            return;
         case Qt::Key_Up:
             if (event->modifiers() == Qt::NoModifier) {
                 MoveCurrent(-1);
@@ -133,7 +136,8 @@ void CArticleTableView::keyPressEvent(QKeyEvent* event) {
                 return;
             }
             break;
-        default: break;
+        default:
+            break;
     }
     QTableView::keyPressEvent(event);
 }

@@ -98,8 +98,10 @@ bool CArticleWebPage::acceptNavigationRequest(const QUrl& url, NavigationType ty
                 m_openExternally(url);
             }
             return false;
-        case LinkRoute::Inside: return true;
-        case LinkRoute::Blocked: return false;
+        case LinkRoute::Inside:
+            return true;
+        case LinkRoute::Blocked:
+            return false;
     }
     return false;
 }

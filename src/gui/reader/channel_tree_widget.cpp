@@ -68,7 +68,8 @@ public:
         if (unread != 0) {
             QFont bold = option.font;
             bold.setBold(true);
-            size.rwidth() += QFontMetrics(bold).horizontalAdvance(QStringLiteral("[%1]").arg(unread)) + 8;
+            size.rwidth() +=
+                QFontMetrics(bold).horizontalAdvance(QStringLiteral("[%1]").arg(unread)) + 8;
         }
         size.setHeight(qMax(size.height(), 22));
         return size;
@@ -179,13 +180,13 @@ void CChannelTreeWidget::dragMoveEvent(QDragMoveEvent* event) {
     QTreeWidget::dragMoveEvent(event);
     QTreeWidgetItem* target = itemAt(event->position().toPoint());
     const bool inside = target == nullptr || (m_dragged != nullptr && [&] {
-        for (QTreeWidgetItem* up = target; up != nullptr; up = up->parent()) {
-            if (up == m_dragged) {
-                return true;
-            }
-        }
-        return false;
-    }());
+                            for (QTreeWidgetItem* up = target; up != nullptr; up = up->parent()) {
+                                if (up == m_dragged) {
+                                    return true;
+                                }
+                            }
+                            return false;
+                        }());
     if (inside) {
         event->ignore();
     } else {
@@ -196,9 +197,9 @@ void CChannelTreeWidget::dragMoveEvent(QDragMoveEvent* event) {
 
 void CChannelTreeWidget::dropEvent(QDropEvent* event) {
     QTreeWidgetItem* target = itemAt(event->position().toPoint());
-    const QByteArray data = event->mimeData()->data(QString::fromLatin1(kNodeMime));
+    const QByteArray payload = event->mimeData()->data(QString::fromLatin1(kNodeMime));
     bool ok = false;
-    const int node = data.toInt(&ok);
+    const int node = payload.toInt(&ok);
     // The control itself never moves items: the model decides, the items follow.
     event->setDropAction(Qt::IgnoreAction);
     event->accept();
@@ -207,6 +208,22 @@ void CChannelTreeWidget::dropEvent(QDropEvent* event) {
         target->setExpanded(true);
         emit NodeDropped(node, NodeOf(target));
     }
+}
+
+void CChannelTreeWidget::focusInEvent(QFocusEvent* event) {
+    // The view would make the first item current on focus, which shows (and on the next switch
+    // marks read) a list the user never chose.
+    if (currentItem() != nullptr) {
+        QTreeWidget::focusInEvent(event);
+        return;
+    }
+    {
+        const QSignalBlocker blocker(this);
+        QTreeWidget::focusInEvent(event);
+    }
+    const QSignalBlocker selectionBlocker(selectionModel());
+    selectionModel()->clearCurrentIndex();
+    viewport()->update();
 }
 
 void CChannelTreeWidget::contextMenuEvent(QContextMenuEvent* event) {

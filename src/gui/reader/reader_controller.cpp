@@ -1,5 +1,6 @@
 #include "gui/reader/reader_controller.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
 #include <QDesktopServices>
@@ -83,6 +84,9 @@ CReaderController::CReaderController(CReaderSession& session, QWidget* parentFor
 
 CReaderController::~CReaderController() {
     Shutdown();
+    // The session's receive manager keeps reporting to m_observer (it stops it again on every
+    // Close): it must not outlive the adapter, so the session is closed with its views.
+    m_session.Close();
 }
 
 QWidget* CReaderController::TreeWidget() const {
@@ -171,7 +175,8 @@ void CReaderController::CreateWidgets(QWidget* parent) {
     }
     m_page = new CArticlePage(Q(m_session.Root().Dir()), Q(skin), parent);
     m_page->setObjectName(QStringLiteral("articlePage"));
-    connect(m_page, &CArticlePage::PreviousItemRequested, this, [this] { m_list->MoveCurrent(-1); });
+    connect(m_page, &CArticlePage::PreviousItemRequested, this,
+            [this] { m_list->MoveCurrent(-1); });
     connect(m_page, &CArticlePage::NextItemRequested, this, [this] { m_list->MoveCurrent(1); });
     connect(m_page, &CArticlePage::SkinChanged, this, [this] {
         if (m_list->currentIndex().isValid()) {
@@ -206,34 +211,33 @@ void CReaderController::CreateActions() {
     QAction* receive = MakeAction(QStringLiteral("收取(&R)"), QKeySequence(Qt::CTRL | Qt::Key_R),
                                   "treeReceive", t, &C::CmdReceive);
     receive->setIcon(TreeImage(kImageReceiving));
-    QAction* receiveFolderAll =
-        MakeAction(QStringLiteral("收取[该目录所有频道](&G)"),
-                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), "treeReceiveFolderAll", t,
-                   &C::CmdReceiveFolderAll);
+    QAction* receiveFolderAll = MakeAction(QStringLiteral("收取[该目录所有频道](&G)"),
+                                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
+                                           "treeReceiveFolderAll", t, &C::CmdReceiveFolderAll);
     QAction* receiveAll = MakeAction(QStringLiteral("全部更新(&A)"), QKeySequence(Qt::Key_F9),
                                      "treeReceiveAll", t, &C::ReceiveAll);
     receiveAll->setIcon(TreeImage(kImageReceived));
-    QAction* markChannel = MakeAction(QStringLiteral("标记为已读(&V)"),
-                                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
-                                      "treeMarkChannelRead", t, &C::CmdMarkRead);
+    QAction* markChannel =
+        MakeAction(QStringLiteral("标记为已读(&V)"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
+                   "treeMarkChannelRead", t, &C::CmdMarkRead);
     QAction* markFolder = MakeAction(QStringLiteral("标记当前频道为已读(&V)"), QKeySequence(),
                                      "treeMarkFolderRead", t, &C::CmdMarkRead);
     QAction* inside = MakeAction(QStringLiteral("内置浏览器(&I)"), QKeySequence(),
                                  "treeOpenHomeInside", t, &C::CmdOpenHomeInside);
     QAction* outside = MakeAction(QStringLiteral("外部浏览器打开(&O)"), QKeySequence(),
                                   "treeOpenHomeExternal", t, &C::CmdOpenHomeExternal);
-    QAction* addChannel = MakeAction(QStringLiteral("添加订阅(&N)..."),
-                                     QKeySequence(Qt::CTRL | Qt::Key_N), "treeAddChannel", t,
-                                     &C::CmdAddChannel);
+    QAction* addChannel =
+        MakeAction(QStringLiteral("添加订阅(&N)..."), QKeySequence(Qt::CTRL | Qt::Key_N),
+                   "treeAddChannel", t, &C::CmdAddChannel);
     QAction* addFolder = MakeAction(QStringLiteral("新建目录(&M)..."),
-                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N),
-                                    "treeAddFolder", t, &C::CmdAddFolder);
-    QAction* moveUp = MakeAction(QStringLiteral("上移(&U)"),
-                                 QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Up), "treeMoveUp", t,
-                                 &C::CmdMoveUp);
-    QAction* moveToRoot = MakeAction(QStringLiteral("到根目录(&T)"),
-                                     QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Home),
-                                     "treeMoveToRoot", t, &C::CmdMoveToRoot);
+                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N), "treeAddFolder",
+                                    t, &C::CmdAddFolder);
+    QAction* moveUp =
+        MakeAction(QStringLiteral("上移(&U)"), QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Up),
+                   "treeMoveUp", t, &C::CmdMoveUp);
+    QAction* moveToRoot =
+        MakeAction(QStringLiteral("到根目录(&T)"), QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Home),
+                   "treeMoveToRoot", t, &C::CmdMoveToRoot);
     QAction* clearChannel = MakeAction(QStringLiteral("清空当前频道文章(&C)"), QKeySequence(),
                                        "treeClearChannel", t, &C::CmdClear);
     QAction* clearFolder = MakeAction(QStringLiteral("清空文章(&C)"), QKeySequence(),
@@ -242,17 +246,17 @@ void CReaderController::CreateActions() {
                                  "treeDelete", t, &C::CmdDelete);
     QAction* rename = MakeAction(QStringLiteral("重命名(&E)"), QKeySequence(Qt::Key_F2),
                                  "treeRename", t, &C::CmdRename);
-    QAction* properties = MakeAction(QStringLiteral("属性(&S)..."),
-                                     QKeySequence(Qt::ALT | Qt::Key_Return), "treeProperties", t,
-                                     &C::CmdProperties);
+    QAction* properties =
+        MakeAction(QStringLiteral("属性(&S)..."), QKeySequence(Qt::ALT | Qt::Key_Return),
+                   "treeProperties", t, &C::CmdProperties);
     QAction* import = MakeAction(QStringLiteral("导入OPML频道(&I)..."), QKeySequence(),
                                  "treeImportOpml", t, &C::CmdImport);
     QAction* exportCurrent = MakeAction(QStringLiteral("当前频道(&H)"), QKeySequence(),
                                         "treeExportCurrent", t, &C::CmdExportCurrent);
-    QAction* exportAll = MakeAction(QStringLiteral("所有频道(&L)"), QKeySequence(),
-                                    "treeExportAll", t, &C::CmdExportAll);
-    QAction* ebook = MakeAction(QStringLiteral("制作CHM电子书(&Z)..."), QKeySequence(),
-                                "treeEbook", t, &C::CmdEbook);
+    QAction* exportAll = MakeAction(QStringLiteral("所有频道(&L)"), QKeySequence(), "treeExportAll",
+                                    t, &C::CmdExportAll);
+    QAction* ebook = MakeAction(QStringLiteral("制作CHM电子书(&Z)..."), QKeySequence(), "treeEbook",
+                                t, &C::CmdEbook);
     // Keys that would do harm elsewhere act in the tree only.
     for (QAction* action : {remove, rename, properties, moveUp, moveToRoot}) {
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -298,24 +302,24 @@ void CReaderController::CreateActions() {
     }
 
     auto& l = m_listActions;
-    QAction* open = MakeAction(QStringLiteral("在浏览器中查看(&B)"),
-                               QKeySequence(Qt::CTRL | Qt::Key_B), "listOpenInBrowser", l,
-                               &C::CmdOpenItemInBrowser);
-    QAction* favourite = MakeAction(QStringLiteral("添加到RSS收藏(&A)..."),
-                                    QKeySequence(Qt::CTRL | Qt::Key_D), "listAddToFavourites", l,
-                                    &C::CmdAddToFavourites);
+    QAction* open =
+        MakeAction(QStringLiteral("在浏览器中查看(&B)"), QKeySequence(Qt::CTRL | Qt::Key_B),
+                   "listOpenInBrowser", l, &C::CmdOpenItemInBrowser);
+    QAction* favourite =
+        MakeAction(QStringLiteral("添加到RSS收藏(&A)..."), QKeySequence(Qt::CTRL | Qt::Key_D),
+                   "listAddToFavourites", l, &C::CmdAddToFavourites);
     QAction* browserFavourite =
         MakeAction(QStringLiteral("添加到IE收藏夹(&E)..."), QKeySequence(),
                    "listAddToBrowserFavourites", l, &C::CmdAddToBrowserFavourites);
     QAction* publish = MakeAction(QStringLiteral("发布到博客(&P)..."),
                                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
                                   "listPublishToBlog", l, &C::CmdPublishItem);
-    QAction* itemProperties = MakeAction(QStringLiteral("属性(&S)..."),
-                                         QKeySequence(Qt::ALT | Qt::Key_Return),
-                                         "listItemProperties", l, &C::CmdItemProperties);
-    QAction* toggleRead = MakeAction(QStringLiteral("切换已读/未读(&T)"),
-                                     QKeySequence(Qt::CTRL | Qt::Key_M), "listToggleRead", l,
-                                     &C::CmdToggleRead);
+    QAction* itemProperties =
+        MakeAction(QStringLiteral("属性(&S)..."), QKeySequence(Qt::ALT | Qt::Key_Return),
+                   "listItemProperties", l, &C::CmdItemProperties);
+    QAction* toggleRead =
+        MakeAction(QStringLiteral("切换已读/未读(&T)"), QKeySequence(Qt::CTRL | Qt::Key_M),
+                   "listToggleRead", l, &C::CmdToggleRead);
     for (QAction* action : {itemProperties, toggleRead}) {
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         m_list->addAction(action);
@@ -331,17 +335,18 @@ void CReaderController::CreateActions() {
     QAction* expand = MakeAction(QStringLiteral("展开所有分组(&X)"), QKeySequence(),
                                  "listExpandGroups", l, &C::CmdExpandGroups);
     m_filterGroup = new QActionGroup(this);
-    const QStringList filterTexts = {QStringLiteral("显示全部项(&1)"),
-                                     QStringLiteral("显示已读项(&2)"),
-                                     QStringLiteral("显示未读项(&3)"),
-                                     QStringLiteral("显示最新项(&4)")};
+    const QStringList filterTexts = {
+        QStringLiteral("显示全部项(&1)"), QStringLiteral("显示已读项(&2)"),
+        QStringLiteral("显示未读项(&3)"), QStringLiteral("显示最新项(&4)")};
     // In the order of the drop-down: all, unread, read, newest.
     for (int filter : {kAllItems, kUnreadItems, kReadItems, kNewItems}) {
         auto* action = new QAction(filterTexts[filter], this);
         action->setObjectName(QStringLiteral("listFilter%1").arg(filter));
         action->setCheckable(true);
         action->setChecked(filter == m_filter);
-        action->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + m_filterGroup->actions().size())));
+        const int position = static_cast<int>(m_filterGroup->actions().size());
+        action->setShortcut(QKeySequence(QKeyCombination(
+            Qt::CTRL, static_cast<Qt::Key>(static_cast<int>(Qt::Key_1) + position))));
         m_filterGroup->addAction(action);
         connect(action, &QAction::triggered, this, [this, filter] { SetFilter(filter); });
         l.append(action);
@@ -388,8 +393,8 @@ void CReaderController::StyleTreeItem(QTreeWidgetItem* item, const ChannelNode& 
     // Items with children blue, the others dark grey.
     item->setForeground(0, node.children.empty() ? QColor(100, 100, 100) : QColor(0, 0, 255));
     item->setToolTip(0, node.IsChannel() ? Q(node.feedUrl) : QString());
-    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled |
-                          Qt::ItemIsDropEnabled;
+    Qt::ItemFlags flags =
+        Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
     // The first node of the file keeps its name.
     if (node.id != 0) {
         flags |= Qt::ItemIsEditable;
@@ -489,6 +494,7 @@ void CReaderController::SelectNode(int node) {
         m_tree->setCurrentItem(item);
     }
     if (node == m_shownNode && m_ownerTag != 0) {
+        ShowNode(node, m_page_, false);  // chosen again: shown afresh, nothing marked
         return;
     }
     ShowNode(node, 0, true);
@@ -586,8 +592,8 @@ void CReaderController::CmdMarkRead() {
         return;
     }
     RefreshAllCounts();
-    if (m_shownNode != kNoNode &&
-        (m_session.Tree().IsInSubtree(m_shownNode, id) || m_session.Tree().IsInSubtree(id, m_shownNode))) {
+    if (m_shownNode != kNoNode && (m_session.Tree().IsInSubtree(m_shownNode, id) ||
+                                   m_session.Tree().IsInSubtree(id, m_shownNode))) {
         m_model->SetAllRead();
     }
 }
@@ -736,7 +742,8 @@ void CReaderController::CmdDelete() {
     if (!m_session.Tree().Exists(id) || !AskYesNo(m_tree, kConfirmDelete)) {
         return;
     }
-    const bool shownInside = m_shownNode != kNoNode && m_session.Tree().IsInSubtree(m_shownNode, id);
+    const bool shownInside =
+        m_shownNode != kNoNode && m_session.Tree().IsInSubtree(m_shownNode, id);
     if (!m_session.Editor().Delete(id, m_session.Store())) {
         return;
     }
@@ -1059,9 +1066,14 @@ void CReaderController::StartScheduled(ScheduledReceive what) {
         return;
     }
     switch (what) {
-        case ScheduledReceive::WeightedAll: receiver->StartWeightedReceiveAll(); break;
-        case ScheduledReceive::All: receiver->StartReceiveAll(0); break;
-        case ScheduledReceive::None: break;
+        case ScheduledReceive::WeightedAll:
+            receiver->StartWeightedReceiveAll();
+            break;
+        case ScheduledReceive::All:
+            receiver->StartReceiveAll(0);
+            break;
+        case ScheduledReceive::None:
+            break;
     }
 }
 
@@ -1082,7 +1094,8 @@ void CReaderController::ApplyReceiveSettings() {
     }
     const int oldPageSize = ArticlePageSize(m_session.Settings());
     m_timerState.running = m_timer->isActive();
-    ApplyTimerDecision(zirvo::ApplyReceiveSettings(m_session.Tree(), m_timerState, receive, storage));
+    ApplyTimerDecision(
+        zirvo::ApplyReceiveSettings(m_session.Tree(), m_timerState, receive, storage));
     LoadViewSettings();
     if (ArticlePageSize(m_session.Settings()) != oldPageSize && m_shownNode != kNoNode) {
         ShowNode(m_shownNode, 0, false);
@@ -1096,8 +1109,11 @@ void CReaderController::ApplyTimerDecision(const TimerDecision& decision) {
             m_timer->stop();
             m_timer->start(decision.periodMs);
             break;
-        case TimerAction::Stop: m_timer->stop(); break;
-        case TimerAction::None: break;
+        case TimerAction::Stop:
+            m_timer->stop();
+            break;
+        case TimerAction::None:
+            break;
     }
     m_timerState.running = m_timer->isActive();
 }
@@ -1113,7 +1129,9 @@ void CReaderController::OnWindowMessage(int number, qint64 wParam, qint64 lParam
         case kMsgNewItemNotice:
             OnNewItemNotice(static_cast<NodeId>(wParam), static_cast<int>(lParam));
             break;
-        case kMsgRefreshList: OnRefreshList(static_cast<int>(wParam)); break;
+        case kMsgRefreshList:
+            OnRefreshList(static_cast<int>(wParam));
+            break;
         case kMsgItemReadState:
             if (wParam > 0 && wParam <= INT_MAX) {
                 MarkItem(static_cast<int>(wParam), lParam == 1);
@@ -1130,7 +1148,8 @@ void CReaderController::OnWindowMessage(int number, qint64 wParam, qint64 lParam
                 m_model->SetAllRead();
             }
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

@@ -8,7 +8,8 @@
 // actions of TreeActions(), ListActions() and PageActions() into its menus, drives the filter
 // and paging controls through the slots, shows StatusText and NewItemsNotice, opens the
 // property sheets and other dialogs asked for by the *Requested signals, and calls Shutdown()
-// when it closes (before the session goes).
+// when it closes (before the session goes). Destroying the controller closes the session as
+// well: its receive workers report to the controller.
 //
 // Threading: window thread. Receive workers reach it only through CReceiveObserverAdapter.
 

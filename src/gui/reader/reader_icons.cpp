@@ -89,7 +89,9 @@ QIcon TreeImage(int image) {
     const QColor feed(0xf2, 0x8c, 0x28);
     QIcon icon;
     switch (image) {
-        case kImageFolder: icon = Draw(Folder); break;
+        case kImageFolder:
+            icon = Draw(Folder);
+            break;
         case kImageReceiving:
             icon = Draw([&](QPainter& p) {
                 FeedMark(p, feed.lighter(125));
@@ -122,7 +124,9 @@ QIcon TreeImage(int image) {
                 });
             });
             break;
-        default: icon = Draw([&](QPainter& p) { FeedMark(p, feed); }); break;
+        default:
+            icon = Draw([&](QPainter& p) { FeedMark(p, feed); });
+            break;
     }
     cache.insert(image, icon);
     return icon;

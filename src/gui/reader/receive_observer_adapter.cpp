@@ -25,31 +25,36 @@ void CReceiveObserverAdapter::Post(std::function<void(const ReceiveHandlers&)> c
 
 void CReceiveObserverAdapter::OnImageChanged(NodeId node, int image) {
     Post([node, image](const ReceiveHandlers& h) {
-        if (h.imageChanged) h.imageChanged(node, image);
+        if (h.imageChanged)
+            h.imageChanged(node, image);
     });
 }
 
 void CReceiveObserverAdapter::OnUnreadChanged(NodeId node, int unread) {
     Post([node, unread](const ReceiveHandlers& h) {
-        if (h.unreadChanged) h.unreadChanged(node, unread);
+        if (h.unreadChanged)
+            h.unreadChanged(node, unread);
     });
 }
 
 void CReceiveObserverAdapter::OnNewItemNotice(NodeId node, int unread) {
     Post([node, unread](const ReceiveHandlers& h) {
-        if (h.newItemNotice) h.newItemNotice(node, unread);
+        if (h.newItemNotice)
+            h.newItemNotice(node, unread);
     });
 }
 
 void CReceiveObserverAdapter::OnRefreshList(int feedId) {
     Post([feedId](const ReceiveHandlers& h) {
-        if (h.refreshList) h.refreshList(feedId);
+        if (h.refreshList)
+            h.refreshList(feedId);
     });
 }
 
 void CReceiveObserverAdapter::OnStatusText(const std::string& text) {
     Post([text](const ReceiveHandlers& h) {
-        if (h.statusText) h.statusText(text);
+        if (h.statusText)
+            h.statusText(text);
     });
 }
 

@@ -33,7 +33,8 @@ QLineEdit* Field(QWidget* parent, const char* name, const QString& placeholder =
 }  // namespace
 
 void ShowReaderMessage(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("提示"), text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Information, QStringLiteral("提示"), text, QMessageBox::Ok,
+                    parent);
     box.setObjectName(QStringLiteral("readerMessage"));
     box.exec();
 }
@@ -85,10 +86,17 @@ QString CChannelFields::HomeUrl() const {
 void CChannelFields::ShowFailure(const FieldCheck& check) {
     ShowReaderMessage(this, QString::fromStdString(check.message));
     switch (check.field) {
-        case DialogField::Title: m_title->setFocus(); break;
-        case DialogField::FeedUrl: m_feedUrl->setFocus(); break;
-        case DialogField::HomeUrl: m_homeUrl->setFocus(); break;
-        default: break;
+        case DialogField::Title:
+            m_title->setFocus();
+            break;
+        case DialogField::FeedUrl:
+            m_feedUrl->setFocus();
+            break;
+        case DialogField::HomeUrl:
+            m_homeUrl->setFocus();
+            break;
+        default:
+            break;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "gui/reader/title_fetch.h"
 
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QThreadPool>
 

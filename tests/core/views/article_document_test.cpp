@@ -135,7 +135,8 @@ TEST(ArticleDocument, WritesAndListsSkins) {
 TEST(SkinRenderer, EveryShippedSkinRendersItemAndPage) {
     for (const char* name : {"默认", "夜间", "书页"}) {
         SCOPED_TRACE(name);
-        SkinRenderResult item = RenderWithSkin(ShippedSkin(name), BuildItemDocument(SampleItem(), name));
+        SkinRenderResult item =
+            RenderWithSkin(ShippedSkin(name), BuildItemDocument(SampleItem(), name));
         ASSERT_TRUE(item.ok) << item.error;
         EXPECT_NE(item.html.find("标题 &amp; &lt;b&gt;"), std::string::npos);
         EXPECT_NE(item.html.find("<p>正文"), std::string::npos);

@@ -1,0 +1,233 @@
+// The article list in the window: pages of a received channel, the unread filter, clicks and
+// the read-state column (store and tree agree), the keyboard, folder lists grouped by channel,
+// marking the previous list read on a switch, and a store that fails while listing.
+
+#include <sqlite3.h>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "core/feeds/rss_store.h"
+#include "gui/reader/article_list_model.h"
+#include "gui/reader/article_page.h"
+#include "gui/reader/article_table_view.h"
+#include "gui/reader/channel_tree_widget.h"
+#include "gui/reader/item_properties_dialog.h"
+#include "reader_fixture.h"
+
+using namespace zirvo;
+using namespace zirvo::test;
+
+namespace {
+
+void ClickRow(gui::CArticleTableView* list, int row, int column) {
+    const QRect rect = list->visualRect(list->model()->index(row, column));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+}
+
+int ItemRead(CReaderSession& session, int itemId) {
+    RssItem item;
+    return session.Store().GetItem(itemId, false, item) ? item.read : -1;
+}
+
+}  // namespace
+
+class ReaderListTest : public QObject {
+    Q_OBJECT
+public:
+    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
+
+private slots:
+    void PagesThroughOneHundredTwentyItems();
+    void UnreadFilterAndClickMarkReadInStoreAndTree();
+    void KeyboardMovesShowsAndOpens();
+    void FolderListIsGroupedByChannel();
+    void SwitchingMarksThePreviousChannelRead();
+    void StoreErrorWhileListingKeepsRowsAndSaysWhy();
+    void ItemPropertiesText();
+};
+
+void ReaderListTest::PagesThroughOneHundredTwentyItems() {
+    CReaderFixture f;
+    f.WriteOpml({{"频道", f.Server().Url("/gen/1?items=120"), {}}});
+    f.Open();
+    f.ReceiveAndWait(f.Find("频道"));
+    QSignalSpy paging(&f.Controller(), &gui::CReaderController::PagingChanged);
+    f.Controller().SetFilter(kAllItems);
+    f.Controller().SelectNode(f.Find("频道"));
+    QCOMPARE(paging.last(), (QVariantList{0, 3}));
+    gui::CArticleListModel* model = f.Controller().ListModel();
+    QCOMPARE(model->rowCount(), 50);
+    // Newest first: the feed's first item is the newest.
+    QCOMPARE(model->Item(0)->title, std::string("Channel 1 round 0 item 120"));
+    f.Controller().NextPage();
+    f.Controller().NextPage();
+    QCOMPARE(paging.last(), (QVariantList{2, 3}));
+    QCOMPARE(model->rowCount(), 20);
+    QCOMPARE(model->Item(19)->title, std::string("Channel 1 round 0 item 1"));
+    f.Controller().NextPage();  // past the end: nothing
+    QCOMPARE(f.Controller().CurrentPage(), 2);
+    f.Controller().PreviousPage();
+    QCOMPARE(paging.last(), (QVariantList{1, 3}));
+    f.Controller().GoToPage(0);
+    QCOMPARE(model->Item(0)->title, std::string("Channel 1 round 0 item 120"));
+}
+
+void ReaderListTest::UnreadFilterAndClickMarkReadInStoreAndTree() {
+    CReaderFixture f;
+    f.WriteOpml({{"目录",
+                  "",
+                  {{"频道", f.Server().Url("/gen/1?items=60"), {}},
+                   {"另一个", f.Server().Url("/gen/2?items=3"), {}}}}});
+    f.Open();
+    f.ReceiveAndWait(kNoNode);
+    const NodeId channel = f.Find("目录/频道");
+    f.Controller().SelectNode(channel);
+    QCOMPARE(f.Controller().Filter(), int(kUnreadItems));  // the unread entry is chosen at start
+    gui::CArticleTableView* list = f.Controller().List();
+    gui::CArticleListModel* model = f.Controller().ListModel();
+    QCOMPARE(model->rowCount(), 50);
+
+    const int first = model->ItemId(0);
+    ClickRow(list, 0, gui::kColTitle);
+    QCOMPARE(ItemRead(f.Session(), first), 1);
+    QCOMPARE(f.ShownUnread(channel), 59);
+    QCOMPARE(f.ShownUnread(f.Find("目录")), 62);
+    QCOMPARE(model->Item(0)->read, 1);
+
+    // The read-state column toggles: back to unread, in the store and the tree.
+    ClickRow(list, 0, gui::kColReadState);
+    QCOMPARE(ItemRead(f.Session(), first), 0);
+    QCOMPARE(f.ShownUnread(channel), 60);
+    ClickRow(list, 1, gui::kColReadState);
+    QCOMPARE(f.ShownUnread(channel), 59);
+
+    // The unread filter leaves the read item out.
+    QSignalSpy paging(&f.Controller(), &gui::CReaderController::PagingChanged);
+    f.Controller().SetFilter(kUnreadItems);
+    QCOMPARE(paging.last(), (QVariantList{0, 2}));
+    f.Controller().GoToPage(1);
+    QCOMPARE(model->rowCount(), 9);
+    f.Controller().SetFilter(kReadItems);
+    QCOMPARE(model->rowCount(), 1);
+    QCOMPARE(paging.last(), (QVariantList{0, 1}));
+}
+
+void ReaderListTest::KeyboardMovesShowsAndOpens() {
+    CUrlRecorder browser;
+    CReaderFixture f;
+    f.WriteOpml({{"频道", f.Server().Url("/gen/1?items=5"), {}}});
+    f.Open();
+    f.ReceiveAndWait(f.Find("频道"));
+    f.Controller().SelectNode(f.Find("频道"));
+    gui::CArticleTableView* list = f.Controller().List();
+    gui::CArticleListModel* model = f.Controller().ListModel();
+    list->setFocus();
+    list->setCurrentIndex(model->index(0, gui::kColTitle));
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentIndex().row(), 1);
+    // Moving shows the item without marking it read.
+    QVERIFY(f.Controller().Page()->RenderedHtml().contains(QStringLiteral("item 4")));
+    QCOMPARE(ItemRead(f.Session(), model->ItemId(1)), 0);
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(browser.urls.size(), 1);
+    QCOMPARE(browser.urls.front().toString(), QStringLiteral("http://127.0.0.1/gen/1/r0/item4"));
+    // The page's "下一篇" moves the list the same way.
+    f.Controller().Action(QStringLiteral("pageNextItem"))->trigger();
+    QCOMPARE(list->currentIndex().row(), 2);
+    QVERIFY(f.Controller().Page()->RenderedHtml().contains(QStringLiteral("item 3")));
+}
+
+void ReaderListTest::FolderListIsGroupedByChannel() {
+    CReaderFixture f;
+    f.WriteOpml({{"目录",
+                  "",
+                  {{"一", f.Server().Url("/gen/1?items=3"), {}},
+                   {"二", f.Server().Url("/gen/2?items=2"), {}}}}});
+    f.Open();
+    f.ReceiveAndWait(kNoNode);
+    QSignalSpy paging(&f.Controller(), &gui::CReaderController::PagingChanged);
+    f.Controller().SelectNode(f.Find("目录"));
+    gui::CArticleListModel* model = f.Controller().ListModel();
+    QVERIFY(model->Grouped());
+    QCOMPARE(model->ItemRowCount(), 5);
+    QCOMPARE(model->rowCount(), 7);  // two group headers
+    QCOMPARE(paging.last(), (QVariantList{0, 1}));
+    int headers = 0;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->IsHeader(row)) {
+            ++headers;
+            const QString caption =
+                model->data(model->index(row, gui::kColTitle), Qt::DisplayRole).toString();
+            QVERIFY(caption.startsWith(QStringLiteral("一")) ||
+                    caption.startsWith(QStringLiteral("二")));
+        } else {
+            const int header = model->HeaderOf(row);
+            QVERIFY(header >= 0);
+            QCOMPARE(QString::fromStdString(model->Item(row)->group),
+                     model->data(model->index(header, gui::kColTitle), Qt::DisplayRole)
+                         .toString()
+                         .section(QStringLiteral("  ("), 0, 0));
+        }
+    }
+    QCOMPARE(headers, 2);
+    f.Controller().Action(QStringLiteral("listCollapseGroups"))->trigger();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QCOMPARE(f.Controller().List()->isRowHidden(row), !model->IsHeader(row));
+    }
+}
+
+void ReaderListTest::SwitchingMarksThePreviousChannelRead() {
+    CReaderFixture f;
+    f.WriteOpml({{"一", f.Server().Url("/gen/1?items=3"), {}},
+                 {"二", f.Server().Url("/gen/2?items=2"), {}}});
+    f.Open();  // switchchannelautomakeread is 1 in the shipped settings
+    f.ReceiveAndWait(kNoNode);
+    f.Controller().SelectNode(f.Find("一"));
+    QCOMPARE(f.ShownUnread(f.Find("一")), 3);
+    f.Controller().SelectNode(f.Find("二"));
+    QCOMPARE(f.ShownUnread(f.Find("一")), 0);
+    QCOMPARE(f.ShownUnread(f.Find("二")), 2);
+    int total = 0;
+    int unread = -1;
+    QVERIFY(f.Session().Store().CountFeed(f.Session().Tree().Node(f.Find("一"))->feedId, total,
+                                          unread));
+    QCOMPARE(unread, 0);
+    // A refresh after a receive is no switch: the shown channel stays unread.
+    f.Controller().OnWindowMessage(gui::kMsgRefreshList,
+                                   f.Session().Tree().Node(f.Find("二"))->feedId, 0);
+    QCOMPARE(f.ShownUnread(f.Find("二")), 2);
+}
+
+void ReaderListTest::StoreErrorWhileListingKeepsRowsAndSaysWhy() {
+    CReaderFixture f;
+    f.WriteOpml({{"一", f.Server().Url("/gen/1?items=3"), {}},
+                 {"二", f.Server().Url("/gen/2?items=2"), {}}});
+    f.SetRssSetting("switchchannelautomakeread", "0");
+    f.Open();
+    f.ReceiveAndWait(kNoNode);
+    f.Controller().SelectNode(f.Find("一"));
+    QCOMPARE(f.Controller().ListModel()->rowCount(), 3);
+    // Another program breaks the table under the running reader.
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(f.Root().PathOf("Storage/rss.db").c_str(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, "DROP TABLE rss_data;", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    QSignalSpy status(&f.Controller(), &gui::CReaderController::StatusText);
+    f.Controller().SelectNode(f.Find("二"));
+    QCOMPARE(f.Controller().ListModel()->rowCount(), 3);
+    QVERIFY(!status.isEmpty());
+    QVERIFY(status.last().first().toString().startsWith(QStringLiteral("无法读取文章列表")));
+}
+
+void ReaderListTest::ItemPropertiesText() {
+    RssItem item;
+    item.title = "标题";
+    item.author = "作者";
+    item.date = "2006-01-03 08:00:00";
+    item.link = "http://example.org/";
+    QCOMPARE(gui::ItemPropertiesText(item),
+             QStringLiteral("标题\n\n作者: 作者\n\n2006-01-03 08:00:00\n\nhttp://example.org/"));
+}
+
+QTEST_MAIN(ReaderListTest)
+#include "reader_list_test.moc"

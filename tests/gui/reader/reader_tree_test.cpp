@@ -1,0 +1,253 @@
+// The channel tree in the window: adding through the wizard, receiving from the loopback
+// server with counts on channel and folder, moving and dragging nodes (checked in the OPML
+// file), deleting, renaming, the receive timer, and closing while a receive hangs.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QWizard>
+#include <QtTest>
+
+#include "core/util/closing_flag.h"
+#include "gui/reader/article_list_model.h"
+#include "gui/reader/channel_tree_widget.h"
+#include "gui/reader/reader_icons.h"
+#include "reader_fixture.h"
+
+using namespace zirvo;
+using namespace zirvo::test;
+
+class ReaderTreeTest : public QObject {
+    Q_OBJECT
+public:
+    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
+
+private slots:
+    void WizardAddsChannelThatReceivesWithCountsOnFolder();
+    void WizardRefusesFinishWithoutFolder();
+    void MoveUpAndToRootWriteTheFile();
+    void DroppingOntoFolderOrChannelMovesAndOwnSubtreeIsRefused();
+    void DeleteAsksThenRemovesFromFileAndStore();
+    void RenameInPlaceWritesTitle();
+    void ReceiveTimerFollowsSettings();
+    void CloseWhileReceiveHangsReturns();
+    void FailedChannelShowsFailedImage();
+};
+
+void ReaderTreeTest::WizardAddsChannelThatReceivesWithCountsOnFolder() {
+    CReaderFixture f;
+    f.WriteOpml({{"资讯", "", {{"已有频道", f.Server().Url("/gen/1?items=5"), {}}}}});
+    f.Open();
+    const QString feed = QString::fromStdString(f.Server().Url("/gen/2?items=120"));
+
+    AnswerNextModal([&](QWidget* modal) {
+        auto* wizard = qobject_cast<QWizard*>(modal);
+        QVERIFY(wizard);
+        auto* url = wizard->findChild<QLineEdit*>(QStringLiteral("feedUrlEdit"));
+        QCOMPARE(url->text(), feed);  // handed over by the caller
+        wizard->findChild<QLineEdit*>(QStringLiteral("titleEdit"))
+            ->setText(QStringLiteral("新频道"));
+        wizard->next();
+        auto* picker = wizard->findChild<QTreeWidget*>(QStringLiteral("folderPicker"));
+        picker->setCurrentItem(picker->topLevelItem(0));
+        wizard->accept();
+    });
+    f.Controller().OpenAddSubscription(feed);
+
+    const NodeId channel = f.Find("资讯/新频道");
+    QVERIFY(channel != kNoNode);
+    QVERIFY(f.OpmlText().find("title=\"新频道\" xmlUrl=\"" + feed.toStdString() + "\"") !=
+            std::string::npos);
+
+    f.ReceiveAndWait(f.Find("资讯"));
+    QCOMPARE(f.ShownUnread(channel), 120);
+    QCOMPARE(f.ShownUnread(f.Find("资讯/已有频道")), 5);
+    QCOMPARE(f.ShownUnread(f.Find("资讯")), 125);
+    QCOMPARE(f.Session().Tree().Node(channel)->image, kImageReceived);
+}
+
+void ReaderTreeTest::WizardRefusesFinishWithoutFolder() {
+    CReaderFixture f;
+    f.WriteOpml({{"资讯", "", {}}, {"频道", f.Server().Url("/gen/1?items=3"), {}}});
+    f.Open();
+    QString refusal;
+    AnswerNextModal([&](QWidget* modal) {
+        auto* wizard = qobject_cast<QWizard*>(modal);
+        QVERIFY(wizard);
+        wizard->findChild<QLineEdit*>(QStringLiteral("feedUrlEdit"))
+            ->setText(QString::fromStdString(f.Server().Url("/gen/9")));
+        wizard->findChild<QLineEdit*>(QStringLiteral("titleEdit"))->setText(QStringLiteral("九"));
+        wizard->next();
+        auto* picker = wizard->findChild<QTreeWidget*>(QStringLiteral("folderPicker"));
+        picker->setCurrentItem(picker->topLevelItem(1));  // a channel is not a folder
+        AnswerNextModal([&, wizard](QWidget* box) {
+            refusal = qobject_cast<QMessageBox*>(box)->text();
+            qobject_cast<QMessageBox*>(box)->accept();
+            QVERIFY(wizard->isVisible());  // the wizard stays
+            wizard->findChild<QCheckBox*>(QStringLiteral("toRootCheck"))->setChecked(true);
+            wizard->accept();
+        });
+        wizard->accept();
+    });
+    f.Controller().OpenAddSubscription(QString());
+    QCOMPARE(refusal, QStringLiteral("请选择一个目录!"));
+    QVERIFY(f.Find("九") != kNoNode);  // added at the top level
+}
+
+void ReaderTreeTest::MoveUpAndToRootWriteTheFile() {
+    CReaderFixture f;
+    f.WriteOpml(
+        {{"A", "", {{"a1", "http://127.0.0.1:1/a1", {}}, {"a2", "http://127.0.0.1:1/a2", {}}}},
+         {"B", "", {}}});
+    f.Open();
+    f.Controller().SelectNode(f.Find("A/a2"));
+    f.Controller().Action(QStringLiteral("treeMoveUp"))->trigger();
+    QCOMPARE(f.OpmlOutline(), (std::vector<std::string>{"A", "  a2", "  a1", "B"}));
+    QCOMPARE(f.Controller().Tree()->currentItem()->text(0), QStringLiteral("a2"));
+
+    f.Controller().Action(QStringLiteral("treeMoveUp"))->trigger();  // first already: stays
+    QCOMPARE(f.OpmlOutline(), (std::vector<std::string>{"A", "  a2", "  a1", "B"}));
+
+    f.Controller().SelectNode(f.Find("A/a1"));
+    f.Controller().Action(QStringLiteral("treeMoveToRoot"))->trigger();
+    QCOMPARE(f.OpmlOutline(), (std::vector<std::string>{"A", "  a2", "B", "a1"}));
+    QCOMPARE(f.Controller().Tree()->topLevelItemCount(), 3);
+    QCOMPARE(f.Controller().Tree()->topLevelItem(2)->text(0), QStringLiteral("a1"));
+}
+
+void ReaderTreeTest::DroppingOntoFolderOrChannelMovesAndOwnSubtreeIsRefused() {
+    CReaderFixture f;
+    f.WriteOpml({{"A", "", {{"a1", "http://127.0.0.1:1/a1", {}}, {"Sub", "", {}}}},
+                 {"B", "", {{"b1", "http://127.0.0.1:1/b1", {}}}},
+                 {"c", "http://127.0.0.1:1/c", {}}});
+    f.Open();
+    gui::CChannelTreeWidget* tree = f.Controller().Tree();
+    // Onto a folder: last child of it.
+    emit tree->NodeDropped(f.Find("c"), f.Find("A"));
+    QCOMPARE(f.OpmlOutline(), (std::vector<std::string>{"A", "  a1", "  Sub", "  c", "B", "  b1"}));
+    // Onto a channel: in front of it, in its folder.
+    emit tree->NodeDropped(f.Find("A/a1"), f.Find("B/b1"));
+    QCOMPARE(f.OpmlOutline(), (std::vector<std::string>{"A", "  Sub", "  c", "B", "  a1", "  b1"}));
+    // Into its own subtree: nothing changes.
+    const std::string before = f.OpmlText();
+    emit tree->NodeDropped(f.Find("A"), f.Find("A/Sub"));
+    QCOMPARE(f.OpmlText(), before);
+    // The control shows what the file says.
+    QTreeWidgetItem* b = tree->ItemOf(f.Find("B"));
+    QCOMPARE(b->childCount(), 2);
+    QCOMPARE(b->child(0)->text(0), QStringLiteral("a1"));
+    QCOMPARE(tree->currentItem()->text(0), QStringLiteral("a1"));
+}
+
+void ReaderTreeTest::DeleteAsksThenRemovesFromFileAndStore() {
+    CReaderFixture f;
+    f.WriteOpml({{"A", "", {{"a1", f.Server().Url("/gen/3?items=4"), {}}}},
+                 {"b", f.Server().Url("/gen/4?items=2"), {}}});
+    f.Open();
+    f.ReceiveAndWait(kNoNode);
+    int channels = 0;
+    int items = 0;
+    QVERIFY(f.Session().Store().CountAll(channels, items));
+    QCOMPARE(items, 6);
+
+    f.Controller().SelectNode(f.Find("A"));
+    QString question;
+    AnswerNextModal([&](QWidget* box) {
+        question = qobject_cast<QMessageBox*>(box)->text();
+        qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
+    });
+    f.Controller().Action(QStringLiteral("treeDelete"))->trigger();
+    QCOMPARE(question, QStringLiteral("确定要删除该频道吗?"));
+    QVERIFY(f.Find("A") != kNoNode);  // "No" keeps it
+
+    AnswerNextModal(
+        [](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
+    f.Controller().Action(QStringLiteral("treeDelete"))->trigger();
+    QCOMPARE(f.Find("A"), kNoNode);
+    QCOMPARE(f.OpmlOutline(), (std::vector<std::string>{"b"}));
+    QVERIFY(f.Session().Store().CountAll(channels, items));
+    QCOMPARE(items, 2);
+    QCOMPARE(f.Controller().ListModel()->rowCount(), 0);
+}
+
+void ReaderTreeTest::RenameInPlaceWritesTitle() {
+    CReaderFixture f;
+    f.WriteOpml({{"first", "", {}}, {"second", "http://127.0.0.1:1/s", {}}});
+    f.Open();
+    gui::CChannelTreeWidget* tree = f.Controller().Tree();
+    // The first node of the file keeps its name.
+    QVERIFY(!(tree->ItemOf(f.Find("first"))->flags() & Qt::ItemIsEditable));
+    f.Controller().SelectNode(f.Find("second"));
+    f.Controller().Action(QStringLiteral("treeRename"))->trigger();
+    auto* editor = tree->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->setText(QStringLiteral("第二"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(f.OpmlText().find("title=\"第二\"") != std::string::npos);
+    QCOMPARE(f.Find("second"), kNoNode);
+    QCOMPARE(tree->ItemOf(f.Find("第二"))->text(0), QStringLiteral("第二"));
+}
+
+void ReaderTreeTest::ReceiveTimerFollowsSettings() {
+    CReaderFixture f;
+    f.WriteOpml({});
+    f.SetRssSetting("autoreceive", "1");
+    f.SetRssSetting("autoreceivetype", "1");
+    f.SetRssSetting("autoreceivetime", "15");
+    f.Open();
+    QVERIFY(!f.Controller().TimerRunning());
+    f.Controller().StartupReceive();
+    QVERIFY(f.Controller().TimerRunning());
+    QCOMPARE(f.Controller().TimerPeriodMs(), 15 * 60000);
+
+    // The options dialog wrote type 0: the 10-minute weighted timer.
+    f.SetRssSetting("autoreceivetype", "0");
+    f.Controller().ApplyReceiveSettings();
+    QCOMPARE(f.Controller().TimerPeriodMs(), 10 * 60000);
+    // Only the minutes change while type 0 runs: the timer stays as it is.
+    f.SetRssSetting("autoreceivetime", "45");
+    f.Controller().ApplyReceiveSettings();
+    QCOMPARE(f.Controller().TimerPeriodMs(), 10 * 60000);
+    f.SetRssSetting("autoreceive", "0");
+    f.Controller().ApplyReceiveSettings();
+    QVERIFY(!f.Controller().TimerRunning());
+}
+
+void ReaderTreeTest::CloseWhileReceiveHangsReturns() {
+    CReaderFixture f;
+    f.WriteOpml({{"A",
+                  "",
+                  {{"hangs", f.Server().Url("/stall"), {}},
+                   {"slow", f.Server().Url("/slow?s=30&to=/gen/1"), {}}}}});
+    f.Open();
+    f.Controller().SelectNode(f.Find("A/hangs"));
+    f.Controller().Action(QStringLiteral("treeReceive"))->trigger();
+    f.Controller().ReceiveAll();
+    QTRY_VERIFY(f.Server().RequestsFor("/stall").size() >= 1);
+    // Closing aborts the transfers and joins the workers; a hang here fails the test run.
+    f.Controller().Shutdown();
+    QVERIFY(IsClosing());
+    QCOMPARE(f.Session().Receiver()->Running(), size_t{0});
+    // Reports still queued for the window thread are dropped, not run against closed views.
+    Pump();
+    f.Close();
+}
+
+void ReaderTreeTest::FailedChannelShowsFailedImage() {
+    CReaderFixture f;
+    f.WriteOpml(
+        {{"broken", f.Server().Url("/html"), {}}, {"ok", f.Server().Url("/gen/5?items=1"), {}}});
+    f.Open();
+    f.ReceiveAndWait(kNoNode);
+    QCOMPARE(f.Session().Tree().Node(f.Find("broken"))->image, kImageFailed);
+    QCOMPARE(f.Session().Tree().Node(f.Find("ok"))->image, kImageReceived);
+    QCOMPARE(f.ShownUnread(f.Find("ok")), 1);
+    QCOMPARE(f.ShownUnread(f.Find("broken")), 0);
+}
+
+QTEST_MAIN(ReaderTreeTest)
+#include "reader_tree_test.moc"
