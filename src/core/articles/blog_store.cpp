@@ -23,7 +23,17 @@ CBlogStore::CBlogStore(const std::string& dataRoot)
     : CSQLiteStore(JoinPath(dataRoot, "Storage/blog.db")) {}
 
 bool CBlogStore::Open() {
-    return OpenWithSchema(m_path, &EnsureBlogSchema);
+    if (!OpenWithSchema(m_path, &EnsureBlogSchema)) {
+        return false;
+    }
+    // The articles are the user's own writing, which no receive brings back: every commit
+    // reaches the disk before it counts, so the last saved draft survives a power cut. (The
+    // feed store keeps NORMAL: its rows come back with the next receive.)
+    if (!Execute("PRAGMA synchronous=FULL;")) {
+        Close();
+        return false;
+    }
+    return true;
 }
 
 bool CBlogStore::CountArticles(int folder, const std::string& account, int& count) {
@@ -138,28 +148,32 @@ bool CBlogStore::AddArticleWithGuid(int folder, const std::string& account, cons
     return true;
 }
 
-bool CBlogStore::AddReceivedArticles(int folder, const std::string& account,
-                                     const BlogArticleList& articles) {
-    const std::string head = StrFormat(
+std::string CBlogStore::ReceivedInsert(int folder, const std::string& account,
+                                       const BlogArticle& article) {
+    std::string date = article.pubDate;
+    NormaliseFeedDate(date);
+    std::string sql = StrFormat(
         "INSERT INTO [blog_article] (log_property, log_author, log_guid, log_title, "
         "log_category, log_content, log_pubDate) VALUES (%d , '%s' , '",
         folder, Quoted(account).c_str());
+    sql += Quoted(article.guid);
+    sql += "' , '";
+    sql += Quoted(article.title);
+    sql += "' , '";
+    sql += Quoted(article.category);
+    sql += "' , '";
+    sql += Quoted(article.content);
+    sql += "' , '";
+    sql += Quoted(date);
+    sql += "');";
+    return sql;
+}
+
+bool CBlogStore::AddReceivedArticles(int folder, const std::string& account,
+                                     const BlogArticleList& articles) {
     return RunInTransaction([&] {
         for (const BlogArticle& article : articles) {
-            std::string date = article.pubDate;
-            NormaliseFeedDate(date);
-            std::string sql = head;
-            sql += Quoted(article.guid);
-            sql += "' , '";
-            sql += Quoted(article.title);
-            sql += "' , '";
-            sql += Quoted(article.category);
-            sql += "' , '";
-            sql += Quoted(article.content);
-            sql += "' , '";
-            sql += Quoted(date);
-            sql += "');";
-            Connection().ExecuteUpdate(sql);
+            Connection().ExecuteUpdate(ReceivedInsert(folder, account, article));
         }
     });
 }
@@ -171,13 +185,17 @@ bool CBlogStore::ReplaceReceivedArticles(const std::string& account,
     for (const BlogArticle& article : articles) {
         ids.push_back("'" + Quoted(article.guid) + "'");
     }
-    // The outcome of the delete does not decide the result: the fetched posts are stored
-    // either way, and a failure of theirs is what the caller hears about.
-    Execute(
-        StrFormat("DELETE FROM [blog_article] WHERE log_guid IN (%s) AND log_author = '%s' AND "
-                  "log_property = %d;",
-                  Join(ids, ",").c_str(), Quoted(account).c_str(), kBlogFolderReceived));
-    return AddReceivedArticles(kBlogFolderReceived, account, articles);
+    // The old copies go only together with the arrival of the new ones: a failed insert rolls
+    // the delete back, so the account keeps what it had received before.
+    return RunAtomically([&] {
+        Connection().ExecuteUpdate(
+            StrFormat("DELETE FROM [blog_article] WHERE log_guid IN (%s) AND log_author = '%s' AND "
+                      "log_property = %d;",
+                      Join(ids, ",").c_str(), Quoted(account).c_str(), kBlogFolderReceived));
+        for (const BlogArticle& article : articles) {
+            Connection().ExecuteUpdate(ReceivedInsert(kBlogFolderReceived, account, article));
+        }
+    });
 }
 
 bool CBlogStore::UpdateArticleText(int id, const std::string& title, const std::string& category,

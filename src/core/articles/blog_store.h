@@ -44,7 +44,8 @@ public:
     explicit CBlogStore(const std::string& dataRoot);
 
     // Opens the file (created when missing, its folder must exist) and brings the table to the
-    // current definition. False with the last error set when the file cannot be used.
+    // current definition. False with the last error set when the file cannot be used. Commits
+    // are synced to disk (synchronous=FULL): a saved article survives a power cut.
     bool Open();
 
     // Number of the account's articles in the folder; 0 on any failure.
@@ -72,7 +73,9 @@ public:
     bool AddReceivedArticles(int folder, const std::string& account,
                              const BlogArticleList& articles);
     // Stores a fetch result in the received folder: the account's received rows with the same
-    // server ids go first (copies in other folders stay), then AddReceivedArticles(1, ...).
+    // server ids go (copies in other folders stay) and the fetched articles are inserted as
+    // AddReceivedArticles(1, ...) does, all in one transaction: when an insert fails nothing
+    // changes, the old copies included.
     bool ReplaceReceivedArticles(const std::string& account, const BlogArticleList& articles);
 
     // Title, category and content only; folder, account, server id and date stay.
@@ -98,6 +101,9 @@ public:
     bool Compact();
 
 private:
+    // The insert of one received article (date normalised), shared by the two batch writes.
+    static std::string ReceivedInsert(int folder, const std::string& account,
+                                      const BlogArticle& article);
     // Runs begin, `insert`, commit; a failure ends the transaction and is rethrown.
     void InsertInOwnTransaction(const std::string& insert);
 };

@@ -85,6 +85,44 @@ const std::vector<SchemaStep> kRssSteps = {
     {2,
      "CREATE INDEX IF NOT EXISTS rssfavorite_data_feed_item ON rssfavorite_data (item_feedid, "
      "item_id);"},
+    // Links a channel had and lost (storage policy, clean, clear, any delete of an item): the
+    // merge does not store them again while the feed keeps listing them, and forgets them once
+    // the feed stops. Without it a feed longer than the storage count swaps items at every
+    // receive, and a cleaned item comes back as new and unread.
+    {3, "CREATE TABLE IF NOT EXISTS rssremoved_data (item_feedid INTEGER, item_link TEXT);"},
+    {3,
+     "CREATE UNIQUE INDEX IF NOT EXISTS rssremoved_data_feed_link ON rssremoved_data "
+     "(item_feedid, item_link);"},
+    // Item count per channel, kept by triggers: the storage policy that keeps a channel's
+    // newest N finds the oldest item to keep by counting from the oldest end, instead of
+    // walking past the N newest at every receive (milliseconds at 100,000 items).
+    {3,
+     "CREATE TABLE IF NOT EXISTS rsscount_data (item_feedid INTEGER PRIMARY KEY, item_count "
+     "INTEGER NOT NULL DEFAULT 0);"},
+    {3,
+     "INSERT OR REPLACE INTO rsscount_data (item_feedid, item_count) SELECT item_feedid, "
+     "COUNT(*) FROM rss_data WHERE item_feedid IS NOT NULL GROUP BY item_feedid;"},
+    {3,
+     "CREATE TRIGGER IF NOT EXISTS rss_data_added AFTER INSERT ON rss_data WHEN "
+     "NEW.item_feedid IS NOT NULL BEGIN INSERT OR IGNORE INTO rsscount_data (item_feedid, "
+     "item_count) VALUES (NEW.item_feedid, 0); UPDATE rsscount_data SET item_count = item_count "
+     "+ 1 WHERE item_feedid = NEW.item_feedid; END;"},
+    // Every way an item leaves rss_data is recorded, so that no delete path can forget it.
+    {3,
+     "CREATE TRIGGER IF NOT EXISTS rss_data_removed AFTER DELETE ON rss_data BEGIN INSERT OR "
+     "IGNORE INTO rssremoved_data (item_feedid, item_link) VALUES (OLD.item_feedid, "
+     "OLD.item_link); UPDATE rsscount_data SET item_count = item_count - 1 WHERE item_feedid = "
+     "OLD.item_feedid; END;"},
+    {3,
+     "CREATE TRIGGER IF NOT EXISTS rss_data_moved AFTER UPDATE OF item_feedid ON rss_data BEGIN "
+     "UPDATE rsscount_data SET item_count = item_count - 1 WHERE item_feedid = OLD.item_feedid; "
+     "INSERT OR IGNORE INTO rsscount_data (item_feedid, item_count) SELECT NEW.item_feedid, 0 "
+     "WHERE NEW.item_feedid IS NOT NULL; UPDATE rsscount_data SET item_count = item_count + 1 "
+     "WHERE item_feedid = NEW.item_feedid; END;"},
+    // The merge asks, per stored or removed link, whether the feed lists it now.
+    {3,
+     "CREATE INDEX IF NOT EXISTS rsstemp_data_feed_link ON rsstemp_data (item_feedid, "
+     "item_link);"},
 };
 
 const std::vector<SchemaStep> kBlogSteps = {

@@ -6,7 +6,9 @@
 // one are the same ordered list of steps: every step newer than the file's version runs, in one
 // transaction, and the version is then set to the newest step's. Version 1 is the bare tables as
 // files of the original program hold them (such a file reads as version 0; the steps cope with
-// tables that exist already); later versions add indexes. A file whose version is newer than
+// tables that exist already); version 2 adds indexes, version 3 the record of links removed from
+// a channel (rssremoved_data) and the item count per channel (rsscount_data), both kept by
+// triggers on rss_data. A file whose version is newer than
 // this program's is refused and left untouched.
 //
 // Threading: works on the caller's connection, on the caller's thread. Two connections that

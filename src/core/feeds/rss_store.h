@@ -14,6 +14,10 @@
 //   feedfav_data      favourite folders: feed_id, feed_readcount
 //   rssfavorite_data  favourite items: item_id, item_feedid (the folder), link, title, author,
 //                     description, item_pubDate
+//   rssremoved_data   links a channel lost (item_feedid, item_link): every delete from rss_data
+//                     records the link (a trigger); the merge does not store a recorded link
+//                     again and forgets it when the feed no longer lists it
+//   rsscount_data     items per channel (item_feedid, item_count), kept by triggers
 //
 // Every operation returns true on success; on failure the cause is in GetLastError (SQLite's
 // formatted message, or "没有对应id的rss item" / "没有对应的rss item" for a missing row). Writes
@@ -103,9 +107,11 @@ public:
 
     // --- Items ------------------------------------------------------------------------------
     bool ClearStaging(int id);
-    // The merge of one receive: items whose link channel `id` does not hold yet are appended
-    // as new and unread (the feed's first item gets the highest id), then the storage policy
-    // (1 or 2, see feed_data above) is applied. Staging is empty afterwards.
+    // The merge of one receive: items whose link channel `id` neither holds nor lost while the
+    // feed listed it (storage policy, clean, clear) are appended as new and unread (the feed's
+    // first item gets the highest id), then the storage policy (1 or 2, see feed_data above) is
+    // applied, and lost links the feed no longer lists are forgotten. Receiving an unchanged
+    // feed changes nothing, whatever its length. Staging is empty afterwards.
     bool SaveReceivedItems(int id, const std::vector<RssItem>& items, int storageType,
                            int storageNum);
     // Replaces channel `id`'s staging rows by `items` (the news search results); each item

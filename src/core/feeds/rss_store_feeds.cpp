@@ -100,6 +100,11 @@ bool CRssStore::DeleteFeeds(const FeedIdList& feeds) {
             StrFormat("DELETE FROM [rss_data] WHERE item_feedid IN (%s);", ids.c_str()));
         Connection().ExecuteUpdate(
             StrFormat("DELETE FROM [feed_data] WHERE feed_id IN (%s);", ids.c_str()));
+        // A channel that is gone has no links to keep out and no items to count any more.
+        Connection().ExecuteUpdate(
+            StrFormat("DELETE FROM [rssremoved_data] WHERE item_feedid IN (%s);", ids.c_str()));
+        Connection().ExecuteUpdate(
+            StrFormat("DELETE FROM [rsscount_data] WHERE item_feedid IN (%s);", ids.c_str()));
     });
 }
 

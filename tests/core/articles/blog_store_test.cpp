@@ -153,6 +153,35 @@ TEST_F(BlogStoreTest, ReplacingReceivedPostsTouchesOnlyTheAccountsReceivedFolder
     EXPECT_EQ(Count(kBlogFolderReceived, "you"), 1);
 }
 
+TEST_F(BlogStoreTest, FailedReplaceKeepsTheReceivedCopiesItWouldHaveReplaced) {
+    ASSERT_TRUE(
+        m_store.ReplaceReceivedArticles("me", {Received("p1", "kept"), Received("p2", "too")}));
+    RefuseTitle();
+    EXPECT_FALSE(m_store.ReplaceReceivedArticles(
+        "me", {Received("p1", "new"), Received("p2", "refused"), Received("p3", "third")}));
+    EXPECT_NE(m_store.GetLastError().find("refused by test"), std::string::npos);
+    BlogArticleList received = List(kBlogFolderReceived, "me");
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0].title, "kept");
+    EXPECT_EQ(received[1].title, "too");
+    // The connection is usable afterwards.
+    ASSERT_TRUE(m_store.ReplaceReceivedArticles("me", {Received("p1", "newer")}));
+    EXPECT_EQ(List(kBlogFolderReceived, "me")[1].title, "newer");
+}
+
+// Reads the store's own connection settings.
+class CSettingsProbe : public CBlogStore {
+public:
+    using CBlogStore::CBlogStore;
+    int Synchronous() { return Connection().ExecuteQuery("PRAGMA synchronous;").GetInt(0, -1); }
+};
+
+TEST_F(BlogStoreTest, ArticlesAreSyncedOnEveryCommit) {
+    CSettingsProbe probe(m_root.Path());
+    ASSERT_TRUE(probe.Open()) << probe.GetLastError();
+    EXPECT_EQ(probe.Synchronous(), 2);  // FULL
+}
+
 TEST_F(BlogStoreTest, ReceivedDatesAreNormalised) {
     std::string before = NowLocalText();
     ASSERT_TRUE(m_store.AddReceivedArticles(

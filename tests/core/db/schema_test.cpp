@@ -65,8 +65,9 @@ TEST_F(SchemaTest, NewRssDatabaseGetsAllTablesAndCurrentVersion) {
     CppSQLite3Connection& db = OpenDb();
     ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
     EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
-    EXPECT_EQ(Names(db, "table"), (std::vector<std::string>{"feed_data", "feedfav_data", "rss_data",
-                                                            "rssfavorite_data", "rsstemp_data"}));
+    EXPECT_EQ(Names(db, "table"),
+              (std::vector<std::string>{"feed_data", "feedfav_data", "rss_data", "rsscount_data",
+                                        "rssfavorite_data", "rssremoved_data", "rsstemp_data"}));
     // Opening again changes nothing.
     ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
     EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
@@ -104,17 +105,27 @@ TEST_F(SchemaTest, HotStatementsUseIndexes) {
                      "ORDER BY item_id DESC LIMIT 0, 50;")
                   .find("USING INDEX rss_data_feed_read"),
               std::string::npos);
-    std::string merge =
-        PlanOf(db,
-               "SELECT item_link FROM [rsstemp_data] WHERE [rsstemp_data].item_feedid = 1 AND "
-               "[rsstemp_data].item_link NOT IN (SELECT [rss_data].item_link FROM [rss_data] WHERE "
-               "[rss_data].item_feedid = 1);");
+    // The merge asks the indexes per staged item; it never scans a channel's items.
+    std::string merge = PlanOf(
+        db,
+        "SELECT item_link FROM [rsstemp_data] WHERE [rsstemp_data].item_feedid = 1 AND NOT EXISTS "
+        "(SELECT 1 FROM [rss_data] WHERE [rss_data].item_feedid = 1 AND [rss_data].item_link = "
+        "[rsstemp_data].item_link) AND NOT EXISTS (SELECT 1 FROM [rssremoved_data] WHERE "
+        "[rssremoved_data].item_feedid = 1 AND [rssremoved_data].item_link = "
+        "[rsstemp_data].item_link);");
     EXPECT_NE(merge.find("COVERING INDEX rss_data_feed_link"), std::string::npos) << merge;
+    EXPECT_NE(merge.find("COVERING INDEX rssremoved_data_feed_link"), std::string::npos) << merge;
+    EXPECT_EQ(merge.find("SCAN rss_data"), std::string::npos) << merge;
+    std::string prune =
+        PlanOf(db,
+               "DELETE FROM [rssremoved_data] WHERE item_feedid = 1 AND NOT EXISTS (SELECT 1 FROM "
+               "[rsstemp_data] WHERE [rsstemp_data].item_feedid = 1 AND [rsstemp_data].item_link = "
+               "[rssremoved_data].item_link);");
+    EXPECT_NE(prune.find("rsstemp_data_feed_link"), std::string::npos) << prune;
     std::string trim = PlanOf(db,
-                              "DELETE FROM [rss_data] WHERE item_feedid = 1 AND item_id < "
-                              "(SELECT MIN(item_id) FROM (SELECT item_id FROM [rss_data] WHERE "
-                              "item_feedid = 1 ORDER BY item_id DESC LIMIT 0, 200));");
-    EXPECT_EQ(trim.find("SCAN rss_data"), std::string::npos) << trim;
+                              "SELECT item_id FROM [rss_data] WHERE item_feedid = 1 ORDER BY "
+                              "item_id ASC LIMIT 1 OFFSET 10;");
+    EXPECT_NE(trim.find("COVERING INDEX rss_data_feed_item"), std::string::npos) << trim;
     EXPECT_EQ(PlanOf(db, "SELECT COUNT(*) FROM [rss_data] WHERE item_feedid = 1 AND item_new = 1;")
                   .find("SCAN"),
               std::string::npos);
@@ -147,14 +158,39 @@ TEST_F(SchemaTest, VersionOneFileGetsTheIndexesOfLaterVersions) {
     db.ExecuteUpdate("PRAGMA user_version = 1;");
     ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
     EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
-    EXPECT_EQ(Names(db, "index").size(), 8u);
+    EXPECT_EQ(Names(db, "index").size(), 10u);
+}
+
+TEST_F(SchemaTest, VersionTwoFileCountsItsItemsAndRecordsRemovedLinks) {
+    CppSQLite3Connection& db = OpenDb();
+    db.ExecuteUpdate(kBareRssTables);
+    db.ExecuteUpdate(
+        "INSERT INTO rss_data (item_feedid, item_link) VALUES (4, 'a'), (4, 'b'), (5, 'c');"
+        "PRAGMA user_version = 2;");
+    ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
+    EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
+    EXPECT_EQ(db.ExecuteQuery("SELECT item_count FROM rsscount_data WHERE item_feedid = 4;")
+                  .GetInt(0, -1),
+              2);
+    db.ExecuteUpdate("DELETE FROM rss_data WHERE item_link = 'a';");
+    db.ExecuteUpdate("INSERT INTO rss_data (item_feedid, item_link) VALUES (5, 'd');");
+    EXPECT_EQ(db.ExecuteQuery("SELECT item_count FROM rsscount_data WHERE item_feedid = 4;")
+                  .GetInt(0, -1),
+              1);
+    EXPECT_EQ(db.ExecuteQuery("SELECT item_count FROM rsscount_data WHERE item_feedid = 5;")
+                  .GetInt(0, -1),
+              2);
+    CppSQLite3Cursor removed = db.ExecuteQuery("SELECT * FROM rssremoved_data;");
+    ASSERT_FALSE(removed.AtEnd());
+    EXPECT_EQ(removed.GetInt("item_feedid"), 4);
+    EXPECT_EQ(removed.GetText("item_link"), "a");
 }
 
 TEST_F(SchemaTest, MissingTableOfAnOldFileIsCreated) {
     CppSQLite3Connection& db = OpenDb();
     db.ExecuteUpdate("CREATE TABLE feed_data (feed_id INTEGER PRIMARY KEY, feed_url TEXT);");
     ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
-    EXPECT_EQ(Names(db, "table").size(), 5u);
+    EXPECT_EQ(Names(db, "table").size(), 7u);
 }
 
 TEST_F(SchemaTest, NewerDatabaseIsRefusedAndLeftUntouched) {

@@ -24,6 +24,22 @@ TEST(RssStoreOpenTest, OpensTheFileBelowTheDataRoot) {
     EXPECT_TRUE(std::filesystem::exists(root.PathOf("Storage/rss.db")));
 }
 
+// Reads the store's own connection settings.
+class CSettingsProbe : public CRssStore {
+public:
+    using CRssStore::CRssStore;
+    int Synchronous() { return Connection().ExecuteQuery("PRAGMA synchronous;").GetInt(0, -1); }
+};
+
+TEST(RssStoreOpenTest, ItemsAreNotSyncedOnEveryCommit) {
+    // Received rows come back with the next receive: one sync per checkpoint is enough.
+    TempDir root("rss-open");
+    root.MakeDir("Storage");
+    CSettingsProbe store(root.Path());
+    ASSERT_TRUE(store.Open()) << store.GetLastError();
+    EXPECT_EQ(store.Synchronous(), 1);  // NORMAL
+}
+
 TEST(RssStoreOpenTest, MissingStorageFolderFailsWithAMessage) {
     TempDir root("rss-open");
     CRssStore store(root.Path());
