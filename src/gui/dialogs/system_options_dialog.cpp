@@ -69,12 +69,13 @@ QWidget* CSystemOptionsDialog::BuildProxyPage() {
 
     ProxySettings proxy;
     if (m_config.ReadProxySettings(proxy)) {
-        m_useProxy->setChecked(proxy.use != 0);
-        m_useForLocal->setChecked(proxy.useForLocal != 0);
-        m_server->setText(QString::fromStdString(proxy.server));
-        m_port->setText(QString::fromStdString(proxy.port));
-        m_userName->setText(QString::fromStdString(proxy.userName));
-        m_password->setText(QString::fromStdString(proxy.password));
+        const ProxyPageInput input = ProxyPageInputOf(proxy);
+        m_useProxy->setChecked(input.use);
+        m_useForLocal->setChecked(input.useForLocal);
+        m_server->setText(QString::fromStdString(input.server));
+        m_port->setText(QString::fromStdString(input.portText));
+        m_userName->setText(QString::fromStdString(input.userName));
+        m_password->setText(QString::fromStdString(input.password));
     }
     return page;
 }

@@ -4,19 +4,24 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 
 #include "core/config/app_config.h"
 #include "core/config/error_msg_dialog.h"
 #include "core/config/proxy.h"
+#include "core/session/reader_session.h"
 #include "core/setup/seed.h"
 #include "core/util/data_root.h"
 #include "gui/dialogs/qt_message_reporter.h"
+#include "gui/reader/reader_controller.h"
 #include "gui/shell/command_line.h"
 #include "gui/shell/local_channel.h"
 #include "gui/shell/main_frame.h"
+#include "gui/shell/scripted_run.h"
 #include "gui/shell/startup_timing.h"
 
 #ifndef ZIRVO_VERSION
@@ -91,6 +96,12 @@ int RunZirvo(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Zirvo"));
     QApplication::setApplicationVersion(QStringLiteral(ZIRVO_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("zirvo"));
+    // The interface is Chinese whatever the locale: the standard buttons and dialogs too.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
 
     const CDataRoot root(CDataRoot::Resolve(line.root.toStdString()));
     const QString rootDir = QString::fromStdString(root.Dir());
@@ -130,6 +141,14 @@ int RunZirvo(int argc, char** argv) {
     }
     reporter.SetParentWindow(&frame);
 
+    CReaderSession session(root.Dir(), reporter);
+    if (!session.Open()) {
+        SayAtStartup(QString::fromStdString(session.Error()), true);
+        return 0;
+    }
+    CReaderController reader(session, &frame);
+    frame.AttachReader(&reader, &session);
+
     CLocalChannel channel(rootDir);
     if (!channel.Listen()) {
         std::fprintf(stderr, "zirvo: cannot listen on %s; other programs cannot reach this one\n",
@@ -146,6 +165,8 @@ int RunZirvo(int argc, char** argv) {
     CStartupTiming timing(sinceStart);
     frame.ShowAtStoredPlace();
     timing.WindowShown(&frame);
+    reader.StartupReceive();
+    StartScriptedRun(frame, reader, session, sinceStart);
     if (!line.url.isEmpty()) {
         const QString url = line.url;
         QTimer::singleShot(0, &frame, [&frame, url] { emit frame.AddSubscriptionRequested(url); });

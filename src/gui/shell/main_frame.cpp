@@ -177,6 +177,7 @@ void CMainFrame::SetWorkMode(int mode) {
         m_navigation->setCurrentIndex(kPageOfMode[mode]);
     }
     if (m_listStack != nullptr) {
+        // Index = work mode.
         m_listStack->setCurrentIndex(mode);
         m_pageStack->setCurrentIndex(mode);
     }
