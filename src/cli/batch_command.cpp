@@ -4,7 +4,6 @@
 #include <optional>
 #include <vector>
 
-#include "cli_args.h"
 #include "cli_command.h"
 #include "core/receive/folder_batch_settings.h"
 #include "core/session/reader_session.h"
@@ -14,8 +13,8 @@ namespace zirvo::cli {
 namespace {
 
 // Reads the options into the page's input and the groups to run; false with `error` set.
-bool ReadBatchOptions(const CArgs& parsed, FolderBatchInput& input, std::vector<BatchGroup>& groups,
-                      std::string& error) {
+bool ReadBatchOptions(const CCommandLine& parsed, FolderBatchInput& input,
+                      std::vector<BatchGroup>& groups, std::string& error) {
     auto choice = [&](const char* name, const char* first, const char* second, bool& value,
                       BatchGroup group) {
         const std::optional<std::string> text = parsed.Value(name);
@@ -66,71 +65,68 @@ bool ReadBatchOptions(const CArgs& parsed, FolderBatchInput& input, std::vector<
     return true;
 }
 
-int RunBatch(CliContext& context, const std::vector<std::string>& args) {
-    CArgs parsed;
-    parsed.Option("--rank").Option("--storage").Option("--count").Option("--auto-update");
-    parsed.Option("--notice").Flag("--all");
-    if (!parsed.Parse(args) || parsed.Positionals().size() != 1) {
-        return context.Fail(
-            (parsed.Error().empty() ? std::string("give one FOLDER") : parsed.Error()) +
-                " (see zirvo-cli batch --help)",
-            kExitUsage);
-    }
+void RunBatch(CliContext& context, const CCommandLine& parsed) {
     CReaderSession session(context.root.Dir(), context.reporter);
     if (!session.Open()) {
-        return context.Fail(session.Error());
+        throw CliError(session.Error());
     }
     NodeId folder = kNoNode;
     std::string error;
     if (!session.ResolveFolder(parsed.Positionals().front(), folder, error)) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
     FolderBatchInput input = FolderBatchInputOf(session.Tree(), folder, session.Store());
     std::vector<BatchGroup> groups;
     if (!ReadBatchOptions(parsed, input, groups, error)) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
     if (parsed.Has("--all")) {
         groups.assign(std::begin(kSetAllOrder), std::end(kSetAllOrder));
     }
     if (groups.empty()) {
-        return context.Fail("give --rank, --storage/--count, --auto-update, --notice or --all",
-                            kExitUsage);
+        parsed.UsageFail("give --rank, --storage/--count, --auto-update, --notice or --all");
     }
     const FolderBatchResult result =
         ApplyFolderBatch(session.Tree(), folder, session.Store(), input, groups);
     if (!result.check.ok) {
-        return context.Fail(result.check.message, kExitUsage);
+        throw CliError::Usage(result.check.message);
     }
     if (!result.ok) {
-        return context.Fail(result.message + " " + result.error);
+        throw CliError(result.message + " " + result.error);
     }
     for (const auto& [handle, feedId] : BoundFeedIds(session.Tree(), folder)) {
         const ChannelNode node = *session.Tree().Node(static_cast<NodeId>(handle));
         const ChannelFeedSettings& s = node.settings;
-        context.out.Write({{"feed_id", std::to_string(feedId)},
+        context.out.Write({{"feed_id", feedId},
                            {"path", session.PathText(node.id)},
                            {"rank", s.rssRank ? "always" : "weight"},
-                           {"storage_type", std::to_string(s.storageType)},
-                           {"storage_num", std::to_string(s.storageNum)},
+                           {"storage_type", s.storageType},
+                           {"storage_num", s.storageNum},
                            {"auto_update", s.autoUpdate ? "on" : "off"},
                            {"notice", s.newItemShowTip ? "on" : "off"}});
     }
     context.out.Note(result.message);
-    return kExitOk;
 }
 
 const CliCommandRegistrar kBatch(
     {"batch", "set the receive options of every channel below a folder",
-     "usage: zirvo-cli batch FOLDER [--rank weight|always] [--storage global|feed|count|all]\n"
-     "       [--count N] [--auto-update on|off] [--notice on|off] [--all]\n\n"
-     "Sets the given options for every channel now below FOLDER (\"/\": every channel);\n"
-     "channels added later keep their own. --storage global uses the storage setting of the\n"
-     "options; feed keeps what the feed lists, count the newest N (--count, 10..16000000,\n"
-     "also checked for the other kinds), all keeps everything. --all sets every option, those\n"
-     "not given from the folder's first channel, in the order rank, automatic update, notice,\n"
-     "storage. Prints per channel: feed_id path rank storage_type storage_num auto_update\n"
-     "notice, then 设置完毕!.",
+     [](CCommandLine& cmd) {
+         cmd.Positionals("FOLDER", "the folder (\"/\": every channel)", 1, 1)
+             .Option("--rank", "weight|always", "the receive rank")
+             .Option("--storage", "global|feed|count|all", "what the channels keep")
+             .Option("--count", "N", "the newest N items for --storage count, 10..16000000")
+             .Option("--auto-update", "on|off", "received by --all and folder receives")
+             .Option("--notice", "on|off", "a notice when a receive leaves unread items")
+             .Flag("--all", "set every option, those not given from the folder's first channel")
+             .Description(
+                 "Sets the given options for every channel now below FOLDER; channels added\n"
+                 "later keep their own. --all sets them in the order rank, automatic update,\n"
+                 "notice, storage. Prints per channel: feed_id path rank storage_type storage_num\n"
+                 "auto_update notice; 设置完毕! goes to stderr.")
+             .Examples({{"zirvo-cli batch News --auto-update off", "leave News out of --all"},
+                        {"zirvo-cli batch / --storage count --count 100",
+                         "every channel keeps its newest 100 items"}});
+     },
      RunBatch});
 
 }  // namespace

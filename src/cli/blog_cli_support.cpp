@@ -1,5 +1,8 @@
 #include "blog_cli_support.h"
 
+#include <termios.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -79,12 +82,10 @@ CBlogSession::~CBlogSession() {
     }
 }
 
-bool CBlogSession::Open(int& rc) {
+void CBlogSession::Open() {
     if (!m_store.Open()) {
-        rc = m_context.Fail("cannot open the article store: " + m_store.GetLastError());
-        return false;
+        throw CliError("cannot open the article store: " + m_store.GetLastError());
     }
-    return true;
 }
 
 BlogClientServices CBlogSession::Services() {
@@ -146,6 +147,33 @@ bool CBlogSession::LocateArticles(const std::vector<std::string>& ids,
     return true;
 }
 
+std::vector<ArticleOwner> LocateOneList(CBlogSession& session, const std::string& command,
+                                        const std::vector<std::string>& ids) {
+    std::vector<ArticleOwner> owners;
+    std::string error;
+    bool usage = false;
+    if (!session.LocateArticles(ids, owners, error, usage)) {
+        if (usage) {
+            throw BlogUsageError(command, error);
+        }
+        throw CliError(error);
+    }
+    for (const ArticleOwner& owner : owners) {
+        if (owner.account != owners[0].account || owner.folder != owners[0].folder) {
+            throw BlogUsageError(command, "the articles must be of one account and one folder");
+        }
+    }
+    return owners;
+}
+
+std::vector<int> IdsOf(const std::vector<ArticleOwner>& owners) {
+    std::vector<int> ids;
+    for (const ArticleOwner& owner : owners) {
+        ids.push_back(owner.id);
+    }
+    return ids;
+}
+
 int ParseFolder(const std::string& text) {
     static const char* const kWords[] = {"received", "published", "drafts", "recycle"};
     for (int folder = kBlogFolderReceived; folder <= kBlogFolderRecycleBin; ++folder) {
@@ -197,6 +225,29 @@ bool ReadInputText(const std::string& path, std::string& text, std::string& erro
     return true;
 }
 
+std::string ReadPassword(const std::string& prompt) {
+    if (!isatty(STDIN_FILENO)) {
+        return ReadStdinLine();
+    }
+    std::fputs(prompt.c_str(), stderr);
+    std::fflush(stderr);
+    termios saved{};
+    const bool quiet = tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (quiet) {
+        termios silent = saved;
+        silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        silent.c_lflag |= ECHONL;
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
+    }
+    const std::string password = ReadStdinLine();
+    if (quiet) {
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    } else {
+        std::fputs("\n", stderr);
+    }
+    return password;
+}
+
 std::string ReadStdinLine() {
     std::string line;
     std::getline(std::cin, line);
@@ -206,8 +257,8 @@ std::string ReadStdinLine() {
     return line;
 }
 
-int BlogUsageError(CliContext& context, const std::string& command, const std::string& text) {
-    return context.Fail(text + " (see zirvo-cli " + command + " --help)", kExitUsage);
+CliError BlogUsageError(const std::string& command, const std::string& text) {
+    return CliError::Usage(text + " (see zirvo-cli " + command + " --help)");
 }
 
 }  // namespace zirvo::cli

@@ -76,8 +76,8 @@ public:
     CBlogSession(const CBlogSession&) = delete;
     CBlogSession& operator=(const CBlogSession&) = delete;
 
-    // Opens the article store. False after the cause has been printed; `rc` is the exit code.
-    bool Open(int& rc);
+    // Opens the article store; a CliError when it cannot be used.
+    void Open();
 
     CliContext& Context() { return m_context; }
     CAccountRegistry& Registry() { return m_registry; }
@@ -110,6 +110,12 @@ private:
     std::unique_ptr<CPublishJobs> m_jobs;
 };
 
+// Locates every id; they must all be in one list (account and folder), as a selection is.
+// A CliError (usage when the ids are malformed or of several lists) otherwise.
+std::vector<ArticleOwner> LocateOneList(CBlogSession& session, const std::string& command,
+                                        const std::vector<std::string>& ids);
+std::vector<int> IdsOf(const std::vector<ArticleOwner>& owners);
+
 // "received", "published", "drafts", "recycle" or 1 to 4; 0 for anything else.
 int ParseFolder(const std::string& text);
 // The command-line name of a folder code.
@@ -122,10 +128,13 @@ Record ArticleRecord(const BlogArticle& article, const std::string& account, int
 
 // Reads a whole file, or standard input for "-". False with `error` set.
 bool ReadInputText(const std::string& path, std::string& text, std::string& error);
-// One line of standard input without its line break (passwords).
+// One line of standard input without its line break.
 std::string ReadStdinLine();
+// A password: on a terminal `prompt` goes to stderr and the typing is not echoed; from a pipe
+// one line is read as it is.
+std::string ReadPassword(const std::string& prompt);
 
 // "... (see zirvo-cli COMMAND --help)" with exit code 2.
-int BlogUsageError(CliContext& context, const std::string& command, const std::string& text);
+CliError BlogUsageError(const std::string& command, const std::string& text);
 
 }  // namespace zirvo::cli

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "blog_cli_support.h"
-#include "cli_args.h"
 #include "cli_command.h"
 #include "core/accounts/account_endpoint.h"
 #include "core/accounts/account_messages.h"
@@ -31,22 +30,40 @@ std::string ListText(const char* const* list, size_t count) {
     return "\"" + Join(items, "\", \"") + "\"";
 }
 
-bool CheckApiAndEncoding(CliContext& context, const CArgs& parsed, int& rc) {
+void CheckApiAndEncoding(const CCommandLine& parsed) {
     if (auto api = parsed.Value("--api");
         api && !OneOf(*api, kWizardApiTypes, std::size(kWizardApiTypes))) {
-        rc = BlogUsageError(
-            context, kCommand,
-            "--api is one of " + ListText(kWizardApiTypes, std::size(kWizardApiTypes)));
-        return false;
+        parsed.UsageFail("--api is one of " +
+                         ListText(kWizardApiTypes, std::size(kWizardApiTypes)));
     }
     if (auto encoding = parsed.Value("--encoding");
         encoding && !OneOf(*encoding, kWizardEncodings, std::size(kWizardEncodings))) {
-        rc = BlogUsageError(
-            context, kCommand,
-            "--encoding is one of " + ListText(kWizardEncodings, std::size(kWizardEncodings)));
-        return false;
+        parsed.UsageFail("--encoding is one of " +
+                         ListText(kWizardEncodings, std::size(kWizardEncodings)));
     }
-    return true;
+}
+
+// A blog address is refused like a feed address: it must say http:// or https://.
+void CheckAddressScheme(const CCommandLine& parsed) {
+    const std::optional<std::string> url = parsed.Value("--url");
+    if (!url || url->empty()) {
+        return;
+    }
+    if (url->find("://") == std::string::npos) {
+        parsed.UsageFail("--url '" + *url + "' has no scheme: write http://" + *url);
+    }
+    if (!StartsWith(*url, "http://") && !StartsWith(*url, "https://")) {
+        parsed.UsageFail("--url '" + *url + "' is not an http:// or https:// address");
+    }
+}
+
+// "no account 'NAME'" before the registry's numbered message, which does not name it.
+void RequireAccount(CBlogSession& session, const std::string& name) {
+    std::vector<std::string> names;
+    if (session.Registry().ListAccountNames(names) &&
+        std::find(names.begin(), names.end(), name) == names.end()) {
+        throw CliError("no account '" + name + "'");
+    }
 }
 
 // "8080" for "http://host:8080/path"; empty when the address names no port.
@@ -61,23 +78,16 @@ std::string PortWrittenIn(const std::string& url) {
     return ParseInt(digits, value) && value > 0 ? digits : "";
 }
 
-int Refuse(CliContext& context, const RuleResult& result) {
+[[noreturn]] void Refuse(CliContext& context, const RuleResult& result) {
     context.messages.ShowMessageBox(result.message);
-    return kExitFailed;
+    throw CliError::Reported();
 }
 
-int RunAdd(CliContext& context, CBlogSession& session, const std::vector<std::string>& args) {
-    CArgs parsed;
-    parsed.Option("--name").Option("--description").Option("--api").Option("--encoding");
-    parsed.Option("--url").Option("--port").Option("--user").Option("--blog-url").Flag("--test");
-    if (!parsed.Parse(args) || !parsed.Positionals().empty()) {
-        return BlogUsageError(
-            context, kCommand,
-            parsed.Error().empty() ? "account add takes options only" : parsed.Error());
-    }
-    int rc = kExitOk;
-    if (!CheckApiAndEncoding(context, parsed, rc)) {
-        return rc;
+void RunAdd(CliContext& context, CBlogSession& session, const CCommandLine& parsed) {
+    CheckApiAndEncoding(parsed);
+    CheckAddressScheme(parsed);
+    if (!parsed.Has("--url") && parsed.ValueOr("--api", "") != kApiMsnSpaces) {
+        parsed.UsageFail("--url is required (only \"MSN Spaces\" has a fixed address)");
     }
     // The wizard's record, filled as its pages would fill it.
     WizardRecord record;
@@ -99,64 +109,56 @@ int RunAdd(CliContext& context, CBlogSession& session, const std::vector<std::st
     }
     record.userName = parsed.ValueOr("--user", "");
     record.blogUrl = parsed.ValueOr("--blog-url", "");
-    record.password = ReadStdinLine();
+    record.password = ReadPassword("Blog password for " + record.userName + ": ");
 
     NewAccount account = ToNewAccount(record);
     RuleResult check = CheckNewAccount(account);
     if (!check.Ok()) {
-        return Refuse(context, check);
+        Refuse(context, check);
     }
     if (parsed.Has("--test")) {
         ConnectionSettings connection = session.Connection(ToBlogEndpoint(account));
         if (!TestAccountConnection(account, connection, session.Services())) {
-            return context.Fail("the connection test failed: account \"" + account.name +
-                                "\" not added");
+            throw CliError("the connection test failed: account \"" + account.name +
+                           "\" not added");
         }
     }
     if (!session.Registry().AddAccount(account)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     std::vector<std::string> names;
     session.Registry().ListAccountNames(names);
     const int index = static_cast<int>(names.size()) - 1;
-    context.out.Write({{"index", std::to_string(index)},
+    context.out.Write({{"index", index},
                        {"name", account.name},
-                       {"tree_code", std::to_string(BlogTreeCode(index, kTreeAccountNode))}});
-    return kExitOk;
+                       {"tree_code", BlogTreeCode(index, kTreeAccountNode)}});
 }
 
-int RunList(CliContext& context, CBlogSession& session, const std::vector<std::string>& args) {
-    if (!args.empty()) {
-        return BlogUsageError(context, kCommand, "account list takes no arguments");
-    }
+void RunList(CliContext& context, CBlogSession& session, const CCommandLine&) {
     std::vector<AccountListEntry> accounts;
     if (!session.Registry().ListAccounts(accounts)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     for (size_t i = 0; i < accounts.size(); ++i) {
         const AccountListEntry& entry = accounts[i];
-        context.out.Write({{"index", std::to_string(i)},
+        context.out.Write({{"index", i},
                            {"name", entry.name},
                            {"api", entry.apiType},
                            {"description", entry.description},
                            {"blog_url", entry.blogUrl},
-                           {"login", std::to_string(entry.localLoginVerify)}});
+                           {"login", entry.localLoginVerify}});
     }
-    return kExitOk;
 }
 
-int RunShow(CliContext& context, CBlogSession& session, const std::vector<std::string>& args) {
-    if (args.size() != 1) {
-        return BlogUsageError(context, kCommand, "account show NAME");
-    }
-    const std::string& name = args[0];
+void ShowAccount(CliContext& context, CBlogSession& session, const std::string& name) {
+    RequireAccount(session, name);
     CAccountRegistry& registry = session.Registry();
     AccountInfo info;
     LoginSettings login;
     std::vector<std::string> relations;
     if (!registry.ReadAccount(name, info) || !registry.ReadLoginSettings(name, login) ||
         !registry.ReadRelations(name, relations)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     Record record = {{"name", info.name},
                      {"description", info.description},
@@ -166,49 +168,42 @@ int RunShow(CliContext& context, CBlogSession& session, const std::vector<std::s
                      {"port", info.port},
                      {"user", info.userName},
                      {"blog_url", info.blogUrl},
-                     {"recent", std::to_string(info.getRecentPostsNum)},
-                     {"login", std::to_string(login.mode)},
-                     {"relations", Join(relations, ",")}};
+                     {"recent", info.getRecentPostsNum},
+                     {"login", login.mode},
+                     {"relations", relations}};
     for (int folder = kBlogFolderReceived; folder <= kBlogFolderRecycleBin; ++folder) {
         int count = 0;
         session.Store().CountArticles(folder, name, count);
-        record.push_back({FolderWord(folder), std::to_string(count)});
+        record.push_back({FolderWord(folder), count});
     }
     context.out.Write(record);
-    return kExitOk;
 }
 
-int RunSet(CliContext& context, CBlogSession& session, const std::vector<std::string>& args) {
-    CArgs parsed;
-    parsed.Option("--description").Option("--api").Option("--encoding").Option("--url");
-    parsed.Option("--port").Option("--user").Option("--blog-url").Option("--recent");
-    parsed.Option("--relation", true).Flag("--no-relations").Flag("--password");
-    if (!parsed.Parse(args) || parsed.Positionals().size() != 1) {
-        return BlogUsageError(
-            context, kCommand,
-            parsed.Error().empty() ? "account set NAME [options]" : parsed.Error());
-    }
-    int rc = kExitOk;
-    if (!CheckApiAndEncoding(context, parsed, rc)) {
-        return rc;
-    }
+void RunShow(CliContext& context, CBlogSession& session, const CCommandLine& parsed) {
+    ShowAccount(context, session, parsed.Positionals()[0]);
+}
+
+void RunSet(CliContext& context, CBlogSession& session, const CCommandLine& parsed) {
+    CheckApiAndEncoding(parsed);
+    CheckAddressScheme(parsed);
     const std::string name = parsed.Positionals()[0];
+    RequireAccount(session, name);
     CAccountRegistry& registry = session.Registry();
     AccountInfo info;
     if (!registry.ReadAccount(name, info)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     // Every check first, so that a refused value leaves the whole account as it was.
     if (auto description = parsed.Value("--description")) {
         RuleResult check = CheckAccountDescription(*description);
         if (!check.Ok()) {
-            return Refuse(context, check);
+            Refuse(context, check);
         }
     }
     if (auto recent = parsed.Value("--recent")) {
         RuleResult check = CheckRecentPostsNumText(*recent);
         if (!check.Ok()) {
-            return Refuse(context, check);
+            Refuse(context, check);
         }
     }
     const bool connection = parsed.Has("--api") || parsed.Has("--encoding") ||
@@ -221,7 +216,7 @@ int RunSet(CliContext& context, CBlogSession& session, const std::vector<std::st
     info.userName = parsed.ValueOr("--user", info.userName);
     info.blogUrl = parsed.ValueOr("--blog-url", info.blogUrl);
     if (parsed.Has("--password")) {
-        info.password = ReadStdinLine();
+        info.password = ReadPassword("New blog password for " + info.userName + ": ");
     }
     if (connection) {
         RuleResult check = CheckConnectionPage(info.xmlrpcUrl, info.userName, info.password);
@@ -229,7 +224,7 @@ int RunSet(CliContext& context, CBlogSession& session, const std::vector<std::st
             check = CheckEndpoint(info.xmlrpcUrl, info.port);
         }
         if (!check.Ok()) {
-            return Refuse(context, check);
+            Refuse(context, check);
         }
     }
     std::vector<std::string> relations;
@@ -238,7 +233,7 @@ int RunSet(CliContext& context, CBlogSession& session, const std::vector<std::st
         std::vector<AccountListEntry> accounts;
         std::vector<std::string> current;
         if (!registry.ListAccounts(accounts) || !registry.ReadRelations(name, current)) {
-            return kExitFailed;
+            throw CliError::Reported();
         }
         CPermissionList permissions(name, accounts, current);
         permissions.MoveAllOut();
@@ -246,102 +241,132 @@ int RunSet(CliContext& context, CBlogSession& session, const std::vector<std::st
             auto known = std::find_if(accounts.begin(), accounts.end(),
                                       [&](const AccountListEntry& e) { return e.name == other; });
             if (known == accounts.end() || other == name) {
-                return BlogUsageError(context, kCommand,
-                                      "\"" + other + "\" is not another registered account");
+                throw BlogUsageError(kCommand,
+                                     "\"" + other + "\" is not another registered account");
             }
             RuleResult check = permissions.MoveIn(other);
             if (!check.Ok()) {
-                return Refuse(context, check);
+                Refuse(context, check);
             }
         }
         relations = permissions.Relations();
     }
 
     if (connection && !registry.WriteAccount(name, info)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     if (auto description = parsed.Value("--description");
         description && !registry.WriteAccountValue(name, "description", *description)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     if (auto recent = parsed.Value("--recent");
         recent &&
         !registry.WriteAccountValue(name, "getrecentpostsnum", StrFormat("%d", ToInt(*recent)))) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     if (setRelations && !registry.WriteRelations(name, relations)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
-    return RunShow(context, session, {name});
+    ShowAccount(context, session, name);
 }
 
-int RunDelete(CliContext& context, CBlogSession& session, const std::vector<std::string>& args) {
-    if (args.size() != 1) {
-        return BlogUsageError(context, kCommand, "account delete NAME (blog password on stdin)");
-    }
-    const std::string& name = args[0];
-    if (!VerifyDeletePassword(session.Registry(), name, ReadStdinLine())) {
-        return kExitFailed;
+void RunDelete(CliContext& context, CBlogSession& session, const CCommandLine& parsed) {
+    const std::string name = parsed.Positionals()[0];
+    RequireAccount(session, name);
+    if (!VerifyDeletePassword(session.Registry(), name,
+                              ReadPassword("Blog password of " + name + ": "))) {
+        throw CliError::Reported();
     }
     std::lock_guard lock(session.StoreMutex());
     if (!RemoveAccount(session.Registry(), session.Store(), name)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     context.out.Note("deleted account " + name);
-    return kExitOk;
 }
 
-int RunAccount(CliContext& context, const std::vector<std::string>& args) {
-    if (args.empty()) {
-        return BlogUsageError(context, kCommand, "name a sub-command");
-    }
-    const std::string sub = args[0];
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
+void RunAccount(CliContext& context, const CCommandLine& parsed) {
+    const std::string sub = parsed.Chosen();
+    const CCommandLine& line = parsed.Child(sub);
     CBlogSession session(context);
-    int rc = kExitOk;
     if (sub == "add") {
-        return RunAdd(context, session, rest);
+        RunAdd(context, session, line);
+        return;
     }
     if (sub == "list") {
-        return RunList(context, session, rest);
+        RunList(context, session, line);
+        return;
     }
-    if (sub != "show" && sub != "set" && sub != "delete") {
-        return BlogUsageError(context, kCommand, "unknown sub-command \"" + sub + "\"");
-    }
-    if (!session.Open(rc)) {
-        return rc;
-    }
+    session.Open();
     if (sub == "set") {
-        return RunSet(context, session, rest);
+        RunSet(context, session, line);
+    } else if (sub == "show") {
+        RunShow(context, session, line);
+    } else {
+        RunDelete(context, session, line);
     }
-    return sub == "show" ? RunShow(context, session, rest) : RunDelete(context, session, rest);
 }
+
+const char* const kTypeHelp = "\"MetaWeblog\", \"Blogger\", \"MSN Spaces\" or \"MovableType\"";
+const char* const kEncodingHelp = "\"UTF-8\" or \"GB2312\"";
 
 const CliCommandRegistrar kAccount({
     "account",
     "blog accounts: add, list, show, set, delete",
-    "usage: zirvo-cli account add --name N --description D --api TYPE --encoding ENC\n"
-    "                             --url URL [--port P] --user U [--blog-url URL] [--test]\n"
-    "       zirvo-cli account list\n"
-    "       zirvo-cli account show NAME\n"
-    "       zirvo-cli account set NAME [--description D] [--api TYPE] [--encoding ENC]\n"
-    "                             [--url URL] [--port P] [--user U] [--password]\n"
-    "                             [--blog-url URL] [--recent N] [--relation NAME...]\n"
-    "                             [--no-relations]\n"
-    "       zirvo-cli account delete NAME\n\n"
-    "add: the password is read from standard input (one line). TYPE is \"MetaWeblog\",\n"
-    "\"Blogger\", \"MSN Spaces\" or \"MovableType\"; ENC is \"UTF-8\" or \"GB2312\". Every check "
-    "of\n"
-    "the new-account wizard applies. The port defaults to 443 for https addresses, else 80;\n"
-    "\"MSN Spaces\" takes its fixed secure address. --test first asks the server for the\n"
-    "user's blogs and adds nothing when that fails.\n"
-    "set: --password reads the new blog password from standard input; --relation names an\n"
-    "account this one may publish to without asking (repeat it; --no-relations clears the list;\n"
-    "an account protected by a local login cannot be added here). --recent is 1 to 999.\n"
-    "delete: the account's blog password is read from standard input; the account's articles\n"
-    "are removed with it.\n"
-    "Every command that talks to a blog server trusts the certificates of $ZIRVO_CA_FILE\n"
-    "instead of the system's when it is set (a blog behind a private certificate authority).",
+    [](CCommandLine& cmd) {
+        cmd.Sub("add", "register a blog account")
+            .Required("--name", "NAME", "the account's local name")
+            .Required("--description", "TEXT", "what the account is for")
+            .Option("--api", "TYPE", kTypeHelp)
+            .Option("--encoding", "ENC", kEncodingHelp)
+            .Option("--url", "URL", "the XML-RPC address (\"MSN Spaces\": fixed)")
+            .Option("--port", "PORT", "default: the port in --url, else 443 for https, else 80")
+            .Required("--user", "NAME", "the user name on the blog")
+            .Option("--blog-url", "URL", "the blog's home page")
+            .Flag("--test", "ask the server for the user's blogs first; add nothing if that fails")
+            .Description(
+                "The password is asked for without echo on a terminal, else read from standard\n"
+                "input (one line). Every check of the new-account wizard applies.")
+            .Examples({{"zirvo-cli account add --name home --description 'My blog' "
+                        "--api MetaWeblog --url https://blog.example.org/xmlrpc.php --user me",
+                        "register a MetaWeblog blog"},
+                       {"echo secret | zirvo-cli account add --name b --description B "
+                        "--url http://127.0.0.1:8080/RPC2 --user me --test",
+                        "password from a pipe, port 8080 from the address, tested first"}});
+        cmd.Sub("list", "the registered accounts: index name api description blog_url login")
+            .Examples({{"zirvo-cli account list", "every account"},
+                       {"zirvo-cli --json account list", "the same as JSON"}});
+        cmd.Sub("show", "one account's settings and article counts")
+            .Positionals("NAME", "the account", 1, 1)
+            .Examples({{"zirvo-cli account show home", "the account home"},
+                       {"zirvo-cli --json account show home", "as JSON"}});
+        cmd.Sub("set", "change an account's settings")
+            .Positionals("NAME", "the account", 1, 1)
+            .Option("--description", "TEXT", "what the account is for")
+            .Option("--api", "TYPE", kTypeHelp)
+            .Option("--encoding", "ENC", kEncodingHelp)
+            .Option("--url", "URL", "the XML-RPC address")
+            .Option("--port", "PORT", "the port")
+            .Option("--user", "NAME", "the user name on the blog")
+            .Flag("--password", "ask for a new blog password")
+            .Option("--blog-url", "URL", "the blog's home page")
+            .Option("--recent", "N", "posts fetch-recent asks for, 1 to 999")
+            .Repeatable("--relation", "NAME",
+                        "an account this one may publish to without asking (repeatable)")
+            .Flag("--no-relations", "clear that list")
+            .Examples({{"zirvo-cli account set home --recent 20", "fetch 20 recent posts"},
+                       {"zirvo-cli account set home --password", "a new password"},
+                       {"zirvo-cli account set home --relation work", "publish to work as well"}});
+        cmd.Sub("delete", "remove an account with its articles")
+            .Positionals("NAME", "the account", 1, 1)
+            .Description("Asks for the account's blog password (or reads it from standard input).")
+            .Examples({{"zirvo-cli account delete old", "remove the account old"},
+                       {"echo secret | zirvo-cli account delete old", "password from a pipe"}});
+        cmd.Description(
+               "Every command that talks to a blog server trusts the certificates of\n"
+               "$ZIRVO_CA_FILE instead of the system's when it is set.")
+            .Examples({{"zirvo-cli account list", "the registered accounts"},
+                       {"zirvo-cli account add --help", "how to register one"}});
+    },
     RunAccount,
 });
 

@@ -3,7 +3,6 @@
 // or category for Blogger accounts); deleting, copying and moving follow the article list's.
 
 #include "blog_cli_support.h"
-#include "cli_args.h"
 #include "cli_command.h"
 #include "core/blogapi/post_dates.h"
 #include "core/db/sqlite_exception.h"
@@ -26,20 +25,18 @@ bool IsEmptyContent(const std::string& content) {
 }
 
 // Reads --title, --category and --content-file into the article the way the editor collects
-// its document. False after printing why.
-bool CollectDocument(CliContext& context, const CArgs& parsed, const std::string& flavour,
-                     BlogArticle& article, int& rc) {
+// its document; a CliError says why it cannot.
+void CollectDocument(CliContext& context, const CCommandLine& parsed, const std::string& flavour,
+                     BlogArticle& article) {
     if (auto file = parsed.Value("--content-file")) {
         std::string error;
         if (!ReadInputText(*file, article.content, error)) {
-            rc = context.Fail(error);
-            return false;
+            throw CliError(error);
         }
     }
     if (IsEmptyContent(article.content)) {
         context.messages.ShowMessageBox(kTextNoContent);
-        rc = kExitFailed;
-        return false;
+        throw CliError::Reported();
     }
     if (flavour == "Blogger") {
         if (parsed.Has("--title") || parsed.Has("--category")) {
@@ -49,198 +46,116 @@ bool CollectDocument(CliContext& context, const CArgs& parsed, const std::string
         article.title = parsed.ValueOr("--title", article.title);
         article.category = parsed.ValueOr("--category", article.category);
     }
-    article.title = CutToGb18030Bytes(article.title, kMaxTitleBytes);
-    return true;
+    const std::string whole = article.title;
+    article.title = CutToGb18030Bytes(whole, kMaxTitleBytes);
+    if (article.title != whole) {
+        context.out.Warn(StrFormat("the title is longer than %zu bytes; kept: '", kMaxTitleBytes) +
+                         article.title + "'");
+    }
 }
 
-int RunNew(CliContext& context, CBlogSession& session, const std::vector<std::string>& args) {
-    CArgs parsed;
-    parsed.Option("--account").Option("--title").Option("--category").Option("--date");
-    parsed.Option("--content-file");
-    if (!parsed.Parse(args) || !parsed.Positionals().empty() || !parsed.Has("--account") ||
-        !parsed.Has("--content-file")) {
-        return BlogUsageError(context, kCommand,
-                              parsed.Error().empty() ? "article new needs --account and "
-                                                       "--content-file"
-                                                     : parsed.Error());
-    }
+void RunNew(CliContext& context, CBlogSession& session, const CCommandLine& parsed) {
     const std::string account = *parsed.Value("--account");
     std::string flavour;
     if (!session.AccountFlavour(account, flavour)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     BlogArticle article;
     if (auto date = parsed.Value("--date")) {
         PostTime when;
         if (!ParsePostDate(*date, when)) {
-            return BlogUsageError(context, kCommand,
-                                  "--date \"" + *date + "\" is not a date (2006-05-01 08:30:00)");
+            throw BlogUsageError(kCommand,
+                                 "--date \"" + *date + "\" is not a date (2006-05-01 08:30:00)");
         }
         article.pubDate = StrFormat("%d-%.2d-%.2d %.2d:%.2d:%.2d", when.year, when.month, when.day,
                                     when.hour, when.minute, when.second);
     }
-    int rc = kExitOk;
-    if (!CollectDocument(context, parsed, flavour, article, rc)) {
-        return rc;
-    }
+    CollectDocument(context, parsed, flavour, article);
     std::lock_guard lock(session.StoreMutex());
     CBlogStore& store = session.Store();
     try {
         store.AddArticleWithGuid(kBlogFolderDrafts, account, "", article.title, article.category,
                                  article.content, article.pubDate);
     } catch (const CppSQLite3Exception& e) {
-        return context.Fail(std::string("cannot save the draft: ") + e.ErrorMessage());
+        throw CliError(std::string("cannot save the draft: ") + e.ErrorMessage());
     }
-    context.out.Write({{"id", std::to_string(store.LastInsertId())}});
-    return kExitOk;
+    context.out.Write({{"id", store.LastInsertId()}});
 }
 
-int RunList(CliContext& context, CBlogSession& session, const std::vector<std::string>& args) {
-    CArgs parsed;
-    parsed.Option("--account").Option("--folder");
-    if (!parsed.Parse(args) || !parsed.Positionals().empty() || !parsed.Has("--account") ||
-        !parsed.Has("--folder")) {
-        return BlogUsageError(
-            context, kCommand,
-            parsed.Error().empty() ? "article list needs --account and --folder" : parsed.Error());
-    }
+void RunList(CliContext& context, CBlogSession& session, const CCommandLine& parsed) {
     const std::string account = *parsed.Value("--account");
     const int folder = ParseFolder(*parsed.Value("--folder"));
     if (folder == 0) {
-        return BlogUsageError(context, kCommand,
-                              "--folder is received, published, drafts or recycle");
+        throw BlogUsageError(kCommand, "--folder is received, published, drafts or recycle");
     }
     std::string flavour;
     if (!session.AccountFlavour(account, flavour)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     BlogArticleList articles;
     if (!session.Store().ListArticles(folder, account, articles, 9999, 0)) {
-        return context.Fail("cannot read the article store: " + session.Store().GetLastError());
+        throw CliError("cannot read the article store: " + session.Store().GetLastError());
     }
     for (const BlogArticle& article : articles) {
         context.out.Write(ArticleRecord(article, account, folder));
     }
-    return kExitOk;
 }
 
-// Locates every id; they must all be in one list (account and folder) as a selection is.
-bool LocateSelection(CliContext& context, CBlogSession& session,
-                     const std::vector<std::string>& ids, std::vector<ArticleOwner>& owners,
-                     int& rc) {
-    std::string error;
-    bool usage = false;
-    if (!session.LocateArticles(ids, owners, error, usage)) {
-        rc = usage ? BlogUsageError(context, kCommand, error) : context.Fail(error);
-        return false;
-    }
-    for (const ArticleOwner& owner : owners) {
-        if (owner.account != owners[0].account || owner.folder != owners[0].folder) {
-            rc = BlogUsageError(context, kCommand,
-                                "the articles must be of one account and one folder");
-            return false;
-        }
-    }
-    return true;
-}
-
-std::vector<int> IdsOf(const std::vector<ArticleOwner>& owners) {
-    std::vector<int> ids;
-    for (const ArticleOwner& owner : owners) {
-        ids.push_back(owner.id);
-    }
-    return ids;
-}
-
-int RunShow(CliContext& context, CBlogSession& session, const std::vector<std::string>& args) {
-    if (args.size() != 1) {
-        return BlogUsageError(context, kCommand, "article show ID");
-    }
-    std::vector<ArticleOwner> owners;
-    int rc = kExitOk;
-    if (!LocateSelection(context, session, args, owners, rc)) {
-        return rc;
-    }
+void RunShow(CliContext& context, CBlogSession& session, const CCommandLine& parsed) {
+    const std::vector<ArticleOwner> owners = LocateOneList(session, kCommand, parsed.Positionals());
     BlogArticle article;
     if (!session.Store().GetArticle(owners[0].id, article)) {
-        return context.Fail(session.Store().GetLastError());
+        throw CliError(session.Store().GetLastError());
     }
     context.out.Write(ArticleRecord(article, owners[0].account, owners[0].folder, true));
-    return kExitOk;
 }
 
-int RunEdit(CliContext& context, CBlogSession& session, const std::vector<std::string>& args) {
-    CArgs parsed;
-    parsed.Option("--title").Option("--category").Option("--content-file").Flag("--remote");
-    if (!parsed.Parse(args) || parsed.Positionals().size() != 1) {
-        return BlogUsageError(
-            context, kCommand,
-            parsed.Error().empty() ? "article edit ID [options]" : parsed.Error());
-    }
-    std::vector<ArticleOwner> owners;
-    int rc = kExitOk;
-    if (!LocateSelection(context, session, parsed.Positionals(), owners, rc)) {
-        return rc;
-    }
+void RunEdit(CliContext& context, CBlogSession& session, const CCommandLine& parsed) {
+    const std::vector<ArticleOwner> owners = LocateOneList(session, kCommand, parsed.Positionals());
     const ArticleOwner& owner = owners[0];
     std::string flavour;
     if (!session.AccountFlavour(owner.account, flavour)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     BlogArticle article;
     if (!session.Store().GetArticle(owner.id, article)) {
-        return context.Fail(session.Store().GetLastError());
+        throw CliError(session.Store().GetLastError());
     }
-    if (!CollectDocument(context, parsed, flavour, article, rc)) {
-        return rc;
-    }
+    CollectDocument(context, parsed, flavour, article);
     if (parsed.Has("--remote")) {
         if (owner.folder != kBlogFolderReceived && owner.folder != kBlogFolderPublished) {
-            return BlogUsageError(context, kCommand,
-                                  "--remote edits received or published articles only");
+            throw BlogUsageError(kCommand, "--remote edits received or published articles only");
         }
         if (!EditPublishedArticle(session.Environment(), owner.account, owner.id, article.title,
                                   article.category, article.content)) {
-            return kExitFailed;
+            throw CliError::Reported();
         }
     } else if (!session.Store().UpdateArticleText(owner.id, article.title, article.category,
                                                   article.content)) {
-        return context.Fail("cannot save the article: " + session.Store().GetLastError());
+        throw CliError("cannot save the article: " + session.Store().GetLastError());
     }
     session.Store().GetArticle(owner.id, article);
     context.out.Write(ArticleRecord(article, owner.account, owner.folder));
-    return kExitOk;
 }
 
-int RunTransfer(CliContext& context, CBlogSession& session, const std::vector<std::string>& args,
-                TransferKind kind) {
-    CArgs parsed;
-    parsed.Option("--to-folder").Option("--to-account");
-    if (!parsed.Parse(args) || !parsed.Has("--to-folder")) {
-        return BlogUsageError(
-            context, kCommand,
-            parsed.Error().empty() ? "name the target with --to-folder" : parsed.Error());
-    }
-    std::vector<ArticleOwner> owners;
-    int rc = kExitOk;
-    if (!LocateSelection(context, session, parsed.Positionals(), owners, rc)) {
-        return rc;
-    }
+void RunTransfer(CliContext& context, CBlogSession& session, const CCommandLine& parsed,
+                 TransferKind kind) {
+    const std::vector<ArticleOwner> owners = LocateOneList(session, kCommand, parsed.Positionals());
     const std::string& account = owners[0].account;
     const int listFolder = owners[0].folder;
     const std::string target = parsed.ValueOr("--to-account", account);
     const int targetFolder = ParseFolder(*parsed.Value("--to-folder"));
     std::string flavour;
     if (!session.AccountFlavour(target, flavour)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     if (!IsTransferTarget(account, listFolder, target, targetFolder)) {
-        return BlogUsageError(context, kCommand,
-                              "the target is the drafts or the recycle bin of an account, other "
-                              "than the articles' own folder");
+        throw BlogUsageError(kCommand,
+                             "the target is the drafts or the recycle bin of an account, other "
+                             "than the articles' own folder");
     }
     if (kind == TransferKind::kMove && listFolder == kBlogFolderReceived) {
-        return context.Fail("received articles are copied, not moved");
+        throw CliError("received articles are copied, not moved");
     }
     std::string error;
     const int done = TransferArticles(session.Store(), kind, listFolder, IdsOf(owners), target,
@@ -249,17 +164,19 @@ int RunTransfer(CliContext& context, CBlogSession& session, const std::vector<st
                                kind == TransferKind::kCopy ? "copied" : "moved") +
                      target + " " + FolderWord(targetFolder));
     if (done < static_cast<int>(owners.size())) {
-        return context.Fail("stopped at article " + std::to_string(owners[done].id) + ": " + error);
+        throw CliError("stopped at article " + std::to_string(owners[done].id) + ": " + error);
     }
-    return kExitOk;
 }
 
-int RunDelete(CliContext& context, CBlogSession& session, const std::vector<std::string>& args) {
+void RunDelete(CliContext& context, CBlogSession& session, const CCommandLine& parsed) {
     std::vector<ArticleOwner> owners;
     std::string error;
     bool usage = false;
-    if (!session.LocateArticles(args, owners, error, usage)) {
-        return usage ? BlogUsageError(context, kCommand, error) : context.Fail(error);
+    if (!session.LocateArticles(parsed.Positionals(), owners, error, usage)) {
+        if (usage) {
+            throw BlogUsageError(kCommand, error);
+        }
+        throw CliError(error);
     }
     int failures = 0;
     for (const ArticleOwner& owner : owners) {
@@ -267,71 +184,106 @@ int RunDelete(CliContext& context, CBlogSession& session, const std::vector<std:
             DeleteArticlesLocally(session.Store(), owner.account, owner.folder, {owner.id});
         if (!failed.empty()) {
             ++failures;
-            context.Fail("cannot delete article " + std::to_string(owner.id) + ": " +
-                         session.Store().GetLastError());
+            context.out.Write({{"id", owner.id},
+                               {"account", owner.account},
+                               {"ok", false},
+                               {"error", "cannot delete article " + std::to_string(owner.id) +
+                                             ": " + session.Store().GetLastError()}});
             continue;
         }
         context.out.Write(
-            {{"id", std::to_string(owner.id)},
+            {{"id", owner.id},
              {"account", owner.account},
+             {"ok", true},
              {"result", owner.folder == kBlogFolderRecycleBin ? "removed" : "recycled"}});
     }
-    return failures ? kExitFailed : kExitOk;
+    if (failures) {
+        throw CliError(StrFormat("%d of %zu articles not deleted", failures, owners.size()));
+    }
 }
 
-int RunArticle(CliContext& context, const std::vector<std::string>& args) {
-    if (args.empty()) {
-        return BlogUsageError(context, kCommand, "name a sub-command");
-    }
-    const std::string sub = args[0];
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
+void RunArticle(CliContext& context, const CCommandLine& parsed) {
+    const std::string sub = parsed.Chosen();
+    const CCommandLine& line = parsed.Child(sub);
     CBlogSession session(context);
-    int rc = kExitOk;
-    if (!session.Open(rc)) {
-        return rc;
-    }
+    session.Open();
     if (sub == "new") {
-        return RunNew(context, session, rest);
+        RunNew(context, session, line);
+    } else if (sub == "list") {
+        RunList(context, session, line);
+    } else if (sub == "show") {
+        RunShow(context, session, line);
+    } else if (sub == "edit") {
+        RunEdit(context, session, line);
+    } else if (sub == "move") {
+        RunTransfer(context, session, line, TransferKind::kMove);
+    } else if (sub == "copy") {
+        RunTransfer(context, session, line, TransferKind::kCopy);
+    } else {
+        RunDelete(context, session, line);
     }
-    if (sub == "list") {
-        return RunList(context, session, rest);
-    }
-    if (sub == "show") {
-        return RunShow(context, session, rest);
-    }
-    if (sub == "edit") {
-        return RunEdit(context, session, rest);
-    }
-    if (sub == "move") {
-        return RunTransfer(context, session, rest, TransferKind::kMove);
-    }
-    if (sub == "copy") {
-        return RunTransfer(context, session, rest, TransferKind::kCopy);
-    }
-    if (sub == "delete") {
-        return RunDelete(context, session, rest);
-    }
-    return BlogUsageError(context, kCommand, "unknown sub-command \"" + sub + "\"");
+}
+
+const std::vector<std::string> kFolderWords = {"received", "published", "drafts", "recycle"};
+
+void DefineTransfer(CCommandLine& cmd, const char* verb) {
+    cmd.Positionals("ID", "articles of one list", 1, -1)
+        .Choice("--to-folder", {"drafts", "recycle"}, "the target folder")
+        .MustHave("--to-folder")
+        .Option("--to-account", "NAME", "the target account (default: the articles' own)")
+        .Examples(
+            {{std::string("zirvo-cli article ") + verb + " 3 4 --to-folder drafts",
+              std::string(verb) + " two articles to the drafts"},
+             {std::string("zirvo-cli article ") + verb + " 3 --to-folder drafts --to-account work",
+              "to another account's drafts"}});
 }
 
 const CliCommandRegistrar kArticle({
     "article",
     "articles of the blog library: new, list, show, edit, move, copy, delete",
-    "usage: zirvo-cli article new --account NAME [--title T] [--category C] [--date D]\n"
-    "                             --content-file FILE|-\n"
-    "       zirvo-cli article list --account NAME --folder received|published|drafts|recycle\n"
-    "       zirvo-cli article show ID\n"
-    "       zirvo-cli article edit ID [--title T] [--category C] [--content-file FILE|-]\n"
-    "                             [--remote]\n"
-    "       zirvo-cli article move ID... --to-folder drafts|recycle [--to-account NAME]\n"
-    "       zirvo-cli article copy ID... --to-folder drafts|recycle [--to-account NAME]\n"
-    "       zirvo-cli article delete ID...\n\n"
-    "new saves a draft and prints its id; the content (HTML) is required, a title is cut to 50\n"
-    "bytes, Blogger accounts keep no title or category; --date is \"%Y-%m-%d %H:%M:%S\" (default:\n"
-    "now). edit changes the local text; with --remote a received or published article is\n"
-    "changed on the server first, and locally only when the server took it. move and copy take\n"
-    "articles of one list; received articles can be copied but not moved. delete moves\n"
-    "articles to their account's recycle bin, and removes those already there.",
+    [](CCommandLine& cmd) {
+        cmd.Sub("new", "save a draft and print its id")
+            .Required("--account", "NAME", "the account")
+            .Required("--content-file", "FILE", "the HTML content (\"-\": standard input)")
+            .Option("--title", "TEXT", "the title (cut to 50 bytes, with a warning)")
+            .Option("--category", "TEXT", "the category")
+            .Option("--date", "DATE", "\"%Y-%m-%d %H:%M:%S\" (default: now)")
+            .Description("Blogger accounts keep no title or category.")
+            .Examples(
+                {{"zirvo-cli article new --account home --title Hello --content-file post.html",
+                  "a draft from a file"},
+                 {"echo '<p>Hi</p>' | zirvo-cli article new --account home --content-file -",
+                  "a draft from standard input"}});
+        cmd.Sub("list",
+                "the articles of one folder: id account folder date server_id category title")
+            .Required("--account", "NAME", "the account")
+            .Choice("--folder", kFolderWords, "the folder")
+            .MustHave("--folder")
+            .Examples({{"zirvo-cli article list --account home --folder drafts", "the drafts"},
+                       {"zirvo-cli article list --account home --folder published",
+                        "what was published"}});
+        cmd.Sub("show", "one article with its content")
+            .Positionals("ID", "the article", 1, 1)
+            .Examples({{"zirvo-cli article show 3", "article 3"},
+                       {"zirvo-cli --json article show 3", "as JSON"}});
+        cmd.Sub("edit", "change an article's text")
+            .Positionals("ID", "the article", 1, 1)
+            .Option("--title", "TEXT", "a new title (cut to 50 bytes, with a warning)")
+            .Option("--category", "TEXT", "a new category")
+            .Option("--content-file", "FILE", "new HTML content (\"-\": standard input)")
+            .Flag("--remote", "change the post on the server first, locally only when it took it")
+            .Examples({{"zirvo-cli article edit 3 --title 'Better title'", "retitle a draft"},
+                       {"zirvo-cli article edit 5 --content-file new.html --remote",
+                        "change a published post on the server"}});
+        DefineTransfer(cmd.Sub("move", "move articles of one list (not received ones)"), "move");
+        DefineTransfer(cmd.Sub("copy", "copy articles of one list"), "copy");
+        cmd.Sub("delete", "move articles to the recycle bin, remove those already there")
+            .Positionals("ID", "the articles", 1, -1)
+            .Examples({{"zirvo-cli article delete 3", "to the recycle bin"},
+                       {"zirvo-cli article delete 3 4 5", "three at once"}});
+        cmd.Examples({{"zirvo-cli article list --account home --folder drafts", "the drafts"},
+                      {"zirvo-cli article new --help", "how to write one"}});
+    },
     RunArticle,
 });
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "blog_cli_support.h"
-#include "cli_args.h"
 #include "cli_command.h"
 #include "core/accounts/account_endpoint.h"
 #include "core/accounts/account_rules.h"
@@ -18,38 +17,11 @@
 namespace zirvo::cli {
 namespace {
 
-bool LocateOneList(CliContext& context, CBlogSession& session, const std::string& command,
-                   const std::vector<std::string>& ids, std::vector<ArticleOwner>& owners,
-                   int& rc) {
-    std::string error;
-    bool usage = false;
-    if (!session.LocateArticles(ids, owners, error, usage)) {
-        rc = usage ? BlogUsageError(context, command, error) : context.Fail(error);
-        return false;
-    }
-    for (const ArticleOwner& owner : owners) {
-        if (owner.account != owners[0].account || owner.folder != owners[0].folder) {
-            rc = BlogUsageError(context, command,
-                                "the articles must be of one account and one folder");
-            return false;
-        }
-    }
-    return true;
-}
-
-std::vector<int> IdsOf(const std::vector<ArticleOwner>& owners) {
-    std::vector<int> ids;
-    for (const ArticleOwner& owner : owners) {
-        ids.push_back(owner.id);
-    }
-    return ids;
-}
-
 // Waits for the job and prints each article's place afterwards.
-int FinishJob(CliContext& context, CBlogSession& session, int job,
-              const std::vector<ArticleOwner>& owners) {
+void FinishJob(CliContext& context, CBlogSession& session, int job,
+               const std::vector<ArticleOwner>& owners) {
     if (job == 0) {
-        return context.Fail("nothing was started");
+        throw CliError("nothing was started");
     }
     session.Jobs().WaitAll();
     auto sent = session.Observer().SentPosts();
@@ -66,7 +38,7 @@ int FinishJob(CliContext& context, CBlogSession& session, int job,
                 postId = post.postId;
             }
         }
-        context.out.Write({{"id", std::to_string(owner.id)},
+        context.out.Write({{"id", owner.id},
                            {"account", owner.account},
                            {"folder", FolderWord(folder)},
                            {"server_id", article.guid},
@@ -75,25 +47,28 @@ int FinishJob(CliContext& context, CBlogSession& session, int job,
     for (int notice : session.Observer().Notices()) {
         context.out.Note(PublishNoticeText(notice));
     }
-    return session.Observer().Result(job) ? kExitOk : kExitFailed;
+    if (!session.Observer().Result(job)) {
+        // The job has shown why through the message dialog.
+        throw CliError::Reported();
+    }
 }
 
-int PublishToSeveral(CliContext& context, CBlogSession& session, const CArgs& parsed,
-                     const ArticleOwner& owner) {
+void PublishToSeveral(CliContext& context, CBlogSession& session, const CCommandLine& parsed,
+                      const ArticleOwner& owner) {
     if (owner.folder != kBlogFolderDrafts && owner.folder != kBlogFolderRecycleBin) {
-        return BlogUsageError(context, "publish",
-                              "--to publishes an article of the drafts or the recycle bin");
+        throw BlogUsageError("publish",
+                             "--to publishes an article of the drafts or the recycle bin");
     }
     std::vector<MultiPublishRow> rows;
     if (!BuildMultiPublishRows(session.Registry(), owner.account, nullptr, rows)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     const std::vector<std::string> targets = parsed.Values("--to");
     for (const std::string& target : targets) {
         auto it = std::find_if(rows.begin(), rows.end(),
                                [&](const MultiPublishRow& row) { return row.account == target; });
         if (it == rows.end()) {
-            return BlogUsageError(context, "publish", "no account \"" + target + "\"");
+            throw BlogUsageError("publish", "no account '" + target + "'");
         }
     }
     for (MultiPublishRow& row : rows) {
@@ -104,12 +79,13 @@ int PublishToSeveral(CliContext& context, CBlogSession& session, const CArgs& pa
         auto it = std::find_if(rows.begin(), rows.end(),
                                [&](const MultiPublishRow& row) { return row.account == name; });
         if (it == rows.end()) {
-            return BlogUsageError(context, "publish", "no account \"" + name + "\"");
+            throw BlogUsageError("publish", "no account '" + name + "'");
         }
-        RuleResult check = VerifyMultiPublishRow(session.Registry(), *it, ReadStdinLine());
+        RuleResult check = VerifyMultiPublishRow(session.Registry(), *it,
+                                                 ReadPassword("Password of " + name + ": "));
         if (!check.Ok()) {
             context.messages.ShowMessageBox(check.message);
-            return kExitFailed;
+            throw CliError::Reported();
         }
     }
     MultiPublishRequest request;
@@ -119,12 +95,12 @@ int PublishToSeveral(CliContext& context, CBlogSession& session, const CArgs& pa
     request.rows = rows;
     BlogArticle article;
     if (!session.Store().GetArticle(owner.id, article)) {
-        return context.Fail(session.Store().GetLastError());
+        throw CliError(session.Store().GetLastError());
     }
     request.post = PostFromArticle(article);
     std::vector<int> jobs = session.Jobs().StartMultiPublish(request);
     if (jobs.empty()) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     session.Jobs().WaitAll();
     auto statuses = session.Observer().RowStatus();
@@ -143,109 +119,95 @@ int PublishToSeveral(CliContext& context, CBlogSession& session, const CArgs& pa
                 postId = post.postId;
             }
         }
+        const std::string& status = statuses[static_cast<int>(i)];
         context.out.Write({{"account", rows[i].account},
-                           {"status", statuses[static_cast<int>(i)]},
-                           {"server_id", postId}});
+                           {"ok", !postId.empty()},
+                           {"status", status},
+                           {"server_id", postId},
+                           {"error", postId.empty() ? FieldValue(status) : FieldValue(nullptr)}});
     }
-    return allSent ? kExitOk : kExitFailed;
+    if (!allSent) {
+        throw CliError("not every account took the post");
+    }
 }
 
-int RunPublish(CliContext& context, const std::vector<std::string>& args) {
-    CArgs parsed;
-    parsed.Option("--to", true).Option("--verify", true);
-    if (!parsed.Parse(args)) {
-        return BlogUsageError(context, "publish", parsed.Error());
-    }
+void RunPublish(CliContext& context, const CCommandLine& parsed) {
     CBlogSession session(context);
-    int rc = kExitOk;
-    std::vector<ArticleOwner> owners;
-    if (!session.Open(rc) ||
-        !LocateOneList(context, session, "publish", parsed.Positionals(), owners, rc)) {
-        return rc;
-    }
+    session.Open();
+    const std::vector<ArticleOwner> owners =
+        LocateOneList(session, "publish", parsed.Positionals());
     const ArticleOwner& first = owners[0];
     if (parsed.Has("--to")) {
         if (owners.size() != 1) {
-            return BlogUsageError(context, "publish", "--to takes one article");
+            throw BlogUsageError("publish", "--to takes one article");
         }
-        return PublishToSeveral(context, session, parsed, first);
+        PublishToSeveral(context, session, parsed, first);
+        return;
     }
     if (parsed.Has("--verify")) {
-        return BlogUsageError(context, "publish", "--verify goes with --to");
+        throw BlogUsageError("publish", "--verify goes with --to");
     }
     const int job =
         owners.size() == 1
             ? session.Jobs().StartPublishArticle(first.account, first.folder, first.id)
             : session.Jobs().StartPublishArticles(first.account, first.folder, IdsOf(owners));
-    return FinishJob(context, session, job, owners);
+    FinishJob(context, session, job, owners);
 }
 
-int RunDeleteRemote(CliContext& context, const std::vector<std::string>& args) {
-    CArgs parsed;
-    if (!parsed.Parse(args)) {
-        return BlogUsageError(context, "delete-remote", parsed.Error());
-    }
+void RunDeleteRemote(CliContext& context, const CCommandLine& parsed) {
     CBlogSession session(context);
-    int rc = kExitOk;
-    std::vector<ArticleOwner> owners;
-    if (!session.Open(rc) ||
-        !LocateOneList(context, session, "delete-remote", parsed.Positionals(), owners, rc)) {
-        return rc;
-    }
+    session.Open();
+    const std::vector<ArticleOwner> owners =
+        LocateOneList(session, "delete-remote", parsed.Positionals());
     const ArticleOwner& first = owners[0];
     if (first.folder != kBlogFolderReceived && first.folder != kBlogFolderPublished) {
-        return BlogUsageError(context, "delete-remote",
-                              "only received or published articles are on the server");
+        throw BlogUsageError("delete-remote",
+                             "only received or published articles are on the server");
     }
     int job = 0;
     if (owners.size() == 1) {
         std::string serverId;
         if (!session.Store().GetArticleGuid(first.id, serverId)) {
-            return context.Fail(session.Store().GetLastError());
+            throw CliError(session.Store().GetLastError());
         }
         job = session.Jobs().StartDeleteFromServer(first.account, first.folder, first.id, serverId);
     } else {
         job = session.Jobs().StartDeleteArticlesFromServer(first.account, first.folder,
                                                            IdsOf(owners));
     }
-    return FinishJob(context, session, job, owners);
+    FinishJob(context, session, job, owners);
 }
 
-int RunFetchRecent(CliContext& context, const std::vector<std::string>& args) {
-    if (args.empty() || args.size() > 2) {
-        return BlogUsageError(context, "fetch-recent", "fetch-recent ACCOUNT [N]");
-    }
-    const std::string& account = args[0];
+void RunFetchRecent(CliContext& context, const CCommandLine& parsed) {
+    const std::vector<std::string> args = parsed.Positionals();
+    const std::string account = args[0];
     long long count = 0;
     if (args.size() == 2 && !ParseInt(args[1], count)) {
-        return BlogUsageError(context, "fetch-recent", "N is a number from 1 to 999");
+        parsed.UsageFail("N is a number from 1 to 999");
     }
     CBlogSession session(context);
-    int rc = kExitOk;
     std::string flavour;
-    if (!session.Open(rc)) {
-        return rc;
-    }
+    session.Open();
     if (!session.AccountFlavour(account, flavour)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     int job = 0;
     if (args.size() == 2) {
         RuleResult check = CheckRecentPostsNum(count);
         if (!check.Ok()) {
             context.messages.ShowMessageBox(check.message);
-            return kExitFailed;
+            throw CliError::Reported();
         }
         job = session.Jobs().StartReceiveCount(account, static_cast<int>(count));
     } else {
         job = session.Jobs().StartReceive(account);
     }
     if (job == 0) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     session.Jobs().WaitAll();
     if (!session.Observer().Result(job)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     BlogArticleList articles;
     session.Store().ListArticles(kBlogFolderReceived, account, articles, 9999, 0);
@@ -253,7 +215,6 @@ int RunFetchRecent(CliContext& context, const std::vector<std::string>& args) {
         context.out.Write(ArticleRecord(article, account, kBlogFolderReceived));
     }
     context.out.Note(PublishNoticeText(kNoticeReceived));
-    return kExitOk;
 }
 
 // The account's endpoint and connection; false when the account cannot be read.
@@ -266,21 +227,14 @@ bool AccountConnection(CBlogSession& session, const std::string& account, BlogEn
     return true;
 }
 
-int RunCategories(CliContext& context, const std::vector<std::string>& args) {
-    CArgs parsed;
-    parsed.Flag("--system");
-    if (!parsed.Parse(args) || parsed.Positionals().size() != 1) {
-        return BlogUsageError(
-            context, "categories",
-            parsed.Error().empty() ? "categories ACCOUNT [--system]" : parsed.Error());
-    }
+void RunCategories(CliContext& context, const CCommandLine& parsed) {
     const std::string account = parsed.Positionals()[0];
     const bool system = parsed.Has("--system");
     CBlogSession session(context);
     BlogEndpoint endpoint;
     ConnectionSettings connection;
     if (!AccountConnection(session, account, endpoint, connection)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     CategoryRefresh refresh =
         RefreshCategoryCache(context.root.Dir(), endpoint, connection, session.Services(),
@@ -289,33 +243,30 @@ int RunCategories(CliContext& context, const std::vector<std::string>& args) {
         context.messages.ShowMessageBox(EndpointMovedText(refresh.movedTo));
     }
     if (refresh.outcome == CategoryRefreshOutcome::kSkipped) {
-        return context.Fail("the " + endpoint.apiType + " flavour has no " +
-                            (system ? "system categories" : "categories"));
+        throw CliError("the " + endpoint.apiType + " flavour has no " +
+                       (system ? "system categories" : "categories"));
     }
     if (!refresh.Ok()) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     const std::vector<std::string>& names = refresh.names;
     for (const std::string& name : names) {
         context.out.Write({{"category", name}});
     }
-    return kExitOk;
 }
 
-int RunUpload(CliContext& context, const std::vector<std::string>& args) {
-    if (args.size() != 2) {
-        return BlogUsageError(context, "upload", "upload ACCOUNT FILE");
-    }
-    const std::string& account = args[0];
+void RunUpload(CliContext& context, const CCommandLine& parsed) {
+    const std::vector<std::string> args = parsed.Positionals();
+    const std::string account = args[0];
     CBlogSession session(context);
     BlogEndpoint endpoint;
     ConnectionSettings connection;
     if (!AccountConnection(session, account, endpoint, connection)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     if (endpoint.apiType != "MetaWeblog") {
-        return context.Fail("uploading files needs a MetaWeblog account; \"" + account + "\" is " +
-                            endpoint.apiType);
+        throw CliError("uploading files needs a MetaWeblog account; \"" + account + "\" is " +
+                       endpoint.apiType);
     }
     UploadRecord record;
     record.fullPath = args[1];
@@ -332,62 +283,83 @@ int RunUpload(CliContext& context, const std::vector<std::string>& args) {
         context.messages.ShowMessageBox(EndpointMovedText(movedTo));
     }
     if (!uploaded) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     context.out.Write({{"url", url}});
-    return kExitOk;
 }
 
 const CliCommandRegistrar kPublish({
     "publish",
     "publish articles to their account's blog, or one article to several accounts",
-    "usage: zirvo-cli publish ID... \n"
-    "       zirvo-cli publish ID --to ACCOUNT... [--verify ACCOUNT...]\n\n"
-    "Sends the articles (of one account and folder) as new posts, in order; the first one the\n"
-    "server refuses ends the run. Drafts and articles of the recycle bin then move to the\n"
-    "published folder with their server ids; received and published articles stay where they\n"
-    "are. --to (repeatable) sends one draft to each named account (at most 5): its own account\n"
-    "moves the article, the others get a copy in their published folder. An account protected\n"
-    "by a local login that is not in the source account's relations needs --verify ACCOUNT,\n"
-    "with its password on standard input (one line each, in --verify order).\n"
-    "Prints id, account, folder, server_id and sent_as per article (account, status, server_id\n"
-    "per account with --to).",
+    [](CCommandLine& cmd) {
+        cmd.Positionals("ID", "articles of one account and folder", 1, -1)
+            .Repeatable("--to", "ACCOUNT", "send one draft to each named account (at most 5)")
+            .Repeatable("--verify", "ACCOUNT",
+                        "an account protected by a local login: its password is asked for")
+            .Description(
+                "Sends the articles as new posts, in order; the first one the server refuses\n"
+                "ends the run. Drafts and articles of the recycle bin then move to the published\n"
+                "folder with their server ids. With --to, the article's own account moves it and\n"
+                "the others get a copy in their published folder; passwords for --verify are\n"
+                "asked for without echo, or read from standard input one a line.\n"
+                "Prints id account folder server_id sent_as per article (with --to: account ok\n"
+                "status server_id error per account).")
+            .Examples({{"zirvo-cli publish 3", "publish a draft"},
+                       {"zirvo-cli publish 3 --to home --to work", "to two accounts"}});
+    },
     RunPublish,
 });
 
 const CliCommandRegistrar kDeleteRemote({
     "delete-remote",
     "delete posts from the blog server; the local copies go to the recycle bin",
-    "usage: zirvo-cli delete-remote ID...\n\n"
-    "The articles (received or published, of one account and folder) are deleted on the\n"
-    "server in order, with a pause of a second after each of several; each local copy then\n"
-    "goes to the recycle bin with its server id. A post the server refuses to delete ends the\n"
-    "run and keeps its local copy.",
+    [](CCommandLine& cmd) {
+        cmd.Positionals("ID", "received or published articles of one account and folder", 1, -1)
+            .Description(
+                "The posts are deleted on the server in order, with a pause of a second after\n"
+                "each of several; a post the server refuses to delete ends the run and keeps its\n"
+                "local copy.")
+            .Examples({{"zirvo-cli delete-remote 5", "delete one post"},
+                       {"zirvo-cli delete-remote 5 6", "two posts"}});
+    },
     RunDeleteRemote,
 });
 
 const CliCommandRegistrar kFetchRecent({
     "fetch-recent",
     "fetch an account's recent posts into its received folder",
-    "usage: zirvo-cli fetch-recent ACCOUNT [N]\n\n"
-    "N (1 to 999) is stored as the account's number of posts to fetch; without it the stored\n"
-    "number is used. Posts already received are replaced; the received folder is printed.",
+    [](CCommandLine& cmd) {
+        cmd.Positionals("ACCOUNT", "the account", 1, 1)
+            .Positionals("N", "posts to fetch, 1 to 999, kept as the account's setting", 0, 1)
+            .Description("Posts already received are replaced; the received folder is printed.")
+            .Examples({{"zirvo-cli fetch-recent home", "the stored number of posts"},
+                       {"zirvo-cli fetch-recent home 20", "the last twenty"}});
+    },
     RunFetchRecent,
 });
 
 const CliCommandRegistrar kCategories({
     "categories",
     "list an account's blog categories (or the service's system categories)",
-    "usage: zirvo-cli categories ACCOUNT [--system]\n\n"
-    "Asks the server; Blogger accounts have none, system categories are MetaWeblog's only.\n"
-    "The list is also kept as the editor's category cache under Temp/.",
+    [](CCommandLine& cmd) {
+        cmd.Positionals("ACCOUNT", "the account", 1, 1)
+            .Flag("--system", "the service's system categories (MetaWeblog only)")
+            .Description("The list is also kept as the editor's category cache under Temp/.")
+            .Examples({{"zirvo-cli categories home", "the blog's categories"},
+                       {"zirvo-cli categories home --system", "the service's"}});
+    },
     RunCategories,
 });
 
 const CliCommandRegistrar kUpload({
     "upload",
     "upload a file to a MetaWeblog account's blog and print its address",
-    "usage: zirvo-cli upload ACCOUNT FILE",
+    [](CCommandLine& cmd) {
+        cmd.Positionals("ACCOUNT", "a MetaWeblog account", 1, 1)
+            .Positionals("FILE", "the file to upload", 1, 1)
+            .Examples({{"zirvo-cli upload home photo.jpg", "upload a picture"},
+                       {"zirvo-cli --json upload home notes.pdf", "and print JSON"}});
+    },
     RunUpload,
 });
 

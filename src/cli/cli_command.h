@@ -1,20 +1,24 @@
 #pragma once
 // The command table of zirvo-cli. Each commands file registers its commands at start-up with a
-// static CliCommandRegistrar; main() looks them up by name.
+// static CliCommandRegistrar: `define` declares the command line (options, positionals,
+// examples, sub-commands), `run` does the work once it has been parsed. A command reports
+// failure by throwing CliError (cli_error.h).
 
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "cli_context.h"
+#include "cli_error.h"
+#include "command_line.h"
 
 namespace zirvo::cli {
 
 struct CliCommand {
-    std::string name;     // "receive", "account" (sub-commands are the command's own business)
+    std::string name;     // "receive", "account"
     std::string summary;  // one line for the command list
-    std::string help;     // full usage text for `zirvo-cli NAME --help`
-    std::function<int(CliContext&, const std::vector<std::string>& args)> run;
+    std::function<void(CCommandLine&)> define;
+    std::function<void(CliContext&, const CCommandLine&)> run;
 };
 
 // Returns the registered commands sorted by name.

@@ -41,8 +41,8 @@ const char* FilterName(int filter) {
 
 Record ItemRecord(const RssItem& item, const std::string& channel, bool full) {
     Record record{
-        {"id", std::to_string(item.id)},
-        {"feed_id", std::to_string(item.channelId)},
+        {"id", item.id},
+        {"feed_id", IdOrNull(item.channelId)},
         {"channel", channel},
         {"date", item.date},
         {"state", item.read ? "read" : (item.isNew ? "new" : "unread")},

@@ -5,7 +5,6 @@
 #include <functional>
 #include <map>
 
-#include "cli_args.h"
 #include "cli_command.h"
 #include "core/subscriptions/channel_checks.h"
 #include "core/subscriptions/favourite_tree.h"
@@ -25,17 +24,13 @@ public:
           m_fav(m_tree, context.root.FavoriteOpmlPath(), context.messages),
           m_store(context.root.Dir()) {}
 
-    bool Open(int& rc) {
+    void Open() {
         if (!m_fav.Load()) {
-            rc = m_context.Fail("cannot read the favourites file " +
-                                m_context.root.FavoriteOpmlPath());
-            return false;
+            throw CliError("cannot read the favourites file " + m_context.root.FavoriteOpmlPath());
         }
         if (!m_store.Open()) {
-            rc = m_context.Fail("cannot open the feed store: " + m_store.GetLastError());
-            return false;
+            throw CliError("cannot open the feed store: " + m_store.GetLastError());
         }
-        return true;
     }
 
     // "/" (top level, when allowed), "#ID" (a node's favourite id) or a caption path.
@@ -78,7 +73,7 @@ public:
         return true;
     }
     // The node named by --to, or the first node of the tree.
-    bool TargetNode(const CArgs& args, NodeId& id, std::string& error) {
+    bool TargetNode(const CCommandLine& args, NodeId& id, std::string& error) {
         if (args.Has("--to")) {
             return ResolveNode(*args.Value("--to"), id, error);
         }
@@ -110,113 +105,107 @@ private:
 Record FavNodeRecord(CFavSession& session, NodeId id, int items) {
     const int favId = session.Fav().FolderIdOf(id);
     return {{"type", favId ? "node" : "folder"},
-            {"fav_id", favId ? std::to_string(favId) : std::string()},
-            {"items", favId ? std::to_string(items) : std::string()},
+            {"fav_id", IdOrNull(favId)},
+            {"items", favId ? FieldValue(items) : FieldValue(nullptr)},
             {"path", session.PathText(id)}};
 }
 
 Record FavItemRecord(const RssItem& item, const std::string& node) {
-    return {{"id", std::to_string(item.id)}, {"node", node},        {"date", item.date},
-            {"author", item.author},         {"title", item.title}, {"link", item.link}};
+    return {{"id", item.id},         {"node", node},        {"date", item.date},
+            {"author", item.author}, {"title", item.title}, {"link", item.link}};
 }
 
-int Usage(CliContext& context, const std::string& text) {
-    return context.Fail(text + " (see zirvo-cli fav --help)", kExitUsage);
-}
-
-using FavAction = std::function<int(CliContext&, CFavSession&, CArgs&)>;
+using FavAction = std::function<void(CliContext&, CFavSession&, const CCommandLine&)>;
 
 struct FavCommand {
     const char* name;
-    std::function<void(CArgs&)> declare;
+    const char* summary;
+    std::function<void(CCommandLine&)> declare;
     FavAction run;
 };
 
-int FavTree(CliContext& context, CFavSession& session, CArgs& args) {
+void FavTree(CliContext& context, CFavSession& session, const CCommandLine& args) {
     if (!args.Positionals().empty()) {
-        return Usage(context, "fav tree takes no arguments");
+        args.UsageFail("fav tree takes no arguments");
     }
     for (NodeId id : session.Tree().Walk()) {
         std::vector<RssItem> items;
         const int favId = session.Fav().FolderIdOf(id);
         if (favId != 0 && !session.Store().ListFavourites(favId, false, items)) {
-            return context.Fail("cannot read the favourites: " + session.Store().GetLastError());
+            throw CliError("cannot read the favourites: " + session.Store().GetLastError());
         }
         context.out.Write(FavNodeRecord(session, id, static_cast<int>(items.size())));
     }
-    return kExitOk;
 }
 
-int FavMake(CliContext& context, CFavSession& session, CArgs& args, bool node) {
+void FavMake(CliContext& context, CFavSession& session, const CCommandLine& args, bool node) {
     if (args.Positionals().size() != 1) {
-        return Usage(context, "give one NAME");
+        args.UsageFail("give one NAME");
     }
-    const std::string& name = args.Positionals()[0];
+    const std::string name = args.Positionals()[0];
     const std::string home = args.ValueOr("--home", "");
     const FieldCheck check =
         node ? CheckFavouriteNodeFields(name, home) : CheckFolderFields(name, home);
     if (!check.ok) {
-        return context.Fail(check.message, kExitUsage);
+        throw CliError::Usage(check.message);
     }
     NodeId parent = kNoNode;
     std::string error;
     if (!session.Resolve(args.ValueOr("--folder", "/"), true, parent, error)) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
     if (parent != kNoNode && session.Fav().FolderIdOf(parent) != 0) {
-        return context.Fail("\"" + *args.Value("--folder") + "\" is a favourite node, not a folder",
-                            kExitUsage);
+        throw CliError::Usage("\"" + *args.Value("--folder") +
+                              "\" is a favourite node, not a folder");
     }
     for (NodeId sibling : session.Tree().Children(parent)) {
         if (session.Tree().Node(sibling)->caption == name) {
-            return context.Fail("\"" + name + "\" already exists in " + session.PathText(parent));
+            throw CliError("\"" + name + "\" already exists in " + session.PathText(parent));
         }
     }
     const NodeId id = node ? session.Fav().AddNode(parent, name, home, session.Store())
                            : session.Fav().AddFolder(parent, name, home);
     if (id == kNoNode) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     context.out.Write(FavNodeRecord(session, id, 0));
-    return kExitOk;
 }
 
-int FavAdd(CliContext& context, CFavSession& session, CArgs& args) {
+void FavAdd(CliContext& context, CFavSession& session, const CCommandLine& args) {
     if (args.Positionals().empty()) {
-        return Usage(context, "give one or more ITEM_IDs");
+        args.UsageFail("give one or more ITEM_IDs");
     }
     std::vector<int> ids;
     for (const std::string& text : args.Positionals()) {
         int id = 0;
         RssItem item;
         if (!ParsePositive(text, id)) {
-            return context.Fail("\"" + text + "\" is not an item id", kExitUsage);
+            throw CliError::Usage("\"" + text + "\" is not an item id");
         }
         if (!session.Store().GetItem(id, args.Has("--news"), item)) {
-            return context.Fail("no item " + text, kExitUsage);
+            throw CliError::Usage("no item " + text);
         }
         ids.push_back(id);
     }
     NodeId node = kNoNode;
     std::string error;
     if (!session.TargetNode(args, node, error)) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
     for (int id : ids) {
         if (!session.Fav().KeepItem(node, id, args.Has("--news"), session.Store())) {
-            return kExitFailed;
+            throw CliError::Reported();
         }
         RssItem kept;
         const int favItem = session.Store().LastInsertId();
         session.Store().GetFavourite(favItem, kept);
         context.out.Write(FavItemRecord(kept, session.PathText(node)));
     }
-    return kExitOk;
 }
 
-int FavAddManual(CliContext& context, CFavSession& session, CArgs& args) {
+void FavAddManual(CliContext& context, CFavSession& session, const CCommandLine& args) {
     if (!args.Positionals().empty()) {
-        return Usage(context, "fav add-manual takes options only");
+        args.UsageFail("fav add-manual takes options only");
     }
     const std::string title = args.ValueOr("--title", "");
     const std::string link = args.ValueOr("--link", "");
@@ -226,30 +215,29 @@ int FavAddManual(CliContext& context, CFavSession& session, CArgs& args) {
     const std::string summary = args.ValueOr("--summary", "");
     const FieldCheck check = CheckFavouriteItemFields(title, link, time, author, summary);
     if (!check.ok) {
-        return context.Fail(check.message, kExitUsage);
+        throw CliError::Usage(check.message);
     }
     NodeId node = kNoNode;
     std::string error;
     if (!session.TargetNode(args, node, error)) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
     if (!session.Fav().AddItemByHand(node, title, link, time, author, summary, session.Store())) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     RssItem kept;
     session.Store().GetFavourite(session.Store().LastInsertId(), kept);
     context.out.Write(FavItemRecord(kept, session.PathText(node)));
-    return kExitOk;
 }
 
-int FavList(CliContext& context, CFavSession& session, CArgs& args) {
+void FavList(CliContext& context, CFavSession& session, const CCommandLine& args) {
     if (args.Positionals().size() > 1) {
-        return Usage(context, "at most one NODE");
+        args.UsageFail("at most one NODE");
     }
     NodeId from = kNoNode;
     std::string error;
     if (!args.Positionals().empty() && !session.Resolve(args.Positionals()[0], true, from, error)) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
     for (NodeId id : session.Tree().Walk(from)) {
         const int favId = session.Fav().FolderIdOf(id);
@@ -258,53 +246,52 @@ int FavList(CliContext& context, CFavSession& session, CArgs& args) {
             continue;
         }
         if (!session.Store().ListFavourites(favId, true, items)) {
-            return context.Fail("cannot read the favourites: " + session.Store().GetLastError());
+            throw CliError("cannot read the favourites: " + session.Store().GetLastError());
         }
         for (const RssItem& item : items) {
             context.out.Write(FavItemRecord(item, session.PathText(id)));
         }
     }
-    return kExitOk;
 }
 
-int FavRemove(CliContext& context, CFavSession& session, CArgs& args) {
+void FavRemove(CliContext& context, CFavSession& session, const CCommandLine& args) {
     if (args.Positionals().size() != 1) {
-        return Usage(context, "give one favourites folder or node");
+        args.UsageFail("give one favourites folder or node");
     }
     NodeId id = kNoNode;
     std::string error;
     if (!session.Resolve(args.Positionals()[0], false, id, error)) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
     std::vector<Record> removed;
     for (NodeId node : session.Tree().Walk(id)) {
         std::vector<RssItem> items;
         const int favId = session.Fav().FolderIdOf(node);
         if (favId != 0 && !session.Store().ListFavourites(favId, false, items)) {
-            return context.Fail("cannot read the favourites: " + session.Store().GetLastError());
+            throw CliError("cannot read the favourites: " + session.Store().GetLastError());
         }
         removed.push_back(FavNodeRecord(session, node, static_cast<int>(items.size())));
     }
     if (!session.Fav().Delete(id, session.Store())) {
         // A file failure has been reported by the file layer; a store failure has not.
         const std::string cause = session.Store().GetLastError();
-        return cause.empty() ? kExitFailed : context.Fail(std::string(kDeleteFailed) + " " + cause);
+        if (cause.empty()) {
+            throw CliError::Reported();
+        }
+        throw CliError(std::string(kDeleteFailed) + " " + cause);
     }
     for (const Record& record : removed) {
         context.out.Write(record);
     }
-    return kExitOk;
 }
 
 // Favourite item ids of the arguments, each checked to exist.
-bool FavItemIds(CliContext& context, CFavSession& session, const std::vector<std::string>& args,
-                std::vector<int>& ids, int& rc) {
+bool FavItemIds(CFavSession& session, const std::vector<std::string>& args, std::vector<int>& ids) {
     for (const std::string& text : args) {
         int id = 0;
         RssItem item;
         if (!ParsePositive(text, id) || !session.Store().GetFavourite(id, item)) {
-            rc = context.Fail("no favourite item \"" + text + "\" (see zirvo-cli fav list)",
-                              kExitUsage);
+            throw CliError::Usage("no favourite item \"" + text + "\" (see zirvo-cli fav list)");
             return false;
         }
         ids.push_back(id);
@@ -312,150 +299,203 @@ bool FavItemIds(CliContext& context, CFavSession& session, const std::vector<std
     return true;
 }
 
-int FavRemoveItem(CliContext& context, CFavSession& session, CArgs& args) {
+void FavRemoveItem(CliContext& context, CFavSession& session, const CCommandLine& args) {
     if (args.Positionals().empty()) {
-        return Usage(context, "give one or more favourite item ids");
+        args.UsageFail("give one or more favourite item ids");
     }
     std::vector<int> ids;
-    int rc = kExitOk;
-    if (!FavItemIds(context, session, args.Positionals(), ids, rc)) {
-        return rc;
+    if (!FavItemIds(session, args.Positionals(), ids)) {
+        throw CliError::Reported();
     }
     for (int id : ids) {
         if (!session.Store().DeleteFavourite(id)) {
-            return context.Fail("cannot delete the favourite: " + session.Store().GetLastError());
+            throw CliError("cannot delete the favourite: " + session.Store().GetLastError());
         }
         context.out.Write({{"id", std::to_string(id)}, {"status", "deleted"}});
     }
-    return kExitOk;
 }
 
-int FavMove(CliContext& context, CFavSession& session, CArgs& args) {
+void FavMove(CliContext& context, CFavSession& session, const CCommandLine& args) {
     if (args.Positionals().empty() || !args.Has("--to")) {
-        return Usage(context, "give favourite item ids and --to NODE");
+        args.UsageFail("give favourite item ids and --to NODE");
     }
     std::vector<int> ids;
-    int rc = kExitOk;
-    if (!FavItemIds(context, session, args.Positionals(), ids, rc)) {
-        return rc;
+    if (!FavItemIds(session, args.Positionals(), ids)) {
+        throw CliError::Reported();
     }
     NodeId node = kNoNode;
     std::string error;
     if (!session.TargetNode(args, node, error)) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
     if (!session.Fav().MoveItems(ids, node, kNoNode, session.Store())) {
-        return context.Fail("cannot move the favourites: " + session.Store().GetLastError());
+        throw CliError("cannot move the favourites: " + session.Store().GetLastError());
     }
     for (int id : ids) {
         RssItem item;
         session.Store().GetFavourite(id, item);
         context.out.Write(FavItemRecord(item, session.PathText(node)));
     }
-    return kExitOk;
 }
 
-int FavExport(CliContext& context, CFavSession& session, CArgs& args) {
+void FavExport(CliContext& context, CFavSession& session, const CCommandLine& args) {
     if (args.Positionals().size() != 2) {
-        return Usage(context, "give NODE and FILE");
+        args.UsageFail("give NODE and FILE");
     }
     NodeId node = kNoNode;
     std::string error;
     if (!session.ResolveNode(args.Positionals()[0], node, error)) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
     if (!session.Fav().ExportFeed(node, session.Store(), args.Positionals()[1])) {
-        return context.Fail("cannot export " + session.PathText(node) + ": " +
-                            session.Store().GetLastError());
+        throw CliError("cannot export " + session.PathText(node) + ": " +
+                       session.Store().GetLastError());
     }
     context.out.Note(kFeedExported);
     context.out.Write({{"file", args.Positionals()[1]}, {"node", session.PathText(node)}});
-    return kExitOk;
 }
 
-int FavImport(CliContext& context, CFavSession& session, CArgs& args) {
+void FavImport(CliContext& context, CFavSession& session, const CCommandLine& args) {
     if (args.Positionals().size() != 1) {
-        return Usage(context, "give one FILE");
+        args.UsageFail("give one FILE");
     }
-    const std::string& file = args.Positionals()[0];
+    const std::string file = args.Positionals()[0];
     if (!FileExists(file)) {
-        return context.Fail("no such file: " + file);
+        throw CliError("no such file: " + file);
     }
     const NodeId node = session.Fav().ImportFeedFile(file, session.Store());
     if (node == kNoNode) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     std::vector<RssItem> items;
     session.Store().ListFavourites(session.Fav().FolderIdOf(node), false, items);
     context.out.Write(FavNodeRecord(session, node, static_cast<int>(items.size())));
-    return kExitOk;
 }
 
 const std::vector<FavCommand>& FavCommands() {
     static const std::vector<FavCommand> commands = {
-        {"tree", [](CArgs&) {}, FavTree},
-        {"mkdir", [](CArgs& a) { a.Option("--folder").Option("--home"); },
-         [](CliContext& c, CFavSession& s, CArgs& a) { return FavMake(c, s, a, false); }},
-        {"mknode", [](CArgs& a) { a.Option("--folder").Option("--home"); },
-         [](CliContext& c, CFavSession& s, CArgs& a) { return FavMake(c, s, a, true); }},
-        {"add", [](CArgs& a) { a.Option("--to").Flag("--news"); }, FavAdd},
-        {"add-manual",
-         [](CArgs& a) {
-             a.Option("--title").Option("--link").Option("--time").Option("--author");
-             a.Option("--summary").Option("--to");
+        {"tree", "folders and nodes: type fav_id items path",
+         [](CCommandLine& a) {
+             a.Examples({{"zirvo-cli fav tree", "the favourites tree"},
+                         {"zirvo-cli --json fav tree", "the same as JSON"}});
+         },
+         FavTree},
+        {"mkdir", "a new favourites folder (groups nodes)",
+         [](CCommandLine& a) {
+             a.Positionals("NAME", "the folder's caption", 1, 1)
+                 .Option("--folder", "PATH", "the parent folder (default: the top level)")
+                 .Option("--home", "URL", "a home page")
+                 .Examples({{"zirvo-cli fav mkdir Reading", "a folder at the top level"},
+                            {"zirvo-cli fav mkdir Later --folder Reading", "a folder inside"}});
+         },
+         [](CliContext& c, CFavSession& s, const CCommandLine& a) { FavMake(c, s, a, false); }},
+        {"mknode", "a new favourite node (holds items)",
+         [](CCommandLine& a) {
+             a.Positionals("NAME", "the node's caption", 1, 1)
+                 .Option("--folder", "PATH", "the parent folder (default: the top level)")
+                 .Option("--home", "URL", "a home page")
+                 .Examples(
+                     {{"zirvo-cli fav mknode Keep", "a node at the top level"},
+                      {"zirvo-cli fav mknode Papers --folder Reading", "a node in a folder"}});
+         },
+         [](CliContext& c, CFavSession& s, const CCommandLine& a) { FavMake(c, s, a, true); }},
+        {"add", "keep received items (or news search results)",
+         [](CCommandLine& a) {
+             a.Positionals("ITEM_ID", "items (see zirvo-cli list)", 1, -1)
+                 .Option("--to", "NODE", "the node (default: the first node of the tree)")
+                 .Flag("--news", "results of the last news search")
+                 .Examples({{"zirvo-cli fav add 42 43", "keep two items in the first node"},
+                            {"zirvo-cli fav add 7 --news --to Keep", "keep a news result"}});
+         },
+         FavAdd},
+        {"add-manual", "keep an item typed in by hand",
+         [](CCommandLine& a) {
+             a.Required("--title", "TEXT", "the title")
+                 .Required("--link", "URL", "the link")
+                 .Option("--time", "DATE", "the date (default: now)")
+                 .Option("--author", "NAME", "the author")
+                 .Option("--summary", "TEXT", "the text")
+                 .Option("--to", "NODE", "the node (default: the first node of the tree)")
+                 .Examples({{"zirvo-cli fav add-manual --title Notes --link https://example.org/",
+                             "keep a link"},
+                            {"zirvo-cli fav add-manual --title T --link https://x.org/ --to Keep",
+                             "keep it in the node Keep"}});
          },
          FavAddManual},
-        {"list", [](CArgs&) {}, FavList},
-        {"rm", [](CArgs&) {}, FavRemove},
-        {"rm-item", [](CArgs&) {}, FavRemoveItem},
-        {"mv-item", [](CArgs& a) { a.Option("--to"); }, FavMove},
-        {"export", [](CArgs&) {}, FavExport},
-        {"import", [](CArgs&) {}, FavImport},
+        {"list", "kept items: id node date author title link",
+         [](CCommandLine& a) {
+             a.Positionals("NODE", "a node or folder (default: everything)", 0, 1)
+                 .Examples({{"zirvo-cli fav list", "every kept item"},
+                            {"zirvo-cli fav list Keep", "the items of one node"}});
+         },
+         FavList},
+        {"rm", "delete a folder or node with its items",
+         [](CCommandLine& a) {
+             a.Positionals("NODE", "the folder or node", 1, 1)
+                 .Examples({{"zirvo-cli fav rm Keep", "delete a node"},
+                            {"zirvo-cli fav rm '#3'", "delete the node with fav id 3"}});
+         },
+         FavRemove},
+        {"rm-item", "delete kept items",
+         [](CCommandLine& a) {
+             a.Positionals("FAV_ID", "kept items (see zirvo-cli fav list)", 1, -1)
+                 .Examples({{"zirvo-cli fav rm-item 5", "delete one kept item"},
+                            {"zirvo-cli fav rm-item 5 6 7", "delete three"}});
+         },
+         FavRemoveItem},
+        {"mv-item", "move kept items to another node",
+         [](CCommandLine& a) {
+             a.Positionals("FAV_ID", "kept items", 1, -1)
+                 .Required("--to", "NODE", "the node to move them to")
+                 .Examples({{"zirvo-cli fav mv-item 5 --to Papers", "move one item"},
+                            {"zirvo-cli fav mv-item 5 6 --to '#2'", "move two"}});
+         },
+         FavMove},
+        {"export", "write a node's items as an RSS file",
+         [](CCommandLine& a) {
+             a.Positionals("NODE", "the node", 1, 1)
+                 .Positionals("FILE", "the RSS file to write", 1, 1)
+                 .Examples({{"zirvo-cli fav export Keep keep.xml", "write the node Keep"},
+                            {"zirvo-cli fav export '#2' two.xml", "by fav id"}});
+         },
+         FavExport},
+        {"import", "read an RSS file into a new top-level node",
+         [](CCommandLine& a) {
+             a.Positionals("FILE", "the RSS file", 1, 1)
+                 .Examples({{"zirvo-cli fav import keep.xml", "read a file back"},
+                            {"zirvo-cli --json fav import keep.xml", "and print JSON"}});
+         },
+         FavImport},
     };
     return commands;
 }
 
-int RunFav(CliContext& context, const std::vector<std::string>& args) {
-    if (args.empty()) {
-        return Usage(context, "give a sub-command");
-    }
+void RunFav(CliContext& context, const CCommandLine& parsed) {
+    const std::string chosen = parsed.Chosen();
     for (const FavCommand& command : FavCommands()) {
-        if (args[0] != command.name) {
-            continue;
+        if (chosen == command.name) {
+            CFavSession session(context);
+            session.Open();
+            command.run(context, session, parsed.Child(chosen));
+            return;
         }
-        CArgs parsed;
-        command.declare(parsed);
-        if (!parsed.Parse(std::vector<std::string>(args.begin() + 1, args.end()))) {
-            return Usage(context, parsed.Error());
-        }
-        CFavSession session(context);
-        int rc = kExitOk;
-        if (!session.Open(rc)) {
-            return rc;
-        }
-        return command.run(context, session, parsed);
     }
-    return Usage(context, "unknown sub-command \"" + args[0] + "\"");
+    parsed.UsageFail("name a sub-command");
 }
 
 const CliCommandRegistrar kFav(
     {"fav", "keep items as favourites",
-     "usage: zirvo-cli fav SUBCOMMAND ...\n\n"
-     "  tree                               folders and nodes: type fav_id items path\n"
-     "  mkdir NAME [--folder F] [--home U]  new favourites folder (groups nodes)\n"
-     "  mknode NAME [--folder F] [--home U] new favourite node (holds items)\n"
-     "  add ITEM_ID... [--to NODE] [--news] keep received items (see zirvo-cli list), or\n"
-     "                                     with --news results of the last news search\n"
-     "  add-manual --title T --link L [--time T] [--author A] [--summary S] [--to NODE]\n"
-     "                                     keep an item typed in by hand\n"
-     "  list [NODE]                        kept items: id node date author title link\n"
-     "  mv-item FAV_ID... --to NODE        move kept items to another node\n"
-     "  rm-item FAV_ID...                  delete kept items\n"
-     "  rm NODE                            delete a folder or node with its items\n"
-     "  export NODE FILE                   write a node's items as an RSS file\n"
-     "  import FILE                        read an RSS file into a new top-level node\n\n"
-     "NODE is a caption path in the favourites tree (\"/\" the top level) or #FAV_ID.\n"
-     "Without --to, items go to the first node of the tree.",
+     [](CCommandLine& cmd) {
+         for (const FavCommand& command : FavCommands()) {
+             command.declare(cmd.Sub(command.name, command.summary));
+         }
+         cmd.Description(
+                "NODE is a caption path in the favourites tree (\"/\" the top level) or "
+                "#FAV_ID.\nWithout --to, items go to the first node of the tree.")
+             .Examples({{"zirvo-cli fav mknode Keep", "a node for kept items"},
+                        {"zirvo-cli fav add 42 --to Keep", "keep item 42 there"},
+                        {"zirvo-cli fav list Keep", "what it holds"}});
+     },
      RunFav});
 
 }  // namespace

@@ -1,21 +1,19 @@
 // Feed-reader commands that read the stored items: list (one page of a channel, or a folder's
 // combined list), show (one item, read as a click on its row reads it), read and unread.
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <map>
 
-#include "cli_args.h"
 #include "cli_command.h"
 #include "core/util/strings.h"
 #include "feed_cli_support.h"
+#include "html_text.h"
 
 namespace zirvo::cli {
 namespace {
-
-// The article list's page size: 30 to 1000, else the default.
-int PageSize(const CChannelTree& tree) {
-    const int size = tree.Settings().paginationNum;
-    return size >= 30 && size <= 1000 ? size : 50;
-}
 
 // The caption path of the channel that stores items as `feedId`; empty when the tree has none.
 std::string ChannelPathOf(CReaderSession& session, int feedId) {
@@ -28,104 +26,89 @@ bool IsItemId(const std::string& text) {
     return ParsePositive(text, id);
 }
 
-int RunList(CliContext& context, const std::vector<std::string>& args) {
-    CArgs parsed;
-    parsed.Option("--filter").Option("--page");
-    long long page = 1;
-    if (!parsed.Parse(args) || !parsed.IntValue("--page", 1, 0x7fffffff, page)) {
-        return context.Fail(parsed.Error() + " (see zirvo-cli list --help)", kExitUsage);
-    }
-    if (parsed.Positionals().size() > 1) {
-        return context.Fail("one PATH at a time (see zirvo-cli list --help)", kExitUsage);
-    }
+int FilterOf(const CCommandLine& parsed) {
     int filter = kAllItems;
-    if (parsed.Has("--filter") && !ParseFilter(*parsed.Value("--filter"), filter)) {
-        return context.Fail(
-            "unknown filter \"" + *parsed.Value("--filter") + "\": use all, unread, read or new",
-            kExitUsage);
-    }
+    ParseFilter(parsed.ValueOr("--filter", "all"), filter);
+    return filter;
+}
+
+void RunList(CliContext& context, const CCommandLine& parsed) {
+    const long long page = parsed.IntValue("--page", 1, 0x7fffffff, 1);
+    const int filter = FilterOf(parsed);
     CReaderSession session(context.root.Dir(), context.reporter);
     if (!session.Open()) {
-        return context.Fail(session.Error());
+        throw CliError(session.Error());
     }
     bool top = false;
     std::string error;
-    const std::string reference = parsed.Positionals().empty() ? "/" : parsed.Positionals()[0];
-    const NodeId id = session.Resolve(reference, true, top, error);
+    const std::vector<std::string> words = parsed.Positionals();
+    const NodeId id = session.Resolve(words.empty() ? "/" : words[0], true, top, error);
     if (id == kNoNode && !top) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
-    CRssStore& store = session.Store();
-
-    if (!top && session.Tree().Node(id)->IsChannel()) {
-        int feedId = 0;
-        if (!session.FeedIdOf(id, feedId)) {
-            return context.Fail("cannot read the feed store: " + store.GetLastError());
-        }
-        const int size = PageSize(session.Tree());
-        std::vector<RssItem> items;
-        int total = 0;
-        const long long offset = (page - 1) * size;
-        if (feedId != 0 && offset <= 0x7fffffff &&
-            !store.ListItems(feedId, filter, false, items, total, size, static_cast<int>(offset))) {
-            return context.Fail("cannot read the items: " + store.GetLastError());
-        }
-        const int pages = total == 0 ? 1 : (total + size - 1) / size;
-        if (page > pages) {
-            return context.Fail(
-                StrFormat("there %s only %d page%s of %s items", pages == 1 ? "is" : "are", pages,
-                          pages == 1 ? "" : "s", FilterName(filter)),
-                kExitUsage);
-        }
-        context.out.Note(
-            StrFormat("page %lld/%d, %d %s items", page, pages, total, FilterName(filter)));
-        const std::string path = session.PathText(id);
-        for (const RssItem& item : items) {
-            context.out.Write(ItemRecord(item, path));
-        }
-        return kExitOk;
+    const bool channel = !top && session.Tree().Node(id)->IsChannel();
+    if (!channel && page != 1) {
+        throw CliError::Usage("a folder's list has one page only");
     }
-
-    // A folder's list: every channel below it, newest first, as one page.
-    if (page != 1) {
-        return context.Fail("a folder's list has one page only", kExitUsage);
+    ItemPage items;
+    if (!session.ListPage(id, filter, static_cast<int>(page - 1), false, items)) {
+        throw CliError(session.Error());
     }
-    FeedIdList feeds;
-    if (!session.KnownFeedIds(id, feeds)) {
-        return context.Fail("cannot read the feed store: " + store.GetLastError());
+    if (page > items.pageCount) {
+        throw CliError::Usage(StrFormat("there %s only %d page%s of %s items",
+                                        items.pageCount == 1 ? "is" : "are", items.pageCount,
+                                        items.pageCount == 1 ? "" : "s", FilterName(filter)));
     }
+    context.out.Note(StrFormat("page %lld/%d, %d %s items%s", page, items.pageCount, items.total,
+                               FilterName(filter), items.truncated ? " (the newest only)" : ""));
     std::map<int, std::string> paths;
-    for (const auto& [handle, feedId] : feeds) {
-        paths.emplace(feedId, session.PathText(static_cast<NodeId>(handle)));
+    for (const auto& [feedId, node] : items.channels) {
+        paths.emplace(feedId, session.PathText(node));
     }
-    std::vector<RssItem> items;
-    if (!store.ListFeedsItems(feeds, filter, items)) {
-        return context.Fail("cannot read the items: " + store.GetLastError());
-    }
-    context.out.Note(StrFormat(
-        "page 1/1, %zu %s items%s", items.size(), FilterName(filter),
-        items.size() >= static_cast<size_t>(kFeedsItemsLimit) ? " (the newest only)" : ""));
-    for (const RssItem& item : items) {
+    for (const RssItem& item : items.items) {
         context.out.Write(ItemRecord(item, paths[item.channelId]));
     }
-    return kExitOk;
 }
 
-int RunShow(CliContext& context, const std::vector<std::string>& args) {
-    CArgs parsed;
-    parsed.Flag("--keep-unread").Flag("--news");
-    if (!parsed.Parse(args) || parsed.Positionals().size() != 1) {
-        return context.Fail((parsed.Error().empty() ? "give one ITEM_ID" : parsed.Error()) +
-                                " (see zirvo-cli show --help)",
-                            kExitUsage);
+// The columns of the terminal on stdout, else 78.
+int OutputWidth() {
+    winsize size{};
+    if (isatty(STDOUT_FILENO) && ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 20) {
+        return std::min<int>(size.ws_col - 2, 100);
     }
+    return 78;
+}
+
+// The item as a person reads it: header lines, the body as text, the links at the end.
+std::string Readable(const RssItem& item, const std::string& channel, bool html) {
+    std::string out;
+    out += "Title:   " + item.title + "\n";
+    out += "Author:  " + item.author + "\n";
+    out += "Date:    " + item.date + "\n";
+    out += "Link:    " + item.link + "\n";
+    out += "Channel: " + channel + "\n\n";
+    if (html) {
+        return out + item.description + "\n";
+    }
+    const PlainText body = HtmlToPlainText(item.description, OutputWidth());
+    out += body.text.empty() ? std::string() : body.text + "\n";
+    if (!body.links.empty()) {
+        out += "\nLinks:\n";
+        for (size_t i = 0; i < body.links.size(); ++i) {
+            out += StrFormat("[%zu] ", i + 1) + body.links[i] + "\n";
+        }
+    }
+    return out;
+}
+
+void RunShow(CliContext& context, const CCommandLine& parsed) {
     int itemId = 0;
     if (!ParsePositive(parsed.Positionals()[0], itemId)) {
-        return context.Fail("\"" + parsed.Positionals()[0] + "\" is not an item id", kExitUsage);
+        parsed.UsageFail("'" + parsed.Positionals()[0] + "' is not an item id");
     }
     CReaderSession session(context.root.Dir(), context.reporter);
     if (!session.Open()) {
-        return context.Fail(session.Error());
+        throw CliError(session.Error());
     }
     CRssStore& store = session.Store();
     // News search results are read where the search left them; they have no read state.
@@ -133,36 +116,36 @@ int RunShow(CliContext& context, const std::vector<std::string>& args) {
     RssItem item;
     if (!store.GetItem(itemId, news, item)) {
         if (store.GetLastError() == kNoRssItemWithId) {
-            return context.Fail(StrFormat("no item %d", itemId), kExitUsage);
+            throw CliError(StrFormat("no item %d", itemId));
         }
-        return context.Fail("cannot read the item: " + store.GetLastError());
+        throw CliError("cannot read the item: " + store.GetLastError());
     }
-    if (news) {
-        context.out.Write(ItemRecord(item, "news", true));
-        return kExitOk;
-    }
-    if (!item.read && !parsed.Has("--keep-unread")) {
-        if (!store.SetItemRead(itemId, 1)) {
-            return context.Fail("cannot mark the item read: " + store.GetLastError());
+    if (!news && !item.read && !parsed.Has("--keep-unread")) {
+        NodeId channel = kNoNode;
+        int unread = 0;
+        if (!session.MarkItemRead(itemId, true, channel, unread)) {
+            throw CliError(session.Error());
         }
         item.read = 1;
         item.isNew = 0;
     }
-    context.out.Write(ItemRecord(item, ChannelPathOf(session, item.channelId), true));
-    return kExitOk;
+    const std::string channel = news ? "news" : ChannelPathOf(session, item.channelId);
+    if (context.out.Json()) {
+        Record record = ItemRecord(item, channel, true);
+        const PlainText body = HtmlToPlainText(item.description);
+        record.emplace_back("text", body.text);
+        record.emplace_back("links", body.links);
+        context.out.Write(record);
+        return;
+    }
+    context.out.Raw(Readable(item, channel, parsed.Has("--html")));
 }
 
-int RunMark(CliContext& context, const std::vector<std::string>& args, bool read) {
+void RunMark(CliContext& context, const CCommandLine& parsed, bool read) {
     const char* name = read ? "read" : "unread";
-    CArgs parsed;
-    if (!parsed.Parse(args) || parsed.Positionals().empty()) {
-        return context.Fail((parsed.Error().empty() ? "give ITEM_IDs or PATHs" : parsed.Error()) +
-                                " (see zirvo-cli " + name + " --help)",
-                            kExitUsage);
-    }
     CReaderSession session(context.root.Dir(), context.reporter);
     if (!session.Open()) {
-        return context.Fail(session.Error());
+        throw CliError(session.Error());
     }
     CChannelTree& tree = session.Tree();
     CRssStore& store = session.Store();
@@ -182,16 +165,16 @@ int RunMark(CliContext& context, const std::vector<std::string>& args, bool read
             RssItem item;
             if (!store.GetItem(target.itemId, false, item)) {
                 if (store.GetLastError() == kNoRssItemWithId) {
-                    return context.Fail("no item " + text, kExitUsage);
+                    throw CliError("no item " + text);
                 }
-                return context.Fail("cannot read the item: " + store.GetLastError());
+                throw CliError("cannot read the item: " + store.GetLastError());
             }
         } else {
             bool top = false;
             std::string error;
             const NodeId id = session.Resolve(text, true, top, error);
             if (id == kNoNode && !top) {
-                return context.Fail(error, kExitUsage);
+                throw CliError::Usage(error);
             }
             target.nodes = top ? tree.Children(kNoNode) : std::vector<NodeId>{id};
         }
@@ -200,69 +183,87 @@ int RunMark(CliContext& context, const std::vector<std::string>& args, bool read
 
     for (const Target& target : targets) {
         if (target.itemId != 0) {
-            RssItem item;
+            NodeId channel = kNoNode;
             int unread = 0;
-            if (!store.SetItemRead(target.itemId, read ? 1 : 0) ||
-                !store.GetItem(target.itemId, false, item) ||
-                !store.CountUnread(item.channelId, unread)) {
-                return context.Fail("cannot mark item " + target.text + " " + name + ": " +
-                                    store.GetLastError());
+            if (!session.MarkItemRead(target.itemId, read, channel, unread)) {
+                throw CliError(session.Error());
             }
             context.out.Write({{"target", target.text},
                                {"state", name},
-                               {"channel", ChannelPathOf(session, item.channelId)},
-                               {"unread", std::to_string(unread)}});
+                               {"channel", channel == kNoNode ? "" : session.PathText(channel)},
+                               {"unread", unread}});
             continue;
         }
         for (NodeId id : target.nodes) {
-            if (!session.Editor().MarkRead(id, store, read)) {
-                return context.Fail("cannot mark " + session.PathText(id) + " " + name + ": " +
-                                    store.GetLastError());
+            if (!session.MarkNodeRead(id, read)) {
+                throw CliError(session.Error());
             }
             context.out.Write({{"target", target.text},
                                {"state", name},
                                {"channel", session.PathText(id)},
-                               {"unread", std::to_string(tree.Unread(id))}});
+                               {"unread", tree.Unread(id)}});
         }
     }
-    return kExitOk;
 }
+
+const std::vector<std::string> kFilterNames = {"all", "unread", "read", "new"};
 
 const CliCommandRegistrar kList(
     {"list", "list the stored items of a channel or folder",
-     "usage: zirvo-cli list [PATH] [--filter all|unread|read|new] [--page N]\n\n"
-     "A channel's items, newest first, one page at a time (the page size is the reader's\n"
-     "pagination setting, /app/rss/paginationnum); a folder's (or \"/\", the default: every\n"
-     "channel's) items as one list of at most 8000. The filter defaults to all; new = items\n"
-     "received since they were last read or marked. A line \"page P/N, T items\" comes first,\n"
-     "then one item a line:  id feed_id channel date state author title\n"
-     "(state: new, unread or read).",
+     [](CCommandLine& cmd) {
+         cmd.Positionals("PATH", "a channel or folder (default: \"/\", every channel)", 0, 1)
+             .Choice("--filter", kFilterNames, "which items (default: all)")
+             .Option("--page", "N", "the page of a channel's list (default: 1)")
+             .Description(
+                 "A channel's items, newest first, one page at a time (the page size is the\n"
+                 "reader's pagination setting, /app/rss/paginationnum); a folder's items as one\n"
+                 "list of at most 8000. new = items received since they were last read or\n"
+                 "marked. A heading \"page P/N, T items\" goes to stderr, then one item a line:\n"
+                 "  id feed_id channel date state author title   (state: new, unread or read)")
+             .Examples({{"zirvo-cli list News/Example --filter unread",
+                         "the unread items of one channel"},
+                        {"zirvo-cli list News/Example --page 2", "the second page"},
+                        {"zirvo-cli list --filter new", "what the last receives brought"}});
+     },
      RunList});
 
-const CliCommandRegistrar kShow({"show", "show one item and mark it read",
-                                 "usage: zirvo-cli show ITEM_ID [--keep-unread]\n"
-                                 "       zirvo-cli show --news ITEM_ID\n\n"
-                                 "Prints the item: id feed_id channel date state author title "
-                                 "link description,\nand marks it read as opening it in the "
-                                 "reader does (not with --keep-unread).\n"
-                                 "--news: an item of the last news search (search --news).",
-                                 RunShow});
+const CliCommandRegistrar kShow(
+    {"show", "show one item and mark it read",
+     [](CCommandLine& cmd) {
+         cmd.Positionals("ITEM_ID", "the item's id (see zirvo-cli list)", 1, 1)
+             .Flag("--keep-unread", "leave the item unread")
+             .Flag("--news", "an item of the last news search (search --news)")
+             .Flag("--html", "print the body as it was received instead of as text")
+             .Description(
+                 "Prints Title, Author, Date, Link and Channel, then the body as wrapped text\n"
+                 "with its links numbered and listed at the end, and marks the item read as\n"
+                 "opening it in the reader does. --json prints the record with the raw body\n"
+                 "(description), the text and the links.")
+             .Examples({{"zirvo-cli show 42", "read item 42"},
+                        {"zirvo-cli show 42 --html --keep-unread", "the raw body, still unread"}});
+     },
+     RunShow});
 
 const CliCommandRegistrar kRead(
     {"read", "mark items or channels read",
-     "usage: zirvo-cli read ITEM_ID|PATH...\n\n"
-     "A number is an item id; anything else names a channel or folder (\"/\": everything),\n"
-     "whose items all become read. Prints: target state channel unread.",
-     [](CliContext& context, const std::vector<std::string>& args) {
-         return RunMark(context, args, true);
-     }});
+     [](CCommandLine& cmd) {
+         cmd.Positionals("TARGET", "an item id, or a channel or folder (\"/\": everything)", 1, -1)
+             .Description("Prints one line a target: target state channel unread.")
+             .Examples({{"zirvo-cli read 42 43", "two items"},
+                        {"zirvo-cli read News", "every item below News"},
+                        {"zirvo-cli read /", "everything"}});
+     },
+     [](CliContext& context, const CCommandLine& parsed) { RunMark(context, parsed, true); }});
 
-const CliCommandRegistrar kUnread({"unread", "mark items or channels unread",
-                                   "usage: zirvo-cli unread ITEM_ID|PATH...\n\n"
-                                   "As `read`, the other way round.",
-                                   [](CliContext& context, const std::vector<std::string>& args) {
-                                       return RunMark(context, args, false);
-                                   }});
+const CliCommandRegistrar kUnread(
+    {"unread", "mark items or channels unread",
+     [](CCommandLine& cmd) {
+         cmd.Positionals("TARGET", "an item id, or a channel or folder (\"/\": everything)", 1, -1)
+             .Description("As `read`, the other way round.")
+             .Examples({{"zirvo-cli unread 42", "one item"},
+                        {"zirvo-cli unread News/Example", "every item of a channel"}});
+     },
+     [](CliContext& context, const CCommandLine& parsed) { RunMark(context, parsed, false); }});
 
 }  // namespace
 }  // namespace zirvo::cli

@@ -3,7 +3,6 @@
 
 #include <set>
 
-#include "cli_args.h"
 #include "cli_command.h"
 #include "core/subscriptions/channel_checks.h"
 #include "core/subscriptions/opml_exchange.h"
@@ -60,39 +59,31 @@ std::vector<Record> DropUnwanted(CChannelTree& source, const CChannelTree& curre
     return skipped;
 }
 
-int RunImport(CliContext& context, const std::vector<std::string>& args) {
-    CArgs parsed;
-    parsed.Option("--folder");
-    if (!parsed.Parse(args) || parsed.Positionals().size() != 1) {
-        return context.Fail((parsed.Error().empty() ? "give one FILE or URL" : parsed.Error()) +
-                                " (see zirvo-cli import-opml --help)",
-                            kExitUsage);
-    }
-    const std::string& from = parsed.Positionals()[0];
+void RunImport(CliContext& context, const CCommandLine& parsed) {
+    const std::string from = parsed.Positionals()[0];
     const bool address = from.find("://") != std::string::npos;
     if (address && !IsWebAddress(from)) {
-        return context.Fail(std::string(kInvalidLink) + " (only http:// and https:// addresses)",
-                            kExitUsage);
+        throw CliError::Usage(std::string(kInvalidLink) + " (only http:// and https:// addresses)");
     }
     if (!address && !FileExists(from)) {
-        return context.Fail("no such file: " + from);
+        throw CliError("no such file: " + from);
     }
     CReaderSession session(context.root.Dir(), context.reporter);
     if (!session.Open()) {
-        return context.Fail(session.Error());
+        throw CliError(session.Error());
     }
     NodeId folder = kNoNode;
     std::string error;
     if (!session.ResolveFolder(parsed.ValueOr("--folder", "/"), folder, error)) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
 
     COpmlImport import(context.root, context.messages);
     if (!import.Begin()) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     if (!(address ? import.LoadSourceAddress(from) : import.LoadSourceFile(from))) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     // The working copy is the subscription file: the folder sits at the same index path.
     const NodeId target = folder == kNoNode
@@ -103,14 +94,14 @@ int RunImport(CliContext& context, const std::vector<std::string>& args) {
     for (NodeId top : import.Source().Children(kNoNode)) {
         const NodeId id = import.Import(top, target, target == kNoNode);
         if (id == kNoNode) {
-            return context.Fail(kImportFailed);
+            throw CliError(kImportFailed);
         }
         added.push_back(id);
     }
     if (added.empty()) {
         import.Cancel();
     } else if (!import.Save()) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     const CChannelTree& current = import.Current();
     for (NodeId top : added) {
@@ -121,21 +112,13 @@ int RunImport(CliContext& context, const std::vector<std::string>& args) {
     for (const Record& record : records) {
         context.out.Write(record);
     }
-    return kExitOk;
 }
 
-int RunExport(CliContext& context, const std::vector<std::string>& args) {
-    CArgs parsed;
-    if (!parsed.Parse(args) || parsed.Positionals().empty() || parsed.Positionals().size() > 2) {
-        return context.Fail(
-            (parsed.Error().empty() ? "give FILE and at most one PATH" : parsed.Error()) +
-                " (see zirvo-cli export-opml --help)",
-            kExitUsage);
-    }
-    const std::string& file = parsed.Positionals()[0];
+void RunExport(CliContext& context, const CCommandLine& parsed) {
+    const std::string file = parsed.Positionals()[0];
     CReaderSession session(context.root.Dir(), context.reporter);
     if (!session.Open()) {
-        return context.Fail(session.Error());
+        throw CliError(session.Error());
     }
     NodeId node = kNoNode;
     if (parsed.Positionals().size() == 2) {
@@ -143,7 +126,7 @@ int RunExport(CliContext& context, const std::vector<std::string>& args) {
         std::string error;
         node = session.Resolve(parsed.Positionals()[1], true, top, error);
         if (node == kNoNode && !top) {
-            return context.Fail(error, kExitUsage);
+            throw CliError::Usage(error);
         }
     }
     const std::string opml = context.root.OpmlPath();
@@ -151,28 +134,37 @@ int RunExport(CliContext& context, const std::vector<std::string>& args) {
                         ? ExportOpmlAll(opml, file, context.messages)
                         : ExportOpmlNode(opml, session.Tree().PathOf(node), file, context.messages);
     if (!ok) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     context.out.Note(kExportSucceeded);
     context.out.Write({{"file", file}, {"path", session.PathText(node)}});
-    return kExitOk;
 }
 
 const CliCommandRegistrar kImport(
     {"import-opml", "import channels from an OPML file or address",
-     "usage: zirvo-cli import-opml FILE|URL [--folder PATH]\n\n"
-     "Adds every outline of the OPML list, nested as it is there, at the end of the folder\n"
-     "PATH (default: the top level). Channels whose address is already subscribed (or comes\n"
-     "twice) and addresses other than http(s) are skipped. URL must be http:// or https://.\n"
-     "Prints per outline: status type path url (status imported, skipped-duplicate or\n"
-     "skipped-not-web).",
+     [](CCommandLine& cmd) {
+         cmd.Positionals("SOURCE", "an OPML file, or an http:// or https:// address", 1, 1)
+             .Option("--folder", "PATH", "the folder to import into (default: the top level)")
+             .Description(
+                 "Adds every outline of the OPML list, nested as it is there, at the end of the\n"
+                 "folder. Channels whose address is already subscribed (or comes twice) and\n"
+                 "addresses other than http(s) are skipped. Prints per outline:\n"
+                 "  status type path url   (status imported, skipped-duplicate or skipped-not-web)")
+             .Examples({{"zirvo-cli import-opml subscriptions.opml", "import a file"},
+                        {"zirvo-cli import-opml https://example.org/list.opml --folder Shared",
+                         "import a list from the web into the folder Shared"}});
+     },
      RunImport});
 
 const CliCommandRegistrar kExport(
     {"export-opml", "export channels as an OPML file",
-     "usage: zirvo-cli export-opml FILE [PATH]\n\n"
-     "Writes every channel (or the channel or folder PATH with everything below it) to FILE\n"
-     "as OPML, for other feed readers.",
+     [](CCommandLine& cmd) {
+         cmd.Positionals("FILE", "the OPML file to write", 1, 1)
+             .Positionals("PATH", "a channel or folder (default: every channel)", 0, 1)
+             .Description("Writes the channels as OPML, for other feed readers.")
+             .Examples({{"zirvo-cli export-opml all.opml", "every channel"},
+                        {"zirvo-cli export-opml news.opml News", "the folder News"}});
+     },
      RunExport});
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <optional>
 
-#include "cli_args.h"
 #include "cli_command.h"
 #include "core/subscriptions/channel_binding.h"
 #include "core/subscriptions/channel_checks.h"
@@ -45,7 +44,8 @@ bool ParseStorage(const std::string& text, FeedSettings& settings) {
     return true;
 }
 
-bool ParseSwitch(const CArgs& args, const std::string& name, int& value, std::string& error) {
+bool ParseSwitch(const CCommandLine& args, const std::string& name, int& value,
+                 std::string& error) {
     const std::optional<std::string> text = args.Value(name);
     if (!text) {
         return true;
@@ -62,7 +62,7 @@ Record PropertiesRecord(CReaderSession& session, NodeId id, const FeedSettings& 
                         int feedId) {
     const ChannelNode node = *session.Tree().Node(id);
     Record record{{"type", node.IsChannel() ? "channel" : "folder"},
-                  {"feed_id", feedId ? std::to_string(feedId) : std::string()},
+                  {"feed_id", IdOrNull(feedId)},
                   {"path", session.PathText(id)},
                   {"url", node.feedUrl},
                   {"home", node.homeUrl}};
@@ -76,30 +76,22 @@ Record PropertiesRecord(CReaderSession& session, NodeId id, const FeedSettings& 
         record.emplace_back("notice", settings.newItemShowTip ? "on" : "off");
         record.emplace_back("rank", settings.rssRank ? "always" : "weight");
         record.emplace_back("storage", StorageText(settings));
-        record.emplace_back("items", std::to_string(total));
-        record.emplace_back("unread", std::to_string(unread));
+        record.emplace_back("items", total);
+        record.emplace_back("unread", unread);
     }
     return record;
 }
 
-int RunSet(CliContext& context, const std::vector<std::string>& args) {
-    CArgs parsed;
-    parsed.Option("--title").Option("--url").Option("--home").Option("--auto-update");
-    parsed.Option("--notice").Option("--rank").Option("--storage");
-    if (!parsed.Parse(args) || parsed.Positionals().size() != 1) {
-        return context.Fail((parsed.Error().empty() ? "give one PATH" : parsed.Error()) +
-                                " (see zirvo-cli set --help)",
-                            kExitUsage);
-    }
+void RunSet(CliContext& context, const CCommandLine& parsed) {
     CReaderSession session(context.root.Dir(), context.reporter);
     if (!session.Open()) {
-        return context.Fail(session.Error());
+        throw CliError(session.Error());
     }
     bool top = false;
     std::string error;
     const NodeId id = session.Resolve(parsed.Positionals()[0], false, top, error);
     if (id == kNoNode) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
     const ChannelNode node = *session.Tree().Node(id);
     CRssStore& store = session.Store();
@@ -107,7 +99,7 @@ int RunSet(CliContext& context, const std::vector<std::string>& args) {
     int feedId = 0;
     bool known = false;
     if (node.IsChannel() && !store.FindFeedSettings(node.feedUrl, feedId, settings, known)) {
-        return context.Fail("cannot read the feed store: " + store.GetLastError());
+        throw CliError("cannot read the feed store: " + store.GetLastError());
     }
 
     const bool changes = parsed.Has("--title") || parsed.Has("--url") || parsed.Has("--home") ||
@@ -115,7 +107,7 @@ int RunSet(CliContext& context, const std::vector<std::string>& args) {
                          parsed.Has("--rank") || parsed.Has("--storage");
     if (!changes) {
         context.out.Write(PropertiesRecord(session, id, settings, feedId));
-        return kExitOk;
+        return;
     }
     const std::string title = parsed.ValueOr("--title", node.caption);
     const std::string url = parsed.ValueOr("--url", node.feedUrl);
@@ -123,47 +115,46 @@ int RunSet(CliContext& context, const std::vector<std::string>& args) {
     if (node.IsFolder()) {
         if (parsed.Has("--url") || parsed.Has("--auto-update") || parsed.Has("--notice") ||
             parsed.Has("--rank") || parsed.Has("--storage")) {
-            return context.Fail("a folder has only --title and --home", kExitUsage);
+            throw CliError::Usage("a folder has only --title and --home");
         }
         const FieldCheck check = CheckFolderFields(title, home);
         if (!check.ok) {
-            return context.Fail(check.message, kExitUsage);
+            throw CliError::Usage(check.message);
         }
     } else {
         if (!ParseSwitch(parsed, "--auto-update", settings.autoUpdate, error) ||
             !ParseSwitch(parsed, "--notice", settings.newItemShowTip, error)) {
-            return context.Fail(error, kExitUsage);
+            throw CliError::Usage(error);
         }
         if (parsed.Has("--rank")) {
             const std::string rank = *parsed.Value("--rank");
             if (rank != "always" && rank != "weight") {
-                return context.Fail("option --rank takes always or weight", kExitUsage);
+                throw CliError::Usage("option --rank takes always or weight");
             }
             settings.rssRank = rank == "always" ? 1 : 0;
         }
         if (parsed.Has("--storage") && !ParseStorage(*parsed.Value("--storage"), settings)) {
-            return context.Fail("option --storage takes global, feed, all or a number of items",
-                                kExitUsage);
+            throw CliError::Usage("option --storage takes global, feed, all or a number of items");
         }
         FieldCheck check = CheckChannelEdit(title, url, home, node.feedUrl);
         if (!check.ok) {
             const bool notWeb =
                 check.field == DialogField::FeedUrl && !url.empty() && !HasInvalidCharacters(url);
-            return context.Fail(notWeb ? NonWebAddressMessage(url) : check.message, kExitUsage);
+            throw CliError::Usage(notWeb ? NonWebAddressMessage(url) : check.message);
         }
         if (url != node.feedUrl) {
             // Allowed, as in the tree window; said so, since both channels then share items.
             check = CheckNotSubscribed(session.Tree(), url, id);
             if (!check.ok) {
-                context.out.Note(check.message);
+                context.out.Warn(check.message);
             }
         }
     }
     if (node.IsFolder() && title != node.caption) {
         for (NodeId sibling : session.Tree().Children(node.parent)) {
             if (sibling != id && session.Tree().Node(sibling)->caption == title) {
-                return context.Fail("\"" + title + "\" already exists in " +
-                                    session.PathText(node.parent));
+                throw CliError("\"" + title + "\" already exists in " +
+                               session.PathText(node.parent));
             }
         }
     }
@@ -172,26 +163,34 @@ int RunSet(CliContext& context, const std::vector<std::string>& args) {
                                     : session.Editor().SetChannelProperties(
                                           id, title, url, home, ToChannelSettings(settings), store);
     if (!ok) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     if (node.IsChannel()) {
         feedId = session.Tree().Node(id)->feedId;
     }
     context.out.Write(PropertiesRecord(session, id, settings, feedId));
-    return kExitOk;
 }
 
 const CliCommandRegistrar kSet(
     {"set", "show or change the properties of a channel or folder",
-     "usage: zirvo-cli set PATH [--title T] [--url URL] [--home URL]\n"
-     "                     [--auto-update on|off] [--notice on|off] [--rank weight|always]\n"
-     "                     [--storage global|feed|all|N]\n\n"
-     "Without options prints the properties:\n"
-     "  type feed_id path url home auto_update notice rank storage items unread\n"
-     "(a folder has only the first five). --auto-update: received by --all and folder\n"
-     "receives; --rank always: the weight rule never holds the channel back; --storage:\n"
-     "global setting, only what the feed lists now, every item ever received, or the newest N.\n"
-     "A new address keeps the channel's stored items. The checks of the add command apply.",
+     [](CCommandLine& cmd) {
+         cmd.Positionals("PATH", "the channel or folder", 1, 1)
+             .Option("--title", "TEXT", "a new caption")
+             .Option("--url", "URL", "a new feed address (the stored items stay)")
+             .Option("--home", "URL", "a new home page")
+             .Choice("--auto-update", {"on", "off"}, "received by --all and folder receives")
+             .Choice("--notice", {"on", "off"}, "a notice when a receive leaves unread items")
+             .Choice("--rank", {"weight", "always"}, "always: the weight rule never holds it back")
+             .Option("--storage", "global|feed|all|N",
+                     "the global setting, what the feed lists now, everything, or the newest N")
+             .Description(
+                 "Without options prints the properties:\n"
+                 "  type feed_id path url home auto_update notice rank storage items unread\n"
+                 "(a folder has only the first five). The checks of the add command apply.")
+             .Examples({{"zirvo-cli set News/Example", "show the properties"},
+                        {"zirvo-cli set News/Example --auto-update off --storage 100",
+                         "leave it out of --all and keep its newest 100 items"}});
+     },
      RunSet});
 
 }  // namespace

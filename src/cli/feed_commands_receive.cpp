@@ -7,19 +7,24 @@
 // --jobs channels ahead. Ctrl-C sets the closing flag: transfers stop and the command ends with
 // what was received.
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include <cstdio>
+#include <map>
 #include <mutex>
 #include <set>
 
-#include "cli_args.h"
 #include "cli_command.h"
 #include "core/receive/receive_manager.h"
 #include "core/util/closing_flag.h"
 #include "core/util/strings.h"
 #include "feed_cli_support.h"
+#include "html_text.h"
 
 namespace zirvo::cli {
 namespace {
@@ -31,7 +36,15 @@ public:
     CCliReceiveObserver(CliContext& context, CReaderSession& session)
         : m_context(context), m_session(session) {}
 
-    void OnImageChanged(NodeId, int) override {}
+    void OnImageChanged(NodeId node, int image) override {
+        if (image != kImageReceiving && image != kImageFolderReceiving) {
+            return;
+        }
+        const std::string path = m_session.PathText(node);
+        std::lock_guard lock(m_mutex);
+        m_fetching[node] = path;
+        DrawProgressLocked();
+    }
     void OnUnreadChanged(NodeId, int) override {}
     void OnNewItemNotice(NodeId, int) override {}
     void OnRefreshList(int) override {}
@@ -49,15 +62,31 @@ public:
         std::lock_guard lock(m_mutex);
         (outcome.ok ? m_received : m_failed) += 1;
         m_singlesDone += m_singles.count(outcome.node);
+        m_fetching.erase(outcome.node);
+        ClearProgressLocked();
         m_context.out.Write({
-            {"status", outcome.ok ? "ok" : "failed"},
-            {"feed_id", std::to_string(outcome.feedId)},
+            {"ok", outcome.ok},
+            {"feed_id", IdOrNull(outcome.feedId)},
             {"path", path},
-            {"items", std::to_string(outcome.itemsInFeed)},
-            {"unread", std::to_string(outcome.unread)},
-            {"error", outcome.ok ? std::string() : cause},
+            {"items", outcome.itemsInFeed},
+            {"unread", outcome.unread},
+            {"error", outcome.ok ? FieldValue(nullptr) : FieldValue(cause)},
         });
+        DrawProgressLocked();
         m_done.notify_all();
+    }
+
+    // Shows one progress line on stderr, when that is a terminal, for about `total` channels
+    // (0: not known in advance).
+    void ShowProgress(int total) {
+        std::lock_guard lock(m_mutex);
+        m_progress = isatty(STDERR_FILENO) != 0;
+        m_total = total;
+    }
+    void EndProgress() {
+        std::lock_guard lock(m_mutex);
+        ClearProgressLocked();
+        m_progress = false;
     }
 
     void CountFailure() {
@@ -88,6 +117,36 @@ public:
     }
 
 private:
+    void DrawProgressLocked() {
+        if (!m_progress) {
+            return;
+        }
+        const int done = m_received + m_failed;
+        std::string line = m_total > 0 ? StrFormat("[%d/%d]", done, std::max(done, m_total))
+                                       : StrFormat("[%d done]", done);
+        if (!m_fetching.empty()) {
+            std::vector<std::string> paths;
+            for (const auto& [node, path] : m_fetching) {
+                paths.push_back(path);
+            }
+            line += " fetching " + Join(paths, ", ");
+        }
+        winsize size{};
+        const size_t width =
+            ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 10 ? size.ws_col - 1 : 79;
+        line = CutToColumns(line, width);
+        std::fprintf(stderr, "\r\033[K%s", line.c_str());
+        std::fflush(stderr);
+        m_drawn = true;
+    }
+    void ClearProgressLocked() {
+        if (m_drawn) {
+            std::fputs("\r\033[K", stderr);
+            std::fflush(stderr);
+            m_drawn = false;
+        }
+    }
+
     CliContext& m_context;
     CReaderSession& m_session;
     mutable std::mutex m_mutex;
@@ -96,7 +155,27 @@ private:
     int m_failed = 0;
     std::set<NodeId> m_singles;
     int m_singlesDone = 0;
+    bool m_progress = false;
+    bool m_drawn = false;
+    int m_total = 0;
+    std::map<NodeId, std::string> m_fetching;
 };
+
+// The channels a receive of `nodes` takes in: those named, and below folders those with
+// automatic update (all with `force`).
+int ChannelsToReceive(const CChannelTree& tree, const std::vector<NodeId>& nodes, bool force) {
+    int count = 0;
+    for (NodeId id : nodes) {
+        if (tree.Node(id)->IsChannel()) {
+            ++count;
+            continue;
+        }
+        for (NodeId channel : tree.SubtreeChannels(id)) {
+            count += force || tree.Node(channel)->settings.autoUpdate != 0;
+        }
+    }
+    return count;
+}
 
 void StopOnSignal(int) {
     SetClosing(true);
@@ -119,27 +198,21 @@ std::vector<NodeId> Outermost(const CChannelTree& tree, const std::vector<NodeId
     return kept;
 }
 
-int RunReceive(CliContext& context, const std::vector<std::string>& args) {
-    CArgs parsed;
-    parsed.Flag("--all").Flag("--weighted").Flag("--force").Option("--jobs");
-    long long jobs = kDefaultParallelFetches;
-    if (!parsed.Parse(args) || !parsed.IntValue("--jobs", 1, 64, jobs)) {
-        return context.Fail(parsed.Error() + " (see zirvo-cli receive --help)", kExitUsage);
-    }
+void RunReceive(CliContext& context, const CCommandLine& parsed) {
+    const long long jobs = parsed.IntValue("--jobs", 1, 64, kDefaultParallelFetches);
     const bool all = parsed.Has("--all");
     const bool weighted = parsed.Has("--weighted");
-    const std::vector<std::string>& paths = parsed.Positionals();
+    const std::vector<std::string> paths = parsed.Positionals();
     if ((all || weighted) == !paths.empty() || (all && weighted)) {
-        return context.Fail("give --all, --weighted or PATHs (see zirvo-cli receive --help)",
-                            kExitUsage);
+        parsed.UsageFail("give --all, --weighted or PATHs");
     }
     if (weighted && parsed.Has("--force")) {
-        return context.Fail("--force does not apply to --weighted", kExitUsage);
+        parsed.UsageFail("--force does not apply to --weighted");
     }
 
     CReaderSession session(context.root.Dir(), context.reporter);
     if (!session.Open()) {
-        return context.Fail(session.Error());
+        throw CliError(session.Error());
     }
     CChannelTree& tree = session.Tree();
     std::vector<NodeId> nodes;
@@ -148,7 +221,7 @@ int RunReceive(CliContext& context, const std::vector<std::string>& args) {
         std::string error;
         const NodeId id = session.Resolve(path, true, top, error);
         if (id == kNoNode && !top) {
-            return context.Fail(error, kExitUsage);
+            throw CliError::Usage(error);
         }
         if (top) {
             // "/" stands for every top-level node.
@@ -174,13 +247,15 @@ int RunReceive(CliContext& context, const std::vector<std::string>& args) {
     std::signal(SIGTERM, StopOnSignal);
 
     const int force = parsed.Has("--force") ? 1 : 0;
+    observer.ShowProgress(
+        weighted ? 0 : ChannelsToReceive(tree, all ? tree.Children(kNoNode) : nodes, force != 0));
     if (all) {
         if (!tree.Children(kNoNode).empty() && !session.Receive(kNoNode, force)) {
-            return context.Fail(session.Error());
+            throw CliError(session.Error());
         }
     } else if (weighted) {
         if (!tree.Children(kNoNode).empty() && !manager.StartWeightedReceiveAll()) {
-            return context.Fail("cannot start the receive");
+            throw CliError("cannot start the receive");
         }
     } else {
         // Folders first: each walk fetches ahead on its own; single channels are kept to
@@ -188,7 +263,7 @@ int RunReceive(CliContext& context, const std::vector<std::string>& args) {
         for (NodeId id : nodes) {
             if (tree.Node(id)->IsFolder() && !session.Receive(id, force)) {
                 observer.CountFailure();
-                context.Fail(session.Error());
+                context.out.Warn(session.Error());
             }
         }
         std::set<NodeId> singles;
@@ -211,11 +286,12 @@ int RunReceive(CliContext& context, const std::vector<std::string>& args) {
                 ++started;
             } else {
                 observer.CountFailure();
-                context.Fail(session.Error());
+                context.out.Warn(session.Error());
             }
         }
     }
     manager.WaitIdle();
+    observer.EndProgress();
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
 
@@ -224,24 +300,35 @@ int RunReceive(CliContext& context, const std::vector<std::string>& args) {
     context.out.Note(
         StrFormat("received %d channel%s, %d failed", received, received == 1 ? "" : "s", failed));
     if (IsClosing()) {
-        return context.Fail("receive interrupted");
+        throw CliError("receive interrupted");
     }
-    return failed > 0 ? kExitFailed : kExitOk;
+    if (failed > 0) {
+        throw CliError(StrFormat("%d channel%s failed", failed, failed == 1 ? "" : "s"));
+    }
 }
 
 const CliCommandRegistrar kReceive(
     {"receive", "fetch channels and store their new items",
-     "usage: zirvo-cli receive PATH... [--force] [--jobs N]\n"
-     "       zirvo-cli receive --all [--force] [--jobs N]\n"
-     "       zirvo-cli receive --weighted [--jobs N]\n\n"
-     "A channel PATH is always received. A folder PATH (\"/\" is the whole tree) and --all\n"
-     "receive the channels below it whose automatic update is on, or every channel with\n"
-     "--force. --weighted walks the whole tree through the weight rule (every run starts\n"
-     "from the hottest level, so it receives what --all receives). --jobs N (1-64,\n"
-     "default 4): channels fetched at once.\n\n"
-     "One line per channel as it ends:  status feed_id path items unread error\n"
-     "(status ok or failed; items = items read from the feed), then a summary.\n"
-     "Exit code 1 when any channel failed; the others are still received.",
+     [](CCommandLine& cmd) {
+         cmd.Positionals("PATH", "channels or folders (\"/\" is the whole tree)", 0, -1)
+             .Flag("--all", "the whole tree")
+             .Flag("--weighted", "the whole tree through the weight rule")
+             .Flag("--force", "also channels whose automatic update is off")
+             .Option("--jobs", "N", "channels fetched at once, 1-64 (default 4)")
+             .Description(
+                 "A channel PATH is always received. A folder PATH and --all receive the\n"
+                 "channels below it whose automatic update is on, or every channel with --force.\n"
+                 "--weighted walks the whole tree through the weight rule. A feed that sends\n"
+                 "nothing for 30 s is dropped as failed.\n"
+                 "One record per channel as it ends:  ok feed_id path items unread error\n"
+                 "(items = items read from the feed). On a terminal a progress line on stderr\n"
+                 "shows done/total and the channels being fetched. Exit code 1 when any channel\n"
+                 "failed; the others are still received.")
+             .Examples({{"zirvo-cli receive --all", "every channel with automatic update"},
+                        {"zirvo-cli receive News --force --jobs 8",
+                         "every channel below News, eight at a time"},
+                        {"zirvo-cli receive News/Example", "one channel"}});
+     },
      RunReceive});
 
 }  // namespace

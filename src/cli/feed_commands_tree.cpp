@@ -4,7 +4,6 @@
 
 #include <optional>
 
-#include "cli_args.h"
 #include "cli_command.h"
 #include "core/feeds/feed_fetcher.h"
 #include "core/subscriptions/channel_binding.h"
@@ -15,22 +14,51 @@
 namespace zirvo::cli {
 namespace {
 
-int UsageError(CliContext& context, const std::string& command, const std::string& text) {
-    return context.Fail(text + " (see zirvo-cli " + command + " --help)", kExitUsage);
-}
-
 Record NodeRecord(CReaderSession& session, NodeId id, int feedId) {
     const ChannelNode node = *session.Tree().Node(id);
     return {
         {"type", node.IsChannel() ? "channel" : "folder"},
-        {"feed_id", feedId ? std::to_string(feedId) : std::string()},
-        {"unread", std::to_string(node.unreadCount)},
+        {"feed_id", IdOrNull(feedId)},
+        {"unread", node.unreadCount},
         {"path", session.PathText(id)},
         {"url", node.feedUrl},
     };
 }
 
 // A folder may not hold two nodes of one caption: the caption path names only the first.
+// "从地址获取": the channel title read from the feed. A feed that cannot be fetched says why; only
+// a feed without a title gets the hint to give one.
+std::string TitleFromFeed(const std::string& url) {
+    CFeedFetcher fetcher;
+    std::string fetched;
+    const bool read = fetcher.FetchChannelTitle(url, fetched);
+    const FeedFetchResult& result = fetcher.LastResult();
+    if (result.httpStatus >= 400) {
+        throw CliError(StrFormat("cannot fetch %s: the server answered HTTP %d", url.c_str(),
+                                 result.httpStatus));
+    }
+    switch (result.failure) {
+        case FeedFailure::BadUrl:
+        case FeedFailure::Network:
+        case FeedFailure::Timeout:
+        case FeedFailure::TooLarge:
+        case FeedFailure::Aborted:
+            throw CliError("cannot fetch " + url + ": " + FeedFailureName(result.failure) +
+                           (result.error.empty() ? "" : ": " + result.error));
+        case FeedFailure::Empty:
+        case FeedFailure::NotXml:
+        case FeedFailure::Html:
+            throw CliError(url + " is not a feed (" + FeedFailureName(result.failure) + ")");
+        default:
+            break;
+    }
+    if (!read || CaptionFromText(fetched).empty()) {
+        throw CliError(std::string(kNoTitleFromAddress) +
+                       " (the feed has no title: give one with --title)");
+    }
+    return CaptionFromText(fetched);
+}
+
 bool CaptionTaken(const CChannelTree& tree, NodeId parent, const std::string& caption,
                   NodeId except = kNoNode) {
     for (NodeId sibling : tree.Children(parent)) {
@@ -41,15 +69,10 @@ bool CaptionTaken(const CChannelTree& tree, NodeId parent, const std::string& ca
     return false;
 }
 
-int RunTree(CliContext& context, const std::vector<std::string>& args) {
-    CArgs parsed;
-    if (!parsed.Parse(args) || parsed.Positionals().size() > 1) {
-        return UsageError(context, "tree",
-                          parsed.Error().empty() ? "at most one PATH" : parsed.Error());
-    }
+void RunTree(CliContext& context, const CCommandLine& parsed) {
     CReaderSession session(context.root.Dir(), context.reporter);
     if (!session.Open()) {
-        return context.Fail(session.Error());
+        throw CliError(session.Error());
     }
     NodeId from = kNoNode;
     if (!parsed.Positionals().empty()) {
@@ -57,175 +80,145 @@ int RunTree(CliContext& context, const std::vector<std::string>& args) {
         std::string error;
         from = session.Resolve(parsed.Positionals()[0], true, top, error);
         if (from == kNoNode && !top) {
-            return context.Fail(error, kExitUsage);
+            throw CliError::Usage(error);
         }
     }
     if (!session.LoadUnreadCounts()) {
-        return context.Fail("cannot read the feed store: " + session.Store().GetLastError());
+        throw CliError("cannot read the feed store: " + session.Store().GetLastError());
     }
     for (NodeId id : session.Tree().Walk(from)) {
         int feedId = 0;
         if (!session.FeedIdOf(id, feedId)) {
-            return context.Fail("cannot read the feed store: " + session.Store().GetLastError());
+            throw CliError("cannot read the feed store: " + session.Store().GetLastError());
         }
         context.out.Write(NodeRecord(session, id, feedId));
     }
-    return kExitOk;
 }
 
-int RunAdd(CliContext& context, const std::vector<std::string>& args) {
-    CArgs parsed;
-    parsed.Option("--title").Option("--folder").Option("--home");
-    if (!parsed.Parse(args)) {
-        return UsageError(context, "add", parsed.Error());
-    }
-    if (parsed.Positionals().size() > 1) {
-        return UsageError(context, "add", "one feed address at a time");
-    }
+void RunAdd(CliContext& context, const CCommandLine& parsed) {
     const std::string url = parsed.Positionals().empty() ? "" : parsed.Positionals()[0];
     const std::string home = parsed.ValueOr("--home", "");
     std::optional<std::string> title = parsed.Value("--title");
 
     CReaderSession session(context.root.Dir(), context.reporter);
     if (!session.Open()) {
-        return context.Fail(session.Error());
+        throw CliError(session.Error());
     }
     NodeId parent = kNoNode;
     std::string error;
     if (!session.ResolveFolder(parsed.ValueOr("--folder", "/"), parent, error)) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
     CChannelTree& tree = session.Tree();
     if (!title) {
         // "从地址获取": the title is read from the feed, after the address passed its checks.
         FieldCheck check = CheckFetchAddress(url);
         if (!check.ok && (url.empty() || HasInvalidCharacters(url))) {
-            return context.Fail(check.message, kExitUsage);
+            throw CliError::Usage(check.message);
         }
         if (!check.ok || !IsWebAddress(url)) {
-            return context.Fail(NonWebAddressMessage(url), kExitUsage);
+            throw CliError::Usage(NonWebAddressMessage(url));
         }
-        CFeedFetcher fetcher;
-        std::string fetched;
-        if (!fetcher.FetchChannelTitle(url, fetched) || CaptionFromText(fetched).empty()) {
-            return context.Fail(std::string(kNoTitleFromAddress) + " (" +
-                                fetcher.LastResult().error + "; give one with --title)");
-        }
-        title = CaptionFromText(fetched);
+        title = TitleFromFeed(url);
     }
     FieldCheck check = CheckChannelFields(*title, url, home);
     if (!check.ok) {
         const bool fromFeed = !parsed.Value("--title") && check.field == DialogField::Title;
         if (check.field == DialogField::FeedUrl && !url.empty() && !HasInvalidCharacters(url)) {
-            return context.Fail(NonWebAddressMessage(url), kExitUsage);
+            throw CliError::Usage(NonWebAddressMessage(url));
         }
-        return context.Fail(check.message + (fromFeed ? " (the feed's title is \"" + *title +
-                                                            "\": give one with --title)"
-                                                      : std::string()),
-                            kExitUsage);
+        throw CliError::Usage(check.message + (fromFeed ? " (the feed's title is \"" + *title +
+                                                              "\": give one with --title)"
+                                                        : std::string()));
     }
     // Allowed, as in the tree window; said so, since both channels then share their items.
     check = CheckNotSubscribed(tree, url);
     if (!check.ok) {
-        context.out.Note(check.message);
+        context.out.Warn(check.message);
     }
     // Bound at once, so that the new channel has its #ID from the start.
     const NodeId id = session.Editor().AddChannel(parent, *title, url, home, session.Store());
     if (id == kNoNode) {
         const std::string cause = session.Store().GetLastError();
-        return cause.empty() ? kExitFailed : context.Fail(cause);
+        if (cause.empty()) {
+            throw CliError::Reported();
+        }
+        throw CliError(cause);
     }
     context.out.Write(NodeRecord(session, id, tree.Node(id)->feedId));
-    return kExitOk;
 }
 
-int RunMkdir(CliContext& context, const std::vector<std::string>& args) {
-    CArgs parsed;
-    parsed.Option("--folder").Option("--home");
-    if (!parsed.Parse(args)) {
-        return UsageError(context, "mkdir", parsed.Error());
-    }
-    if (parsed.Positionals().size() > 1) {
-        return UsageError(context, "mkdir", "one folder name at a time");
-    }
+void RunMkdir(CliContext& context, const CCommandLine& parsed) {
     const std::string name = parsed.Positionals().empty() ? "" : parsed.Positionals()[0];
     const std::string home = parsed.ValueOr("--home", "");
     const FieldCheck check = CheckFolderFields(name, home);
     if (!check.ok) {
-        return context.Fail(check.message, kExitUsage);
+        throw CliError::Usage(check.message);
     }
     CReaderSession session(context.root.Dir(), context.reporter);
     if (!session.Open()) {
-        return context.Fail(session.Error());
+        throw CliError(session.Error());
     }
     NodeId parent = kNoNode;
     std::string error;
     if (!session.ResolveFolder(parsed.ValueOr("--folder", "/"), parent, error)) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
     if (CaptionTaken(session.Tree(), parent, name)) {
-        return context.Fail("\"" + name + "\" already exists in " + session.PathText(parent));
+        throw CliError("\"" + name + "\" already exists in " + session.PathText(parent));
     }
     const NodeId id = session.Editor().AddFolder(parent, name, home);
     if (id == kNoNode) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     context.out.Write(NodeRecord(session, id, 0));
-    return kExitOk;
 }
 
-int RunRename(CliContext& context, const std::vector<std::string>& args) {
-    CArgs parsed;
-    if (!parsed.Parse(args) || parsed.Positionals().size() != 2) {
-        return UsageError(context, "rename",
-                          parsed.Error().empty() ? "give PATH and NAME" : parsed.Error());
-    }
-    const std::string& name = parsed.Positionals()[1];
+void RunRename(CliContext& context, const CCommandLine& parsed) {
+    const std::string name = parsed.Positionals()[1];
     CReaderSession session(context.root.Dir(), context.reporter);
     if (!session.Open()) {
-        return context.Fail(session.Error());
+        throw CliError(session.Error());
     }
     bool top = false;
     std::string error;
     const NodeId id = session.Resolve(parsed.Positionals()[0], false, top, error);
     if (id == kNoNode) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
     const ChannelNode node = *session.Tree().Node(id);
     // The tree refuses an empty caption silently; on the command line it is a mistake to name.
     if (name.empty()) {
-        return context.Fail(node.IsChannel() ? kEnterChannelName : kEnterFolderName, kExitUsage);
+        throw CliError::Usage(node.IsChannel() ? kEnterChannelName : kEnterFolderName);
     }
     if (HasInvalidCharacters(name)) {
-        return context.Fail(kInvalidCharacters, kExitUsage);
+        throw CliError::Usage(kInvalidCharacters);
     }
     if (node.IsFolder() && CaptionTaken(session.Tree(), node.parent, name, id)) {
-        return context.Fail("\"" + name + "\" already exists in " + session.PathText(node.parent));
+        throw CliError("\"" + name + "\" already exists in " + session.PathText(node.parent));
     }
     if (!session.Editor().Rename(id, name)) {
-        return kExitFailed;
+        throw CliError::Reported();
     }
     int feedId = 0;
     session.FeedIdOf(id, feedId);
+    session.LoadUnreadCounts();
     context.out.Write(NodeRecord(session, id, feedId));
-    return kExitOk;
 }
 
-int RunRemove(CliContext& context, const std::vector<std::string>& args) {
-    CArgs parsed;
-    if (!parsed.Parse(args) || parsed.Positionals().size() != 1) {
-        return UsageError(context, "rm", parsed.Error().empty() ? "give one PATH" : parsed.Error());
-    }
+void RunRemove(CliContext& context, const CCommandLine& parsed) {
     CReaderSession session(context.root.Dir(), context.reporter);
     if (!session.Open()) {
-        return context.Fail(session.Error());
+        throw CliError(session.Error());
     }
     bool top = false;
     std::string error;
     const NodeId id = session.Resolve(parsed.Positionals()[0], false, top, error);
     if (id == kNoNode) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
+    // The records show what went: counts as the store has them now.
+    session.LoadUnreadCounts();
     std::vector<Record> removed;
     for (NodeId node : session.Tree().Walk(id)) {
         int feedId = 0;
@@ -235,48 +228,45 @@ int RunRemove(CliContext& context, const std::vector<std::string>& args) {
     if (!session.Editor().Delete(id, session.Store())) {
         // A file failure has been reported by the file layer; a store failure has not.
         const std::string cause = session.Store().GetLastError();
-        return cause.empty() ? kExitFailed : context.Fail(std::string(kDeleteFailed) + " " + cause);
+        if (cause.empty()) {
+            throw CliError::Reported();
+        }
+        throw CliError(std::string(kDeleteFailed) + " " + cause);
     }
     for (const Record& record : removed) {
         context.out.Write(record);
     }
-    return kExitOk;
 }
 
-int RunMove(CliContext& context, const std::vector<std::string>& args) {
-    CArgs parsed;
-    parsed.Option("--to").Option("--before").Flag("--up");
-    if (!parsed.Parse(args)) {
-        return UsageError(context, "mv", parsed.Error());
-    }
+void RunMove(CliContext& context, const CCommandLine& parsed) {
     const int ways = parsed.Has("--to") + parsed.Has("--before") + parsed.Has("--up");
-    if (parsed.Positionals().size() != 1 || ways != 1) {
-        return UsageError(context, "mv", "give PATH and one of --to, --before, --up");
+    if (ways != 1) {
+        parsed.UsageFail("give one of --to, --before, --up");
     }
     CReaderSession session(context.root.Dir(), context.reporter);
     if (!session.Open()) {
-        return context.Fail(session.Error());
+        throw CliError(session.Error());
     }
     CChannelTree& tree = session.Tree();
     bool top = false;
     std::string error;
     const NodeId id = session.Resolve(parsed.Positionals()[0], false, top, error);
     if (id == kNoNode) {
-        return context.Fail(error, kExitUsage);
+        throw CliError::Usage(error);
     }
     NodeId target = kNoNode;
     if (parsed.Has("--to")) {
         if (!session.ResolveFolder(*parsed.Value("--to"), target, error)) {
-            return context.Fail(error, kExitUsage);
+            throw CliError::Usage(error);
         }
     } else if (parsed.Has("--before")) {
         target = session.Resolve(*parsed.Value("--before"), false, top, error);
         if (target == kNoNode) {
-            return context.Fail(error, kExitUsage);
+            throw CliError::Usage(error);
         }
     }
     if (target != kNoNode && tree.IsInSubtree(target, id)) {
-        return context.Fail("cannot move " + session.PathText(id) + " into itself", kExitUsage);
+        throw CliError::Usage("cannot move " + session.PathText(id) + " into itself");
     }
     CChannelTreeEditor& editor = session.Editor();
     bool moved = true;
@@ -290,61 +280,100 @@ int RunMove(CliContext& context, const std::vector<std::string>& args) {
         moved = editor.MoveBefore(id, target);
     }
     if (!moved) {
-        return context.Fail(kMoveFailed);
+        throw CliError(kMoveFailed);
     }
     int feedId = 0;
     session.FeedIdOf(id, feedId);
     session.LoadUnreadCounts();
     context.out.Write(NodeRecord(session, id, feedId));
-    return kExitOk;
 }
 
-const CliCommandRegistrar kTree({"tree", "show the subscription tree with unread counts",
-                                 "usage: zirvo-cli tree [PATH]\n\n"
-                                 "Every folder and channel (below PATH) in display order, one a "
-                                 "line:\n  type  feed_id  unread  path  url\n"
-                                 "A path joins captions with \"/\" (a \"/\" in a caption is "
-                                 "written \"\\/\").\n"
-                                 "Channels are named by path, by feed URL or by #FEED_ID.",
-                                 RunTree});
+const CliCommandRegistrar kTree(
+    {"tree", "show the subscription tree with unread counts",
+     [](CCommandLine& cmd) {
+         cmd.Positionals("PATH", "the folder or channel to start from (default: everything)", 0, 1)
+             .Description(
+                 "Every folder and channel (below PATH) in display order, one a line:\n"
+                 "  type  feed_id  unread  path  url\n"
+                 "A path joins captions with \"/\" (a \"/\" in a caption is written \"\\/\"); the\n"
+                 "end of a path is enough when only one node's path ends that way. Channels\n"
+                 "are also named by feed URL or by #FEED_ID.")
+             .Examples({{"zirvo-cli tree", "the whole tree"},
+                        {"zirvo-cli tree News", "the folder News and what it holds"},
+                        {"zirvo-cli --json tree", "the tree as JSON"}});
+     },
+     RunTree});
 
 const CliCommandRegistrar kAdd(
     {"add", "subscribe to a feed",
-     "usage: zirvo-cli add URL [--title T] [--folder PATH] [--home URL]\n\n"
-     "Adds a channel as the last node of the folder PATH (default: the top level). Without\n"
-     "--title the feed is fetched and its channel title is used. The address must be an\n"
-     "http:// or https:// address that no other channel has; title and addresses must not\n"
-     "hold '<' or '>'. Prints the new channel: type feed_id unread path url.",
+     [](CCommandLine& cmd) {
+         cmd.Positionals("URL", "the feed address (http:// or https://)", 1, 1)
+             .Option("--title", "TEXT", "the channel's caption (default: the feed's title)")
+             .Option("--folder", "PATH", "the folder to add to (default: the top level)")
+             .Option("--home", "URL", "the channel's home page")
+             .Description(
+                 "Adds a channel as the last node of its folder. Without --title the feed is\n"
+                 "fetched and its channel title is used. The address must be one that no other\n"
+                 "channel has; title and addresses must not hold '<' or '>'.\n"
+                 "Prints the new channel: type feed_id unread path url.")
+             .Examples({{"zirvo-cli add https://example.org/feed.xml",
+                         "subscribe with the feed's own title"},
+                        {"zirvo-cli add https://example.org/rss --title Example --folder News",
+                         "subscribe under News with a title of your own"}});
+     },
      RunAdd});
 
-const CliCommandRegistrar kMkdir({"mkdir", "create a folder in the subscription tree",
-                                  "usage: zirvo-cli mkdir NAME [--folder PATH] [--home URL]\n\n"
-                                  "Adds a folder as the last node of PATH (default: the top "
-                                  "level). NAME is one caption; it must not hold '<' or '>' and "
-                                  "must differ from its siblings'.",
-                                  RunMkdir});
+const CliCommandRegistrar kMkdir(
+    {"mkdir", "create a folder in the subscription tree",
+     [](CCommandLine& cmd) {
+         cmd.Positionals("NAME", "the folder's caption", 1, 1)
+             .Option("--folder", "PATH", "the parent folder (default: the top level)")
+             .Option("--home", "URL", "the folder's home page")
+             .Description(
+                 "NAME is one caption; it must not hold '<' or '>' and must differ from "
+                 "its siblings'.")
+             .Examples({{"zirvo-cli mkdir News", "a folder at the top level"},
+                        {"zirvo-cli mkdir Science --folder News", "a folder inside News"}});
+     },
+     RunMkdir});
 
-const CliCommandRegistrar kRename({"rename", "rename a channel or folder",
-                                   "usage: zirvo-cli rename PATH NAME\n\n"
-                                   "Sets the caption of the node PATH to NAME.",
-                                   RunRename});
+const CliCommandRegistrar kRename(
+    {"rename", "rename a channel or folder",
+     [](CCommandLine& cmd) {
+         cmd.Positionals("PATH", "the channel or folder", 1, 1)
+             .Positionals("NAME", "its new caption", 1, 1)
+             .Description("Prints the node: type feed_id unread path url.")
+             .Examples({{"zirvo-cli rename News/Example Examples", "a channel gets a new caption"},
+                        {"zirvo-cli rename '#12' 'Daily news'", "the channel with feed id 12"}});
+     },
+     RunRename});
 
 const CliCommandRegistrar kRemove(
     {"rm", "delete a channel or folder with its articles",
-     "usage: zirvo-cli rm PATH\n\n"
-     "Deletes the node with everything below it: the outlines and the stored articles of its\n"
-     "channels (a channel whose address another channel still has keeps its articles).\n"
-     "Prints the removed nodes. There is no confirmation.",
+     [](CCommandLine& cmd) {
+         cmd.Positionals("PATH", "the channel or folder", 1, 1)
+             .Description(
+                 "Deletes the node with everything below it: the outlines and the stored\n"
+                 "articles of its channels (a channel whose address another channel still has\n"
+                 "keeps its articles). Prints the removed nodes with their unread counts. There\n"
+                 "is no confirmation.")
+             .Examples({{"zirvo-cli rm News/Example", "unsubscribe from one channel"},
+                        {"zirvo-cli rm Old", "delete the folder Old and everything in it"}});
+     },
      RunRemove});
 
 const CliCommandRegistrar kMove(
     {"mv", "move a channel or folder",
-     "usage: zirvo-cli mv PATH --to FOLDER\n"
-     "       zirvo-cli mv PATH --before NODE\n"
-     "       zirvo-cli mv PATH --up\n\n"
-     "--to appends the node to FOLDER (\"/\" is the top level), --before puts it in front of\n"
-     "NODE in NODE's folder, --up in front of its previous sibling. A folder cannot move into\n"
-     "itself. Prints the node at its new place.",
+     [](CCommandLine& cmd) {
+         cmd.Positionals("PATH", "the channel or folder to move", 1, 1)
+             .Option("--to", "FOLDER", "append to FOLDER (\"/\" is the top level)")
+             .Option("--before", "NODE", "put in front of NODE, in NODE's folder")
+             .Flag("--up", "put in front of the previous sibling")
+             .Description("A folder cannot move into itself. Prints the node at its new place.")
+             .Examples({{"zirvo-cli mv News/Example --to Tech", "into the folder Tech"},
+                        {"zirvo-cli mv Tech/Example --before Tech/Other", "reorder a folder"},
+                        {"zirvo-cli mv Tech --up", "one place up"}});
+     },
      RunMove});
 
 }  // namespace

@@ -73,7 +73,7 @@ class BlogCliTestCase(unittest.TestCase):
         env['TZ'] = self.time_zone
         if self.tls:
             env['ZIRVO_CA_FILE'] = CERT
-        return subprocess.run(command + list(args), input=stdin, capture_output=True, text=True,
+        return subprocess.run(command + [str(a) for a in args], input=stdin, capture_output=True, text=True,
                               timeout=60, env=env)
 
     def ok(self, *args, stdin=''):
@@ -109,7 +109,7 @@ class BlogCliTestCase(unittest.TestCase):
     def new_article(self, account, title, content, *extra):
         records = self.json('article', 'new', '--account', account, '--title', title,
                             '--content-file', '-', *extra, stdin=content)
-        return int(records[0]['id'])
+        return records[0]['id']
 
     def article(self, article_id):
         return self.json('article', 'show', str(article_id))[0]

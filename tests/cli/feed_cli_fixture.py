@@ -100,7 +100,7 @@ class FeedCliTestCase(unittest.TestCase):
     def run_cli(self, *args, json_output=False, root=None):
         command = self.wrapper + [self.cli, '--root', root or self.root]
         command += ['--json'] if json_output else []
-        return subprocess.run(command + list(args), capture_output=True, text=True, timeout=60)
+        return subprocess.run(command + [str(a) for a in args], capture_output=True, text=True, timeout=60)
 
     def ok(self, *args):
         """Runs a command that must succeed; returns its records (tab-split lines)."""

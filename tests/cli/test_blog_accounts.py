@@ -34,7 +34,7 @@ class AccountCommandsTest(BlogCliTestCase):
         self.assertRefused('账户名称不能超过20个字符', '--name', 'x' * 21)
         self.assertRefused('账户名称不能超过20个字符', '--name', '一二三四五六七八九十十')
         self.assertRefused('请输入账户描述', '--description', '')
-        self.assertRefused('请输入XML-RPC地址!', '--url', None)
+        self.assertRefused('请输入XML-RPC地址!', '--url', '')
         self.assertRefused('请输入端口号!', '--port', '')
         self.assertRefused('请输入有效的端口号!(0 - 65535)', '--port', '65536')
         self.assertRefused('请输入用户名!', '--user', '')
@@ -74,17 +74,17 @@ class AccountCommandsTest(BlogCliTestCase):
         second = self.json('account', 'add', '--name', '乙', '--description', '第二',
                            '--api', 'Blogger', '--encoding', 'GB2312',
                            '--url', 'https://127.0.0.1/xmlrpc', '--user', 'bob', stdin='pw\n')
-        self.assertEqual(second, [{'index': '1', 'name': '乙', 'tree_code': '1100'}])
+        self.assertEqual(second, [{'index': 1, 'name': '乙', 'tree_code': 1100}])
         shown = self.json('account', 'show', '乙')[0]
         self.assertEqual(shown['port'], '443')  # an https address without port
         self.assertEqual(shown['encoding'], 'GB2312')
-        self.assertEqual(shown['recent'], '5')
-        self.assertEqual(shown['drafts'], '0')
+        self.assertEqual(shown['recent'], 5)
+        self.assertEqual(shown['drafts'], 0)
         self.assertNotIn('password', shown)
         listed = self.json('account', 'list')
         self.assertEqual([(a['index'], a['name'], a['api']) for a in listed],
-                         [('0', '甲', 'MetaWeblog'), ('1', '乙', 'Blogger')])
-        self.fails(1, '[6001]', 'account', 'show', '丙')
+                         [(0, '甲', 'MetaWeblog'), (1, '乙', 'Blogger')])
+        self.fails(1, "no account '丙'", 'account', 'show', '丙')
 
     def test_msn_spaces_takes_its_fixed_secure_address(self):
         result = self.add('--api', 'MSN Spaces', '--url', None)
@@ -112,7 +112,7 @@ class AccountCommandsTest(BlogCliTestCase):
         shown = self.json('account', 'set', '甲', '--recent', '20', '--description', '新的描述',
                           '--relation', '乙', '--encoding', 'GB2312')[0]
         self.assertEqual((shown['recent'], shown['description'], shown['relations'],
-                          shown['encoding']), ('20', '新的描述', '乙', 'GB2312'))
+                          shown['encoding']), (20, '新的描述', ['乙'], 'GB2312'))
         # A new password comes from standard input and is used by the next call.
         self.ok('account', 'set', '甲', '--password', stdin='changed\n')
         self.fails(1, '用户名或密码错误', 'fetch-recent', '甲')
@@ -130,7 +130,7 @@ class AccountCommandsTest(BlogCliTestCase):
         self.ok('account', 'delete', '甲', stdin=PASSWORD + '\n')
         self.assertEqual([a['name'] for a in self.json('account', 'list')], ['乙'])
         self.assertIsNone(self.folder_of(draft))
-        self.assertEqual(self.json('account', 'show', '乙')[0]['relations'], '')
+        self.assertEqual(self.json('account', 'show', '乙')[0]['relations'], [])
 
 
 if __name__ == '__main__':

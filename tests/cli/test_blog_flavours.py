@@ -65,7 +65,7 @@ class FlavourLifeCycle:
         if api != 'Blogger':
             self.assertEqual(received[0]['title'], title + ' 改')
             self.assertEqual(received[0]['category'], '技术')
-        self.assertEqual(self.json('account', 'show', account)[0]['recent'], '3')
+        self.assertEqual(self.json('account', 'show', account)[0]['recent'], 3)
 
         # Categories and uploads where the flavour has them.
         if api == 'Blogger':

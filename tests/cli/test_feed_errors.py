@@ -8,7 +8,7 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from feed_cli_fixture import FeedCliTestCase  # noqa: E402
+from feed_cli_fixture import FeedCliTestCase, rss  # noqa: E402
 
 NOT_WEB = 'RSS地址必须是以 http:// 或 https:// 开头的网络地址!'
 
@@ -51,11 +51,18 @@ class ErrorsTest(FeedCliTestCase):
         self.assertEqual([r['path'] for r in self.json('tree')], ['Folder', 'Folder/Again'])
 
     def test_AddWithoutTitleFailsWhenTheFeedHasNone(self):
-        for path in ('/html', '/status/404', '/corpus/unrecognized.rss', '/empty'):
-            result = self.fails(1, '无法获取标题!', 'add', self.url(path))
-            self.assertIn('--title', result.stderr)
+        # Only a feed without a title is helped by --title; other failures say what happened.
+        self.put('/site/untitled.xml', rss('', [('http://x/1', 'one', '', '')]))
+        result = self.fails(1, '无法获取标题!', 'add', self.url('/site/untitled.xml'))
+        self.assertIn('give one with --title', result.stderr)
+        for path, message in (('/status/404', 'the server answered HTTP 404'),
+                              ('/html', 'is not a feed'), ('/empty', 'is not a feed')):
+            result = self.fails(1, message, 'add', self.url(path))
+            self.assertIn(self.url(path), result.stderr)
+            self.assertNotIn('--title', result.stderr)
         closed = 'http://127.0.0.1:1/feed.xml'
-        self.fails(1, '无法获取标题!', 'add', closed)
+        result = self.fails(1, 'cannot fetch ' + closed, 'add', closed)
+        self.assertNotIn('--title', result.stderr)
         self.assertEqual(self.json('tree'), [])
 
     def test_BadPathsFiltersAndNumbersAreUsageErrors(self):
@@ -65,13 +72,14 @@ class ErrorsTest(FeedCliTestCase):
             ("no channel or folder 'Nope'", ['list', 'Nope']),
             ('no channel with id #99', ['list', '#99']),
             ('is not a channel id', ['list', '#x']),
-            ('unknown filter "fresh"', ['list', 'Herald', '--filter', 'fresh']),
+            ('--filter: fresh not in {all,unread,read,new}',
+             ['list', 'Herald', '--filter', 'fresh']),
             ('--page needs a whole number', ['list', 'Herald', '--page', '0']),
             ('--page needs a whole number', ['list', 'Herald', '--page', 'two']),
-            ('unknown option --colour', ['list', 'Herald', '--colour']),
+            ('not expected: --colour', ['list', 'Herald', '--colour']),
+            ('ITEM_ID is required', ['show']),
+            ('not expected: Extra', ['rename', 'Herald', 'New', 'Extra']),
             ('is not an item id', ['show', 'abc']),
-            ('no item 999', ['show', '999']),
-            ('no item 999', ['read', '1', '999']),
             ('--jobs needs a whole number from 1 to 64', ['receive', '--all', '--jobs', '0']),
             ('give --all, --weighted or PATHs', ['receive']),
             ('give --all, --weighted or PATHs', ['receive', '--all', 'Herald']),
@@ -79,7 +87,7 @@ class ErrorsTest(FeedCliTestCase):
             ('请输入频道名称', ['rename', 'Herald', '']),
             ('您输入了无效的字符!', ['rename', 'Herald', '<b>']),
             ('请输入目录名称', ['mkdir', '']),
-            ('give PATH and one of --to, --before, --up', ['mv', 'Herald']),
+            ('give one of --to, --before, --up', ['mv', 'Herald']),
             ('is a channel, not a folder', ['mv', 'Herald', '--to', 'Herald']),
             ('name a channel or folder, not the top level', ['rm', '/']),
             ('no channel or folder', ['export-opml', os.path.join(self.root, 'x.opml'), 'Nope']),
@@ -87,11 +95,20 @@ class ErrorsTest(FeedCliTestCase):
         for message, args in cases:
             with self.subTest(args=args):
                 self.fails(2, message, *args)
+        # A well-formed id of nothing is not a usage error: the item is not there.
+        self.fails(1, 'no item 999', 'show', '999')
+        self.fails(1, 'no item 999', 'read', '1', '999')
         # "read 1 999" changed nothing: every target is checked first.
         self.assertEqual(self.json('list', 'Herald', '--filter', 'read'), [])
         unknown = self.run_cli('frobnicate')
         self.assertEqual(unknown.returncode, 2)
-        self.assertIn('unknown command', unknown.stderr)
+        self.assertIn("unknown command 'frobnicate'", unknown.stderr)
+        self.assertNotIn('did you mean', unknown.stderr)
+        for typed, meant in (('lsit', 'list'), ('recieve', 'receive'), ('tre', 'tree')):
+            mistyped = self.run_cli(typed, 'Herald')
+            self.assertEqual(mistyped.returncode, 2)
+            self.assertIn("did you mean '%s'?" % meant, mistyped.stderr)
+        self.assertIn("did you mean 'add'?", self.run_cli('fav', 'ad', '1').stderr)
 
     def test_UnreadableSubscriptionFileStopsEveryTreeCommand(self):
         with open(self.opml_path, 'w') as f:
@@ -103,15 +120,41 @@ class ErrorsTest(FeedCliTestCase):
                 result = self.fails(1, '[8000]', *args)
                 self.assertIn('cannot read the subscription file', result.stderr)
 
-    def test_EveryCommandHasHelp(self):
-        for command in ('tree', 'add', 'mkdir', 'rename', 'rm', 'mv', 'receive', 'list', 'show',
-                        'read', 'unread', 'search', 'clean', 'import-opml', 'export-opml', 'fav',
-                        'set'):
+    def help_of(self, *command):
+        result = self.run_cli(*command, '--help')
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return result.stdout
+
+    @staticmethod
+    def listed_commands(help_text):
+        if 'Subcommands:\n' not in help_text:
+            return []
+        section = help_text.split('Subcommands:\n', 1)[1].split('\n\n', 1)[0]
+        return [line.split()[0] for line in section.splitlines()
+                if line.startswith('  ') and not line.startswith('   ')]
+
+    def test_EveryCommandHasHelpEndingWithExamples(self):
+        commands = self.listed_commands(self.help_of())
+        for expected in ('tree', 'add', 'receive', 'list', 'show', 'fav', 'account', 'article'):
+            self.assertIn(expected, commands)
+        every = [[c] for c in commands]
+        every += [[c, sub] for c in commands for sub in self.listed_commands(self.help_of(c))]
+        for command in every:
             with self.subTest(command=command):
-                result = self.run_cli(command, '--help')
-                self.assertEqual(result.returncode, 0)
-                self.assertTrue(result.stdout.startswith('usage: zirvo-cli ' + command),
-                                result.stdout)
+                text = self.help_of(*command)
+                self.assertIn('Usage: zirvo-cli ' + ' '.join(command), text)
+                # The examples come last: two or three command lines, each explained.
+                tail = text.rstrip('\n').split('\nExamples:\n')
+                self.assertEqual(len(tail), 2, text)
+                lines = tail[1].splitlines()
+                examples = [line for line in lines
+                            if line.startswith('  ') and not line.startswith('   ')]
+                self.assertTrue(all('zirvo-cli' in line for line in examples), text)
+                self.assertIn(len(examples), (2, 3), text)
+                self.assertEqual(len(lines), 2 * len(examples), text)
+        version = self.run_cli('--version')
+        self.assertEqual(version.returncode, 0)
+        self.assertRegex(version.stdout, r'^zirvo-cli \d+\.\d+')
 
     def test_FailingChannelsGiveExitOneWhileTheOthersAreReceived(self):
         self.add('/corpus/gb2312-news.xml', 'Good one')
@@ -125,16 +168,16 @@ class ErrorsTest(FeedCliTestCase):
         self.assertEqual(result.returncode, 1, result.stderr)
         outcomes = {r['path']: r for r in json.loads(result.stdout)}
         self.assertEqual(len(outcomes), 7)
-        self.assertEqual({p for p, r in outcomes.items() if r['status'] == 'ok'},
-                         {'Good one', 'Good two'})
+        self.assertEqual({p for p, r in outcomes.items() if r['ok']}, {'Good one', 'Good two'})
         for path in ('Server error', 'Web page', 'RSS 1.0', 'Cut short', 'Closed port'):
-            self.assertEqual(outcomes[path]['status'], 'failed')
-            self.assertNotEqual(outcomes[path]['error'], '')
+            self.assertIs(outcomes[path]['ok'], False)
+            self.assertTrue(outcomes[path]['error'])
         self.assertIn('received 2 channels, 5 failed', result.stderr)
+        self.assertIn('5 channels failed', result.stderr)
         # Named one by one, two at a time: the same outcomes.
         named = self.json('receive', *sorted(outcomes), '--jobs', '2', code=1)
-        self.assertEqual({r['path']: r['status'] for r in named},
-                         {p: r['status'] for p, r in outcomes.items()})
+        self.assertEqual({r['path']: r['ok'] for r in named},
+                         {p: r['ok'] for p, r in outcomes.items()})
         self.assertEqual(len(self.json('list', 'Good one')), 3)
         self.assertEqual(len(self.json('list', 'Good two')), 2)
         self.assertEqual(self.json('list', 'Server error'), [])
@@ -142,8 +185,8 @@ class ErrorsTest(FeedCliTestCase):
         text = self.run_cli('receive', 'Good one', 'Web page')
         self.assertEqual(text.returncode, 1)
         lines = text.stdout.splitlines()
-        self.assertEqual(sorted(line.split('\t')[0] for line in lines[:-1]), ['failed', 'ok'])
-        self.assertEqual(lines[-1], 'received 1 channel, 1 failed')
+        self.assertEqual(sorted(line.split('\t')[0] for line in lines), ['false', 'true'])
+        self.assertIn('received 1 channel, 1 failed', text.stderr)
         self.assertEqual(self.run_cli('receive', 'Good one').returncode, 0)
 
     def test_FailedEditsLeaveTheStoreAndTheFileAsTheyWere(self):

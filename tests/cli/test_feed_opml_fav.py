@@ -81,7 +81,7 @@ class OpmlTest(FeedCliTestCase):
                           'Imported/Empty folder', 'Herald'])
         self.assertFalse(os.path.exists(os.path.join(self.root, 'Temp', 'temp.opml')))
         # The imported channel can be received.
-        self.assertEqual(self.json('receive', 'Imported')[0]['status'], 'ok')
+        self.assertEqual(self.json('receive', 'Imported')[0]['ok'], True)
 
     def test_UnusableListsChangeNothing(self):
         self.build_tree()
@@ -124,7 +124,7 @@ class FavouritesTest(FeedCliTestCase):
         self.assertEqual([i.findtext('title') for i in channel.findall('item')],
                          [self.items[2]['title'], self.items[0]['title']])
         node = self.json('fav', 'import', exported)[0]
-        self.assertEqual((node['type'], node['path'], node['items']), ('node', 'mine', '2'))
+        self.assertEqual((node['type'], node['path'], node['items']), ('node', 'mine', 2))
         self.assertEqual([r['title'] for r in self.json('fav', 'list', 'mine')],
                          [r['title'] for r in self.json('fav', 'list', '收藏夹/我的收藏')])
 
@@ -134,8 +134,8 @@ class FavouritesTest(FeedCliTestCase):
 
     def test_RemovingAFavouriteNodeDeletesItsItems(self):
         node = self.json('fav', 'mknode', 'Temp')[0]
-        self.json('fav', 'add', self.items[0]['id'], '--to', '#' + node['fav_id'])
-        self.assertEqual(self.json('fav', 'tree')[-1]['items'], '1')
+        self.json('fav', 'add', self.items[0]['id'], '--to', '#%d' % node['fav_id'])
+        self.assertEqual(self.json('fav', 'tree')[-1]['items'], 1)
         moved = self.json('fav', 'list', 'Temp')[0]
         self.json('fav', 'mv-item', moved['id'], '--to', '收藏夹/我的收藏')
         self.assertEqual(self.json('fav', 'list', 'Temp'), [])
@@ -146,8 +146,10 @@ class FavouritesTest(FeedCliTestCase):
         self.assertEqual(self.json('fav', 'list'), [])
 
     def test_BadFavouriteInputIsRefused(self):
-        self.fails(2, '请输入标题', 'fav', 'add-manual', '--link', 'http://x/')
-        self.fails(2, '请输入链接', 'fav', 'add-manual', '--title', 'T')
+        self.fails(2, '--title is required', 'fav', 'add-manual', '--link', 'http://x/')
+        self.fails(2, '请输入标题', 'fav', 'add-manual', '--title', '', '--link', 'http://x/')
+        self.fails(2, '--link is required', 'fav', 'add-manual', '--title', 'T')
+        self.fails(2, '请输入链接', 'fav', 'add-manual', '--title', 'T', '--link', '')
         self.fails(2, "含有不合法的字符 '<' 或 '>'!", 'fav', 'add-manual', '--title', 'T',
                    '--link', 'http://x/', '--summary', '<b>')
         self.fails(2, 'is a favourites folder', 'fav', 'add', self.items[0]['id'], '--to',
@@ -155,7 +157,7 @@ class FavouritesTest(FeedCliTestCase):
         self.fails(2, 'no item 999', 'fav', 'add', '999')
         self.fails(2, 'no favourite node #77', 'fav', 'list', '#77')
         self.fails(2, 'no favourite item', 'fav', 'rm-item', '5')
-        self.fails(2, 'unknown sub-command', 'fav', 'polish')
+        self.fails(2, "unknown fav command 'polish'", 'fav', 'polish')
         self.fails(1, 'no such file', 'fav', 'import', os.path.join(self.root, 'none.xml'))
         self.fails(1, 'already exists', 'fav', 'mkdir', '收藏夹')
 

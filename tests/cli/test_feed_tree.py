@@ -30,7 +30,7 @@ class TreeTest(FeedCliTestCase):
         self.assertEqual(self.outline_titles(), [('News', [('Day/Night', [('A/B', [])])])])
         # The same channel by path, by address and by id.
         for name in ('News/Day\\/Night/A\\/B', self.url('/corpus/heraldsun.rss'),
-                     '#' + channel['feed_id']):
+                     '#%d' % channel['feed_id']):
             self.assertEqual(self.json('tree', name)[0]['path'], channel['path'])
         self.fails(1, 'already exists in News', 'mkdir', 'Day/Night', '--folder', 'News')
         self.fails(2, "no channel or folder 'News/Day/Night'", 'tree', 'News/Day/Night')
@@ -79,7 +79,7 @@ class TreeTest(FeedCliTestCase):
         again = self.add('/corpus/gb2312-news.xml', 'Zh')
         self.assertEqual(self.json('list', 'Zh'), [])
         self.fails(2, 'no channel with id #1', 'list', '#1')
-        self.assertNotEqual(again['feed_id'], '1')
+        self.assertNotEqual(again['feed_id'], 1)
 
     def test_ReadOnlyCommandsAddNoStoreRows(self):
         self.add('/corpus/heraldsun.rss', 'Herald')
@@ -91,12 +91,12 @@ class TreeTest(FeedCliTestCase):
                                  % self.url('/corpus/narro.rss')))
         before = self.state()
         tree = {r['path']: r for r in self.json('tree')}
-        self.assertEqual(tree['Other']['feed_id'], '')
+        self.assertIsNone(tree['Other']['feed_id'])
         self.assertEqual(self.json('list', 'Other'), [])
         self.json('search', 'x', '--in', 'Other')
         self.assertEqual(before, self.state())
         self.ok('receive', 'Other')
-        self.assertNotEqual(self.json('tree', 'Other')[0]['feed_id'], '')
+        self.assertIsNotNone(self.json('tree', 'Other')[0]['feed_id'])
 
 
 if __name__ == '__main__':

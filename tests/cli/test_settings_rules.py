@@ -192,7 +192,7 @@ class FolderRulesTest(FeedCliTestCase):
         result = self.run_cli('batch', '新闻', '--all', '--storage', 'count', '--count', '500',
                               '--notice', 'on', '--auto-update', 'off')
         self.assertEqual(result.returncode, 0, result.stderr)
-        self.assertIn('设置完毕!', result.stdout)
+        self.assertIn('设置完毕!', result.stderr)
         for path in ('新闻/A', '新闻/A/B', '新闻/内/C'):
             p = self.props(path)
             self.assertEqual((p['rank'], p['notice'], p['auto_update'], p['storage']),
@@ -216,7 +216,7 @@ class FolderRulesTest(FeedCliTestCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         rows = json.loads(result.stdout)
         self.assertEqual(sorted((r['path'], r['removed'], r['unread']) for r in rows),
-                         [('新闻/A', '2', '1'), ('新闻/A/B', '2', '1'), ('新闻/内/C', '2', '1')])
+                         [('新闻/A', 2, 1), ('新闻/A/B', 2, 1), ('新闻/内/C', 2, 1)])
         self.assertIn('清理完成!', result.stderr)
         counts = self.unread()
         self.assertEqual(counts['新闻'], 3)
