@@ -3,6 +3,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -113,6 +114,11 @@ CPublishJobs& CBlogSession::Jobs() {
 }
 
 bool CBlogSession::AccountFlavour(const std::string& account, std::string& flavour) {
+    std::vector<std::string> names;
+    if (m_registry.ListAccountNames(names) &&
+        std::find(names.begin(), names.end(), account) == names.end()) {
+        throw CliError("no account '" + account + "'");
+    }
     return m_registry.ReadAccountValue(account, "blogapitype", flavour) != 0;
 }
 

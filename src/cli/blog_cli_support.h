@@ -91,8 +91,8 @@ public:
     CPublishJobs& Jobs();
     CCliPublishObserver& Observer() { return m_observer; }
 
-    // The account's `blogapitype`; false when the account is not registered (the registry has
-    // printed its message).
+    // The account's `blogapitype`. A CliError naming the account when it is not registered; false
+    // when its settings cannot be read (the registry has shown why).
     bool AccountFlavour(const std::string& account, std::string& flavour);
     // Parses article ids and finds their owners. False with `error` set (a usage error when
     // `usage` comes back true).

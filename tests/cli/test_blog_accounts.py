@@ -2,7 +2,11 @@
 connection test, settings and deletion, against a loopback blog service."""
 
 import os
+import pty
+import select
+import subprocess
 import sys
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -132,6 +136,56 @@ class AccountCommandsTest(BlogCliTestCase):
         self.assertIsNone(self.folder_of(draft))
         self.assertEqual(self.json('account', 'show', '乙')[0]['relations'], [])
 
+
+    def test_address_port_scheme_and_missing_options(self):
+        # The port written in the address is the account's port when --port is not given.
+        self.assertEqual(self.add('--url', self.url()).returncode, 0)
+        self.assertEqual(self.json('account', 'show', '甲')[0]['port'], str(self.port))
+        for url, message in (('127.0.0.1/RPC2', 'has no scheme: write http://127.0.0.1/RPC2'),
+                             ('ftp://127.0.0.1/RPC2', 'is not an http:// or https:// address')):
+            result = self.add('--name', '乙', '--url', url)
+            self.assertEqual(result.returncode, 2, result.stderr)
+            self.assertIn(message, result.stderr)
+        for option in ('--user', '--name', '--description', '--url'):
+            result = self.add('--name', '乙', option, None)
+            self.assertEqual(result.returncode, 2, result.stderr)
+            self.assertIn(option + ' is required', result.stderr)
+        self.fails(1, "no account 'nobody'", 'account', 'show', 'nobody')
+        self.fails(1, "no account 'nobody'", 'account', 'delete', 'nobody', stdin='x\n')
+        self.assertEqual([a['name'] for a in self.json('account', 'list')], ['甲'])
+
+    def test_password_prompt_hides_the_typing_on_a_terminal(self):
+        main, secondary = pty.openpty()
+        self.addCleanup(os.close, main)
+        command = [self.cli, '--root', os.path.join(self.root, 'data'), 'account', 'add',
+                   '--name', '甲', '--description', 'd', '--url', self.url(), '--user', USER]
+        child = subprocess.Popen(command, stdin=secondary, stdout=subprocess.PIPE,
+                                 stderr=secondary)
+        self.addCleanup(lambda: child.poll() is None and child.kill())
+        os.close(secondary)
+        seen = b''
+        deadline = time.monotonic() + 30
+        while b'password' not in seen.lower() and time.monotonic() < deadline:
+            if select.select([main], [], [], 1)[0]:
+                seen += os.read(main, 1024)
+        self.assertIn(b'Blog password for alice: ', seen)
+        os.write(main, (PASSWORD + '\n').encode())
+        out, _ = child.communicate(timeout=30)
+        while select.select([main], [], [], 0.2)[0]:
+            try:
+                chunk = os.read(main, 1024)
+            except OSError:
+                break
+            if not chunk:
+                break
+            seen += chunk
+        self.assertEqual(child.returncode, 0, seen)
+        self.assertNotIn(PASSWORD.encode(), seen)
+        self.assertIn('甲', out.decode())
+        # The password typed there is the one stored: deleting the account asks for it.
+        self.fails(1, '密码错误!', 'account', 'delete', '甲', stdin='wrong\n')
+        self.assertEqual(self.run_cli('account', 'delete', '甲', stdin=PASSWORD + '\n').returncode,
+                         0)
 
 if __name__ == '__main__':
     unittest.main()

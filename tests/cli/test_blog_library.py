@@ -1,6 +1,7 @@
 """End-to-end tests of zirvo-cli's article library commands: local operations, batches,
 publishing to several accounts, the backup file, server refusals and bad input."""
 
+import json
 import os
 import sys
 import unittest
@@ -58,14 +59,22 @@ class LibraryTest(BlogCliTestCase):
                    '--content-file', '-', stdin='<DIV></DIV>')
         self.fails(2, 'is not a date', 'article', 'new', '--account', '甲', '--content-file',
                    '-', '--date', '2006-02-30', stdin='x')
-        self.fails(1, '[6001]', 'article', 'new', '--account', '无此', '--content-file', '-',
-                   stdin='x')
+        self.fails(1, "no account '无此'", 'article', 'new', '--account', '无此',
+                   '--content-file', '-', stdin='x')
         self.fails(1, 'cannot read', 'article', 'new', '--account', '甲', '--content-file',
                    os.path.join(self.root, 'missing.html'))
-        long_id = self.new_article('甲', 'x' * 60, '<p>长</p>')
-        self.assertEqual(self.article(long_id)['title'], 'x' * 50)
+        # A title cut to its 50 bytes is said so, with the text kept.
+        cut = self.run_cli('article', 'new', '--account', '甲', '--title', 'x' * 60,
+                           '--content-file', '-', stdin='<p>长</p>', json_output=True)
+        self.assertEqual(cut.returncode, 0, cut.stderr)
+        self.assertIn("warning: the title is longer than 50 bytes; kept: '%s'" % ('x' * 50),
+                      cut.stderr)
+        self.assertEqual(self.article(json.loads(cut.stdout)[0]['id'])['title'], 'x' * 50)
         chinese = self.new_article('甲', '中' * 30, '<p>长</p>')
         self.assertEqual(self.article(chinese)['title'], '中' * 25)
+        self.assertNotIn('warning', self.run_cli('article', 'new', '--account', '甲', '--title',
+                                                 'x' * 50, '--content-file', '-',
+                                                 stdin='<p>x</p>').stderr)
         dated = self.new_article('甲', 'd', '<p>d</p>', '--date', '2006/5/1 8:30')
         self.assertEqual(self.article(dated)['date'], '2006-05-01 08:30:00')
 
