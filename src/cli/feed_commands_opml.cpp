@@ -1,8 +1,6 @@
 // Feed-reader commands that exchange channel lists as OPML: import-opml (a file or an address,
 // through the import session and its working copy) and export-opml (one node or everything).
 
-#include <set>
-
 #include "cli_command.h"
 #include "core/subscriptions/channel_checks.h"
 #include "core/subscriptions/opml_exchange.h"
@@ -22,41 +20,15 @@ Record ImportRecord(const char* status, const CChannelTree& tree, NodeId id,
             {"url", node.feedUrl}};
 }
 
-// Takes out of the source list what the import must not bring in: channels whose address the
-// subscriptions (or an earlier outline of the same list) already have, which would share one
-// store row, and addresses that are not web addresses. Folders left empty by that go as well.
-std::vector<Record> DropUnwanted(CChannelTree& source, const CChannelTree& current) {
-    std::set<std::string> urls;
-    for (NodeId id : current.SubtreeChannels(kNoNode)) {
-        urls.insert(current.Node(id)->feedUrl);
-    }
-    std::vector<Record> skipped;
-    std::set<NodeId> hadChildren;
-    const std::vector<NodeId> order = source.Walk();
-    for (NodeId id : order) {
-        const ChannelNode node = *source.Node(id);
-        if (!node.children.empty()) {
-            hadChildren.insert(id);
-        }
-        if (!node.IsChannel()) {
-            continue;
-        }
-        if (!IsWebAddress(node.feedUrl)) {
-            skipped.push_back(ImportRecord("skipped-not-web", source, id, source.CaptionPath(id)));
-            source.Remove(id);
-        } else if (!urls.insert(node.feedUrl).second) {
-            skipped.push_back(
-                ImportRecord("skipped-duplicate", source, id, source.CaptionPath(id)));
-            source.Remove(id);
-        }
-    }
-    // Children come after their folder in display order: backwards, inner folders go first.
-    for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        if (source.Exists(*it) && hadChildren.count(*it) && source.Children(*it).empty()) {
-            source.Remove(*it);
-        }
-    }
-    return skipped;
+// An outline the import left out: refused by the add dialogs' checks, or already subscribed.
+Record SkippedRecord(const RefusedOutline& outline) {
+    const char* status = outline.alreadySubscribed          ? "skipped-duplicate"
+                         : outline.reason == kFeedUrlNotWeb ? "skipped-not-web"
+                                                            : "skipped-invalid";
+    return {{"status", status},
+            {"type", outline.feedUrl.empty() ? "folder" : "channel"},
+            {"path", outline.path},
+            {"url", outline.feedUrl}};
 }
 
 void RunImport(CliContext& context, const CCommandLine& parsed) {
@@ -89,14 +61,19 @@ void RunImport(CliContext& context, const CCommandLine& parsed) {
     const NodeId target = folder == kNoNode
                               ? kNoNode
                               : import.Current().FindByIndexPath(session.Tree().PathOf(folder));
-    std::vector<Record> records = DropUnwanted(import.Source(), import.Current());
-    std::vector<NodeId> added;
-    for (NodeId top : import.Source().Children(kNoNode)) {
-        const NodeId id = import.Import(top, target, target == kNoNode);
-        if (id == kNoNode) {
-            throw CliError(kImportFailed);
-        }
-        added.push_back(id);
+    // Refused outlines were left out when the list was read; addresses already subscribed are
+    // skipped as well, so that importing a list twice brings nothing twice.
+    std::vector<Record> records;
+    for (const RefusedOutline& outline : import.Refused()) {
+        records.push_back(SkippedRecord(outline));
+    }
+    for (const RefusedOutline& outline : import.DropAlreadySubscribed()) {
+        records.push_back(SkippedRecord(outline));
+    }
+    const bool anything = !import.Source().Children(kNoNode).empty();
+    const std::vector<NodeId> added = import.ImportAll(target, target == kNoNode);
+    if (anything && added.empty()) {
+        throw CliError(kImportFailed);
     }
     if (added.empty()) {
         import.Cancel();
@@ -147,9 +124,11 @@ const CliCommandRegistrar kImport(
              .Option("--folder", "PATH", "the folder to import into (default: the top level)")
              .Description(
                  "Adds every outline of the OPML list, nested as it is there, at the end of the\n"
-                 "folder. Channels whose address is already subscribed (or comes twice) and\n"
-                 "addresses other than http(s) are skipped. Prints per outline:\n"
-                 "  status type path url   (status imported, skipped-duplicate or skipped-not-web)")
+                 "folder. Channels whose address is already subscribed (or comes twice),\n"
+                 "addresses other than http(s) and outlines `add` would refuse are skipped.\n"
+                 "Prints per outline:\n"
+                 "  status type path url   (status imported, skipped-duplicate, skipped-not-web\n"
+                 "                          or skipped-invalid)")
              .Examples({{"zirvo-cli import-opml subscriptions.opml", "import a file"},
                         {"zirvo-cli import-opml https://example.org/list.opml --folder Shared",
                          "import a list from the web into the folder Shared"}});

@@ -52,9 +52,10 @@ bool CChannelTreeEditor::SaveState() {
     return m_file.SaveState(m_tree);
 }
 
-NodeId CChannelTreeEditor::AddNode(NodeId parent, const std::string& caption,
+NodeId CChannelTreeEditor::AddNode(NodeId parent, const std::string& text,
                                    const std::string& xmlUrl, const std::string& homeUrl,
                                    const StoreStep& then) {
+    const std::string caption = CutAtCharacter(text, kMaxCaptionBytes);
     if (parent != kNoNode && !m_tree.Exists(parent)) {
         Refuse(kAddFailed);
         return kNoNode;
@@ -110,7 +111,8 @@ NodeId CChannelTreeEditor::AddFolder(NodeId parent, const std::string& name,
     return AddNode(parent, name, std::string(), homeUrl);
 }
 
-bool CChannelTreeEditor::Rename(NodeId id, const std::string& caption) {
+bool CChannelTreeEditor::Rename(NodeId id, const std::string& text) {
+    const std::string caption = CutAtCharacter(text, kMaxCaptionBytes);
     if (caption.empty()) {
         return true;
     }
@@ -124,11 +126,12 @@ bool CChannelTreeEditor::Rename(NodeId id, const std::string& caption) {
     return m_tree.SetCaption(id, caption);
 }
 
-bool CChannelTreeEditor::SetChannelProperties(NodeId id, const std::string& title,
+bool CChannelTreeEditor::SetChannelProperties(NodeId id, const std::string& text,
                                               const std::string& feedUrl,
                                               const std::string& homeUrl,
                                               const ChannelFeedSettings& settings,
                                               CRssStore& store) {
+    const std::string title = CutAtCharacter(text, kMaxCaptionBytes);
     std::optional<ChannelNode> node = m_tree.Node(id);
     if (!node || !node->IsChannel()) {
         return false;
@@ -194,8 +197,9 @@ bool CChannelTreeEditor::SetChannelProperties(NodeId id, const std::string& titl
     return true;
 }
 
-bool CChannelTreeEditor::SetFolderProperties(NodeId id, const std::string& title,
+bool CChannelTreeEditor::SetFolderProperties(NodeId id, const std::string& text,
                                              const std::string& homeUrl) {
+    const std::string title = CutAtCharacter(text, kMaxCaptionBytes);
     std::optional<ChannelNode> node = m_tree.Node(id);
     if (!node) {
         return false;

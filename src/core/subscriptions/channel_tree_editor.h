@@ -7,6 +7,10 @@
 // those that change file and store do it all or nothing, file first (see opml_tree.h), so a
 // front end has nothing to guard.
 //
+// Captions longer than kMaxCaptionBytes (1,024 bytes) are cut on a character boundary, whichever
+// way they arrive: a feed's title of megabytes would otherwise be written into the file at every
+// later save.
+//
 // Messages: file failures as COpmlTree gives them (8000 or the operation's own message); refused
 // input as the dialogs' checks give it (channel_checks.h), through the message box.
 //

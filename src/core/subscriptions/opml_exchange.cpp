@@ -36,6 +36,9 @@ void AppendOutline(const CChannelTree& tree, XmlNode parent, NodeId id) {
     outline.SetAttribute("title", node->caption);
     outline.SetAttribute("xmlUrl", node->feedUrl);
     outline.SetAttribute("htmlUrl", node->homeUrl);
+    // Kept, so that an import neither zeroes every count nor collapses the tree.
+    outline.SetAttribute("unreadnum", StrFormat("%d", node->unreadCount));
+    outline.SetAttribute("expanded", node->expanded ? "1" : "0");
     for (NodeId child : node->children) {
         AppendOutline(tree, outline, child);
     }

@@ -10,7 +10,9 @@
 // (An outline that carries only `text` keeps it: its caption must survive the export.)
 //
 // Rebuilt subscription file: <opml><body>...</body></opml> with one `outline` per node in tree
-// order, nested as in the tree, each with `title`, `xmlUrl` (empty for a folder) and `htmlUrl`.
+// order, nested as in the tree, each with `title`, `xmlUrl` (empty for a folder), `htmlUrl`,
+// `unreadnum` and `expanded` (the last two as the tree holds them, so that an import neither
+// zeroes the counts nor collapses the tree).
 //
 // Threading: any thread; one operation at a time per file.
 

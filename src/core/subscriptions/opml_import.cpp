@@ -36,6 +36,33 @@ bool FetchOpmlAddress(IHttpClient& http, const std::string& url, std::string& by
     return true;
 }
 
+namespace {
+
+// Keeps the outlines that `keep` accepts, depth first; a refused outline goes with its subtree,
+// and a folder that had children and kept none goes as well. `path` is the caption path of the
+// outlines' parent.
+template <typename Keep>
+void FilterOutlines(std::vector<OpmlOutline>& outlines, const std::string& path, Keep& keep) {
+    std::vector<OpmlOutline> kept;
+    kept.reserve(outlines.size());
+    for (OpmlOutline& outline : outlines) {
+        const std::string own =
+            (path.empty() ? std::string() : path + "/") + EscapeCaption(outline.Caption());
+        if (!keep(outline, own)) {
+            continue;
+        }
+        const bool hadChildren = !outline.children.empty();
+        FilterOutlines(outline.children, own, keep);
+        if (hadChildren && outline.children.empty() && outline.xmlUrl.empty()) {
+            continue;
+        }
+        kept.push_back(std::move(outline));
+    }
+    outlines = std::move(kept);
+}
+
+}  // namespace
+
 COpmlImport::COpmlImport(const CDataRoot& root, CErrorMsgDialog& messages)
     : m_root(root),
       m_messages(messages),
@@ -72,14 +99,53 @@ bool COpmlImport::Begin() {
 
 bool COpmlImport::LoadSourceFile(const std::string& path) {
     m_source.Clear();
+    m_refused.clear();
     CXmlDocument doc;
     std::vector<OpmlOutline> outlines;
     if (!doc.LoadFile(path) || !COpmlTree::ReadOutlines(doc, outlines)) {
         m_messages.ShowMessageBox(kUnknownOpmlFormat);
         return false;
     }
-    m_source.InsertOutlines(kNoNode, outlines, false);
+    SetSource(std::move(outlines));
     return true;
+}
+
+void COpmlImport::SetSource(std::vector<OpmlOutline> outlines) {
+    auto check = [this](OpmlOutline& outline, const std::string& path) {
+        // The caption as the tree will show it: one line, at most 1,024 bytes.
+        outline.title = CaptionFromText(outline.Caption());
+        outline.hasTitle = true;
+        outline.text.clear();
+        const FieldCheck check = CheckOutlineFields(outline.title, outline.xmlUrl, outline.htmlUrl);
+        if (!check.ok) {
+            m_refused.push_back({path, outline.xmlUrl, check.message, false});
+        }
+        return check.ok;
+    };
+    FilterOutlines(outlines, std::string(), check);
+    m_source.InsertOutlines(kNoNode, outlines, false);
+}
+
+std::vector<RefusedOutline> COpmlImport::DropAlreadySubscribed() {
+    std::set<std::string> urls;
+    for (NodeId id : m_current.SubtreeChannels(kNoNode)) {
+        urls.insert(m_current.Node(id)->feedUrl);
+    }
+    std::vector<RefusedOutline> dropped;
+    auto unseen = [&](const OpmlOutline& outline, const std::string& path) {
+        if (outline.xmlUrl.empty() || urls.insert(outline.xmlUrl).second) {
+            return true;
+        }
+        dropped.push_back({path, outline.xmlUrl, kAlreadySubscribed + path, true});
+        return false;
+    };
+    std::vector<OpmlOutline> outlines = m_source.ToOutlines(kNoNode);
+    FilterOutlines(outlines, std::string(), unseen);
+    if (!dropped.empty()) {
+        m_source.Clear();
+        m_source.InsertOutlines(kNoNode, outlines, false);
+    }
+    return dropped;
 }
 
 bool COpmlImport::LoadSourceBytes(const std::string& url, std::string_view bytes) {
@@ -122,22 +188,47 @@ NodeId COpmlImport::Import(NodeId sourceNode, NodeId target, bool toRoot) {
     }
     m_source.Remove(sourceNode);
     m_current.SetExpanded(parent, true);
-    // The working copy follows the list, so that a folder added later lands at its path.
-    WriteSubscriptionFile(m_current, WorkingCopyPath());
+    m_workingCopyStale = true;
     m_current.SetCurrent(added.front());
     return added.front();
 }
 
-bool COpmlImport::ImportAll(NodeId target, bool toRoot) {
-    bool all = true;
-    for (NodeId top : m_source.Children(kNoNode)) {
-        all = Import(top, target, toRoot) != kNoNode && all;
+std::vector<NodeId> COpmlImport::ImportAll(NodeId target, bool toRoot) {
+    const NodeId parent = toRoot ? kNoNode : target;
+    if (!m_active || (parent != kNoNode && !m_current.Exists(parent))) {
+        return {};
     }
-    return all;
+    // One insert and one recount for the whole list: moving outline by outline would recount
+    // the target folder, and shift the source's top level, once per outline.
+    const std::vector<NodeId> added =
+        m_current.InsertOutlines(parent, m_source.ToOutlines(kNoNode), false);
+    m_source.Clear();
+    if (!added.empty()) {
+        m_current.SetExpanded(parent, true);
+        m_workingCopyStale = true;
+        m_current.SetCurrent(added.front());
+    }
+    return added;
+}
+
+bool COpmlImport::SyncWorkingCopy() {
+    if (!m_workingCopyStale) {
+        return true;
+    }
+    if (!WriteSubscriptionFile(m_current, WorkingCopyPath())) {
+        m_messages.ShowMessageBox(kAddFailed);
+        return false;
+    }
+    m_workingCopyStale = false;
+    return true;
 }
 
 NodeId COpmlImport::AddFolder(NodeId parent, const std::string& name, const std::string& homeUrl) {
-    return m_active ? m_currentEditor.AddFolder(parent, name, homeUrl) : kNoNode;
+    // The folder lands at its path in the working copy, which must show the list as it is now.
+    if (!m_active || !SyncWorkingCopy()) {
+        return kNoNode;
+    }
+    return m_currentEditor.AddFolder(parent, name, homeUrl);
 }
 
 bool COpmlImport::Save() {

@@ -9,13 +9,24 @@
 // Before Begin, the caller saves the channel tree's state (CChannelTreeEditor::SaveState) so the
 // working copy carries the current counts; after Save it reloads the channel tree.
 //
+// The source list takes only what the add dialogs would take: an outline that fails their
+// checks (channel_checks.h: '<' or '>' in a caption or address, an address that is not a web
+// address, blanks in it, an empty caption) is left out with its subtree and listed in Refused();
+// captions are made one line and cut to 1,024 bytes first. A folder left without the children
+// it had goes as well.
+//
+// Moving nodes, and any number of them, costs time in proportion to what is moved: the working
+// copy is written again only when a folder is added to it or the list is saved.
+//
 // An OPML address is fetched with a plain GET (the feed fetcher's User-Agent, redirects followed,
 // the process-wide proxy); a failed request or an answer outside 200..299 is "无效的链接!".
 //
 // Threading: the window thread.
 
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/config/error_msg_dialog.h"
 #include "core/net/http_client.h"
@@ -32,6 +43,14 @@ inline constexpr const char* kImportWorkingCopy = "temp.opml";
 
 // The GET of an OPML address: true with the body for an answer with status 200..299.
 bool FetchOpmlAddress(IHttpClient& http, const std::string& url, std::string& bytes);
+
+// An outline the import left out of the source list.
+struct RefusedOutline {
+    std::string path;     // caption path in the source list (as CChannelTree::CaptionPath)
+    std::string feedUrl;  // empty for a folder
+    std::string reason;   // the add dialog's message, or kAlreadySubscribed and the path
+    bool alreadySubscribed = false;
+};
 
 class COpmlImport {
 public:
@@ -58,8 +77,15 @@ public:
     // list (kNoNode or `toRoot`: the top level). A channel may be the target. Returns the new
     // node's handle in the current list, kNoNode when nothing was moved.
     NodeId Import(NodeId sourceNode, NodeId target, bool toRoot = false);
-    // Every top-level node of the source, in order.
-    bool ImportAll(NodeId target, bool toRoot = false);
+    // Every top-level node of the source, in order; returns their handles in the current list.
+    std::vector<NodeId> ImportAll(NodeId target, bool toRoot = false);
+
+    // The outlines the last load left out (see above).
+    const std::vector<RefusedOutline>& Refused() const { return m_refused; }
+    // Leaves out of the source the channels whose address the current list has, or an earlier
+    // channel of the source has (a front end that imports a list twice wants no second copy);
+    // returns them.
+    std::vector<RefusedOutline> DropAlreadySubscribed();
     // "新建目录" in the current list (written to the working copy as well).
     NodeId AddFolder(NodeId parent, const std::string& name, const std::string& homeUrl);
 
@@ -74,12 +100,19 @@ public:
     std::string WorkingCopyPath() const;
 
 private:
+    // The source list from `outlines`, after the checks above.
+    void SetSource(std::vector<OpmlOutline> outlines);
+    // Writes the working copy when the current list moved ahead of it.
+    bool SyncWorkingCopy();
+
     const CDataRoot& m_root;
     CErrorMsgDialog& m_messages;
     CChannelTree m_source;
     CChannelTree m_current;
     CChannelTreeEditor m_currentEditor;
     bool m_active = false;
+    bool m_workingCopyStale = false;
+    std::vector<RefusedOutline> m_refused;
 };
 
 }  // namespace zirvo

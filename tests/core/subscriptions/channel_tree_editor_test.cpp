@@ -71,6 +71,20 @@ TEST_F(ChannelTreeEditorTest, AddedNodesReachFileAndTreeInTheSamePlace) {
     EXPECT_EQ(m_tree.Node(channel)->image, kImageChannel);
 }
 
+TEST_F(ChannelTreeEditorTest, CaptionsAreCutOnACharacter) {
+    std::string title;
+    for (int i = 0; i < 700; ++i) {
+        title += "题";  // 2,100 bytes
+    }
+    const NodeId channel = m_editor.AddChannel(kNoNode, title, "http://127.0.0.1/long.xml", "");
+    ASSERT_NE(channel, kNoNode);
+    EXPECT_EQ(m_tree.Node(channel)->caption, title.substr(0, 1023));
+    EXPECT_EQ(FileOutlines().back().title, title.substr(0, 1023));
+    const NodeId delta = Find("Delta");
+    ASSERT_TRUE(m_editor.Rename(delta, "x" + title));
+    EXPECT_EQ(m_tree.Node(delta)->caption, "x" + title.substr(0, 1023));
+}
+
 TEST_F(ChannelTreeEditorTest, RefusedInputChangesNothing) {
     const std::string before = ReadBack(m_editor.File().Path());
     EXPECT_EQ(m_editor.AddChannel(kNoNode, "x", "file:///etc/passwd", ""), kNoNode);

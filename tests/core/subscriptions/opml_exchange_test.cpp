@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/subscriptions/channel_checks.h"
 #include "core/subscriptions/channel_tree_editor.h"
 #include "core/subscriptions/opml_import.h"
 #include "core/subscriptions/opml_tree.h"
@@ -83,7 +84,7 @@ TEST_F(OpmlExchangeTest, ExportThenImportGivesTheSameTree) {
     COpmlImport import(m_root, m_messages);
     ASSERT_TRUE(import.Begin());
     ASSERT_TRUE(import.LoadSourceFile(exported));
-    ASSERT_TRUE(import.ImportAll(kNoNode, true));
+    ASSERT_FALSE(import.ImportAll(kNoNode, true).empty());
     EXPECT_EQ(import.Source().LiveCount(), 0u);
     ASSERT_TRUE(import.Save());
     EXPECT_FALSE(FileExists(import.WorkingCopyPath()));
@@ -126,6 +127,113 @@ TEST_F(OpmlExchangeTest, ImportIntoAChannelNestsUnderIt) {
     ASSERT_EQ(outlines[1].children[0].children.size(), 2u);
     EXPECT_EQ(outlines[1].children[0].children[0].xmlUrl, "http://127.0.0.1/o.xml");
     EXPECT_EQ(outlines[1].children[0].children[1].title, "Sub");
+}
+
+TEST_F(OpmlExchangeTest, ImportKeepsCountsAndExpandedState) {
+    const std::string source =
+        m_dir.WriteFile("other.opml",
+                        "<opml><body><outline text=\"New\" xmlUrl=\"http://127.0.0.1/n.xml\" "
+                        "unreadnum=\"9\"/></body></opml>");
+    COpmlImport import(m_root, m_messages);
+    ASSERT_TRUE(import.Begin());
+    ASSERT_TRUE(import.LoadSourceFile(source));
+    ASSERT_EQ(import.ImportAll(kNoNode, true).size(), 1u);
+    ASSERT_TRUE(import.Save());
+    const std::vector<OpmlOutline> outlines = Load(m_opml);
+    ASSERT_EQ(outlines.size(), 4u);
+    EXPECT_EQ(outlines[0].expanded, 1);
+    EXPECT_EQ(outlines[0].children[0].unreadNum, 3);  // Alpha
+    EXPECT_EQ(outlines[0].children[2].expanded, 1);   // 技术/开发
+    EXPECT_EQ(outlines[0].children[2].children[0].unreadNum, 5);
+    EXPECT_EQ(outlines[0].unreadNum, 12);  // the folder's sum of its channels
+    EXPECT_EQ(outlines[1].unreadNum, 2);
+    EXPECT_EQ(outlines[1].expanded, 0);
+    // What a foreign list says about its own counts means nothing here.
+    EXPECT_EQ(outlines[3].unreadNum, 0);
+}
+
+TEST_F(OpmlExchangeTest, ImportTakesOnlyWhatTheAddDialogsTake) {
+    std::string longCaption;
+    for (int i = 0; i < 600; ++i) {
+        longCaption += "长";  // 1,800 bytes
+    }
+    const std::string source = m_dir.WriteFile(
+        "other.opml",
+        "<opml><body>"
+        "<outline text=\"a&lt;b\" xmlUrl=\"http://127.0.0.1/lt.xml\"/>"
+        "<outline text=\"Spaced\" xmlUrl=\"http://127.0.0.1/a b.xml\"/>"
+        "<outline text=\"Only bad\"><outline text=\"Local\" xmlUrl=\"file:///etc/passwd\"/>"
+        "</outline>"
+        "<outline text=\"Mixed\"><outline text=\"Good\" xmlUrl=\"http://127.0.0.1/g.xml\"/>"
+        "<outline text=\"\" xmlUrl=\"http://127.0.0.1/untitled.xml\"/></outline>"
+        "<outline text=\"Two&#10;lines\" xmlUrl=\"http://127.0.0.1/two.xml\"/>"
+        "<outline title=\"" +
+            longCaption +
+            "\" xmlUrl=\"http://127.0.0.1/long.xml\"/>"
+            "</body></opml>");
+    COpmlImport import(m_root, m_messages);
+    ASSERT_TRUE(import.Begin());
+    ASSERT_TRUE(import.LoadSourceFile(source));
+    std::vector<std::string> refused;
+    for (const RefusedOutline& outline : import.Refused()) {
+        refused.push_back(outline.path + " | " + outline.reason);
+    }
+    EXPECT_EQ(refused,
+              (std::vector<std::string>{
+                  "a<b | 您输入了无效的字符!", std::string("Spaced | ") + kFeedUrlNotWeb,
+                  std::string("Only bad/Local | ") + kFeedUrlNotWeb, "Mixed/ | 请输入频道名称"}));
+    std::vector<std::string> kept;
+    for (NodeId id : import.Source().Walk()) {
+        kept.push_back(import.Source().CaptionPath(id));
+    }
+    ASSERT_EQ(kept.size(), 4u);
+    EXPECT_EQ(kept[0], "Mixed");
+    EXPECT_EQ(kept[1], "Mixed/Good");
+    EXPECT_EQ(kept[2], "Two lines");
+    EXPECT_EQ(kept[3], longCaption.substr(0, 1023));
+    // Whatever is written reads back.
+    ASSERT_EQ(import.ImportAll(kNoNode, true).size(), 3u);
+    ASSERT_TRUE(import.Save());
+    EXPECT_EQ(Load(m_opml).back().title, longCaption.substr(0, 1023));
+}
+
+TEST_F(OpmlExchangeTest, AddressesAlreadySubscribedCanBeLeftOut) {
+    const std::string source = m_dir.WriteFile(
+        "other.opml",
+        "<opml><body><outline text=\"Delta copy\" xmlUrl=\"http://127.0.0.1/delta.xml\"/>"
+        "<outline text=\"F\"><outline text=\"Once\" xmlUrl=\"http://127.0.0.1/once.xml\"/>"
+        "<outline text=\"Twice\" xmlUrl=\"http://127.0.0.1/once.xml\"/></outline>"
+        "</body></opml>");
+    COpmlImport import(m_root, m_messages);
+    ASSERT_TRUE(import.Begin());
+    ASSERT_TRUE(import.LoadSourceFile(source));
+    std::vector<std::string> dropped;
+    for (const RefusedOutline& outline : import.DropAlreadySubscribed()) {
+        EXPECT_TRUE(outline.alreadySubscribed);
+        dropped.push_back(outline.path);
+    }
+    EXPECT_EQ(dropped, (std::vector<std::string>{"Delta copy", "F/Twice"}));
+    EXPECT_EQ(import.Source().LiveCount(), 2u);
+}
+
+TEST_F(OpmlExchangeTest, ManyOutlinesImportInOneGo) {
+    std::string source = "<opml><body>";
+    for (int i = 0; i < 20000; ++i) {
+        source += StrFormat("<outline text=\"Feed %d\" xmlUrl=\"http://127.0.0.1/%d.xml\"/>", i, i);
+    }
+    source += "</body></opml>";
+    COpmlImport import(m_root, m_messages);
+    ASSERT_TRUE(import.Begin());
+    ASSERT_TRUE(import.LoadSourceFile(m_dir.WriteFile("many.opml", source)));
+    const NodeId news = import.Current().FindByCaptionPath("新闻");
+    ASSERT_EQ(import.ImportAll(news).size(), 20000u);
+    // The working copy catches up before a folder is added to it.
+    ASSERT_NE(import.AddFolder(news, "Last", ""), kNoNode);
+    ASSERT_TRUE(import.Save());
+    const std::vector<OpmlOutline> outlines = Load(m_opml);
+    ASSERT_EQ(outlines[0].children.size(), 3u + 20000u + 1u);
+    EXPECT_EQ(outlines[0].children[3].title, "Feed 0");
+    EXPECT_EQ(outlines[0].children.back().title, "Last");
 }
 
 TEST_F(OpmlExchangeTest, CancelLeavesTheSubscriptionFileByteForByte) {
