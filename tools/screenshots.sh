@@ -67,7 +67,7 @@ for _ in 1 2 3 4 5 6 7 8 9 10; do
         2>/dev/null && break
     sleep 0.3
 done
-"$cli" --root "$root" receive >/dev/null 2>&1 || true
+"$cli" --root "$root" receive --all >/dev/null 2>&1 || true
 
 set_value() {  # KEY VALUE in config/appConfig.xml
     python3 - "$root/config/appConfig.xml" "$1" "$2" <<'PY'

@@ -40,6 +40,7 @@ CReaderOptionsDialog::CReaderOptionsDialog(CAppConfig& config, const QString& da
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &CReaderOptionsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    setMinimumWidth(460);
     LoadValues();
     StartCounting();
 }

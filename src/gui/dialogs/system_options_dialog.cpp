@@ -37,6 +37,8 @@ CSystemOptionsDialog::CSystemOptionsDialog(CAppConfig& config, QWidget* parent)
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &CSystemOptionsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // Room for a host name and a folder path without scrolling inside the fields.
+    setMinimumWidth(480);
 }
 
 QWidget* CSystemOptionsDialog::BuildProxyPage() {
@@ -45,7 +47,7 @@ QWidget* CSystemOptionsDialog::BuildProxyPage() {
     m_useProxy = new QCheckBox(Q(kProxyUseLabel) + QStringLiteral("(&U)"), page);
     m_useProxy->setObjectName(QStringLiteral("useProxy"));
     layout->addWidget(m_useProxy);
-    auto* group = new QGroupBox(QStringLiteral("代理服务器"), page);
+    auto* group = new QGroupBox(QStringLiteral("服务器设置"), page);
     auto* form = new QFormLayout(group);
     m_server = new QLineEdit(group);
     m_server->setObjectName(QStringLiteral("server"));
@@ -62,6 +64,8 @@ QWidget* CSystemOptionsDialog::BuildProxyPage() {
     form->addRow(QStringLiteral("用户名(&N):"), m_userName);
     form->addRow(QStringLiteral("密码(&W):"), m_password);
     layout->addWidget(group);
+    // The server fields only mean something while the proxy is on.
+    connect(m_useProxy, &QCheckBox::toggled, group, &QWidget::setEnabled);
     m_useForLocal = new QCheckBox(Q(kProxyUseForLocalLabel) + QStringLiteral("(&L)"), page);
     m_useForLocal->setObjectName(QStringLiteral("useForLocal"));
     layout->addWidget(m_useForLocal);
@@ -77,6 +81,7 @@ QWidget* CSystemOptionsDialog::BuildProxyPage() {
         m_userName->setText(QString::fromStdString(input.userName));
         m_password->setText(QString::fromStdString(input.password));
     }
+    group->setEnabled(m_useProxy->isChecked());
     return page;
 }
 
