@@ -4,8 +4,6 @@
 
 #include "core/publishing/publish_jobs.h"
 
-#include <libxml/parser.h>
-
 #include <algorithm>
 
 #include "core/accounts/account_registry.h"
@@ -40,11 +38,7 @@ std::string DeletingNthStatus(int n) {
 }
 
 CPublishJobs::CPublishJobs(PublishEnvironment environment, PublishTimings timings)
-    : m_env(environment), m_timings(timings) {
-    // Several workers parse requests and answers at once; libxml2 must be set up before the
-    // first of them starts, on this thread.
-    xmlInitParser();
-}
+    : m_env(environment), m_timings(timings) {}
 
 CPublishJobs::~CPublishJobs() {
     Close();

@@ -1,7 +1,5 @@
 #include "core/subscriptions/opml_exchange.h"
 
-#include <libxml/tree.h>
-
 #include "core/subscriptions/channel_checks.h"
 #include "core/subscriptions/opml_tree.h"
 #include "core/util/strings.h"
@@ -46,15 +44,7 @@ void AppendOutline(const CChannelTree& tree, XmlNode parent, NodeId id) {
 
 // A copy of `element` with its subtree, as the last child of `parent` in another document.
 bool CopyInto(const XmlNode& element, XmlNode parent) {
-    xmlNodePtr copy = xmlDocCopyNode(element.Raw(), parent.Raw()->doc, 1);
-    if (copy == nullptr) {
-        return false;
-    }
-    if (xmlAddChild(parent.Raw(), copy) == nullptr) {
-        xmlFreeNode(copy);
-        return false;
-    }
-    return true;
+    return !parent.AppendCopy(element).IsNull();
 }
 
 }  // namespace

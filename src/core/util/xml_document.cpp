@@ -1,12 +1,17 @@
 #include "core/util/xml_document.h"
 
+#include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
+#include <mutex>
+#include <unordered_map>
 
 #include "core/util/files.h"
 #include "core/util/strings.h"
@@ -21,6 +26,31 @@ const xmlChar* X(const char* text) {
 
 std::string FromXmlChars(const xmlChar* text) {
     return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+}
+
+// The parser's global tables must be built once before threads parse at the same time; every
+// document passes through here before it can parse anything.
+void EnsureLibraryReady() {
+    static std::once_flag ready;
+    std::call_once(ready, [] { xmlInitParser(); });
+}
+
+struct XPathContextFree {
+    void operator()(xmlXPathContextPtr ctx) const noexcept { xmlXPathFreeContext(ctx); }
+};
+struct XPathObjectFree {
+    void operator()(xmlXPathObjectPtr object) const noexcept { xmlXPathFreeObject(object); }
+};
+struct XmlCharsFree {
+    void operator()(xmlChar* text) const noexcept { xmlFree(text); }
+};
+using XPathContextPtr = std::unique_ptr<xmlXPathContext, XPathContextFree>;
+using XPathObjectPtr = std::unique_ptr<xmlXPathObject, XPathObjectFree>;
+using XmlCharsPtr = std::unique_ptr<xmlChar, XmlCharsFree>;
+
+std::string TakeXmlChars(xmlChar* text) {
+    XmlCharsPtr owned(text);
+    return FromXmlChars(owned.get());
 }
 
 // libxml2 reports parse errors through a per-thread handler; we keep the first one as the
@@ -92,13 +122,13 @@ std::vector<XmlNode> Evaluate(xmlDocPtr doc, xmlNodePtr context, std::string_vie
     }
     std::string xpath = TranslateNodePath(path);
     ErrorCapture quiet;
-    xmlXPathContextPtr ctx = xmlXPathNewContext(doc);
+    XPathContextPtr ctx(xmlXPathNewContext(doc));
     if (ctx == nullptr) {
         return found;
     }
-    RegisterNamespaces(ctx, doc);
+    RegisterNamespaces(ctx.get(), doc);
     ctx->node = context ? context : reinterpret_cast<xmlNodePtr>(doc);
-    xmlXPathObjectPtr result = xmlXPathEvalExpression(X(xpath.c_str()), ctx);
+    XPathObjectPtr result(xmlXPathEvalExpression(X(xpath.c_str()), ctx.get()));
     if (result != nullptr && result->type == XPATH_NODESET && result->nodesetval != nullptr) {
         int count = result->nodesetval->nodeNr;
         for (int i = 0; i < count; ++i) {
@@ -108,9 +138,88 @@ std::vector<XmlNode> Evaluate(xmlDocPtr doc, xmlNodePtr context, std::string_vie
             }
         }
     }
-    xmlXPathFreeObject(result);
-    xmlXPathFreeContext(ctx);
     return found;
+}
+
+// Measures what the entity references of a parsed document expand to when its texts are read,
+// without expanding anything. libxml2 keeps each reference as a node and expands it on every
+// read, so its own loop check at parse time never sees the product of a large entity referenced
+// many times. Sizes saturate at the limit; nesting deeper than any honest document is refused.
+class CEntityMeter {
+public:
+    CEntityMeter(xmlDocPtr doc, size_t limit) : m_doc(doc), m_limit(limit) {}
+
+    // False when the expansion passes the limit.
+    bool Within() { return ListSize(m_doc->children, 0) <= m_limit; }
+
+private:
+    static constexpr int kMaxNesting = 40;
+
+    size_t Add(size_t a, size_t b) const {
+        return b > m_limit || a > m_limit - b ? m_limit + 1 : a + b;
+    }
+
+    size_t EntitySize(xmlEntityPtr entity, int nesting) {
+        if (entity == nullptr) {
+            return 0;
+        }
+        auto known = m_sizes.find(entity);
+        if (known != m_sizes.end()) {
+            return known->second;
+        }
+        if (nesting > kMaxNesting) {
+            return m_limit + 1;
+        }
+        m_sizes[entity] = m_limit + 1;  // a reference loop counts as too much
+        size_t size = entity->children != nullptr
+                          ? ListSize(entity->children, nesting + 1)
+                          : static_cast<size_t>(std::max(entity->length, 0));
+        m_sizes[entity] = size;
+        return size;
+    }
+
+    // Counts only what entity references add; the document's own bytes are already in memory.
+    size_t ListSize(xmlNodePtr first, int nesting) {
+        size_t total = 0;
+        for (xmlNodePtr node = first; node != nullptr && total <= m_limit; node = node->next) {
+            total = Add(total, NodeSize(node, nesting));
+        }
+        return total;
+    }
+
+    size_t NodeSize(xmlNodePtr node, int nesting) {
+        switch (node->type) {
+            case XML_ENTITY_REF_NODE: {
+                return EntitySize(xmlGetDocEntity(m_doc, node->name), nesting);
+            }
+            case XML_TEXT_NODE:
+            case XML_CDATA_SECTION_NODE:
+                // Inside an entity the text is what a reference expands to.
+                return nesting > 0 && node->content ? static_cast<size_t>(xmlStrlen(node->content))
+                                                    : 0;
+            case XML_ELEMENT_NODE: {
+                size_t total = ListSize(node->children, nesting);
+                for (xmlAttrPtr attr = node->properties; attr != nullptr; attr = attr->next) {
+                    total = Add(total, ListSize(attr->children, nesting));
+                }
+                return total;
+            }
+            case XML_DTD_NODE:
+            case XML_ENTITY_DECL:
+                return 0;  // declarations are not text; their references are counted
+            default:
+                return ListSize(node->children, nesting);
+        }
+    }
+
+    xmlDocPtr m_doc;
+    size_t m_limit;
+    std::unordered_map<xmlEntityPtr, size_t> m_sizes;
+};
+
+bool DeclaresEntities(xmlDocPtr doc) {
+    return (doc->intSubset != nullptr && doc->intSubset->entities != nullptr) ||
+           (doc->extSubset != nullptr && doc->extSubset->entities != nullptr);
 }
 
 }  // namespace
@@ -159,14 +268,23 @@ std::string XmlNode::Name() const {
     return m_node ? FromXmlChars(m_node->name) : std::string();
 }
 
+bool XmlNode::IsElement(const char* localName, const char* namespaceUri) const {
+    if (m_node == nullptr || m_node->type != XML_ELEMENT_NODE ||
+        std::strcmp(reinterpret_cast<const char*>(m_node->name), localName) != 0) {
+        return false;
+    }
+    const xmlChar* href = m_node->ns != nullptr ? m_node->ns->href : nullptr;
+    if (namespaceUri == nullptr || href == nullptr) {
+        return namespaceUri == nullptr && href == nullptr;
+    }
+    return std::strcmp(reinterpret_cast<const char*>(href), namespaceUri) == 0;
+}
+
 std::string XmlNode::Text() const {
     if (m_node == nullptr) {
         return {};
     }
-    xmlChar* content = xmlNodeGetContent(m_node);
-    std::string text = FromXmlChars(content);
-    xmlFree(content);
-    return text;
+    return TakeXmlChars(xmlNodeGetContent(m_node));
 }
 
 void XmlNode::SetText(std::string_view text) {
@@ -212,10 +330,7 @@ std::string XmlNode::Attribute(const char* name) const {
     if (m_node == nullptr || m_node->type != XML_ELEMENT_NODE) {
         return {};
     }
-    xmlChar* value = xmlGetProp(m_node, X(name));
-    std::string text = FromXmlChars(value);
-    xmlFree(value);
-    return text;
+    return TakeXmlChars(xmlGetProp(m_node, X(name)));
 }
 
 void XmlNode::SetAttribute(const char* name, std::string_view value) {
@@ -306,6 +421,21 @@ XmlNode XmlNode::AppendChild(const char* name, std::string_view text) {
     return child;
 }
 
+XmlNode XmlNode::AppendCopy(const XmlNode& source) {
+    if (m_node == nullptr || source.m_node == nullptr) {
+        return {};
+    }
+    xmlNodePtr copy = xmlDocCopyNode(source.m_node, m_node->doc, 1);
+    if (copy == nullptr) {
+        return {};
+    }
+    if (xmlAddChild(m_node, copy) == nullptr) {
+        xmlFreeNode(copy);
+        return {};
+    }
+    return XmlNode(copy);
+}
+
 namespace {
 bool IsInside(xmlNodePtr node, xmlNodePtr ancestor) {
     for (xmlNodePtr walk = node; walk != nullptr; walk = walk->parent) {
@@ -345,46 +475,37 @@ void XmlNode::Remove() {
 
 // ---- CXmlDocument -------------------------------------------------------------------------
 
-CXmlDocument::CXmlDocument() = default;
-
-CXmlDocument::~CXmlDocument() {
-    if (m_doc != nullptr) {
-        xmlFreeDoc(m_doc);
-    }
+void CXmlDocument::DocFree::operator()(_xmlDoc* doc) const noexcept {
+    xmlFreeDoc(doc);
 }
 
-CXmlDocument::CXmlDocument(CXmlDocument&& other) noexcept
-    : m_doc(other.m_doc), m_lastError(std::move(other.m_lastError)) {
-    other.m_doc = nullptr;
+CXmlDocument::CXmlDocument() {
+    EnsureLibraryReady();
 }
 
-CXmlDocument& CXmlDocument::operator=(CXmlDocument&& other) noexcept {
-    if (this != &other) {
-        if (m_doc != nullptr) {
-            xmlFreeDoc(m_doc);
-        }
-        m_doc = other.m_doc;
-        m_lastError = std::move(other.m_lastError);
-        other.m_doc = nullptr;
-    }
-    return *this;
-}
+CXmlDocument::~CXmlDocument() = default;
+CXmlDocument::CXmlDocument(CXmlDocument&& other) noexcept = default;
+CXmlDocument& CXmlDocument::operator=(CXmlDocument&& other) noexcept = default;
 
-bool CXmlDocument::Adopt(_xmlDoc* doc) {
-    if (m_doc != nullptr) {
-        xmlFreeDoc(m_doc);
-        m_doc = nullptr;
-    }
+bool CXmlDocument::Adopt(DocPtr doc, size_t inputSize) {
+    m_doc.reset();
     if (doc == nullptr) {
         m_lastError = t_parseError.empty() ? "not a well-formed XML document" : t_parseError;
         return false;
     }
-    if (xmlDocGetRootElement(doc) == nullptr) {
-        xmlFreeDoc(doc);
+    if (xmlDocGetRootElement(doc.get()) == nullptr) {
         m_lastError = "the XML document has no root element";
         return false;
     }
-    m_doc = doc;
+    if (DeclaresEntities(doc.get())) {
+        size_t limit = std::max(kMaxEntityExpansion, inputSize * kMaxEntityRatio);
+        if (!CEntityMeter(doc.get(), limit).Within()) {
+            m_lastError = "the document's entity references expand to more than " +
+                          std::to_string(limit) + " bytes of text";
+            return false;
+        }
+    }
+    m_doc = std::move(doc);
     m_lastError.clear();
     return true;
 }
@@ -392,10 +513,7 @@ bool CXmlDocument::Adopt(_xmlDoc* doc) {
 bool CXmlDocument::LoadFile(const std::string& path) {
     std::string bytes;
     if (!ReadFileBytes(path, bytes)) {
-        if (m_doc != nullptr) {
-            xmlFreeDoc(m_doc);
-            m_doc = nullptr;
-        }
+        m_doc.reset();
         m_lastError = "cannot read " + path;
         return false;
     }
@@ -404,37 +522,35 @@ bool CXmlDocument::LoadFile(const std::string& path) {
 
 bool CXmlDocument::LoadMemory(std::string_view bytes) {
     ErrorCapture capture;
-    if (bytes.size() > static_cast<size_t>(INT32_MAX)) {
+    if (bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max())) {
+        m_doc.reset();
         m_lastError = "document too large";
         return false;
     }
-    xmlDocPtr doc = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
-                                  kParseOptions);
-    return Adopt(doc);
+    DocPtr doc(xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
+                             kParseOptions));
+    return Adopt(std::move(doc), bytes.size());
 }
 
 XmlNode CXmlDocument::CreateRoot(const char* name) {
-    if (m_doc != nullptr) {
-        xmlFreeDoc(m_doc);
-    }
-    m_doc = xmlNewDoc(X("1.0"));
+    m_doc.reset(xmlNewDoc(X("1.0")));
     xmlNodePtr root = xmlNewNode(nullptr, X(name));
-    xmlDocSetRootElement(m_doc, root);
+    xmlDocSetRootElement(m_doc.get(), root);
     m_lastError.clear();
     return XmlNode(root);
 }
 
 XmlNode CXmlDocument::Root() const {
-    return m_doc ? XmlNode(xmlDocGetRootElement(m_doc)) : XmlNode();
+    return m_doc ? XmlNode(xmlDocGetRootElement(m_doc.get())) : XmlNode();
 }
 
 XmlNode CXmlDocument::SelectNode(std::string_view path) const {
-    auto found = Evaluate(m_doc, nullptr, path, true);
+    auto found = Evaluate(m_doc.get(), nullptr, path, true);
     return found.empty() ? XmlNode() : found.front();
 }
 
 std::vector<XmlNode> CXmlDocument::SelectNodes(std::string_view path) const {
-    return Evaluate(m_doc, nullptr, path, false);
+    return Evaluate(m_doc.get(), nullptr, path, false);
 }
 
 std::string CXmlDocument::Serialize(const char* encoding, bool indent) const {
@@ -444,11 +560,11 @@ std::string CXmlDocument::Serialize(const char* encoding, bool indent) const {
     ErrorCapture capture;
     xmlChar* buffer = nullptr;
     int size = 0;
-    xmlDocDumpFormatMemoryEnc(m_doc, &buffer, &size, encoding, indent ? 1 : 0);
+    xmlDocDumpFormatMemoryEnc(m_doc.get(), &buffer, &size, encoding, indent ? 1 : 0);
+    XmlCharsPtr owned(buffer);
     std::string out;
-    if (buffer != nullptr) {
-        out.assign(reinterpret_cast<const char*>(buffer), static_cast<size_t>(size));
-        xmlFree(buffer);
+    if (owned != nullptr) {
+        out.assign(reinterpret_cast<const char*>(owned.get()), static_cast<size_t>(size));
     }
     return out;
 }

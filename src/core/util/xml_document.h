@@ -12,9 +12,19 @@
 // declaration, through a temporary file and a rename, so a failed save never leaves half a file.
 // No network access is ever made while parsing and external entities are not loaded.
 //
+// Entities: a document may declare internal entities, but what its entity references expand
+// to is capped (kMaxEntityExpansion, or kMaxEntityRatio times the document's size when that is
+// more). A document past the cap fails to load like any ill-formed one: a few kilobytes of
+// declarations referenced thousands of times would otherwise turn into gigabytes when the
+// text is read. Every document passes the same check, ours included; ours never come near it.
+//
+// libxml2's process-wide set-up happens once, inside this layer, before the first document is
+// made; callers never touch the library themselves.
+//
 // Threading: a document and its nodes belong to the thread that uses them; different threads
 // may use different documents at the same time.
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -34,10 +44,13 @@ public:
 
     bool IsNull() const { return m_node == nullptr; }
     explicit operator bool() const { return m_node != nullptr; }
-    _xmlNode* Raw() const { return m_node; }
     bool operator==(const XmlNode& other) const { return m_node == other.m_node; }
 
     std::string Name() const;
+    // True for an element whose local name is `localName` and whose namespace is
+    // `namespaceUri` (null: an element in no namespace). No copy is made, so a walk over many
+    // children stays cheap.
+    bool IsElement(const char* localName, const char* namespaceUri = nullptr) const;
     // The concatenated text of the node and its descendants, entities and CDATA resolved.
     std::string Text() const;
     // Replaces the node's children by one text node; the serialiser escapes `<`, `&` and so on.
@@ -62,6 +75,9 @@ public:
 
     XmlNode AppendChild(const char* name);
     XmlNode AppendChild(const char* name, std::string_view text);
+    // Appends a deep copy of `source` (which may belong to another document) as the last
+    // child; null when the copy cannot be made.
+    XmlNode AppendCopy(const XmlNode& source);
     // Moves this node (with its subtree) to stand right before `sibling`, or to the end of
     // `parent`'s children. Both refuse to move a node into its own subtree.
     bool MoveBefore(XmlNode sibling);
@@ -73,6 +89,11 @@ private:
     _xmlNode* m_node = nullptr;
 };
 
+// What entity references in one document may expand to: kMaxEntityExpansion bytes, or
+// kMaxEntityRatio times the document's own size when that is more.
+inline constexpr size_t kMaxEntityExpansion = 1024 * 1024;
+inline constexpr size_t kMaxEntityRatio = 10;
+
 class CXmlDocument {
 public:
     CXmlDocument();
@@ -82,7 +103,8 @@ public:
     CXmlDocument(CXmlDocument&& other) noexcept;
     CXmlDocument& operator=(CXmlDocument&& other) noexcept;
 
-    // Each returns false with LastError() set when the input is missing or not well-formed.
+    // Each returns false with LastError() set when the input is missing, not well-formed or
+    // expands past the entity cap. The error names the cause and, for a parse error, the line.
     bool LoadFile(const std::string& path);
     bool LoadMemory(std::string_view bytes);
     // Starts an empty document with one root element.
@@ -102,9 +124,14 @@ public:
     const std::string& LastError() const { return m_lastError; }
 
 private:
-    bool Adopt(_xmlDoc* doc);
+    struct DocFree {
+        void operator()(_xmlDoc* doc) const noexcept;
+    };
+    using DocPtr = std::unique_ptr<_xmlDoc, DocFree>;
 
-    _xmlDoc* m_doc = nullptr;
+    bool Adopt(DocPtr doc, size_t inputSize);
+
+    DocPtr m_doc;
     mutable std::string m_lastError;
 };
 
