@@ -4,8 +4,8 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config ccache clang-format
-    libsqlite3-dev libxml2-dev libxslt1-dev libcurl4-openssl-dev
+    build-essential cmake ninja-build pkg-config ccache clang-format clang libclang-rt-dev
+    libsqlite3-dev libxml2-dev libxslt1-dev libcurl4-openssl-dev libuchardet-dev
     libcli11-dev nlohmann-json3-dev
     qt6-base-dev qt6-webengine-dev qt6-translations-l10n fp-utils
     googletest libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,11 +1,5 @@
 #include "core/feeds/feed_parser.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-
-#include <cstring>
-#include <mutex>
-
 #include "core/util/feed_date.h"
 #include "core/util/strings.h"
 #include "core/util/text_codec.h"
@@ -101,30 +95,24 @@ struct ItemFields {
 
 ItemFields FindItemFields(const XmlNode& item) {
     ItemFields fields;
-    for (xmlNode* child = item.Raw()->children; child != nullptr; child = child->next) {
-        if (child->type != XML_ELEMENT_NODE) {
-            continue;
+    auto take = [](XmlNode& slot, const XmlNode& child) {
+        if (!slot) {
+            slot = child;
         }
-        const char* name = reinterpret_cast<const char*>(child->name);
-        XmlNode* slot = nullptr;
-        if (child->ns == nullptr || child->ns->href == nullptr) {
-            if (std::strcmp(name, "link") == 0) {
-                slot = &fields.link;
-            } else if (std::strcmp(name, "title") == 0) {
-                slot = &fields.title;
-            } else if (std::strcmp(name, "pubDate") == 0) {
-                slot = &fields.pubDate;
-            } else if (std::strcmp(name, "author") == 0) {
-                slot = &fields.author;
-            } else if (std::strcmp(name, "description") == 0) {
-                slot = &fields.description;
-            }
-        } else if (std::strcmp(name, "date") == 0 &&
-                   std::strcmp(reinterpret_cast<const char*>(child->ns->href), kDcNamespace) == 0) {
-            slot = &fields.dcDate;
-        }
-        if (slot != nullptr && !*slot) {
-            *slot = XmlNode(child);
+    };
+    for (XmlNode child = item.FirstChild(); child; child = child.NextSibling()) {
+        if (child.IsElement("link")) {
+            take(fields.link, child);
+        } else if (child.IsElement("title")) {
+            take(fields.title, child);
+        } else if (child.IsElement("pubDate")) {
+            take(fields.pubDate, child);
+        } else if (child.IsElement("author")) {
+            take(fields.author, child);
+        } else if (child.IsElement("description")) {
+            take(fields.description, child);
+        } else if (child.IsElement("date", kDcNamespace)) {
+            take(fields.dcDate, child);
         }
     }
     return fields;
@@ -143,10 +131,6 @@ std::string DeclaredXmlEncoding(std::string_view bytes) {
 
 FeedParseError LoadFeedDocument(std::string_view bytes, const std::string& httpCharset,
                                 CXmlDocument& doc, std::string& error) {
-    // Feeds are parsed on several receive threads at once; the parser's global set-up must
-    // have happened once before that.
-    static std::once_flag initialised;
-    std::call_once(initialised, [] { xmlInitParser(); });
     if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos) {
         error = "the answer is empty";
         return FeedParseError::Empty;
@@ -161,6 +145,11 @@ FeedParseError LoadFeedDocument(std::string_view bytes, const std::string& httpC
         size_t end = 0;
         bool declared = FindDeclaredEncoding(bytes, begin, end);
         std::string from = declared ? std::string(bytes.substr(begin, end - begin)) : httpCharset;
+        if (from.empty() && !IsWellFormedUtf8(bytes)) {
+            // Nobody named the encoding and the bytes are not UTF-8: read as UTF-8 every
+            // accented letter would become U+FFFD, so let the detector name it.
+            from = DetectEncoding(bytes);
+        }
         if (!from.empty() && IsUtf16Name(from)) {
             utf8Input = false;
         } else if (!from.empty() && !IsUtf8Name(from)) {
@@ -216,6 +205,7 @@ size_t ReadFeedItems(const CXmlDocument& doc, std::vector<RssItem>& items) {
         out.author = Trim(fields.author.Text());
         out.description = Trim(fields.description.Text());
         NormaliseFeedDate(out.date);
+        CapItemFields(out);
         items.push_back(std::move(out));
         ++count;
     }

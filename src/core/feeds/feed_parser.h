@@ -9,8 +9,10 @@
 //
 // Encodings: the bytes are read in the encoding the XML declaration names (GB2312 read as its
 // superset GB18030, ISO-8859-1, windows-125x, ...); when the document declares none, the
-// charset of the HTTP answer applies, else UTF-8. Bytes that the encoding cannot carry become
-// U+FFFD instead of failing the whole feed. Every text handed out is UTF-8.
+// charset of the HTTP answer applies, else UTF-8 when the bytes are valid UTF-8, else the
+// encoding a character-set detector finds (windows-1252 when it finds none). Bytes that the
+// encoding cannot carry become U+FFFD instead of failing the whole feed. Every text handed out
+// is UTF-8, and each field is cut to the limits of rss_item.h.
 //
 // Threading: pure functions; any thread.
 

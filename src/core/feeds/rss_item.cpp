@@ -1,6 +1,20 @@
 #include "core/feeds/rss_item.h"
 
+#include "core/util/text_codec.h"
+
 namespace zirvo {
+
+void CapItemFields(RssItem& item) {
+    auto cap = [](std::string& field, size_t limit) {
+        if (field.size() > limit) {
+            field = CutToUtf8Bytes(field, limit);
+        }
+    };
+    cap(item.title, kMaxItemTitleBytes);
+    cap(item.link, kMaxItemLinkBytes);
+    cap(item.author, kMaxItemAuthorBytes);
+    cap(item.description, kMaxItemDescriptionBytes);
+}
 
 std::string FormatFeedIds(const FeedIdList& feeds) {
     std::string text;

@@ -3,6 +3,7 @@
 // the list of channels that the channel tree hands to multi-channel store operations.
 // Threading: values; copy them between threads.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -22,6 +23,17 @@ struct RssItem {
     std::string author;
     std::string group;  // filled by the article list for grouping; never stored
 };
+
+// What one item may hold once read from a feed; longer fields are cut on a character boundary
+// before they are stored. Honest feeds stay far below; a hostile one cannot fill the store or
+// the article list with one field.
+inline constexpr size_t kMaxItemTitleBytes = 64 * 1024;
+inline constexpr size_t kMaxItemLinkBytes = 8 * 1024;
+inline constexpr size_t kMaxItemAuthorBytes = 8 * 1024;
+inline constexpr size_t kMaxItemDescriptionBytes = 4 * 1024 * 1024;
+
+// Cuts the title, link, author and description (UTF-8) to the limits above.
+void CapItemFields(RssItem& item);
 
 // Pairs of (tree item handle, channel id). Only the channel ids reach the database; the handle
 // lets the tree find its nodes again and is never dereferenced here.

@@ -1,8 +1,11 @@
 #include "core/util/text_codec.h"
 
 #include <iconv.h>
+#include <uchardet.h>
 
 #include <cerrno>
+#include <memory>
+#include <type_traits>
 
 #include "core/util/strings.h"
 
@@ -238,6 +241,55 @@ std::string SanitizeXmlText(std::string_view text) {
         pos += length;
     }
     return out;
+}
+
+std::string CutToUtf8Bytes(std::string_view utf8, size_t maxBytes) {
+    if (utf8.size() <= maxBytes) {
+        return std::string(utf8);
+    }
+    size_t end = maxBytes;
+    // Step back over continuation bytes to the lead byte of the character the cut falls in.
+    while (end > 0 && (static_cast<unsigned char>(utf8[end]) & 0xC0u) == 0x80u) {
+        --end;
+    }
+    return std::string(utf8.substr(0, end));
+}
+
+bool IsWellFormedUtf8(std::string_view bytes) {
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        char32_t cp = 0;
+        size_t length = DecodeUtf8Char(bytes, pos, cp);
+        if (cp == 0xFFFD && length == 1 && static_cast<unsigned char>(bytes[pos]) >= 0x80) {
+            return false;
+        }
+        pos += length;
+    }
+    return true;
+}
+
+namespace {
+struct UchardetFree {
+    void operator()(uchardet_t detector) const noexcept { uchardet_delete(detector); }
+};
+}  // namespace
+
+std::string DetectEncoding(std::string_view bytes) {
+    constexpr const char* kFallback = "windows-1252";
+    std::unique_ptr<std::remove_pointer_t<uchardet_t>, UchardetFree> detector(uchardet_new());
+    if (detector == nullptr ||
+        uchardet_handle_data(detector.get(), bytes.data(), bytes.size()) != 0) {
+        return kFallback;
+    }
+    uchardet_data_end(detector.get());
+    const char* found = uchardet_get_charset(detector.get());
+    std::string name = found != nullptr ? found : "";
+    // "ASCII" only means that the detector saw no byte above 0x7F in what it sampled.
+    if (name.empty() || EqualsIgnoreCaseAscii(name, "ASCII")) {
+        return kFallback;
+    }
+    CIconv probe(CanonicalEncoding(name), "UTF-8");
+    return probe.Valid() ? name : kFallback;
 }
 
 namespace {

@@ -36,6 +36,18 @@ size_t Gb18030Length(std::string_view utf8);
 // The longest prefix of `utf8` whose GB18030 encoding fits in `maxBytes`, cut between characters.
 std::string CutToGb18030Bytes(std::string_view utf8, size_t maxBytes);
 
+// The longest prefix of `utf8` of at most `maxBytes` bytes that ends between two characters.
+std::string CutToUtf8Bytes(std::string_view utf8, size_t maxBytes);
+
+// True when every byte sequence of `bytes` is well-formed UTF-8.
+bool IsWellFormedUtf8(std::string_view bytes);
+
+// The encoding of text that names none, guessed from its bytes by a character-set detector
+// (uchardet): an iconv name such as "GB18030", "ISO-8859-1" or "UTF-8". "windows-1252" when
+// the detector cannot tell, since it gives every byte a character and is what undeclared
+// Western pages most often are.
+std::string DetectEncoding(std::string_view bytes);
+
 // Decodes one UTF-8 character at `pos`; returns its length (0 at the end, or 1 with
 // `codePoint` = 0xFFFD for an ill-formed byte).
 size_t DecodeUtf8Char(std::string_view text, size_t pos, char32_t& codePoint);
