@@ -1,5 +1,7 @@
 #include "core/receive/channel_receive.h"
 
+#include <exception>
+#include <new>
 #include <optional>
 
 #include "core/receive/receive_schedule.h"
@@ -91,14 +93,44 @@ FetchedFeed FetchChannel(const ReceiveContext& context, const std::string& url) 
     return fetched;
 }
 
-int ReceiveChannelWorker(const ReceiveContext& context, ReceiveRequest request) {
+std::string DescribeCurrentException() {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return "out of memory while receiving the channel";
+    } catch (const std::exception& e) {
+        return std::string("internal error while receiving the channel: ") + e.what();
+    } catch (...) {
+        return "internal error while receiving the channel";
+    }
+}
+
+void FailChannelAfterException(const ReceiveContext& context, NodeId node,
+                               const std::string& error) noexcept {
+    try {
+        ChannelReceiveOutcome outcome;
+        outcome.node = node;
+        outcome.error = error;
+        if (std::optional<ChannelNode> known = context.tree->Node(node)) {
+            outcome.feedId = known->feedId;
+        }
+        SetReceiveImage(context, node, kImageFailed);
+        Report(context, outcome);
+    } catch (...) {
+        // Nothing is left to tell the failure with; the worker must still end cleanly.
+    }
+}
+
+namespace {
+
+void ReceiveChannel(const ReceiveContext& context, const ReceiveRequest& request) {
     SetReceiveImage(context, request.node, kImageReceiving);
     FetchedFeed fetched = FetchChannel(context, request.url);
     ChannelReceiveOutcome outcome = OutcomeOf(request.node, request.channelId, fetched);
     if (!fetched.ok || context.Stopping()) {
         SetReceiveImage(context, request.node, kImageFailed);
         Report(context, outcome);
-        return 0;
+        return;
     }
     bool ok = false;
     {
@@ -124,6 +156,16 @@ int ReceiveChannelWorker(const ReceiveContext& context, ReceiveRequest request) 
     outcome.ok = ok && !context.Stopping();
     SetReceiveImage(context, request.node, outcome.ok ? kImageReceived : kImageFailed);
     Report(context, outcome);
+}
+
+}  // namespace
+
+int ReceiveChannelWorker(const ReceiveContext& context, ReceiveRequest request) {
+    try {
+        ReceiveChannel(context, request);
+    } catch (...) {
+        FailChannelAfterException(context, request.node, DescribeCurrentException());
+    }
     return 0;
 }
 

@@ -11,7 +11,9 @@
 //
 // Storage policy: the node's storage type and count, or the tree's global ones when the node's
 // type is 0. A failure anywhere (fetch, answer, store) ends in image 4 with no message; the
-// observer's OnChannelDone says why.
+// observer's OnChannelDone says why. An exception (out of memory, a failing thread start, a
+// throwing observer) is the failure of the channel it happened in, reported the same way: it
+// never leaves a worker and never passes for success.
 //
 // Stopping: once the process-wide closing flag or the context's stop flag is set, transfers in
 // flight abort, a fetched feed is no longer merged, and no observer call is made any more
@@ -79,5 +81,13 @@ void FinishInlineReceive(const ReceiveContext& context, NodeId node, CRssStore& 
 
 // Sets the node's image in the tree and, unless stopping, tells the observer.
 void SetReceiveImage(const ReceiveContext& context, NodeId node, int image);
+
+// Inside a catch block: the current exception as a readable cause.
+std::string DescribeCurrentException();
+
+// Ends the receive of `node` as failed after an exception: image 4 and OnChannelDone with
+// `error`. Never throws; what fails in here is dropped.
+void FailChannelAfterException(const ReceiveContext& context, NodeId node,
+                               const std::string& error) noexcept;
 
 }  // namespace zirvo

@@ -17,6 +17,7 @@ struct CFolderWalk::Pending {
     int levelUsed = 0;  // 0 without the weight mode
     std::thread fetcher;
     FetchedFeed fetched;
+    std::string failure;  // an exception of the fetch thread
 };
 
 CFolderWalk::CFolderWalk(const ReceiveContext& context, CRssStore& store, bool weightMode,
@@ -42,10 +43,17 @@ void CFolderWalk::ReceiveSubtree(NodeId node, int depth) {
         std::vector<NodeId> children = tree.Children(node);
         if (!children.empty()) {
             ReceiveSubtree(children.front(), depth + 1);
-        } else if (BindChannel(tree, node, m_store)) {
-            std::optional<ChannelNode> channel = tree.Node(node);
-            if (channel && (channel->settings.autoUpdate || m_force)) {
-                ReceiveChannelInline(node);
+        } else {
+            try {
+                if (BindChannel(tree, node, m_store)) {
+                    std::optional<ChannelNode> channel = tree.Node(node);
+                    if (channel && (channel->settings.autoUpdate || m_force)) {
+                        ReceiveChannelInline(node);
+                    }
+                }
+            } catch (...) {
+                // This channel failed; the walk goes on with the next one.
+                FailChannelAfterException(m_context, node, DescribeCurrentException());
             }
         }
         if (depth == 0) {
@@ -80,8 +88,14 @@ void CFolderWalk::ReceiveChannelInline(NodeId node) {
     if (window > 1) {
         Pending* slot = pending.get();
         try {
-            slot->fetcher =
-                std::thread([this, slot] { slot->fetched = FetchChannel(m_context, slot->url); });
+            slot->fetcher = std::thread([this, slot] {
+                try {
+                    slot->fetched = FetchChannel(m_context, slot->url);
+                } catch (...) {
+                    // Kept for the merge step, which reports it in walk order.
+                    slot->failure = DescribeCurrentException();
+                }
+            });
         } catch (const std::system_error&) {
             // No thread to be had: the fetch happens on the walking thread when its turn comes.
         }
@@ -95,17 +109,30 @@ void CFolderWalk::ReceiveChannelInline(NodeId node) {
 void CFolderWalk::CompleteOldest() {
     std::unique_ptr<Pending> pending = std::move(m_window.front());
     m_window.pop_front();
-    if (!m_context.Stopping()) {
-        m_context.observer->OnStatusText(
-            FormatReceiveStatus(m_context.tree->PathCaption(pending->node)));
+    try {
+        if (!m_context.Stopping()) {
+            m_context.observer->OnStatusText(
+                FormatReceiveStatus(m_context.tree->PathCaption(pending->node)));
+        }
+        const bool fetchedAhead = pending->fetcher.joinable();
+        if (fetchedAhead) {
+            pending->fetcher.join();
+        }
+        if (!pending->failure.empty()) {
+            FailChannelAfterException(m_context, pending->node, pending->failure);
+            return;
+        }
+        if (!fetchedAhead && !m_context.Stopping()) {
+            pending->fetched = FetchChannel(m_context, pending->url);
+        }
+        FinishInlineReceive(m_context, pending->node, m_store, std::move(pending->fetched),
+                            pending->levelUsed);
+    } catch (...) {
+        if (pending->fetcher.joinable()) {
+            pending->fetcher.join();
+        }
+        FailChannelAfterException(m_context, pending->node, DescribeCurrentException());
     }
-    if (pending->fetcher.joinable()) {
-        pending->fetcher.join();
-    } else if (!m_context.Stopping()) {
-        pending->fetched = FetchChannel(m_context, pending->url);
-    }
-    FinishInlineReceive(m_context, pending->node, m_store, std::move(pending->fetched),
-                        pending->levelUsed);
 }
 
 void CFolderWalk::Finish() {
@@ -119,8 +146,18 @@ int ReceiveFolderWorker(const ReceiveContext& context, ReceiveRequest request) {
     if (!store.Open() || context.Stopping()) {
         return 0;
     }
+    // The flag must fall again however the walk ends, or no timer would ever start a walk.
+    struct RunningFlag {
+        CChannelTree* tree = nullptr;
+        ~RunningFlag() {
+            if (tree != nullptr) {
+                tree->SetFolderReceiveRunning(false);
+            }
+        }
+    } running;
     if (request.setsRunningFlag) {
         context.tree->SetFolderReceiveRunning(true);
+        running.tree = context.tree;
     }
     {
         CFolderWalk walk(context, store, request.weightMode, request.force);
@@ -129,9 +166,6 @@ int ReceiveFolderWorker(const ReceiveContext& context, ReceiveRequest request) {
     }
     if (!context.Stopping()) {
         context.observer->OnStatusText(std::string());
-    }
-    if (request.setsRunningFlag) {
-        context.tree->SetFolderReceiveRunning(false);
     }
     return 0;
 }
