@@ -1,5 +1,9 @@
 #include "core/db/schema.h"
 
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "core/util/strings.h"
@@ -158,14 +162,56 @@ std::string NewerFileMessage(const char* what, int fileVersion, int newest) {
         what, fileVersion, newest);
 }
 
+// The tables the steps create, by the name after "CREATE TABLE IF NOT EXISTS".
+std::vector<std::string> OwnTables(const std::vector<SchemaStep>& steps) {
+    constexpr std::string_view kCreate = "CREATE TABLE IF NOT EXISTS ";
+    std::vector<std::string> names;
+    for (const SchemaStep& step : steps) {
+        std::string_view sql = step.sql;
+        if (StartsWith(sql, kCreate)) {
+            sql.remove_prefix(kCreate.size());
+            names.emplace_back(sql.substr(0, sql.find_first_of(" (")));
+        }
+    }
+    return names;
+}
+
+// The tables of an unversioned file that none of the steps would create: a database some other
+// program made. Upgrading it would write our tables into that program's file.
+std::vector<std::string> ForeignTables(CppSQLite3Connection& db,
+                                       const std::vector<SchemaStep>& steps) {
+    const std::vector<std::string> own = OwnTables(steps);
+    std::vector<std::string> foreign;
+    CppSQLite3Cursor cursor = db.ExecuteQuery(
+        "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
+        "ORDER BY name;");
+    for (; !cursor.AtEnd(); cursor.NextRow()) {
+        std::string name = cursor.GetText(0);
+        if (std::find(own.begin(), own.end(), name) == own.end()) {
+            foreign.push_back(std::move(name));
+        }
+    }
+    return foreign;
+}
+
 bool EnsureSchema(CppSQLite3Connection& db, const std::vector<SchemaStep>& steps, const char* what,
                   std::string& error) {
     const int newest = NewestVersion(steps);
     try {
         // A plain statement first: on a file that is not a database it fails with SQLite's
-        // reason, where a compiled query would fail without one.
+        // reason before anything is written.
         db.ExecuteUpdate("SELECT count(*) FROM sqlite_master;");
         int version = ReadSchemaVersion(db);
+        if (version == 0) {
+            std::vector<std::string> foreign = ForeignTables(db, steps);
+            if (!foreign.empty()) {
+                error = StrFormat(
+                    "The %s is an SQLite database of another program (it holds the table%s "
+                    "%s, which Zirvo never makes). It has been left untouched.",
+                    what, foreign.size() == 1 ? "" : "s", Join(foreign, ", ").c_str());
+                return false;
+            }
+        }
         if (version == newest) {
             return true;  // nothing to write: read-only files of the current version work
         }
@@ -204,6 +250,13 @@ bool EnsureSchema(CppSQLite3Connection& db, const std::vector<SchemaStep>& steps
         }
         return true;
     } catch (const CppSQLite3Exception& e) {
+        if (e.ErrorCode() == SQLITE_NOTADB) {
+            error = StrFormat(
+                "The %s is not an SQLite database (%s). It has been left untouched; move it "
+                "away to start a new one.",
+                what, e.ErrorMessage());
+            return false;
+        }
         error = StrFormat("Cannot prepare the %s: %s", what, e.ErrorMessage());
         return false;
     }

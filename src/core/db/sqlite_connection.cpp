@@ -19,9 +19,12 @@ void CppSQLite3Connection::Open(const std::string& fileName) {
     }
     m_db = db;
     sqlite3_busy_timeout(m_db, m_busyTimeoutMs);
+}
+
+void CppSQLite3Connection::EnableWriteAheadLog() {
+    CheckOpen();
     // NOTE: the result is ignored on purpose. A read-only file cannot switch to WAL and still
-    // reads fine; a file that is not a database fails on its first real statement instead,
-    // with a message that names the cause.
+    // reads fine.
     sqlite3_exec(m_db, "PRAGMA journal_mode=WAL;", nullptr, nullptr, nullptr);
     // In WAL mode NORMAL keeps the file consistent after a crash or power loss; only the last
     // commits before a power loss may be lost, and those are received items that the next
@@ -59,7 +62,7 @@ sqlite3_stmt* CppSQLite3Connection::Compile(const std::string& sql) {
     sqlite3_stmt* statement = nullptr;
     int rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr);
     if (rc != SQLITE_OK) {
-        throw CppSQLite3Exception(rc, static_cast<const char*>(nullptr));
+        throw CppSQLite3Exception(rc, sqlite3_errmsg(m_db));
     }
     if (!statement) {
         // Only blanks or comments: there is nothing to step, which is a misuse of a query.

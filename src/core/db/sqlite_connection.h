@@ -1,8 +1,12 @@
 #pragma once
 // One connection to an SQLite database file. Every statement is complete SQL text; nothing is
 // bound. On open the connection waits up to its busy timeout (60000 ms unless changed) for locks
-// held by other connections and asks for the WAL journal, so that readers and one writer of the
-// same file do not block each other.
+// held by other connections. Opening changes nothing in the file: the WAL journal, which lets
+// readers and one writer of the same file not block each other, is asked for by
+// EnableWriteAheadLog once the caller has accepted the file as its own.
+//
+// NOTE: a statement that does not compile raises SQLite's own reason ("no such table: x"), not
+// an empty text: a message that names nothing leaves the user no way to see what is wrong.
 // Threading: one thread at a time; each thread that needs the database opens its own connection.
 
 #include <string>
@@ -27,6 +31,9 @@ public:
 
     // `fileName` is UTF-8. Creates the file when missing. Throws on failure.
     void Open(const std::string& fileName);
+    // Switches the file to the WAL journal (kept in the file from then on) with synchronous
+    // NORMAL. A file that cannot switch (read-only) keeps its journal and still reads fine.
+    void EnableWriteAheadLog();
     // SQLite's result; 0 when nothing was open.
     int Close();
     bool IsOpen() const { return m_db != nullptr; }

@@ -30,6 +30,8 @@ bool CSQLiteStore::OpenWithSchema(const std::string& path, SchemaEnsurer ensure)
         m_db.Close();
         return false;
     }
+    // Only a file the schema accepted is switched: a refused one must stay as it was.
+    m_db.EnableWriteAheadLog();
     return true;
 }
 

@@ -19,6 +19,7 @@ class ConnectionTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_db.Open(m_dir.PathOf("layer.db"));
+        m_db.EnableWriteAheadLog();
         m_db.ExecuteUpdate("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, n INTEGER);");
     }
 
@@ -82,12 +83,20 @@ TEST_F(ConnectionTest, FreshConnectionWaitsSixtySecondsAndUsesWal) {
     EXPECT_EQ(cursor.GetText(0), "wal");
 }
 
-TEST_F(ConnectionTest, FailuresCarrySqliteTextButCompileFailuresNone) {
+TEST(ConnectionStateTest, OpeningAloneLeavesTheJournalAsItWas) {
+    TempDir dir("db-journal");
+    CppSQLite3Connection db;
+    db.Open(dir.PathOf("plain.db"));
+    EXPECT_EQ(db.ExecuteQuery("PRAGMA journal_mode;").GetText(0), "delete");
+}
+
+TEST_F(ConnectionTest, FailuresCarrySqliteTextCompileFailuresToo) {
     EXPECT_EQ(MessageOf([&] { m_db.ExecuteUpdate("INSERT INTO missing VALUES (1);"); }),
               "SQLITE_ERROR[1]: no such table: missing");
-    // A query that does not compile says nothing after the colon and blank.
-    EXPECT_EQ(MessageOf([&] { m_db.ExecuteQuery("SELEC nonsense;"); }), "SQLITE_ERROR[1]: ");
-    EXPECT_EQ(MessageOf([&] { m_db.ExecuteQuery("SELECT * FROM missing;"); }), "SQLITE_ERROR[1]: ");
+    EXPECT_EQ(MessageOf([&] { m_db.ExecuteQuery("SELEC nonsense;"); }),
+              "SQLITE_ERROR[1]: near \"SELEC\": syntax error");
+    EXPECT_EQ(MessageOf([&] { m_db.ExecuteQuery("SELECT * FROM missing;"); }),
+              "SQLITE_ERROR[1]: no such table: missing");
 }
 
 TEST_F(ConnectionTest, StepFailureInQueryCarriesSqliteText) {
