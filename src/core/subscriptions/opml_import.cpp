@@ -102,8 +102,15 @@ bool COpmlImport::LoadSourceFile(const std::string& path) {
     m_refused.clear();
     CXmlDocument doc;
     std::vector<OpmlOutline> outlines;
-    if (!doc.LoadFile(path) || !COpmlTree::ReadOutlines(doc, outlines)) {
-        m_messages.ShowMessageBox(kUnknownOpmlFormat);
+    if (!doc.LoadFile(path)) {
+        // The fixed text first, then why and where, so that a broken file can be mended.
+        m_messages.ShowMessageBox(std::string(kUnknownOpmlFormat) + "\n" + doc.LastError());
+        return false;
+    }
+    if (!COpmlTree::ReadOutlines(doc, outlines)) {
+        m_messages.ShowMessageBox(std::string(kUnknownOpmlFormat) + "\n" +
+                                  "the file is XML but not OPML: its root element is <" +
+                                  doc.Root().Name() + "> and it has no /opml/body");
         return false;
     }
     SetSource(std::move(outlines));

@@ -64,7 +64,8 @@ public:
     bool Begin();
 
     // Loads an OPML file into the source tree (replacing what it held). False with
-    // "无法识别的OPML文件格式" when it is not OPML; the source stays empty then.
+    // "无法识别的OPML文件格式" when it is not OPML, followed on a second line by the cause (the
+    // parser's reason with its line, or the root element found); the source stays empty then.
     bool LoadSourceFile(const std::string& path);
     // An OPML fetched from `url`: the bytes are kept as Temp/TempNameForOpmlUrl(url), then
     // loaded as above. A `url` that is not an http(s) address gives "无效的链接!".

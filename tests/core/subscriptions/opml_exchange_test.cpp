@@ -263,9 +263,26 @@ TEST_F(OpmlExchangeTest, UnreadableSourcesAreRefused) {
     EXPECT_FALSE(import.LoadSourceFile(m_dir.PathOf("missing.opml")));
     EXPECT_FALSE(import.LoadSourceBytes("file:///etc/passwd", "<opml><body/></opml>"));
     EXPECT_EQ(import.Source().LiveCount(), 0u);
-    EXPECT_EQ(m_reporter.MessageBoxes(),
-              (std::vector<std::string>{"无法识别的OPML文件格式", "无法识别的OPML文件格式",
-                                        "无法识别的OPML文件格式", "无效的链接!"}));
+    std::vector<std::string> shown = m_reporter.MessageBoxes();
+    ASSERT_EQ(shown.size(), 4u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_TRUE(StartsWith(shown[i], "无法识别的OPML文件格式\n")) << shown[i];
+    }
+    // Each says why, a parse error also where.
+    EXPECT_NE(shown[0].find("(line 1)"), std::string::npos) << shown[0];
+    EXPECT_NE(shown[1].find("<rss>"), std::string::npos) << shown[1];
+    EXPECT_NE(shown[2].find("missing.opml"), std::string::npos) << shown[2];
+    EXPECT_EQ(shown[3], "无效的链接!");
+}
+
+TEST_F(OpmlExchangeTest, ParseErrorNamesTheLineOfTheFault) {
+    COpmlImport import(m_root, m_messages);
+    ASSERT_TRUE(import.Begin());
+    EXPECT_FALSE(import.LoadSourceFile(
+        m_dir.WriteFile("amp.opml", "<opml>\n<body>\n<outline title=\"A & B\"/>\n</body></opml>")));
+    ASSERT_EQ(m_reporter.MessageBoxes().size(), 1u);
+    EXPECT_NE(m_reporter.MessageBoxes()[0].find("(line 3)"), std::string::npos)
+        << m_reporter.MessageBoxes()[0];
 }
 
 TEST_F(OpmlExchangeTest, FetchedGb2312OpmlIsKeptUnderItsTemporaryName) {
