@@ -3,9 +3,9 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-    mapfile -t files < <(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp')
+    mapfile -t files < <(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'fuzz/*.cpp')
 else
-    mapfile -t files < <(find src tests bench -name '*.cpp' -o -name '*.h')
+    mapfile -t files < <(find src tests bench fuzz -name '*.cpp' -o -name '*.h')
 fi
 bad=0
 for f in "${files[@]}"; do
