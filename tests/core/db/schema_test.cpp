@@ -209,7 +209,8 @@ TEST_F(SchemaTest, FileThatIsNotADatabaseIsRefusedWithSqlitesReason) {
     db.Open(path);
     EXPECT_FALSE(EnsureRssSchema(db, m_error));
     EXPECT_EQ(m_error,
-              "Cannot prepare the feed database: UNKNOWN_ERROR[26]: file is not a database");
+              "The feed database is not an SQLite database (UNKNOWN_ERROR[26]: file is not a "
+              "database). It has been left untouched; move it away to start a new one.");
 }
 
 TEST_F(SchemaTest, BlogDatabaseHasArticleTableWithIndexauthor) {

@@ -65,7 +65,8 @@ TEST(RssStoreOpenTest, FileThatIsNotADatabaseIsRefused) {
     CRssStore store(root.Path());
     EXPECT_FALSE(store.Open());
     EXPECT_EQ(store.GetLastError(),
-              "Cannot prepare the feed database: UNKNOWN_ERROR[26]: file is not a database");
+              "The feed database is not an SQLite database (UNKNOWN_ERROR[26]: file is not a "
+              "database). It has been left untouched; move it away to start a new one.");
     EXPECT_FALSE(store.IsOpen());
 }
 
