@@ -317,8 +317,12 @@ TEST_F(OpmlExchangeTest, OpmlAddressIsFetchedOverHttp) {
     EXPECT_FALSE(import.LoadSourceAddress(server.Url("/page.html")));
     EXPECT_FALSE(import.LoadSourceAddress("file:///etc/passwd"));
     EXPECT_EQ(import.Source().LiveCount(), 0u);
-    EXPECT_EQ(m_reporter.MessageBoxes(),
-              (std::vector<std::string>{"无效的链接!", "无法识别的OPML文件格式", "无效的链接!"}));
+    const std::vector<std::string> shown = m_reporter.MessageBoxes();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0], "无效的链接!");
+    EXPECT_TRUE(StartsWith(shown[1], "无法识别的OPML文件格式\n")) << shown[1];
+    EXPECT_NE(shown[1].find("<html>"), std::string::npos) << shown[1];
+    EXPECT_EQ(shown[2], "无效的链接!");
 }
 
 TEST(OpmlTempName, FollowsTheAddress) {
