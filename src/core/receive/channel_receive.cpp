@@ -105,8 +105,7 @@ std::string DescribeCurrentException() {
     }
 }
 
-void FailChannelAfterException(const ReceiveContext& context, NodeId node,
-                               const std::string& error) noexcept {
+void FailChannel(const ReceiveContext& context, NodeId node, const std::string& error) noexcept {
     try {
         ChannelReceiveOutcome outcome;
         outcome.node = node;
@@ -164,7 +163,7 @@ int ReceiveChannelWorker(const ReceiveContext& context, ReceiveRequest request) 
     try {
         ReceiveChannel(context, request);
     } catch (...) {
-        FailChannelAfterException(context, request.node, DescribeCurrentException());
+        FailChannel(context, request.node, DescribeCurrentException());
     }
     return 0;
 }

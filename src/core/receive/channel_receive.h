@@ -85,9 +85,8 @@ void SetReceiveImage(const ReceiveContext& context, NodeId node, int image);
 // Inside a catch block: the current exception as a readable cause.
 std::string DescribeCurrentException();
 
-// Ends the receive of `node` as failed after an exception: image 4 and OnChannelDone with
-// `error`. Never throws; what fails in here is dropped.
-void FailChannelAfterException(const ReceiveContext& context, NodeId node,
-                               const std::string& error) noexcept;
+// Ends the receive of `node` as failed (after an exception, or with no store to merge into):
+// image 4 and OnChannelDone with `error`. Never throws; what fails in here is dropped.
+void FailChannel(const ReceiveContext& context, NodeId node, const std::string& error) noexcept;
 
 }  // namespace zirvo

@@ -53,7 +53,7 @@ void CFolderWalk::ReceiveSubtree(NodeId node, int depth) {
                 }
             } catch (...) {
                 // This channel failed; the walk goes on with the next one.
-                FailChannelAfterException(m_context, node, DescribeCurrentException());
+                FailChannel(m_context, node, DescribeCurrentException());
             }
         }
         if (depth == 0) {
@@ -119,7 +119,7 @@ void CFolderWalk::CompleteOldest() {
             pending->fetcher.join();
         }
         if (!pending->failure.empty()) {
-            FailChannelAfterException(m_context, pending->node, pending->failure);
+            FailChannel(m_context, pending->node, pending->failure);
             return;
         }
         if (!fetchedAhead && !m_context.Stopping()) {
@@ -131,7 +131,7 @@ void CFolderWalk::CompleteOldest() {
         if (pending->fetcher.joinable()) {
             pending->fetcher.join();
         }
-        FailChannelAfterException(m_context, pending->node, DescribeCurrentException());
+        FailChannel(m_context, pending->node, DescribeCurrentException());
     }
 }
 
@@ -141,9 +141,41 @@ void CFolderWalk::Finish() {
     }
 }
 
+namespace {
+
+// The walk's order without binding or receiving: every channel below `node` (and its later
+// siblings unless `depth` is 0) fails with `error`.
+void FailEveryChannel(const ReceiveContext& context, NodeId node, int depth,
+                      const std::string& error) {
+    CChannelTree& tree = *context.tree;
+    while (node != kNoNode && tree.Exists(node) && !context.Stopping()) {
+        std::vector<NodeId> children = tree.Children(node);
+        if (!children.empty()) {
+            FailEveryChannel(context, children.front(), depth + 1, error);
+        } else if (std::optional<ChannelNode> channel = tree.Node(node);
+                   channel && !channel->feedUrl.empty()) {
+            FailChannel(context, node, error);
+        }
+        if (depth == 0) {
+            break;
+        }
+        std::vector<NodeId> siblings = tree.Children(tree.Parent(node));
+        auto at = std::find(siblings.begin(), siblings.end(), node);
+        node = (at == siblings.end() || ++at == siblings.end()) ? kNoNode : *at;
+    }
+}
+
+}  // namespace
+
 int ReceiveFolderWorker(const ReceiveContext& context, ReceiveRequest request) {
     CRssStore store(context.dataRoot);
-    if (!store.Open() || context.Stopping()) {
+    if (context.Stopping()) {
+        return 0;
+    }
+    if (!store.Open()) {
+        // No channel can be merged: each one the walk would visit has failed, and says why.
+        FailEveryChannel(context, request.node, request.depth,
+                         "the feed database cannot be opened: " + store.GetLastError());
         return 0;
     }
     // The flag must fall again however the walk ends, or no timer would ever start a walk.

@@ -1,6 +1,7 @@
 // An exception inside one channel's receive (here: out of memory while fetching it) is that
 // channel's failure: image 4, a failed outcome, and the walk goes on with the next channel.
 
+#include <filesystem>
 #include <new>
 
 #include "core/net/http_client.h"
@@ -68,6 +69,25 @@ TEST_P(ReceiveExceptionTest, SingleChannelReceiveReportsTheFailure) {
     EXPECT_TRUE(ReceiveOne(broken));
     EXPECT_EQ(m_observer.EventsOf("done"), (Strings{Done(broken, false)}));
     EXPECT_EQ(ImageOf(broken), kImageFailed);
+}
+
+class ReceiveStoreFailureTest : public ReceiveTest {};
+
+TEST_F(ReceiveStoreFailureTest, WalkWithoutAStoreFailsEveryChannel) {
+    NodeId folder = AddFolder("F");
+    NodeId first = AddChannel("first", "/x/one.rss", folder);
+    NodeId second = AddChannel("second", "/x/two.rss");
+    m_store.reset();
+    // Something else took the database's place after the window had opened it.
+    std::filesystem::remove(m_root.PathOf("Storage/rss.db"));
+    m_root.WriteFile("Storage/rss.db", std::string(4096, 'x'));
+    ASSERT_TRUE(m_manager->StartReceiveAll());
+    m_manager->WaitIdle();
+    EXPECT_EQ(m_observer.EventsOf("done"), (Strings{Done(first, false), Done(second, false)}));
+    EXPECT_EQ(ImageOf(first), kImageFailed);
+    std::vector<ChannelReceiveOutcome> outcomes = m_observer.Outcomes();
+    ASSERT_FALSE(outcomes.empty());
+    EXPECT_NE(outcomes[0].error.find("feed database"), std::string::npos) << outcomes[0].error;
 }
 
 // 1: the walking thread fetches; 3: fetch threads run ahead of the walk.
