@@ -13,6 +13,7 @@
 #include "core/config/app_config.h"
 #include "core/config/error_msg_dialog.h"
 #include "core/config/proxy.h"
+#include "core/integration/hand_over.h"
 #include "core/session/reader_session.h"
 #include "core/setup/seed.h"
 #include "core/util/data_root.h"
@@ -159,8 +160,15 @@ int RunZirvo(int argc, char** argv) {
     QObject::connect(&channel, &CLocalChannel::MessageRefused, &frame, [](const QString& why) {
         std::fprintf(stderr, "zirvo: refused a local message: %s\n", why.toUtf8().constData());
     });
-    QObject::connect(&frame, &CMainFrame::HandOverReceived, &frame,
-                     &CMainFrame::AddSubscriptionRequested);
+    // The hand-over string ("qova://...", "rssurl=...&rsstitle=...", a plain address) gives
+    // the address the add-subscription dialog opens with.
+    auto openAdd = [&frame](const QString& handOver) {
+        const HandOverRequest request = ParseHandOverString(handOver.toStdString());
+        if (!request.url.empty()) {
+            emit frame.AddSubscriptionRequested(QString::fromStdString(request.url));
+        }
+    };
+    QObject::connect(&frame, &CMainFrame::HandOverReceived, &frame, openAdd);
 
     CStartupTiming timing(sinceStart);
     frame.ShowAtStoredPlace();
@@ -169,7 +177,7 @@ int RunZirvo(int argc, char** argv) {
     StartScriptedRun(frame, reader, session, sinceStart);
     if (!line.url.isEmpty()) {
         const QString url = line.url;
-        QTimer::singleShot(0, &frame, [&frame, url] { emit frame.AddSubscriptionRequested(url); });
+        QTimer::singleShot(0, &frame, [openAdd, url] { openAdd(url); });
     }
     return app.exec();
 }
