@@ -65,6 +65,8 @@ class OpmlTest(FeedCliTestCase):
                    '<outline text="Sport">'
                    '<outline text="Narro" xmlUrl="%s" htmlUrl="http://narro/"/>'
                    '<outline text="Narro twice" xmlUrl="%s"/>'
+                   '<outline text="a&lt;b" xmlUrl="http://127.0.0.1/lt.xml"/>'
+                   '<outline text="Spaced" xmlUrl="http://127.0.0.1/a b.xml"/>'
                    '</outline>'
                    '<outline text="Empty folder"/>'
                    '</body></opml>') % (self.url('/corpus/heraldsun.rss'),
@@ -76,6 +78,9 @@ class OpmlTest(FeedCliTestCase):
         self.assertEqual(status['Tech/Herald again'], 'skipped-duplicate')
         self.assertEqual(status['Tech/Local file'], 'skipped-not-web')
         self.assertEqual(status['Sport/Narro twice'], 'skipped-duplicate')
+        # What `add` refuses, the import refuses too.
+        self.assertEqual(status['Sport/a<b'], 'skipped-invalid')
+        self.assertEqual(status['Sport/Spaced'], 'skipped-not-web')
         self.assertEqual([p for t, p, u in self.shape()],
                          ['Imported', 'Imported/Sport', 'Imported/Sport/Narro',
                           'Imported/Empty folder', 'Herald'])
