@@ -40,7 +40,7 @@ void CollectDocument(CliContext& context, const CCommandLine& parsed, const std:
     }
     if (flavour == "Blogger") {
         if (parsed.Has("--title") || parsed.Has("--category")) {
-            context.out.Note(kTextBloggerHasNoTitle);
+            context.out.Warn(kTextBloggerHasNoTitle);
         }
     } else {
         article.title = parsed.ValueOr("--title", article.title);

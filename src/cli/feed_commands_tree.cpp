@@ -26,9 +26,25 @@ Record NodeRecord(CReaderSession& session, NodeId id, int feedId) {
 }
 
 // A folder may not hold two nodes of one caption: the caption path names only the first.
+// The size of `text` with its blank runs made one blank and its ends trimmed, as a caption has it
+// before the cut.
+size_t OneLineSize(const std::string& text) {
+    size_t size = 0;
+    bool blank = false;
+    for (char c : text) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            blank = size > 0;
+            continue;
+        }
+        size += blank ? 2 : 1;
+        blank = false;
+    }
+    return size;
+}
+
 // "从地址获取": the channel title read from the feed. A feed that cannot be fetched says why; only
 // a feed without a title gets the hint to give one.
-std::string TitleFromFeed(const std::string& url) {
+std::string TitleFromFeed(CliContext& context, const std::string& url) {
     CFeedFetcher fetcher;
     std::string fetched;
     const bool read = fetcher.FetchChannelTitle(url, fetched);
@@ -52,11 +68,17 @@ std::string TitleFromFeed(const std::string& url) {
         default:
             break;
     }
-    if (!read || CaptionFromText(fetched).empty()) {
+    const std::string caption = CaptionFromText(fetched);
+    if (!read || caption.empty()) {
         throw CliError(std::string(kNoTitleFromAddress) +
                        " (the feed has no title: give one with --title)");
     }
-    return CaptionFromText(fetched);
+    if (caption.size() < OneLineSize(fetched)) {
+        context.out.Warn(
+            StrFormat("the feed's title is longer than %zu bytes; kept: '", kMaxCaptionBytes) +
+            caption + "'");
+    }
+    return caption;
 }
 
 bool CaptionTaken(const CChannelTree& tree, NodeId parent, const std::string& caption,
@@ -119,7 +141,7 @@ void RunAdd(CliContext& context, const CCommandLine& parsed) {
         if (!check.ok || !IsWebAddress(url)) {
             throw CliError::Usage(NonWebAddressMessage(url));
         }
-        title = TitleFromFeed(url);
+        title = TitleFromFeed(context, url);
     }
     FieldCheck check = CheckChannelFields(*title, url, home);
     if (!check.ok) {

@@ -86,6 +86,18 @@ class OutputTest(FeedCliTestCase):
         self.assertEqual(self.json('tree', 'Inner')[0]['path'], 'Inner')
         self.fails(2, "no channel or folder 'Tech/reddit'", 'list', 'Tech/reddit')
 
+    def test_AFeedTitleCutToItsLimitIsSaidSo(self):
+        long_title = 'Long  title ' + '长' * 400  # 1,211 bytes on one line
+        self.put('/site/long.xml', rss(long_title, [('http://x/1', 'one', DAY, 'd')]))
+        result = self.run_cli('add', self.url('/site/long.xml'), json_output=True)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        kept = json.loads(result.stdout)[0]['path']
+        self.assertEqual(kept, 'Long title ' + '长' * 337)
+        self.assertIn("warning: the feed's title is longer than 1024 bytes; kept: '%s'" % kept,
+                      result.stderr)
+        self.put('/site/short.xml', rss('Short  title', [('http://x/1', 'one', DAY, 'd')]))
+        self.assertEqual(self.run_cli('add', self.url('/site/short.xml')).stderr, '')
+
     def test_RenameAndRemovePrintTheUnreadCountTheStoreHas(self):
         self.put('/site/a.xml', rss('A', [('http://x/%d' % i, 't%d' % i, DAY, 'd')
                                           for i in range(3)]))
