@@ -235,19 +235,20 @@ std::string ReadPassword(const std::string& prompt) {
     if (!isatty(STDIN_FILENO)) {
         return ReadStdinLine();
     }
-    std::fputs(prompt.c_str(), stderr);
-    std::fflush(stderr);
+    // Echo goes off before the prompt shows, and nothing typed ahead is thrown away.
     termios saved{};
     const bool quiet = tcgetattr(STDIN_FILENO, &saved) == 0;
     if (quiet) {
         termios silent = saved;
         silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         silent.c_lflag |= ECHONL;
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
+        tcsetattr(STDIN_FILENO, TCSANOW, &silent);
     }
+    std::fputs(prompt.c_str(), stderr);
+    std::fflush(stderr);
     const std::string password = ReadStdinLine();
     if (quiet) {
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
     } else {
         std::fputs("\n", stderr);
     }
