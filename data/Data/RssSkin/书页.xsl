@@ -12,6 +12,7 @@
 <style type="text/css">
 body { margin: 0; padding: 28px 36px 48px; }
 .item { max-width: 46em; margin: 0 auto 3em; }
+.anchor { display: block; position: relative; top: -24px; height: 0; }
 .title { font-size: 1.5em; line-height: 1.4; margin: 0 0 0.4em; font-weight: 600; }
 .title a { text-decoration: none; }
 .meta { font-size: 0.85em; margin-bottom: 1.6em; }

@@ -145,9 +145,16 @@ QVariant CArticleListModel::data(const QModelIndex& index, int role) const {
     if (row.item < 0) {
         switch (role) {
             case Qt::DisplayRole:
-                return index.column() == kColTitle
+                // The header spans the row, so the view paints its first cell.
+                return index.column() == 0 || index.column() == kColTitle
                            ? QStringLiteral("%1  (%2)").arg(row.header).arg(row.headerCount)
                            : QVariant();
+            case Qt::BackgroundRole:
+                return QColor(0xe9, 0xed, 0xf3);
+            case Qt::ForegroundRole:
+                return QColor(0x33, 0x3a, 0x45);
+            case Qt::TextAlignmentRole:
+                return int(Qt::AlignVCenter | Qt::AlignLeft);
             case Qt::FontRole: {
                 QFont font = m_style.smallFont;
                 font.setBold(true);

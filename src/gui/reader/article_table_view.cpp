@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include "gui/reader/article_list_model.h"
 
@@ -90,6 +91,20 @@ void CArticleTableView::MoveCurrent(int delta) {
             setCurrentIndex(m_model->index(next, kColTitle));
             return;
         }
+    }
+}
+
+void CArticleTableView::SetEmptyText(const QString& text) {
+    m_emptyText = text;
+    viewport()->update();
+}
+
+void CArticleTableView::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    if (m_model != nullptr && m_model->rowCount() == 0 && !m_emptyText.isEmpty()) {
+        QPainter painter(viewport());
+        painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+        painter.drawText(viewport()->rect(), Qt::AlignCenter, m_emptyText);
     }
 }
 

@@ -24,6 +24,8 @@ public:
     bool ChangingByMouse() const { return m_mouseChange; }
     // Moves the current row by `delta` item rows (skipping headers and hidden rows).
     void MoveCurrent(int delta);
+    // What an empty list says in its middle.
+    void SetEmptyText(const QString& text);
 
 signals:
     void RowPressed(int row, int column);
@@ -35,8 +37,10 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    QString m_emptyText;
     CArticleListModel* m_model = nullptr;
     bool m_mouseChange = false;
     QSet<int> m_collapsed;  // header rows of collapsed groups

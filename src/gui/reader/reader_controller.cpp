@@ -835,6 +835,8 @@ void CReaderController::FillList(ItemPage page, int ownerTag) {
     }
     m_pageItems = page.items;
     m_model->SetItems(std::move(page.items), page.folder);
+    static const char* const kEmpty[] = {"没有文章", "没有已读文章", "没有未读文章", "没有新文章"};
+    m_list->SetEmptyText(QString::fromUtf8(ownerTag == 0 ? "没有未读文章" : kEmpty[m_filter]));
     emit PagingChanged(m_page_, m_pageCount);
     if (m_page->QuickReading() && !m_pageItems.empty()) {
         m_page->ShowList(m_pageItems, m_pageItems.front().link);
@@ -848,6 +850,7 @@ void CReaderController::FillList(ItemPage page, int ownerTag) {
 
 void CReaderController::ClearList() {
     m_model->Clear();
+    m_list->SetEmptyText(QString());
     m_pageItems.clear();
     m_page_ = 0;
     m_pageCount = 1;

@@ -54,7 +54,10 @@ CChannelFields::CChannelFields(QWidget* parent) : QWidget(parent) {
     auto* form = new QFormLayout(this);
     form->setContentsMargins(0, 0, 0, 0);
     form->addRow(QStringLiteral("RSS地址(&R):"), m_feedUrl);
-    form->addRow(QStringLiteral("频道名称(&T):"), titleRow);
+    // A label beside a layout gets no buddy by itself, and without one it shows the "&".
+    auto* titleLabel = new QLabel(QStringLiteral("频道名称(&T):"), this);
+    titleLabel->setBuddy(m_title);
+    form->addRow(titleLabel, titleRow);
     form->addRow(QStringLiteral("主页(&H):"), m_homeUrl);
     connect(m_fetch, &QPushButton::clicked, this, &CChannelFields::FetchTitle);
 }
