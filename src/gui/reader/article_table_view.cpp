@@ -57,12 +57,17 @@ void CArticleTableView::ApplyGroups() {
     }
     bool hidden = false;
     for (int row = 0; row < m_model->rowCount(); ++row) {
+        bool hide = false;
         if (m_model->IsHeader(row)) {
             setSpan(row, 0, 1, kColGroup);
             hidden = m_collapsed.contains(row);
-            setRowHidden(row, false);
         } else {
-            setRowHidden(row, hidden);
+            hide = hidden;
+        }
+        // NOTE: only rows that change are touched; hiding rows one by one relays the header
+        // out each time, which a folder list of 8000 rows would feel.
+        if (isRowHidden(row) != hide) {
+            setRowHidden(row, hide);
         }
     }
 }

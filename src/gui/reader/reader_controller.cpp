@@ -482,7 +482,14 @@ void CReaderController::OnTreeCurrentChanged(QTreeWidgetItem* current) {
     if (m_rebuilding || current == nullptr) {
         return;
     }
-    SelectNode(m_tree->NodeOf(current));
+    const NodeId id = m_tree->NodeOf(current);
+    SelectNode(id);
+    // "点击频道时立即更新": choosing a channel receives it as well, showing it again when done.
+    const std::optional<ChannelNode> node = m_session.Tree().Node(id);
+    if (node && node->IsChannel() && m_session.Settings().clickChannelAutoReceive != 0 &&
+        m_session.Receiver() != nullptr && !m_closing) {
+        m_session.Receiver()->StartReceive(m_session.Store(), id, 1);
+    }
 }
 
 void CReaderController::SelectNode(int node) {
@@ -1051,7 +1058,12 @@ void CReaderController::OnNewItemNotice(NodeId node, int unread) {
 }
 
 void CReaderController::OnRefreshList(int feedId) {
-    if (m_shownNode == kNoNode || m_ownerTag != feedId) {
+    if (m_shownNode == kNoNode || feedId == 0) {
+        return;
+    }
+    // A channel listed before its first receive had no store row yet; the receive bound it.
+    const std::optional<ChannelNode> shown = m_session.Tree().Node(m_shownNode);
+    if (m_ownerTag != feedId && !(shown && shown->IsChannel() && shown->feedId == feedId)) {
         return;
     }
     const int keep = CurrentItemId();

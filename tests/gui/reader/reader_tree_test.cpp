@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include "gui/reader/article_list_model.h"
 #include "gui/reader/channel_tree_widget.h"
 #include "gui/reader/reader_icons.h"
+#include "gui/reader/subscription_dialogs.h"
 #include "reader_fixture.h"
 
 using namespace zirvo;
@@ -36,6 +38,8 @@ private slots:
     void ReceiveTimerFollowsSettings();
     void CloseWhileReceiveHangsReturns();
     void FailedChannelShowsFailedImage();
+    void AddDialogPrefillsAndFetchesTitleOffTheWindowThread();
+    void ClickingAChannelReceivesItWhenAsked();
 };
 
 void ReaderTreeTest::WizardAddsChannelThatReceivesWithCountsOnFolder() {
@@ -247,6 +251,60 @@ void ReaderTreeTest::FailedChannelShowsFailedImage() {
     QCOMPARE(f.Session().Tree().Node(f.Find("ok"))->image, kImageReceived);
     QCOMPARE(f.ShownUnread(f.Find("ok")), 1);
     QCOMPARE(f.ShownUnread(f.Find("broken")), 0);
+}
+
+void ReaderTreeTest::AddDialogPrefillsAndFetchesTitleOffTheWindowThread() {
+    CReaderFixture f;
+    f.WriteOpml({});
+    f.Open();
+    QApplication::clipboard()->setText(QStringLiteral("HTTP://127.0.0.1/feed"));
+    {
+        gui::CAddChannelDialog dialog(f.Session().Tree(), f.Window());
+        QCOMPARE(dialog.Fields()->FeedUrl(), QStringLiteral("HTTP://127.0.0.1/feed"));
+    }
+    QApplication::clipboard()->setText(QStringLiteral("http://") + QString(506, QLatin1Char('x')));
+    gui::CAddChannelDialog dialog(f.Session().Tree(), f.Window());
+    QCOMPARE(dialog.Fields()->FeedUrl(), QString());  // 513 characters: not an address to take
+
+    // A slow answer keeps the button busy while the window goes on.
+    dialog.Fields()->SetValues(
+        QString(), QString::fromStdString(f.Server().Url("/slow?s=1&to=/gen/7")), QString());
+    dialog.show();
+    QPushButton* fetch = dialog.Fields()->FetchButton();
+    fetch->click();
+    QVERIFY(!fetch->isEnabled());
+    QCOMPARE(fetch->text(), QStringLiteral("获取中..."));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog.Fields()->Title(), QStringLiteral("Generated channel 7"),
+                              20000);
+    QVERIFY(fetch->isEnabled());
+    QCOMPARE(fetch->text(), QStringLiteral("从地址获取"));
+
+    // Refused before anything is fetched.
+    dialog.Fields()->SetValues(QString(), QStringLiteral("http://x/<b>"), QString());
+    QString refusal;
+    AnswerNextModal([&](QWidget* box) {
+        refusal = qobject_cast<QMessageBox*>(box)->text();
+        qobject_cast<QMessageBox*>(box)->accept();
+    });
+    fetch->click();
+    QCOMPARE(refusal, QStringLiteral("您输入了无效的字符!"));
+    QVERIFY(fetch->isEnabled());
+}
+
+void ReaderTreeTest::ClickingAChannelReceivesItWhenAsked() {
+    CReaderFixture f;
+    f.WriteOpml({{"一", f.Server().Url("/gen/1?items=4"), {}},
+                 {"二", f.Server().Url("/gen/2?items=2"), {}}});
+    f.SetRssSetting("clickchannelautoreceive", "1");
+    f.Open();
+    gui::CChannelTreeWidget* tree = f.Controller().Tree();
+    const QRect rect = tree->visualItemRect(tree->ItemOf(f.Find("二")));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    f.Session().Receiver()->WaitIdle();
+    // The receive ends by showing the chosen channel again, with its items.
+    QTRY_COMPARE(f.Controller().ListModel()->rowCount(), 2);
+    QCOMPARE(f.ShownUnread(f.Find("二")), 2);
+    QCOMPARE(f.ShownUnread(f.Find("一")), 0);  // not chosen, not received
 }
 
 QTEST_MAIN(ReaderTreeTest)
