@@ -214,6 +214,10 @@ void RunReceive(CliContext& context, const CCommandLine& parsed) {
     if (!session.Open()) {
         throw CliError(session.Error());
     }
+    // Counts of channels this run does not receive must be right too when the file is saved.
+    if (!session.LoadUnreadCounts()) {
+        throw CliError(session.Error());
+    }
     CChannelTree& tree = session.Tree();
     std::vector<NodeId> nodes;
     for (const std::string& path : paths) {
@@ -292,6 +296,10 @@ void RunReceive(CliContext& context, const CCommandLine& parsed) {
     }
     manager.WaitIdle();
     observer.EndProgress();
+    // The window reads `unreadnum` at start-up; an interrupted run saves what it received.
+    if (!session.Editor().SaveState()) {
+        context.out.Warn("cannot save the unread counts to " + session.Root().OpmlPath());
+    }
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
 

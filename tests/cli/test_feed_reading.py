@@ -34,6 +34,9 @@ class ReadingTest(FeedCliTestCase):
         self.assertEqual((received[0]['ok'], received[0]['items'], received[0]['unread']),
                          (True, 3, 3))
         self.assertIsNone(received[0]['error'])
+        # The window starts from the file's counts: the receive leaves them right there.
+        with open(self.opml_path, encoding='utf-8') as f:
+            self.assertIn('unreadnum="3"', f.read())
 
         items = self.json('list', '#%d' % feed_id)
         self.assertEqual([i['title'] for i in items], GB_TITLES)

@@ -70,6 +70,10 @@ CReaderController::CReaderController(CReaderSession& session, QWidget* parentFor
     CreateWidgets(parentForWidgets);
     CreateActions();
     LoadViewSettings();
+    // The file's `unreadnum` is only kept when the settings ask for it, and another program
+    // (zirvo-cli) may have received since: the store is what the list shows, so the tree
+    // starts from it too. A store failure leaves the file's counts.
+    m_session.LoadUnreadCounts();
     RebuildTree();
     if (m_tree->topLevelItemCount() > 0) {
         m_tree->scrollToItem(m_tree->topLevelItem(0));

@@ -40,6 +40,7 @@ private slots:
     void FailedChannelShowsFailedImage();
     void AddDialogPrefillsAndFetchesTitleOffTheWindowThread();
     void ClickingAChannelReceivesItWhenAsked();
+    void CountsOfAnEarlierReceiveShowAtStartUp();
 };
 
 void ReaderTreeTest::WizardAddsChannelThatReceivesWithCountsOnFolder() {
@@ -305,6 +306,29 @@ void ReaderTreeTest::ClickingAChannelReceivesItWhenAsked() {
     QTRY_COMPARE(f.Controller().ListModel()->rowCount(), 2);
     QCOMPARE(f.ShownUnread(f.Find("二")), 2);
     QCOMPARE(f.ShownUnread(f.Find("一")), 0);  // not chosen, not received
+}
+
+void ReaderTreeTest::CountsOfAnEarlierReceiveShowAtStartUp() {
+    CReaderFixture f;
+    // The file's counts are not kept: only the store can tell them after a restart.
+    f.SetRssSetting("whenexitrememberunreadnum", "0");
+    f.WriteOpml({{"F", "", {{"f1", f.Server().Url("/gen/5?items=7"), {}}}},
+                 {"g", f.Server().Url("/gen/6?items=3"), {}}});
+    {
+        // Another program (zirvo-cli) receives through a session of its own.
+        CRecordingReporter reporter;
+        CNullReceiveObserver observer;
+        CReaderSession other(f.Root().Path(), reporter);
+        QVERIFY(other.Open());
+        other.EnableReceiving(observer);
+        QVERIFY(other.Receive(kNoNode, 1));
+        other.Receiver()->WaitIdle();
+        other.Close();
+    }
+    f.Open();
+    QCOMPARE(f.ShownUnread(f.Find("F/f1")), 7);
+    QCOMPARE(f.ShownUnread(f.Find("F")), 7);
+    QCOMPARE(f.ShownUnread(f.Find("g")), 3);
 }
 
 QTEST_MAIN(ReaderTreeTest)
