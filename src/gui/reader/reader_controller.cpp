@@ -14,6 +14,7 @@
 #include "core/receive/apply_receive_settings.h"
 #include "core/receive/receive_settings_checks.h"
 #include "core/subscriptions/channel_binding.h"
+#include "core/subscriptions/favourite_tree.h"
 #include "core/util/closing_flag.h"
 #include "core/views/article_document.h"
 #include "gui/reader/article_list_model.h"
@@ -41,11 +42,9 @@ QColor FromColorRef(int value) {
     return QColor(value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff);
 }
 
-constexpr const char* kConfirmDelete = "确定要删除该频道吗?";
-constexpr const char* kConfirmClear = "确定要清空该频道吗?";
-
 bool AskYesNo(QWidget* parent, const char* question) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("确认"), QString::fromUtf8(question),
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kConfirmCaption),
+                    QString::fromUtf8(question),
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setObjectName(QStringLiteral("confirmQuestion"));
     box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
@@ -732,7 +731,7 @@ void CReaderController::CmdMoveToRoot() {
 
 void CReaderController::CmdClear() {
     const NodeId id = TargetNode();
-    if (!m_session.Tree().Exists(id) || !AskYesNo(m_tree, kConfirmClear)) {
+    if (!m_session.Tree().Exists(id) || !AskYesNo(m_tree, kConfirmClearChannel)) {
         return;
     }
     if (!m_session.Editor().ClearArticles(id, m_session.Store())) {
@@ -750,7 +749,7 @@ void CReaderController::CmdClear() {
 
 void CReaderController::CmdDelete() {
     const NodeId id = TargetNode();
-    if (!m_session.Tree().Exists(id) || !AskYesNo(m_tree, kConfirmDelete)) {
+    if (!m_session.Tree().Exists(id) || !AskYesNo(m_tree, kConfirmDeleteChannel)) {
         return;
     }
     const bool shownInside =

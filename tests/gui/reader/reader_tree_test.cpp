@@ -161,12 +161,15 @@ void ReaderTreeTest::DeleteAsksThenRemovesFromFileAndStore() {
 
     f.Controller().SelectNode(f.Find("A"));
     QString question;
+    QString caption;
     AnswerNextModal([&](QWidget* box) {
         question = qobject_cast<QMessageBox*>(box)->text();
+        caption = box->windowTitle();
         qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
     });
     f.Controller().Action(QStringLiteral("treeDelete"))->trigger();
     QCOMPARE(question, QStringLiteral("确定要删除该频道吗?"));
+    QCOMPARE(caption, QStringLiteral("确认"));
     QVERIFY(f.Find("A") != kNoNode);  // "No" keeps it
 
     AnswerNextModal(
