@@ -44,8 +44,7 @@ QColor FromColorRef(int value) {
 
 bool AskYesNo(QWidget* parent, const char* question) {
     QMessageBox box(QMessageBox::Question, QString::fromUtf8(kConfirmCaption),
-                    QString::fromUtf8(question),
-                    QMessageBox::Yes | QMessageBox::No, parent);
+                    QString::fromUtf8(question), QMessageBox::Yes | QMessageBox::No, parent);
     box.setObjectName(QStringLiteral("confirmQuestion"));
     box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
     box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
