@@ -94,8 +94,8 @@ BlogClientServices CBlogSession::Services() {
 }
 
 PublishEnvironment CBlogSession::Environment() {
-    return PublishEnvironment{m_store,    m_storeMutex, m_registry, m_context.appConfig,
-                              Services(), m_observer,   m_caFile};
+    return PublishEnvironment{m_store,    m_registry, m_context.appConfig,
+                              Services(), m_observer, m_caFile};
 }
 
 ConnectionSettings CBlogSession::Connection(const BlogEndpoint& endpoint) {
@@ -139,7 +139,6 @@ bool CBlogSession::LocateArticles(const std::vector<std::string>& ids,
             return false;
         }
         bool found = false;
-        std::lock_guard lock(m_storeMutex);
         if (!m_store.FindArticleOwner(owner.id, owner.account, owner.folder, found)) {
             error = "cannot read the article store: " + m_store.GetLastError();
             return false;

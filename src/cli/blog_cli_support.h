@@ -82,7 +82,6 @@ public:
     CliContext& Context() { return m_context; }
     CAccountRegistry& Registry() { return m_registry; }
     CBlogStore& Store() { return m_store; }
-    std::mutex& StoreMutex() { return m_storeMutex; }
     BlogClientServices Services();
     PublishEnvironment Environment();
     // The connection of an account's client: appConfig.xml's proxy and diagnostics, and the
@@ -103,7 +102,6 @@ private:
     CliContext& m_context;
     CAccountRegistry m_registry;
     CBlogStore m_store;
-    std::mutex m_storeMutex;
     CCurlHttpClient m_http;
     CCliPublishObserver m_observer;
     std::string m_caFile;

@@ -277,7 +277,6 @@ void RunDelete(CliContext& context, CBlogSession& session, const CCommandLine& p
                               ReadPassword("Blog password of " + name + ": "))) {
         throw CliError::Reported();
     }
-    std::lock_guard lock(session.StoreMutex());
     if (!RemoveAccount(session.Registry(), session.Store(), name)) {
         throw CliError::Reported();
     }

@@ -71,7 +71,6 @@ void RunNew(CliContext& context, CBlogSession& session, const CCommandLine& pars
                                     when.hour, when.minute, when.second);
     }
     CollectDocument(context, parsed, flavour, article);
-    std::lock_guard lock(session.StoreMutex());
     CBlogStore& store = session.Store();
     try {
         store.AddArticleWithGuid(kBlogFolderDrafts, account, "", article.title, article.category,

@@ -1,12 +1,10 @@
 #pragma once
-// The record handed to one publishing worker, and the worker's entry in the job list.
+// The record handed to one publishing worker.
 // Internal to the publishing module (publish_jobs.cpp, publish_workers.cpp).
 //
 // Threading: a Job is built on the starter's thread and then belongs to its worker alone.
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/blogapi/blog_post.h"
@@ -16,6 +14,9 @@ namespace zirvo {
 
 struct CPublishJobs::Job {
     int id = 0;
+    // The worker's own connection to the article store, open while the worker runs.
+    CBlogStore* store = nullptr;
+    bool finished = false;  // Finish has run
     PublishJobKind kind = PublishJobKind::kPublishOne;
     std::string account;
     std::string flavour;  // the account's `blogapitype` when the job started
@@ -33,12 +34,6 @@ struct CPublishJobs::Job {
     int row = -1;
     std::string sourceAccount;
     bool sourceHasLocalRow = true;
-};
-
-struct CPublishJobs::Worker {
-    int id = 0;
-    std::thread thread;
-    std::atomic<bool> done{false};
 };
 
 }  // namespace zirvo

@@ -135,18 +135,14 @@ int CPublishJobs::StartReceive(const std::string& account) {
     job->targetFolderCode = TreeCode(account, kBlogFolderReceived);
     {
         std::lock_guard lock(m_mutex);
-        if (m_closing || m_receiving.count(account) > 0) {
+        if (m_workers.Closing() || m_receiving.count(account) > 0) {
             return 0;
         }
         // The flag is up before the worker exists, so that a second start is refused at once.
         m_receiving.insert(account);
     }
-    int id = Launch(std::move(job));
-    if (id == 0) {
-        std::lock_guard lock(m_mutex);
-        m_receiving.erase(m_receiving.find(account));
-    }
-    return id;
+    // A refused launch takes the flag down again through Finish.
+    return Launch(std::move(job));
 }
 
 int CPublishJobs::StartReceiveCount(const std::string& account, int count) {
@@ -207,91 +203,60 @@ std::vector<int> CPublishJobs::StartMultiPublish(const MultiPublishRequest& requ
 }
 
 int CPublishJobs::Launch(std::unique_ptr<Job> job) {
-    auto worker = std::make_unique<Worker>();
-    Worker* raw = worker.get();
     {
         std::lock_guard lock(m_mutex);
-        if (m_closing) {
+        if (m_workers.Closing()) {
+            if (job->kind == PublishJobKind::kReceive) {
+                m_receiving.erase(m_receiving.find(job->account));
+            }
             return 0;
         }
         job->id = m_nextId++;
-        worker->id = job->id;
     }
-    ReapFinished();
     const int id = job->id;
     m_env.observer.OnJobStarted(id, job->kind, job->account, job->row);
-    std::lock_guard lock(m_mutex);
-    raw->thread = std::thread([this, raw, owned = std::move(job)]() mutable {
-        Run(*owned);
-        owned.reset();
-        raw->done = true;
-        m_wake.notify_all();
-    });
-    m_workers.push_back(std::move(worker));
+    // Shared by the body and the failure handler, which run one after the other on the worker.
+    std::shared_ptr<Job> shared(std::move(job));
+    auto failed = [this, shared](const std::string& what) {
+        shared->result = 0;
+        m_env.client.messages.ShowMessageBox(what);
+        Finish(*shared);
+    };
+    if (!m_workers.Start([this, shared] { Run(*shared); }, std::move(failed))) {
+        // Announced but never run (closing, or no thread to be had): it ends here.
+        Finish(*shared);
+        return 0;
+    }
     return id;
 }
 
-void CPublishJobs::ReapFinished() {
-    std::list<std::unique_ptr<Worker>> finished;
-    {
+void CPublishJobs::Finish(Job& job) {
+    if (job.finished) {
+        return;
+    }
+    job.finished = true;
+    job.store = nullptr;
+    if (job.kind == PublishJobKind::kReceive) {
         std::lock_guard lock(m_mutex);
-        for (auto it = m_workers.begin(); it != m_workers.end();) {
-            if ((*it)->done) {
-                finished.splice(finished.end(), m_workers, it++);
-            } else {
-                ++it;
-            }
-        }
+        m_receiving.erase(m_receiving.find(job.account));
     }
-    for (auto& worker : finished) {
-        worker->thread.join();
-    }
+    m_env.observer.OnJobEnded(job.id, job.result);
 }
 
 void CPublishJobs::WaitAll() {
-    for (;;) {
-        std::unique_ptr<Worker> next;
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_workers.empty()) {
-                return;
-            }
-            next = std::move(m_workers.front());
-            m_workers.pop_front();
-        }
-        next->thread.join();
-    }
+    m_workers.WaitAll();
 }
 
 void CPublishJobs::Close() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_closing = true;
-    }
-    m_wake.notify_all();
-    WaitAll();
+    m_workers.Close();
 }
 
 bool CPublishJobs::Stopping() const {
-    std::lock_guard lock(m_mutex);
-    return m_closing || IsClosing();
+    return m_workers.Closing() || IsClosing();
 }
 
 bool CPublishJobs::Pause(std::chrono::milliseconds duration) {
-    // The process-wide flag is polled: it is set without a word to this object.
-    const auto end = std::chrono::steady_clock::now() + duration;
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        if (m_closing || IsClosing()) {
-            return false;
-        }
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= end) {
-            return true;
-        }
-        m_wake.wait_for(lock, std::min<std::chrono::steady_clock::duration>(
-                                  end - now, std::chrono::milliseconds(50)));
-    }
+    return m_workers.Pause(duration);
 }
 
 int CPublishJobs::TreeCode(const std::string& account, int folder) {
@@ -307,7 +272,6 @@ int CPublishJobs::TreeCode(const std::string& account, int folder) {
 }
 
 bool CPublishJobs::LoadArticle(int id, BlogArticle& article) {
-    std::lock_guard lock(m_env.storeMutex);
     return m_env.store.GetArticle(id, article);
 }
 

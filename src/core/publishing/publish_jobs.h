@@ -22,25 +22,27 @@
 // BlogPost): a draft written last week is published with last week's date, and an empty date
 // is sent as the time of sending.
 //
-// Threading: the Start* calls, IsReceiving, WaitAll and Close run on one front-end thread.
-// Workers use the store only while holding `storeMutex`, which the front end must hold for its
-// own uses of the store as well. The registry, configuration and message dialog are used from
-// workers (they keep no state between calls).
+// A job whose worker throws (out of memory, an observer that throws) ends as a failure: the
+// text is shown through the message dialog and the observer hears OnJobEnded with 0.
+//
+// Threading: the Start* calls, IsReceiving, WaitAll and Close run on one front-end thread, which
+// is also the only user of the environment's store. Each worker opens a connection of its own to
+// the same file (SQLite's locking and the busy time-out keep them apart), so the front end
+// shares nothing with the workers but values. The registry, configuration and message dialog
+// are used from workers (they keep no state between calls). The workers run in a CWorkerSet.
 
 #include <chrono>
-#include <condition_variable>
-#include <list>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/blogapi/blog_endpoint.h"
 #include "core/blogapi/blog_post.h"
 #include "core/publishing/multi_publish.h"
 #include "core/publishing/publish_observer.h"
+#include "core/util/worker_set.h"
 
 namespace zirvo {
 
@@ -67,8 +69,9 @@ BlogPost PostFromArticle(const BlogArticle& article);
 
 // What the jobs work with; every reference must outlive the CPublishJobs.
 struct PublishEnvironment {
-    CBlogStore& store;  // opened by the front end
-    std::mutex& storeMutex;
+    // Opened by the front end on client.dataRoot; used by the starters on its thread only (the
+    // workers open their own connection to client.dataRoot's Storage/blog.db).
+    CBlogStore& store;
     CAccountRegistry& registry;
     CAppConfig& config;
     BlogClientServices client;  // HTTP, message dialog, data root of the blog clients
@@ -130,10 +133,12 @@ public:
 
 private:
     struct Job;
-    struct Worker;
 
     int Launch(std::unique_ptr<Job> job);
     void Run(Job& job);
+    // The end of every job, however its worker ended (once): the receive mark comes down and
+    // the observer hears OnJobEnded.
+    void Finish(Job& job);
     void RunPublishOne(Job& job, CBloggerClient& client);
     void RunPublishSeveral(Job& job, CBloggerClient& client);
     void RunDeleteOne(Job& job, CBloggerClient& client);
@@ -146,6 +151,7 @@ private:
                  std::string& postId);
     // deletePost; a false answer is shown and counts as a failure.
     int DeleteOnServer(CBloggerClient& client, const std::string& serverId);
+    // The starters' read, through the front end's store.
     bool LoadArticle(int id, BlogArticle& article);
     // The account's tree code for `folder`; 0 when the account is not registered.
     int TreeCode(const std::string& account, int folder);
@@ -153,16 +159,13 @@ private:
     // Waits `duration`; false when the jobs are closing (the wait is cut short).
     bool Pause(std::chrono::milliseconds duration);
     bool Stopping() const;
-    void ReapFinished();
 
     PublishEnvironment m_env;
     PublishTimings m_timings;
-    mutable std::mutex m_mutex;  // guards everything below
-    std::condition_variable m_wake;
-    bool m_closing = false;
+    mutable std::mutex m_mutex;  // guards the two below
     int m_nextId = 1;
-    std::list<std::unique_ptr<Worker>> m_workers;
     std::multiset<std::string> m_receiving;
+    CWorkerSet m_workers;  // last: closed (joined) before the members above go
 };
 
 }  // namespace zirvo

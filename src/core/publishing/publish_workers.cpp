@@ -1,5 +1,5 @@
 // The workers of CPublishJobs: what each job sends, in which order, and what happens to the
-// local copies. Runs on the job's own thread; the store only under the store mutex.
+// local copies. Runs on the job's own thread, with the job's own store connection.
 
 #include "core/accounts/account_endpoint.h"
 #include "core/accounts/account_registry.h"
@@ -30,14 +30,17 @@ void IPublishObserver::OnEndpointMoved(int jobId, const std::string&, const std:
 }
 
 void CPublishJobs::Run(Job& job) {
-    IPublishObserver& observer = m_env.observer;
+    // A connection of the worker's own: the front end's store stays on the front end's thread.
+    CBlogStore store(m_env.client.dataRoot.Dir());
+    if (!store.Open()) {
+        m_env.client.messages.ShowMessageBox(store.GetLastError());
+        Finish(job);
+        return;
+    }
+    job.store = &store;
     switch (job.kind) {
         case PublishJobKind::kReceive:
             RunReceive(job);
-            {
-                std::lock_guard lock(m_mutex);
-                m_receiving.erase(m_receiving.find(job.account));
-            }
             break;
         case PublishJobKind::kMultiPublish:
             RunMultiPublish(job);
@@ -62,7 +65,7 @@ void CPublishJobs::Run(Job& job) {
             ReportMovedEndpoint(observer, job.id, job.account, *client);
         }
     }
-    observer.OnJobEnded(job.id, job.result);
+    Finish(job);
 }
 
 std::unique_ptr<CBloggerClient> MakeAccountClient(const PublishEnvironment& environment,
@@ -119,12 +122,8 @@ void CPublishJobs::RunPublishOne(Job& job, CBloggerClient& client) {
     }
     observer.OnJobNotice(kNoticePublished);
     if (job.sourceFolder == kBlogFolderDrafts || job.sourceFolder == kBlogFolderRecycleBin) {
-        bool moved;
-        {
-            std::lock_guard lock(m_env.storeMutex);
-            moved = m_env.store.SetArticleFolderAndGuid(job.articleId, kBlogFolderPublished,
-                                                        job.newPostId);
-        }
+        bool moved =
+            job.store->SetArticleFolderAndGuid(job.articleId, kBlogFolderPublished, job.newPostId);
         if (moved) {
             observer.OnTreeRecount(job.sourceFolderCode, kTreeCountDown);
             observer.OnTreeRecount(job.targetFolderCode, kTreeCountUp);
@@ -143,7 +142,7 @@ void CPublishJobs::RunPublishSeveral(Job& job, CBloggerClient& client) {
     for (int id : job.articleIds) {
         ++n;
         BlogArticle article;
-        if (Stopping() || !LoadArticle(id, article)) {
+        if (Stopping() || !job.store->GetArticle(id, article)) {
             return;
         }
         observer.OnJobStatus(job.id, PublishingNthStatus(n));
@@ -152,11 +151,7 @@ void CPublishJobs::RunPublishSeveral(Job& job, CBloggerClient& client) {
             return;
         }
         if (moves) {
-            bool moved;
-            {
-                std::lock_guard lock(m_env.storeMutex);
-                moved = m_env.store.SetArticleFolderAndGuid(id, kBlogFolderPublished, postId);
-            }
+            bool moved = job.store->SetArticleFolderAndGuid(id, kBlogFolderPublished, postId);
             if (moved) {
                 observer.OnTreeRecount(job.sourceFolderCode, kTreeCountDown);
                 observer.OnTreeRecount(job.targetFolderCode, kTreeCountUp);
@@ -175,10 +170,7 @@ void CPublishJobs::RunDeleteOne(Job& job, CBloggerClient& client) {
         return;
     }
     observer.OnJobNotice(kNoticeDeleted);
-    {
-        std::lock_guard lock(m_env.storeMutex);
-        m_env.store.SetArticleFolder(job.articleId, kBlogFolderRecycleBin);
-    }
+    job.store->SetArticleFolder(job.articleId, kBlogFolderRecycleBin);
     observer.OnTreeRecount(job.sourceFolderCode, kTreeCountDown);
     observer.OnTreeRecount(job.targetFolderCode, kTreeCountUp);
     observer.OnArticlesChanged(job.account, job.sourceFolder);
@@ -192,18 +184,14 @@ void CPublishJobs::RunDeleteSeveral(Job& job, CBloggerClient& client) {
     for (int id : job.articleIds) {
         ++n;
         BlogArticle article;
-        if (Stopping() || !LoadArticle(id, article)) {
+        if (Stopping() || !job.store->GetArticle(id, article)) {
             return;
         }
         observer.OnJobStatus(job.id, DeletingNthStatus(n));
         if (!DeleteOnServer(client, article.guid)) {
             return;
         }
-        bool moved;
-        {
-            std::lock_guard lock(m_env.storeMutex);
-            moved = m_env.store.SetArticleFolder(id, kBlogFolderRecycleBin);
-        }
+        bool moved = job.store->SetArticleFolder(id, kBlogFolderRecycleBin);
         if (moved) {
             observer.OnTreeRecount(job.sourceFolderCode, kTreeCountDown);
             observer.OnTreeRecount(job.targetFolderCode, kTreeCountUp);
@@ -250,16 +238,9 @@ void CPublishJobs::RunReceive(Job& job) {
         article.link = entry.link;
         articles.push_back(std::move(article));
     }
-    bool stored;
-    std::string error;
-    {
-        std::lock_guard lock(m_env.storeMutex);
-        stored = m_env.store.ReplaceReceivedArticles(job.account, articles);
-        error = m_env.store.GetLastError();
-    }
-    if (!stored) {
+    if (!job.store->ReplaceReceivedArticles(job.account, articles)) {
         // Nothing else would tell the user why the received folder did not change.
-        m_env.client.messages.ShowMessageBox(error);
+        m_env.client.messages.ShowMessageBox(job.store->GetLastError());
         return;
     }
     observer.OnJobNotice(kNoticeReceived);
@@ -292,12 +273,8 @@ void CPublishJobs::RunMultiPublish(Job& job) {
     job.post.serverId = job.newPostId;
     const bool moveSource = job.account == job.sourceAccount && job.sourceHasLocalRow;
     if (moveSource) {
-        bool moved;
-        {
-            std::lock_guard lock(m_env.storeMutex);
-            moved = m_env.store.SetArticleFolderAndGuid(job.articleId, kBlogFolderPublished,
-                                                        job.newPostId);
-        }
+        bool moved =
+            job.store->SetArticleFolderAndGuid(job.articleId, kBlogFolderPublished, job.newPostId);
         if (moved) {
             observer.OnTreeRecount(job.targetFolderCode, kTreeCountUp);
             observer.OnTreeRecount(job.sourceFolderCode, kTreeCountDown);
@@ -305,15 +282,12 @@ void CPublishJobs::RunMultiPublish(Job& job) {
         }
     } else {
         bool added = false;
-        {
-            std::lock_guard lock(m_env.storeMutex);
-            try {
-                added = m_env.store.AddArticleWithGuid(
-                    kBlogFolderPublished, job.account, job.newPostId, job.post.title,
-                    job.post.category, job.post.description, job.post.pubDate);
-            } catch (const CppSQLite3Exception&) {
-                added = false;  // the server has the post; the copy is only a convenience
-            }
+        try {
+            added = job.store->AddArticleWithGuid(kBlogFolderPublished, job.account, job.newPostId,
+                                                  job.post.title, job.post.category,
+                                                  job.post.description, job.post.pubDate);
+        } catch (const CppSQLite3Exception&) {
+            added = false;  // the server has the post; the copy is only a convenience
         }
         if (added) {
             observer.OnTreeRecount(job.targetFolderCode, kTreeCountUp);

@@ -10,12 +10,9 @@ int EditPublishedArticle(const PublishEnvironment& environment, const std::strin
                          const std::string& content) {
     CErrorMsgDialog& messages = environment.client.messages;
     std::string serverId;
-    {
-        std::lock_guard lock(environment.storeMutex);
-        if (!environment.store.GetArticleGuid(articleId, serverId)) {
-            messages.ShowMessageBox(environment.store.GetLastError());
-            return 0;
-        }
+    if (!environment.store.GetArticleGuid(articleId, serverId)) {
+        messages.ShowMessageBox(environment.store.GetLastError());
+        return 0;
     }
     if (serverId.empty()) {
         messages.ShowMessageBox(kTextNoServerId);
@@ -34,7 +31,6 @@ int EditPublishedArticle(const PublishEnvironment& environment, const std::strin
         return 0;
     }
     messages.ShowMessageBox(kTextEdited);
-    std::lock_guard lock(environment.storeMutex);
     if (!environment.store.UpdateArticleText(articleId, title, category, content)) {
         messages.ShowMessageBox(environment.store.GetLastError());
         return 0;

@@ -3,7 +3,7 @@
 // folder): the server's copy is changed first with the flavour's editPost, and the local text
 // only when the server took the change.
 //
-// Threading: the calling thread; the store is used under the environment's store mutex.
+// Threading: the front end's thread, the one that owns the environment's store.
 
 #include <string>
 

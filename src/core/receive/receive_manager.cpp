@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <system_error>
 
 #include "core/receive/folder_walk.h"
 #include "core/subscriptions/channel_binding.h"
@@ -22,66 +21,58 @@ void CReceiveManager::SetParallelFetches(int count) {
 }
 
 bool CReceiveManager::Launch(ReceiveRequest request, bool folder) {
-    if (m_stop) {
-        return false;
-    }
-    ReapFinished();
-    auto worker = std::make_unique<Worker>();
-    worker->context.tree = &m_tree;
-    worker->context.observer = &m_observer;
-    worker->context.dataRoot = m_dataRoot;
-    worker->context.http = m_http;
-    worker->context.stop = &m_stop;
-    worker->context.parallelFetches = m_parallelFetches;
-    Worker* self = worker.get();
-    bool weighted = request.weightMode;
-    try {
-        self->thread = std::thread([this, self, request = std::move(request), folder, weighted] {
-            try {
-                if (folder) {
-                    ReceiveFolderWorker(self->context, request);
-                } else {
-                    ReceiveChannelWorker(self->context, request);
-                }
-            } catch (...) {
-                // Out of memory inside a worker: the receive is lost, the program goes on.
-            }
-            if (weighted) {
-                m_weightedRunning = false;
-            }
-            self->done = true;
-        });
-    } catch (const std::system_error&) {
-        if (weighted) {
-            m_weightedRunning = false;
+    ReceiveContext context;
+    context.tree = &m_tree;
+    context.observer = &m_observer;
+    context.dataRoot = m_dataRoot;
+    context.http = m_http;
+    context.stop = m_workers.StopFlag();
+    context.parallelFetches = m_parallelFetches;
+    auto body = [this, context, request, folder] {
+        if (folder) {
+            ReceiveFolderWorker(context, request);
+        } else {
+            ReceiveChannelWorker(context, request);
         }
-        return false;
-    }
-    std::lock_guard lock(m_mutex);
-    m_workers.push_back(std::move(worker));
-    return true;
+        Finish(request);
+    };
+    auto failed = [this, context, request, folder](const std::string& what) {
+        ReportFailure(context, request, folder, what);
+        Finish(request);
+    };
+    return m_workers.Start(std::move(body), std::move(failed));
 }
 
-void CReceiveManager::ReapFinished() {
-    std::list<std::unique_ptr<Worker>> finished;
-    {
-        std::lock_guard lock(m_mutex);
-        for (auto it = m_workers.begin(); it != m_workers.end();) {
-            if ((*it)->done) {
-                finished.push_back(std::move(*it));
-                it = m_workers.erase(it);
-            } else {
-                ++it;
-            }
-        }
+void CReceiveManager::Finish(const ReceiveRequest& request) {
+    if (request.weightMode) {
+        m_weightedRunning = false;
     }
-    for (auto& worker : finished) {
-        worker->thread.join();
+    if (request.setsRunningFlag) {
+        // The walk lowers it when it gets that far; a walk that could not open the store or
+        // threw must not leave the tree marked busy, or no weighted receive would start again.
+        m_tree.SetFolderReceiveRunning(false);
+    }
+}
+
+void CReceiveManager::ReportFailure(const ReceiveContext& context, const ReceiveRequest& request,
+                                    bool folder, const std::string& what) {
+    ChannelReceiveOutcome outcome;
+    outcome.node = request.node;
+    outcome.feedId = request.channelId;
+    outcome.error = "the receive failed: " + what;
+    if (m_tree.Node(request.node)) {
+        SetReceiveImage(context, request.node, kImageFailed);
+    }
+    if (!context.Stopping()) {
+        m_observer.OnChannelDone(outcome);
+        if (folder) {
+            m_observer.OnStatusText(std::string());  // the walk's "正在更新" text ends here
+        }
     }
 }
 
 bool CReceiveManager::StartReceive(CRssStore& store, NodeId channel, int refresh) {
-    if (m_stop || !BindChannel(m_tree, channel, store)) {
+    if (m_workers.Closing() || !BindChannel(m_tree, channel, store)) {
         return false;
     }
     std::optional<ChannelNode> node = m_tree.Node(channel);
@@ -97,7 +88,7 @@ bool CReceiveManager::StartReceive(CRssStore& store, NodeId channel, int refresh
 }
 
 bool CReceiveManager::StartFolderReceive(NodeId folder, int force) {
-    if (m_stop || !m_tree.Exists(folder)) {
+    if (m_workers.Closing() || !m_tree.Exists(folder)) {
         return false;
     }
     m_observer.FlushPendingMarkRead();
@@ -110,7 +101,7 @@ bool CReceiveManager::StartFolderReceive(NodeId folder, int force) {
 
 bool CReceiveManager::StartReceiveAll(int force) {
     std::vector<NodeId> top = m_tree.Children(kNoNode);
-    if (m_stop || top.empty()) {
+    if (m_workers.Closing() || top.empty()) {
         return false;
     }
     ReceiveRequest request;
@@ -133,7 +124,7 @@ bool CReceiveManager::StartWeightedReceiveAll() {
     // NOTE: a weighted walk does not mark the tree's running flag, so it is also kept from
     // overlapping itself here: a slow walk must not have a second one receive the same channels
     // and race on their weight state.
-    if (m_stop || top.empty() || m_tree.FolderReceiveRunning() || m_weightedRunning) {
+    if (m_workers.Closing() || top.empty() || m_tree.FolderReceiveRunning() || m_weightedRunning) {
         return false;
     }
     m_observer.FlushPendingMarkRead();
@@ -142,34 +133,31 @@ bool CReceiveManager::StartWeightedReceiveAll() {
     request.node = top.front();
     request.depth = 1;
     request.weightMode = true;
-    return Launch(std::move(request), true);
+    if (!Launch(std::move(request), true)) {
+        m_weightedRunning = false;
+        return false;
+    }
+    return true;
 }
 
 size_t CReceiveManager::Running() const {
-    std::lock_guard lock(m_mutex);
-    return static_cast<size_t>(std::count_if(m_workers.begin(), m_workers.end(),
-                                             [](const auto& worker) { return !worker->done; }));
+    return m_workers.Running();
 }
 
 void CReceiveManager::WaitIdle() {
-    std::list<std::unique_ptr<Worker>> workers;
-    {
-        std::lock_guard lock(m_mutex);
-        workers.swap(m_workers);
-    }
-    for (auto& worker : workers) {
-        worker->thread.join();
-    }
+    m_workers.WaitAll();
 }
 
 void CReceiveManager::Shutdown() {
     // Only the first shutdown speaks to the observer: a front end may close its views (and
     // their observer) once the workers are joined, and a later Shutdown (the owner's Close,
     // the destructor) must not reach into them.
-    if (!m_stop.exchange(true)) {
+    const bool first = !m_workers.Closing();
+    m_workers.BeginClose();
+    if (first) {
         m_observer.OnStopping();
     }
-    WaitIdle();
+    m_workers.Close();
 }
 
 }  // namespace zirvo

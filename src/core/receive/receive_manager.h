@@ -12,26 +12,27 @@
 //   StartWeightedReceiveAll  start-up and the type-0 timer: the whole tree with the weight gate;
 //                            nothing while a folder receive or another weighted walk runs
 //
-// Shutdown: Shutdown() (also run by the destructor) sets the manager's stop flag, which aborts
-// every transfer in flight as the process-wide closing flag does, tells the observer
-// (OnStopping), and joins every worker. The front end calls it after setting the closing flag
-// and before destroying the windows the observer reports to.
+// Shutdown: Shutdown() (also run by the destructor) raises the closing flag of the manager's
+// worker set, which aborts every transfer in flight as the process-wide closing flag does, tells
+// the observer (OnStopping), and joins every worker. The front end calls it after setting the
+// closing flag and before destroying the windows the observer reports to.
+//
+// Failures: a worker whose body throws ends as a failure of its node (image 4 and a failed
+// ChannelReceiveOutcome carrying the exception's text); a folder walk's running flag and the
+// weighted walk's own flag come down however the worker ended.
 //
 // Threading: Start*, WaitIdle and Shutdown are called by the owning (window) thread; Running()
 // by any thread. The workers run on threads of their own (see channel_receive.h and
 // folder_walk.h for what they touch).
 
 #include <atomic>
-#include <list>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "core/feeds/rss_store.h"
 #include "core/receive/channel_receive.h"
 #include "core/receive/receive_observer.h"
 #include "core/subscriptions/channel_tree.h"
+#include "core/util/worker_set.h"
 
 namespace zirvo {
 
@@ -76,25 +77,20 @@ public:
     void Shutdown();
 
 private:
-    struct Worker {
-        ReceiveContext context;
-        std::thread thread;
-        std::atomic<bool> done{false};
-    };
-
     bool Launch(ReceiveRequest request, bool folder);
-    void ReapFinished();
+    // The end of every worker, however its body ended: the flags its start raised come down.
+    void Finish(const ReceiveRequest& request);
+    // A worker's body threw: the request's node failed (image 4, counted by the front end).
+    void ReportFailure(const ReceiveContext& context, const ReceiveRequest& request, bool folder,
+                       const std::string& what);
 
     CChannelTree& m_tree;
     IReceiveObserver& m_observer;
     std::string m_dataRoot;
     IHttpClient* m_http;
-    std::atomic<bool> m_stop{false};
     std::atomic<bool> m_weightedRunning{false};
     int m_parallelFetches = kDefaultParallelFetches;
-
-    mutable std::mutex m_mutex;
-    std::list<std::unique_ptr<Worker>> m_workers;
+    CWorkerSet m_workers;  // last: closed (joined) before the members above go
 };
 
 }  // namespace zirvo

@@ -109,13 +109,9 @@ TEST_F(ArticleOperationsTest, EditingAPublishedPostChangesTheServerThenTheLocalT
     CPublishJobs& jobs = Jobs();
     ASSERT_GT(jobs.StartPublishArticle("甲", kBlogFolderDrafts, id), 0);
     jobs.WaitAll();
-    PublishEnvironment environment{m_store,
-                                   m_storeMutex,
-                                   m_registry,
-                                   m_config,
-                                   {m_http, m_messages, CDataRoot(m_root.Path())},
-                                   m_observer,
-                                   ""};
+    PublishEnvironment environment{m_store,    m_registry,
+                                   m_config,   {m_http, m_messages, CDataRoot(m_root.Path())},
+                                   m_observer, ""};
     ASSERT_EQ(EditPublishedArticle(environment, "甲", id, "改过的", "新分类", "<p>新</p>"), 1);
     BlogArticle article;
     ASSERT_TRUE(m_store.GetArticle(id, article));

@@ -3,6 +3,8 @@
 
 #include "core/publishing/publish_jobs.h"
 
+#include <stdexcept>
+
 #include "core/accounts/account_registry.h"
 #include "core/util/strings.h"
 #include "publishing_fixture.h"
@@ -295,6 +297,55 @@ TEST_F(PublishJobsTest, AnUnknownFlavourEndsTheJobWithItsMessage) {
     EXPECT_EQ(m_reporter.MessageBoxes(), (std::vector<std::string>{"无匹配的blog类型!"}));
     EXPECT_EQ(Place("甲", id).first, kBlogFolderDrafts);
     EXPECT_TRUE((m_server.Requests()).empty());
+}
+
+// Throws from every status report, as a progress window that went away might.
+class CThrowingStatusObserver : public CRecordingObserver {
+public:
+    void OnJobStatus(int jobId, const std::string& text) override {
+        CRecordingObserver::OnJobStatus(jobId, text);
+        throw std::runtime_error("the progress window is gone");
+    }
+};
+
+TEST_F(PublishJobsTest, AJobWhoseWorkerThrowsEndsAsAFailureAndFreesTheAccount) {
+    AddAccount("甲", "MetaWeblog");
+    CThrowingStatusObserver observer;
+    BlogClientServices services{m_http, m_messages, CDataRoot(m_root.Path())};
+    CPublishJobs jobs(PublishEnvironment{m_store, m_registry, m_config, services, observer, ""},
+                      Fast());
+    const int job = jobs.StartReceive("甲");
+    ASSERT_GT(job, 0);
+    jobs.WaitAll();
+    EXPECT_EQ(observer.EventsStartingWith("ended"),
+              (std::vector<std::string>{StrFormat("ended %d 0", job)}));
+    EXPECT_EQ(m_reporter.MessageBoxes(), (std::vector<std::string>{"the progress window is gone"}));
+    // The account is not left marked as receiving: a second receive starts.
+    EXPECT_FALSE(jobs.IsReceiving("甲"));
+    EXPECT_GT(jobs.StartReceive("甲"), 0);
+    jobs.WaitAll();
+}
+
+TEST_F(PublishJobsTest, WorkersWriteThroughConnectionsOfTheirOwn) {
+    AddAccount("甲", "MetaWeblog");
+    std::vector<int> ids;
+    for (int i = 0; i < 6; ++i) {
+        ids.push_back(AddArticle(kBlogFolderDrafts, "甲", StrFormat("草稿%d", i)));
+    }
+    CPublishJobs& jobs = Jobs();
+    // Six workers at once, while this thread reads through the front end's store.
+    for (int id : ids) {
+        ASSERT_GT(jobs.StartPublishArticle("甲", kBlogFolderDrafts, id), 0);
+    }
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(Count("甲", kBlogFolderDrafts) + Count("甲", kBlogFolderPublished), 6);
+    }
+    jobs.WaitAll();
+    EXPECT_EQ(Count("甲", kBlogFolderPublished), 6);
+    EXPECT_EQ(m_observer.EventsStartingWith("ended").size(), 6u);
+    for (const std::string& ended : m_observer.EventsStartingWith("ended")) {
+        EXPECT_EQ(ended.back(), '1') << ended;
+    }
 }
 
 }  // namespace

@@ -144,14 +144,8 @@ BlogArticleList PublishingTest::List(const std::string& account, int folder) {
 }
 
 CPublishJobs& PublishingTest::Jobs(PublishTimings timings, IHttpClient* http) {
-    PublishEnvironment environment{
-        m_store,
-        m_storeMutex,
-        m_registry,
-        m_config,
-        BlogClientServices{http ? *http : m_http, m_messages, CDataRoot(m_root.Path())},
-        m_observer,
-        m_caFile};
+    BlogClientServices services{http ? *http : m_http, m_messages, CDataRoot(m_root.Path())};
+    PublishEnvironment environment{m_store, m_registry, m_config, services, m_observer, m_caFile};
     m_jobs = std::make_unique<CPublishJobs>(environment, timings);
     return *m_jobs;
 }

@@ -101,7 +101,6 @@ protected:
     CAppConfig m_config;
     CAccountRegistry m_registry;
     CBlogStore m_store;
-    std::mutex m_storeMutex;
     CCurlHttpClient m_http;
     CRecordingObserver m_observer;
     std::string m_caFile;  // the jobs' trusted certificates
