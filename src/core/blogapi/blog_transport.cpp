@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "core/config/proxy.h"
-#include "core/util/base64.h"
+#include "core/net/apply_proxy.h"
 #include "core/util/strings.h"
 
 namespace zirvo {
@@ -94,14 +93,7 @@ bool BuildXmlRpcRequest(const ConnectionSettings& settings, TransportVariant var
     } else {
         request.headers.push_back("Content-Type: text/xml");
     }
-    if (settings.proxy.use) {
-        request.proxy = ProxyName(settings.proxy);
-        if (!settings.proxy.userName.empty()) {
-            request.proxyHeaders.push_back(
-                "Proxy-authorization: Basic " +
-                Base64Encode(settings.proxy.userName + ":" + settings.proxy.password));
-        }
-    }
+    ApplyProxy(request, settings.proxy, settings.endpointUrl);
     return true;
 }
 

@@ -1,7 +1,7 @@
 #include "core/feeds/feed_fetcher.h"
 
 #include "core/config/proxy.h"
-#include "core/util/base64.h"
+#include "core/net/apply_proxy.h"
 #include "core/util/closing_flag.h"
 #include "core/util/strings.h"
 
@@ -93,15 +93,7 @@ bool CFeedFetcher::Get(const std::string& url, HttpResponse& response) {
     request.abortFlag = m_abortFlag;
     // A feed that sends nothing for this long holds a worker for no use.
     request.stallTimeoutMs = kFeedStallTimeoutMs;
-    ProxySettings proxy = m_hasProxy ? m_proxy : ProcessProxy();
-    if (proxy.use == 1 && ShouldUseProxy(proxy, url)) {
-        request.proxy = ProxyName(proxy);
-        if (!proxy.userName.empty()) {
-            // For the proxy only: through a tunnel the site must never see the password.
-            request.proxyHeaders.push_back("Proxy-Authorization: Basic " +
-                                           Base64Encode(proxy.userName + ":" + proxy.password));
-        }
-    }
+    ApplyProxy(request, m_hasProxy ? m_proxy : ProcessProxy(), url);
     response = m_http->Perform(request);
     m_result.httpStatus = response.status;
     m_result.finalUrl = response.effectiveUrl;

@@ -170,19 +170,13 @@ HttpResponse CCurlHttpClient::Perform(const HttpRequest& request) {
     if (headers) {
         curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     }
-    // Proxy credentials must never reach the server at the end of a tunnel.
-    std::unique_ptr<curl_slist, ListDeleter> proxyHeaders;
-    for (const auto& line : request.proxyHeaders) {
-        curl_slist* grown = curl_slist_append(proxyHeaders.get(), line.c_str());
-        if (grown == nullptr) {
-            break;
-        }
-        proxyHeaders.release();
-        proxyHeaders.reset(grown);
-    }
+    // Our own headers stay off the CONNECT of a tunnel; the proxy's credentials are curl's own,
+    // which it sends to the proxy alone, never to the site at the end of the tunnel.
     curl_easy_setopt(h, CURLOPT_HEADEROPT, CURLHEADER_SEPARATE);
-    if (proxyHeaders) {
-        curl_easy_setopt(h, CURLOPT_PROXYHEADER, proxyHeaders.get());
+    if (!request.proxy.empty() && !request.proxyUserName.empty()) {
+        curl_easy_setopt(h, CURLOPT_PROXYAUTH, CURLAUTH_BASIC);
+        curl_easy_setopt(h, CURLOPT_PROXYUSERNAME, request.proxyUserName.c_str());
+        curl_easy_setopt(h, CURLOPT_PROXYPASSWORD, request.proxyPassword.c_str());
     }
 
     CURLcode rc = curl_easy_perform(h);

@@ -26,8 +26,11 @@ struct HttpRequest {
     bool acceptCompressed = true;  // Accept-Encoding for every method curl knows
     std::string userAgent;
     std::string proxy;  // "host:port"; empty: no proxy (and none from the env)
-    // Lines for the proxy only: after `headers` on a plain request, on the CONNECT of a tunnel.
-    std::vector<std::string> proxyHeaders;
+    // Basic credentials for the proxy alone (curl sends them on a plain request to the proxy
+    // and on the CONNECT of a tunnel, never to the site); empty user name: none. Set by
+    // ApplyProxy (apply_proxy.h).
+    std::string proxyUserName;
+    std::string proxyPassword;
     // A PEM bundle trusted instead of the system's certificates; empty: the system's.
     std::string caFile;
     long connectTimeoutMs = 30000;

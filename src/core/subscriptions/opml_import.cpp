@@ -2,10 +2,10 @@
 
 #include "core/config/proxy.h"
 #include "core/feeds/feed_fetcher.h"
+#include "core/net/apply_proxy.h"
 #include "core/subscriptions/channel_checks.h"
 #include "core/subscriptions/opml_exchange.h"
 #include "core/subscriptions/opml_tree.h"
-#include "core/util/base64.h"
 #include "core/util/files.h"
 #include "core/util/xml_document.h"
 
@@ -19,15 +19,7 @@ bool FetchOpmlAddress(IHttpClient& http, const std::string& url, std::string& by
     HttpRequest request;
     request.url = url;
     request.userAgent = kFeedUserAgent;
-    const ProxySettings proxy = ProcessProxy();
-    if (proxy.use == 1 && ShouldUseProxy(proxy, url)) {
-        request.proxy = ProxyName(proxy);
-        // For the proxy only: an https origin must never see the proxy's password.
-        if (!proxy.userName.empty()) {
-            request.proxyHeaders.push_back("Proxy-Authorization: Basic " +
-                                           Base64Encode(proxy.userName + ":" + proxy.password));
-        }
-    }
+    ApplyProxy(request, ProcessProxy(), url);
     HttpResponse response = http.Perform(request);
     if (!response.Completed() || response.status < 200 || response.status > 299) {
         return false;
