@@ -1,5 +1,6 @@
 #include "core/integration/hand_over.h"
 
+#include "core/net/url_escape.h"
 #include "core/util/strings.h"
 #include "core/util/text_codec.h"
 
@@ -27,34 +28,12 @@ std::string DropProtocolPrefix(const std::string& text) {
     return out;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // The percent-decoded text when it holds escapes and decodes into well-formed UTF-8; else the
 // text unchanged.
 std::string DecodeTitle(const std::string& text) {
-    std::string out;
-    bool decoded = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-            HexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
-            i += 2;
-            decoded = true;
-        } else {
-            out += text[i];
-        }
-    }
+    std::string out = PercentDecode(text);
+    // Every escape shortens the text: the same length means there was none.
+    const bool decoded = out.size() != text.size();
     if (!decoded || SanitizeUtf8(out) != out || out.find('\0') != std::string::npos) {
         return text;
     }

@@ -1,5 +1,6 @@
 #include "core/search/news_search.h"
 
+#include "core/net/url_escape.h"
 #include "core/subscriptions/channel_checks.h"
 #include "core/util/strings.h"
 #include "core/util/text_codec.h"
@@ -36,22 +37,6 @@ std::string FillTemplate(const std::string& pattern, const std::string& word,
 }
 
 }  // namespace
-
-std::string PercentEncode(const std::string& bytes) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : bytes) {
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-            c == '-' || c == '_' || c == '.' || c == '~') {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0F];
-        }
-    }
-    return out;
-}
 
 std::string BuildNewsSearchUrl(const std::string& serviceAddress, const std::string& keyword,
                                bool titleOnly, const std::string& resultCount) {

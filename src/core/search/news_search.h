@@ -28,9 +28,6 @@ namespace zirvo {
 
 inline constexpr int kNewsChannelId = 0;
 
-// Percent-encodes every byte of `bytes` other than A-Z a-z 0-9 - _ . ~ as "%XX".
-std::string PercentEncode(const std::string& bytes);
-
 // The request address for `keyword`. Empty when the service address is not an http(s)
 // address or the count is not a positive number.
 std::string BuildNewsSearchUrl(const std::string& serviceAddress, const std::string& keyword,
