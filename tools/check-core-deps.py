@@ -13,7 +13,8 @@ import os
 import re
 import sys
 
-# Header prefix -> the part of the imported target's name that stands for the library.
+# Header prefix -> the part of the imported target's name that stands for the library (any
+# letter case).
 OUTSIDE = {
     'libxml/': 'LIBXML2',
     'libxslt/': 'LIBXSLT',
@@ -60,7 +61,7 @@ def main(modules_file, core_dir):
                                        % (where, header, folder, other))
                     elif kind == '<':
                         for prefix, library in OUTSIDE.items():
-                            if header.startswith(prefix) and library not in libs:
+                            if header.startswith(prefix) and library.lower() not in libs.lower():
                                 bad.append('%s includes <%s> but %s does not link %s'
                                            % (where, header, folder, library))
     for line in bad:

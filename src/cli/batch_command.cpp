@@ -96,7 +96,7 @@ void RunBatch(CliContext& context, const CCommandLine& parsed) {
     }
     for (const auto& [handle, feedId] : BoundFeedIds(session.Tree(), folder)) {
         const ChannelNode node = *session.Tree().Node(static_cast<NodeId>(handle));
-        const ChannelFeedSettings& s = node.settings;
+        const FeedSettings& s = node.settings;
         context.out.Write({{"feed_id", feedId},
                            {"path", session.PathText(node.id)},
                            {"rank", s.rssRank ? "always" : "weight"},

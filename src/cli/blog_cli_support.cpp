@@ -17,10 +17,10 @@ namespace zirvo::cli {
 
 void CCliPublishObserver::OnJobStarted(int, PublishJobKind, const std::string&, int) {}
 void CCliPublishObserver::OnJobStatus(int, const std::string&) {}
-void CCliPublishObserver::OnTreeRecount(int, int) {}
-void CCliPublishObserver::OnArticlesChanged(const std::string&, int) {}
+void CCliPublishObserver::OnTreeRecount(int, TreeCountChange) {}
+void CCliPublishObserver::OnArticlesChanged(const std::string&, BlogFolder) {}
 
-void CCliPublishObserver::OnJobNotice(int notice) {
+void CCliPublishObserver::OnJobNotice(PublishNotice notice) {
     std::lock_guard lock(m_mutex);
     m_notices.push_back(notice);
 }

@@ -38,9 +38,9 @@ public:
 
     void OnJobStarted(int jobId, PublishJobKind kind, const std::string& account, int row) override;
     void OnJobStatus(int jobId, const std::string& text) override;
-    void OnTreeRecount(int treeCode, int change) override;
-    void OnJobNotice(int notice) override;
-    void OnArticlesChanged(const std::string& account, int folder) override;
+    void OnTreeRecount(int treeCode, TreeCountChange change) override;
+    void OnJobNotice(PublishNotice notice) override;
+    void OnArticlesChanged(const std::string& account, BlogFolder folder) override;
     void OnPostSent(int jobId, const std::string& account, int articleId,
                     const std::string& postId) override;
     void OnRowStatus(int jobId, int row, const std::string& text) override;

@@ -90,7 +90,7 @@ void PublishToSeveral(CliContext& context, CBlogSession& session, const CCommand
     }
     MultiPublishRequest request;
     request.sourceAccount = owner.account;
-    request.sourceFolder = owner.folder;
+    request.sourceFolder = static_cast<BlogFolder>(owner.folder);
     request.articleId = owner.id;
     request.rows = rows;
     BlogArticle article;
@@ -147,10 +147,10 @@ void RunPublish(CliContext& context, const CCommandLine& parsed) {
     if (parsed.Has("--verify")) {
         throw BlogUsageError("publish", "--verify goes with --to");
     }
-    const int job =
-        owners.size() == 1
-            ? session.Jobs().StartPublishArticle(first.account, first.folder, first.id)
-            : session.Jobs().StartPublishArticles(first.account, first.folder, IdsOf(owners));
+    const auto folder = static_cast<BlogFolder>(first.folder);
+    const int job = owners.size() == 1
+                        ? session.Jobs().StartPublishArticle(first.account, folder, first.id)
+                        : session.Jobs().StartPublishArticles(first.account, folder, IdsOf(owners));
     FinishJob(context, session, job, owners);
 }
 
@@ -170,10 +170,11 @@ void RunDeleteRemote(CliContext& context, const CCommandLine& parsed) {
         if (!session.Store().GetArticleGuid(first.id, serverId)) {
             throw CliError(session.Store().GetLastError());
         }
-        job = session.Jobs().StartDeleteFromServer(first.account, first.folder, first.id, serverId);
+        job = session.Jobs().StartDeleteFromServer(
+            first.account, static_cast<BlogFolder>(first.folder), first.id, serverId);
     } else {
-        job = session.Jobs().StartDeleteArticlesFromServer(first.account, first.folder,
-                                                           IdsOf(owners));
+        job = session.Jobs().StartDeleteArticlesFromServer(
+            first.account, static_cast<BlogFolder>(first.folder), IdsOf(owners));
     }
     FinishJob(context, session, job, owners);
 }

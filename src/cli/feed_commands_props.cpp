@@ -95,7 +95,7 @@ void RunSet(CliContext& context, const CCommandLine& parsed) {
     }
     const ChannelNode node = *session.Tree().Node(id);
     CRssStore& store = session.Store();
-    FeedSettings settings = ToFeedSettings(node.settings);
+    FeedSettings settings = node.settings;
     int feedId = 0;
     bool known = false;
     if (node.IsChannel() && !store.FindFeedSettings(node.feedUrl, feedId, settings, known)) {
@@ -160,8 +160,8 @@ void RunSet(CliContext& context, const CCommandLine& parsed) {
     }
 
     const bool ok = node.IsFolder() ? session.Editor().SetFolderProperties(id, title, home)
-                                    : session.Editor().SetChannelProperties(
-                                          id, title, url, home, ToChannelSettings(settings), store);
+                                    : session.Editor().SetChannelProperties(id, title, url, home,
+                                                                            settings, store);
     if (!ok) {
         throw CliError::Reported();
     }

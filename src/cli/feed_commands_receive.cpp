@@ -36,7 +36,7 @@ public:
     CCliReceiveObserver(CliContext& context, CReaderSession& session)
         : m_context(context), m_session(session) {}
 
-    void OnImageChanged(NodeId node, int image) override {
+    void OnImageChanged(NodeId node, NodeImage image) override {
         if (image != kImageReceiving && image != kImageFolderReceiving) {
             return;
         }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/accounts/account_rules.h"
+#include "core/articles/blog_article.h"
 #include "core/blogapi/blog_post.h"
 
 namespace zirvo {
@@ -68,7 +69,7 @@ RuleResult CheckMultiPublishSelection(const std::vector<MultiPublishRow>& rows);
 
 struct MultiPublishRequest {
     std::string sourceAccount;
-    int sourceFolder = 3;  // the drafts (3) or the recycle bin (4)
+    BlogFolder sourceFolder = kBlogFolderDrafts;  // the drafts or the recycle bin
     int articleId = 0;
     // The editor has no row for an article it never stored: the source account then gets a
     // copy in its published folder like any other account.

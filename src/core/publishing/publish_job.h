@@ -25,7 +25,7 @@ struct CPublishJobs::Job {
     std::string newPostId;
     int sourceFolderCode = 0;  // tree code of the folder the articles leave; 0 when none
     int targetFolderCode = 0;  // tree code of the folder that gains them
-    int sourceFolder = 0;      // folder code (1 to 4) of the list the command came from
+    BlogFolder sourceFolder = kBlogFolderDrafts;  // the list the command came from
     int articleId = 0;
     std::string serverId;
     std::vector<int> articleIds;  // the batches, in list order

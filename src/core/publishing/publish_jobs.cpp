@@ -62,7 +62,8 @@ BlogPost PostFromArticle(const BlogArticle& article) {
     return post;
 }
 
-int CPublishJobs::StartPublishArticle(const std::string& account, int folder, int articleId) {
+int CPublishJobs::StartPublishArticle(const std::string& account, BlogFolder folder,
+                                      int articleId) {
     auto job = std::make_unique<Job>();
     job->kind = PublishJobKind::kPublishOne;
     job->account = account;
@@ -81,7 +82,7 @@ int CPublishJobs::StartPublishArticle(const std::string& account, int folder, in
     return Launch(std::move(job));
 }
 
-int CPublishJobs::StartPublishArticles(const std::string& account, int folder,
+int CPublishJobs::StartPublishArticles(const std::string& account, BlogFolder folder,
                                        const std::vector<int>& ids) {
     auto job = std::make_unique<Job>();
     job->kind = PublishJobKind::kPublishSeveral;
@@ -96,8 +97,8 @@ int CPublishJobs::StartPublishArticles(const std::string& account, int folder,
     return Launch(std::move(job));
 }
 
-int CPublishJobs::StartDeleteFromServer(const std::string& account, int folder, int articleId,
-                                        const std::string& serverId) {
+int CPublishJobs::StartDeleteFromServer(const std::string& account, BlogFolder folder,
+                                        int articleId, const std::string& serverId) {
     auto job = std::make_unique<Job>();
     job->kind = PublishJobKind::kDeleteOne;
     job->account = account;
@@ -112,7 +113,7 @@ int CPublishJobs::StartDeleteFromServer(const std::string& account, int folder, 
     return Launch(std::move(job));
 }
 
-int CPublishJobs::StartDeleteArticlesFromServer(const std::string& account, int folder,
+int CPublishJobs::StartDeleteArticlesFromServer(const std::string& account, BlogFolder folder,
                                                 const std::vector<int>& ids) {
     auto job = std::make_unique<Job>();
     job->kind = PublishJobKind::kDeleteSeveral;

@@ -104,13 +104,14 @@ public:
 
     // Each starter returns the job's id (> 0), or 0 when nothing started: the account's
     // `blogapitype` cannot be read, the article cannot be loaded, or the jobs are closing.
-    // `folder` is the folder (1 to 4) of the list the command came from.
-    int StartPublishArticle(const std::string& account, int folder, int articleId);
+    // `folder` is the folder of the list the command came from.
+    int StartPublishArticle(const std::string& account, BlogFolder folder, int articleId);
     // The articles in list order; meant for the drafts and the recycle bin.
-    int StartPublishArticles(const std::string& account, int folder, const std::vector<int>& ids);
-    int StartDeleteFromServer(const std::string& account, int folder, int articleId,
+    int StartPublishArticles(const std::string& account, BlogFolder folder,
+                             const std::vector<int>& ids);
+    int StartDeleteFromServer(const std::string& account, BlogFolder folder, int articleId,
                               const std::string& serverId);
-    int StartDeleteArticlesFromServer(const std::string& account, int folder,
+    int StartDeleteArticlesFromServer(const std::string& account, BlogFolder folder,
                                       const std::vector<int>& ids);
     // Fetches the stored number of recent posts. Refused (0) while a receive of the same
     // account runs.

@@ -13,6 +13,8 @@
 
 #include <string>
 
+#include "core/articles/blog_article.h"
+
 namespace zirvo {
 
 // lParam of message 2168: which notice the main window's popup shows for 5000 ms.
@@ -36,9 +38,11 @@ enum class PublishJobKind {
 
 // lParam values of message 2166 sent by the jobs: the folder gains or loses articles, or just
 // needs a recount.
-inline constexpr int kTreeCountUp = 1;
-inline constexpr int kTreeCountDown = -1;
-inline constexpr int kTreeCountChanged = 0;
+enum TreeCountChange : int {
+    kTreeCountDown = -1,
+    kTreeCountChanged = 0,
+    kTreeCountUp = 1,
+};
 
 class IPublishObserver {
 public:
@@ -51,11 +55,11 @@ public:
     // The progress window's status text.
     virtual void OnJobStatus(int jobId, const std::string& text) = 0;
     // Message 2166: the blog tree recounts the folder `treeCode`.
-    virtual void OnTreeRecount(int treeCode, int change) = 0;
-    // Message 2168 with `notice` (PublishNotice).
-    virtual void OnJobNotice(int notice) = 0;
+    virtual void OnTreeRecount(int treeCode, TreeCountChange change) = 0;
+    // Message 2168 with `notice`.
+    virtual void OnJobNotice(PublishNotice notice) = 0;
     // The article list is reloaded if it shows `folder` of `account`.
-    virtual void OnArticlesChanged(const std::string& account, int folder) = 0;
+    virtual void OnArticlesChanged(const std::string& account, BlogFolder folder) = 0;
     // The server took a post: `articleId` is the local article sent, `postId` its server id.
     virtual void OnPostSent(int jobId, const std::string& account, int articleId,
                             const std::string& postId) = 0;

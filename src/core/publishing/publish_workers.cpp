@@ -62,7 +62,7 @@ void CPublishJobs::Run(Job& job) {
             } else {
                 RunDeleteSeveral(job, *client);
             }
-            ReportMovedEndpoint(observer, job.id, job.account, *client);
+            ReportMovedEndpoint(m_env.observer, job.id, job.account, *client);
         }
     }
     Finish(job);

@@ -6,17 +6,11 @@ TimerDecision ApplyReceiveSettings(CChannelTree& tree, ReceiveTimerState& timer,
                                    const ReceiveSettings& receive, const StorageSettings& storage) {
     TimerDecision decision = DecideReceiveTimer(timer, receive.autoReceive, receive.autoReceiveType,
                                                 receive.autoReceiveTime);
-    ChannelTreeSettings settings = tree.Settings();
-    settings.startupAutoReceive = receive.startupAutoReceive;
+    ChannelTreeSettings settings(receive, storage);
+    // The timer's own decision stands for the three timer values.
     settings.autoReceive = timer.autoReceive;
     settings.autoReceiveType = timer.type;
     settings.autoReceiveTime = timer.minutes;
-    settings.clickChannelAutoReceive = receive.clickChannelAutoReceive;
-    settings.switchChannelAutoMakeRead = receive.switchChannelAutoMakeRead;
-    settings.whenExitRememberUnreadNum = receive.whenExitRememberUnreadNum;
-    settings.paginationNum = receive.paginationNum;
-    settings.storageType = storage.storageType;
-    settings.storageNum = storage.storageNum;
     tree.SetSettings(settings);
     return decision;
 }

@@ -77,7 +77,7 @@ bool ReceiveContext::Stopping() const {
     return IsClosing() || (stop != nullptr && stop->load());
 }
 
-void SetReceiveImage(const ReceiveContext& context, NodeId node, int image) {
+void SetReceiveImage(const ReceiveContext& context, NodeId node, NodeImage image) {
     context.tree->SetImage(node, image);
     if (!context.Stopping()) {
         context.observer->OnImageChanged(node, image);

@@ -52,10 +52,10 @@ struct ReceiveContext {
 struct ReceiveRequest {
     NodeId node = kNoNode;    // the channel; for a folder walk the node the walk starts at
     std::string url;          // the channel's feed URL (single-channel receive)
-    int refresh = 0;          // 1 = show the list again when the channel is the current node
+    bool refresh = false;     // show the list again when the channel is the current node
     int channelId = 0;        // the channel's feed_id (single-channel receive)
     int depth = 0;            // folder walk: 0 = the node with its subtree; 1 = also its siblings
-    int force = 0;            // folder walk: 1 = channels without automatic update as well
+    bool force = false;       // folder walk: channels without automatic update as well
     bool weightMode = false;  // folder walk: the weight gate decides per channel
     bool setsRunningFlag = false;  // folder walk: marks the tree's folder-receive-running flag
 };
@@ -80,7 +80,7 @@ void FinishInlineReceive(const ReceiveContext& context, NodeId node, CRssStore& 
                          FetchedFeed fetched, int levelUsed);
 
 // Sets the node's image in the tree and, unless stopping, tells the observer.
-void SetReceiveImage(const ReceiveContext& context, NodeId node, int image);
+void SetReceiveImage(const ReceiveContext& context, NodeId node, NodeImage image);
 
 // Inside a catch block: the current exception as a readable cause.
 std::string DescribeCurrentException();

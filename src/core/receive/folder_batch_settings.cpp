@@ -9,7 +9,7 @@
 namespace zirvo {
 namespace {
 
-void SetGroup(ChannelFeedSettings& node, BatchGroup group, const FeedSettings& values) {
+void SetGroup(FeedSettings& node, BatchGroup group, const FeedSettings& values) {
     switch (group) {
         case BatchGroup::RssRank:
             node.rssRank = values.rssRank;
@@ -72,7 +72,7 @@ FolderBatchResult ApplyFolderBatch(CChannelTree& tree, NodeId folder, CRssStore&
             if (!node) {
                 continue;  // removed meanwhile
             }
-            ChannelFeedSettings settings = node->settings;
+            FeedSettings settings = node->settings;
             SetGroup(settings, group, values);
             tree.ApplyBinding(id, feedId, settings);
         }
@@ -105,7 +105,7 @@ FolderBatchInput FolderBatchInputOf(CChannelTree& tree, NodeId folder, CRssStore
     if (!node) {
         return input;
     }
-    const ChannelFeedSettings& s = node->settings;
+    const FeedSettings& s = node->settings;
     input.rankChoice = RssRankChoice(s.rssRank);
     input.ownStorage = s.storageType != 0;
     input.storageRadio = s.storageType;

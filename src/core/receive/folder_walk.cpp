@@ -21,7 +21,7 @@ struct CFolderWalk::Pending {
 };
 
 CFolderWalk::CFolderWalk(const ReceiveContext& context, CRssStore& store, bool weightMode,
-                         int force)
+                         bool force)
     : m_context(context), m_store(store), m_weightMode(weightMode), m_force(force) {}
 
 CFolderWalk::~CFolderWalk() {

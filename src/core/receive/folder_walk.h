@@ -39,7 +39,7 @@ int ReceiveFolderWorker(const ReceiveContext& context, ReceiveRequest request);
 
 class CFolderWalk {
 public:
-    CFolderWalk(const ReceiveContext& context, CRssStore& store, bool weightMode, int force);
+    CFolderWalk(const ReceiveContext& context, CRssStore& store, bool weightMode, bool force);
     CFolderWalk(const CFolderWalk&) = delete;
     CFolderWalk& operator=(const CFolderWalk&) = delete;
     // Completes (or, when stopping, abandons) every channel still in the window.
@@ -59,7 +59,7 @@ private:
     const ReceiveContext& m_context;
     CRssStore& m_store;
     bool m_weightMode;
-    int m_force;
+    bool m_force;
     std::deque<std::unique_ptr<Pending>> m_window;
 };
 

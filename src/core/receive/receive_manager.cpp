@@ -71,7 +71,7 @@ void CReceiveManager::ReportFailure(const ReceiveContext& context, const Receive
     }
 }
 
-bool CReceiveManager::StartReceive(CRssStore& store, NodeId channel, int refresh) {
+bool CReceiveManager::StartReceive(CRssStore& store, NodeId channel, bool refresh) {
     if (m_workers.Closing() || !BindChannel(m_tree, channel, store)) {
         return false;
     }
@@ -87,7 +87,7 @@ bool CReceiveManager::StartReceive(CRssStore& store, NodeId channel, int refresh
     return Launch(std::move(request), false);
 }
 
-bool CReceiveManager::StartFolderReceive(NodeId folder, int force) {
+bool CReceiveManager::StartFolderReceive(NodeId folder, bool force) {
     if (m_workers.Closing() || !m_tree.Exists(folder)) {
         return false;
     }
@@ -99,7 +99,7 @@ bool CReceiveManager::StartFolderReceive(NodeId folder, int force) {
     return Launch(std::move(request), true);
 }
 
-bool CReceiveManager::StartReceiveAll(int force) {
+bool CReceiveManager::StartReceiveAll(bool force) {
     std::vector<NodeId> top = m_tree.Children(kNoNode);
     if (m_workers.Closing() || top.empty()) {
         return false;

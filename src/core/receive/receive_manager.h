@@ -5,8 +5,8 @@
 //   StartReceive             "收取(&R)" on a channel or a double click (one worker per request;
 //                            a second request for a channel still being received is started
 //                            all the same)
-//   StartFolderReceive       "收取(&R)" on a folder (force 0), "收取[该目录所有频道](&G)"
-//                            (force 1); both settle a pending mark-read first
+//   StartFolderReceive       "收取(&R)" on a folder (force false), "收取[该目录所有频道](&G)"
+//                            (force true); both settle a pending mark-read first
 //   StartReceiveAll          "全部更新" and the type-1 timer: the whole tree, depth 1; marks the
 //                            tree's folder-receive-running flag while it runs
 //   StartWeightedReceiveAll  start-up and the type-0 timer: the whole tree with the weight gate;
@@ -57,13 +57,13 @@ public:
     // Binds the channel through `store` (the caller's long-lived store) and starts its worker.
     // False, and nothing started, when the node is not a channel or cannot be bound, or after
     // Shutdown.
-    bool StartReceive(CRssStore& store, NodeId channel, int refresh);
+    bool StartReceive(CRssStore& store, NodeId channel, bool refresh);
     // The walk over `folder` with its subtree (depth 0). The pending mark-read is settled first
     // through the observer, on this thread.
-    bool StartFolderReceive(NodeId folder, int force);
+    bool StartFolderReceive(NodeId folder, bool force);
     // The whole tree without the weight gate (depth 1 from the first top-level node); "全部更新"
-    // uses force 0, so channels without automatic update are left out.
-    bool StartReceiveAll(int force = 0);
+    // uses force false, so channels without automatic update are left out.
+    bool StartReceiveAll(bool force = false);
     // The whole tree with the weight gate; refused while a folder receive (depth 1) or another
     // weighted walk runs. Settles the pending mark-read first.
     bool StartWeightedReceiveAll();

@@ -37,7 +37,7 @@ public:
     // The node's receive image changed: kImageReceiving (0) while a single-channel receive runs,
     // kImageFolderReceiving (5) while a folder walk works on it, kImageReceived (2) after
     // success, kImageFailed (4) after failure.
-    virtual void OnImageChanged(NodeId node, int image) = 0;
+    virtual void OnImageChanged(NodeId node, NodeImage image) = 0;
     // The channel's unread count was stored in the tree (under the node lock) and the counts of
     // its folders recomputed: repaint them.
     virtual void OnUnreadChanged(NodeId node, int unread) = 0;
@@ -63,7 +63,7 @@ public:
 // An observer that ignores everything (a receive nobody watches).
 class CNullReceiveObserver : public IReceiveObserver {
 public:
-    void OnImageChanged(NodeId, int) override {}
+    void OnImageChanged(NodeId, NodeImage) override {}
     void OnUnreadChanged(NodeId, int) override {}
     void OnNewItemNotice(NodeId, int) override {}
     void OnRefreshList(int) override {}

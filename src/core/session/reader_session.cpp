@@ -322,7 +322,7 @@ void CReaderSession::EnableReceiving(IReceiveObserver& observer, IHttpClient* ht
     }
 }
 
-bool CReaderSession::Receive(NodeId id, int force) {
+bool CReaderSession::Receive(NodeId id, bool force) {
     if (!m_receiver) {
         m_error = "receiving is not enabled";
         return false;

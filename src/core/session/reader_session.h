@@ -133,7 +133,7 @@ public:
     // "收取" on a node: a channel gets a worker of its own, a folder (kNoNode: the whole tree)
     // its walk, `force` taking in channels without automatic update. False (Error() set) when
     // nothing could be started.
-    bool Receive(NodeId id, int force = 0);
+    bool Receive(NodeId id, bool force = false);
     // Stops and joins the running workers; later Receive calls are refused.
     void StopReceiving();
 

@@ -4,37 +4,17 @@
 
 namespace zirvo {
 
-ChannelFeedSettings ToChannelSettings(const FeedSettings& settings) {
-    ChannelFeedSettings out;
-    out.rssRank = settings.rssRank;
-    out.storageType = settings.storageType;
-    out.storageNum = settings.storageNum;
-    out.autoUpdate = settings.autoUpdate;
-    out.newItemShowTip = settings.newItemShowTip;
-    return out;
-}
-
-FeedSettings ToFeedSettings(const ChannelFeedSettings& settings) {
-    FeedSettings out;
-    out.rssRank = settings.rssRank;
-    out.storageType = settings.storageType;
-    out.storageNum = settings.storageNum;
-    out.autoUpdate = settings.autoUpdate;
-    out.newItemShowTip = settings.newItemShowTip;
-    return out;
-}
-
 bool BindChannel(CChannelTree& tree, NodeId id, CRssStore& store) {
     std::optional<ChannelNode> node = tree.Node(id);
     if (!node || !node->IsChannel()) {
         return false;
     }
     int feedId = 0;
-    FeedSettings settings = ToFeedSettings(node->settings);
+    FeedSettings settings = node->settings;
     if (!store.GetFeedSettings(node->feedUrl, feedId, settings)) {
         return false;
     }
-    return tree.ApplyBinding(id, feedId, ToChannelSettings(settings));
+    return tree.ApplyBinding(id, feedId, settings);
 }
 
 bool BindSubtree(CChannelTree& tree, NodeId id, CRssStore& store, FeedIdList& feeds) {

@@ -11,9 +11,6 @@
 
 namespace zirvo {
 
-ChannelFeedSettings ToChannelSettings(const FeedSettings& settings);
-FeedSettings ToFeedSettings(const ChannelFeedSettings& settings);
-
 // Binds one channel; false for a folder, a dead handle, or a store failure (the store's last
 // error says why). An already bound node is looked up again, so settings changed meanwhile by
 // another store connection are picked up.

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/feeds/feed_settings.h"
+
 namespace zirvo {
 
 // A node's handle: its index in the tree's node vector. Assigned in load order (depth first) and,
@@ -15,21 +17,15 @@ using NodeId = int;
 // "No node"; as a parent it means the top level (the OPML `body`).
 inline constexpr NodeId kNoNode = -1;
 
-// Images of the tree's image list: state of a node as the views draw it.
-inline constexpr int kImageReceiving = 0;        // a single-channel receive is running
-inline constexpr int kImageFolder = 1;           // folder
-inline constexpr int kImageReceived = 2;         // last receive succeeded
-inline constexpr int kImageChannel = 3;          // channel, idle
-inline constexpr int kImageFailed = 4;           // last receive failed or was stopped
-inline constexpr int kImageFolderReceiving = 5;  // a folder walk is receiving this channel
-
-// The receive settings of a channel as `feed_data` stores them.
-struct ChannelFeedSettings {
-    int rssRank = 0;         // 0 = received by weight, non-zero = always received
-    int storageType = 0;     // 0 = global setting, 1 = keep what the feed lists, 2 = keep newest N
-    int storageNum = 200;    // N for storage type 2
-    int autoUpdate = 1;      // takes part in automatic receiving
-    int newItemShowTip = 0;  // notice after a receive that leaves unread items
+// Images of the tree's image list: state of a node as the views draw it (the values are the
+// image list's indexes).
+enum NodeImage : int {
+    kImageReceiving = 0,        // a single-channel receive is running
+    kImageFolder = 1,           // folder
+    kImageReceived = 2,         // last receive succeeded
+    kImageChannel = 3,          // channel, idle
+    kImageFailed = 4,           // last receive failed or was stopped
+    kImageFolderReceiving = 5,  // a folder walk is receiving this channel
 };
 
 // What the tree draws behind a caption: "[7]", nothing for 0.
@@ -50,15 +46,15 @@ struct ChannelNode {
     std::string homeUrl;  // `htmlUrl`
     bool expanded = false;
 
-    int feedId = 0;       // `feed_id` of the bound `feed_data` row; 0 until bound
-    int unreadCount = 0;  // a folder: sum of its direct children's counts
-    ChannelFeedSettings settings;
+    int feedId = 0;         // `feed_id` of the bound `feed_data` row; 0 until bound
+    int unreadCount = 0;    // a folder: sum of its direct children's counts
+    FeedSettings settings;  // as its `feed_data` row holds them
 
     // Receive scheduling, in memory only.
     int weightLevel = 1;
     int weightCounter = 10;
 
-    int image = kImageChannel;
+    NodeImage image = kImageChannel;
 
     bool IsFolder() const { return feedUrl.empty(); }
     bool IsChannel() const { return !feedUrl.empty(); }

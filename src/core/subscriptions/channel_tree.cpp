@@ -519,7 +519,7 @@ void CChannelTree::ResetAllUnread() {
     NotifyCountChanged(kNoNode);
 }
 
-bool CChannelTree::ApplyBinding(NodeId id, int feedId, const ChannelFeedSettings& settings) {
+bool CChannelTree::ApplyBinding(NodeId id, int feedId, const FeedSettings& settings) {
     std::lock_guard lock(m_mutex);
     if (!LiveLocked(id)) {
         return false;
@@ -539,7 +539,7 @@ bool CChannelTree::SetWeight(NodeId id, int level, int counter) {
     return true;
 }
 
-bool CChannelTree::SetImage(NodeId id, int image) {
+bool CChannelTree::SetImage(NodeId id, NodeImage image) {
     std::lock_guard lock(m_mutex);
     if (!LiveLocked(id)) {
         return false;

@@ -37,6 +37,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/config/app_config.h"
 #include "core/subscriptions/channel_node.h"
 #include "core/subscriptions/opml_outline.h"
 
@@ -44,19 +45,19 @@ namespace zirvo {
 
 using IndexPath = std::vector<int>;
 
-// The reader settings the tree holds (from config/appConfig.xml, /app/rss/...), with the
-// defaults that apply when the file cannot be read.
-struct ChannelTreeSettings {
-    int startupAutoReceive = 0;
-    int autoReceive = 0;
-    int autoReceiveType = 0;
-    int autoReceiveTime = 30;
-    int clickChannelAutoReceive = 0;
-    int switchChannelAutoMakeRead = 1;
-    int whenExitRememberUnreadNum = 0;
-    int paginationNum = 50;
-    int storageType = 1;  // global storage policy; a channel's type 0 means this one
-    int storageNum = 200;
+// The reader settings the tree holds: the receive and storage records of config/appConfig.xml
+// (/app/rss/...) themselves, with the defaults that apply when the file cannot be read. The
+// storage record is the global storage policy; a channel's storage type 0 means this one.
+struct ChannelTreeSettings : ReceiveSettings, StorageSettings {
+    ChannelTreeSettings() {
+        autoReceiveTime = 30;
+        switchChannelAutoMakeRead = 1;
+        paginationNum = 50;
+        storageType = 1;
+        storageNum = 200;
+    }
+    ChannelTreeSettings(const ReceiveSettings& receive, const StorageSettings& storage)
+        : ReceiveSettings(receive), StorageSettings(storage) {}
 };
 
 class CChannelTree {
@@ -144,9 +145,9 @@ public:
     // Sets every node's count to 0.
     void ResetAllUnread();
     // Copies the bound `feed_data` row into the node.
-    bool ApplyBinding(NodeId id, int feedId, const ChannelFeedSettings& settings);
+    bool ApplyBinding(NodeId id, int feedId, const FeedSettings& settings);
     bool SetWeight(NodeId id, int level, int counter);
-    bool SetImage(NodeId id, int image);
+    bool SetImage(NodeId id, NodeImage image);
 
     ChannelTreeSettings Settings() const;
     void SetSettings(const ChannelTreeSettings& settings);

@@ -17,16 +17,7 @@ bool ReadChannelTreeSettings(CAppConfig& config, CErrorMsgDialog& messages,
         messages.ShowMessageBox(kReaderConfigError);
         return false;
     }
-    settings.startupAutoReceive = receive.startupAutoReceive;
-    settings.autoReceive = receive.autoReceive;
-    settings.autoReceiveType = receive.autoReceiveType;
-    settings.autoReceiveTime = receive.autoReceiveTime;
-    settings.clickChannelAutoReceive = receive.clickChannelAutoReceive;
-    settings.switchChannelAutoMakeRead = receive.switchChannelAutoMakeRead;
-    settings.whenExitRememberUnreadNum = receive.whenExitRememberUnreadNum;
-    settings.paginationNum = receive.paginationNum;
-    settings.storageType = storage.storageType;
-    settings.storageNum = storage.storageNum;
+    settings = ChannelTreeSettings(receive, storage);
     return true;
 }
 
@@ -96,7 +87,7 @@ NodeId CChannelTreeEditor::AddChannel(NodeId parent, const std::string& title,
         return false;
     });
     if (id != kNoNode) {
-        m_tree.ApplyBinding(id, feedId, ToChannelSettings(settings));
+        m_tree.ApplyBinding(id, feedId, settings);
     }
     return id;
 }
@@ -129,7 +120,7 @@ bool CChannelTreeEditor::Rename(NodeId id, const std::string& text) {
 bool CChannelTreeEditor::SetChannelProperties(NodeId id, const std::string& text,
                                               const std::string& feedUrl,
                                               const std::string& homeUrl,
-                                              const ChannelFeedSettings& settings,
+                                              const FeedSettings& settings,
                                               CRssStore& store) {
     const std::string title = CutAtCharacter(text, kMaxCaptionBytes);
     std::optional<ChannelNode> node = m_tree.Node(id);
@@ -176,7 +167,7 @@ bool CChannelTreeEditor::SetChannelProperties(NodeId id, const std::string& text
     const StoreStep updateRow = [&] {
         FeedSettings stored;
         if ((!changeRows || store.GetFeedSettings(feedUrl, feedId, stored)) &&
-            store.UpdateFeed(feedId, feedUrl, ToFeedSettings(settings))) {
+            store.UpdateFeed(feedId, feedUrl, settings)) {
             return true;
         }
         Refuse(kSettingsFailed);

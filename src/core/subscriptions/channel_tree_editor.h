@@ -75,7 +75,7 @@ public:
     // another channel still uses the old address or already uses the new one: then the channel
     // moves to the new address's row.
     bool SetChannelProperties(NodeId id, const std::string& title, const std::string& feedUrl,
-                              const std::string& homeUrl, const ChannelFeedSettings& settings,
+                              const std::string& homeUrl, const FeedSettings& settings,
                               CRssStore& store);
     // Folder properties: changed title and home page, after the folder checks, in one write.
     bool SetFolderProperties(NodeId id, const std::string& title, const std::string& homeUrl);

@@ -118,8 +118,7 @@ QWidget* CChannelPropertiesDialog::BuildStoragePage(const ChannelNode& node) {
 }
 
 void CChannelPropertiesDialog::accept() {
-    ChannelFeedSettings settings =
-        m_session.Tree().Node(m_channel).value_or(ChannelNode{}).settings;
+    FeedSettings settings = m_session.Tree().Node(m_channel).value_or(ChannelNode{}).settings;
     const SettingsCheck check =
         CheckChannelStoragePage(m_ownStorage->isChecked(), m_storage->CountText().toStdString(),
                                 m_storage->Type(), settings.storageType, settings.storageNum);

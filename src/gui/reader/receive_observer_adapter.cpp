@@ -23,7 +23,7 @@ void CReceiveObserverAdapter::Post(std::function<void(const ReceiveHandlers&)> c
         Qt::QueuedConnection);
 }
 
-void CReceiveObserverAdapter::OnImageChanged(NodeId node, int image) {
+void CReceiveObserverAdapter::OnImageChanged(NodeId node, NodeImage image) {
     Post([node, image](const ReceiveHandlers& h) {
         if (h.imageChanged)
             h.imageChanged(node, image);

@@ -38,7 +38,7 @@ public:
     // `target` is the window-thread object the functors run on.
     CReceiveObserverAdapter(QObject* target, ReceiveHandlers handlers);
 
-    void OnImageChanged(NodeId node, int image) override;
+    void OnImageChanged(NodeId node, NodeImage image) override;
     void OnUnreadChanged(NodeId node, int unread) override;
     void OnNewItemNotice(NodeId node, int unread) override;
     void OnRefreshList(int feedId) override;

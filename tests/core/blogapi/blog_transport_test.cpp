@@ -55,7 +55,7 @@ TEST(EndpointSplitting, TheAccountPortReplacesThePortInTheAddress) {
 
 ConnectionSettings ProxiedSettings(const std::string& user, const std::string& password) {
     ConnectionSettings settings;
-    settings.endpointUrl = "http://127.0.0.1/RPC2";
+    settings.endpointUrl = "http://blog.example.com/RPC2";  // not exempted as a local address
     settings.proxy.use = 1;
     settings.proxy.server = "127.0.0.1";
     settings.proxy.port = "3128";

@@ -23,14 +23,14 @@ void CRecordingObserver::OnJobStarted(int jobId, PublishJobKind kind, const std:
 void CRecordingObserver::OnJobStatus(int jobId, const std::string& text) {
     Add(StrFormat("status %d ", jobId) + text);
 }
-void CRecordingObserver::OnTreeRecount(int treeCode, int change) {
-    Add(StrFormat("recount %d %d", treeCode, change));
+void CRecordingObserver::OnTreeRecount(int treeCode, TreeCountChange change) {
+    Add(StrFormat("recount %d %d", treeCode, static_cast<int>(change)));
 }
-void CRecordingObserver::OnJobNotice(int notice) {
-    Add(StrFormat("notice %d", notice));
+void CRecordingObserver::OnJobNotice(PublishNotice notice) {
+    Add(StrFormat("notice %d", static_cast<int>(notice)));
 }
-void CRecordingObserver::OnArticlesChanged(const std::string& account, int folder) {
-    Add("changed " + account + StrFormat(" %d", folder));
+void CRecordingObserver::OnArticlesChanged(const std::string& account, BlogFolder folder) {
+    Add("changed " + account + StrFormat(" %d", static_cast<int>(folder)));
 }
 void CRecordingObserver::OnPostSent(int jobId, const std::string& account, int articleId,
                                     const std::string& postId) {

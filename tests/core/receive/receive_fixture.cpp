@@ -11,7 +11,7 @@ void CRecordingReceiveObserver::Add(std::string event) {
     m_events.push_back(std::move(event));
 }
 
-void CRecordingReceiveObserver::OnImageChanged(NodeId node, int image) {
+void CRecordingReceiveObserver::OnImageChanged(NodeId node, NodeImage image) {
     Add("image " + std::to_string(node) + " " + std::to_string(image));
 }
 

@@ -20,7 +20,7 @@ namespace zirvo::test {
 // "flush", "done N ok|fail", "stopping".
 class CRecordingReceiveObserver : public IReceiveObserver {
 public:
-    void OnImageChanged(NodeId node, int image) override;
+    void OnImageChanged(NodeId node, NodeImage image) override;
     void OnUnreadChanged(NodeId node, int unread) override;
     void OnNewItemNotice(NodeId node, int unread) override;
     void OnRefreshList(int feedId) override;

@@ -14,7 +14,7 @@ class CThrowingObserver : public CRecordingReceiveObserver {
 public:
     std::atomic<bool> armed{false};
 
-    void OnImageChanged(NodeId node, int image) override {
+    void OnImageChanged(NodeId node, NodeImage image) override {
         CRecordingReceiveObserver::OnImageChanged(node, image);
         if (armed.exchange(false)) {
             throw std::runtime_error("the window is gone");

@@ -206,7 +206,7 @@ TEST_F(ChannelTreeEditorTest, MarkReadClearAndRecountFollowTheStore) {
 TEST_F(ChannelTreeEditorTest, ChannelPropertiesRenameTheRowWithItsItems) {
     const NodeId delta = Find("Delta");
     const int feedId = Seed(delta, 2);
-    ChannelFeedSettings settings;
+    FeedSettings settings;
     settings.rssRank = 5;
     settings.storageType = 2;
     settings.storageNum = 30;
@@ -236,7 +236,7 @@ TEST_F(ChannelTreeEditorTest, AnAddressMayBeSubscribedInTwoPlaces) {
     EXPECT_TRUE(m_reporter.MessageBoxes().empty());
     // Taking one of them to another address leaves the other its row and items.
     ASSERT_TRUE(m_editor.SetChannelProperties(twice, "Moved", "http://127.0.0.1/moved.xml", "",
-                                              ChannelFeedSettings{}, m_store));
+                                              FeedSettings{}, m_store));
     EXPECT_NE(m_tree.Node(twice)->feedId, feedId);
     int id = 0;
     FeedSettings settings;
@@ -252,7 +252,7 @@ TEST_F(ChannelTreeEditorTest, EditingKeepsAnOldAddressOfAnotherKind) {
     // Written by an older program; the add dialog would refuse it today.
     const NodeId old = m_editor.AddNode(kNoNode, "Old", "feed://127.0.0.1/old.xml", "");
     ASSERT_NE(old, kNoNode);
-    ChannelFeedSettings settings;
+    FeedSettings settings;
     settings.autoUpdate = 0;
     ASSERT_TRUE(m_editor.SetChannelProperties(old, "Renamed", "feed://127.0.0.1/old.xml", "",
                                               settings, m_store));
@@ -299,7 +299,7 @@ TEST_F(ChannelTreeEditorTest, StoreFailureAfterTheFilePutsTheFileBack) {
     EXPECT_FALSE(m_editor.Delete(delta, m_store));
     EXPECT_NE(m_store.GetLastError().find("row kept"), std::string::npos);
     EXPECT_FALSE(m_editor.SetChannelProperties(delta, "Delta 2", "http://127.0.0.1/delta2.xml", "",
-                                               ChannelFeedSettings{}, m_store));
+                                               FeedSettings{}, m_store));
     EXPECT_EQ(m_reporter.MessageBoxes(), (std::vector<std::string>{"设置失败!"}));
     EXPECT_EQ(ReadBack(m_editor.File().Path()), before);
     EXPECT_EQ(m_tree.Node(delta)->caption, "Delta");

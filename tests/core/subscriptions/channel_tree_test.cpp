@@ -95,7 +95,7 @@ TEST_F(ChannelTreeTest, SubtreeChannelsCoverEveryDepth) {
     EXPECT_EQ(m_tree.SubtreeChannels(kNoNode), (std::vector<NodeId>{1, 2, 4, 5, 6}));
     EXPECT_EQ(m_tree.SubtreeChannels(5), (std::vector<NodeId>{5}));
     EXPECT_TRUE(m_tree.SubtreeFeedIds(news).empty());
-    m_tree.ApplyBinding(2, 42, ChannelFeedSettings{});
+    m_tree.ApplyBinding(2, 42, FeedSettings{});
     EXPECT_EQ(m_tree.SubtreeFeedIds(news), (std::vector<std::pair<NodeId, int>>{{2, 42}}));
 }
 
