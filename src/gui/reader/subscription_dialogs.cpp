@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/subscriptions/favourite_tree.h"
 #include "gui/reader/title_fetch.h"
 
 namespace zirvo::gui {
@@ -104,13 +105,26 @@ void CChannelFields::ShowFailure(const FieldCheck& check) {
 }
 
 bool CChannelFields::Validate(const CChannelTree& tree) {
-    FieldCheck check = CheckChannelFields(Std(Title()), Std(FeedUrl()), Std(HomeUrl()));
-    if (check.ok) {
-        check = CheckNotSubscribed(tree, Std(FeedUrl()));
-    }
+    const FieldCheck check = CheckChannelFields(Std(Title()), Std(FeedUrl()), Std(HomeUrl()));
     if (!check.ok) {
         ShowFailure(check);
         return false;
+    }
+    // The tree may hold one address in two places (both share its stored items), but a second
+    // subscription is more often a slip than a wish: the user decides.
+    const FieldCheck known = CheckNotSubscribed(tree, Std(FeedUrl()));
+    if (!known.ok) {
+        QMessageBox box(QMessageBox::Question, QString::fromUtf8(kConfirmCaption),
+                        QString::fromStdString(known.message) + QStringLiteral("\n仍要添加吗?"),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setObjectName(QStringLiteral("alreadySubscribedQuestion"));
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
+        box.setDefaultButton(QMessageBox::No);
+        if (box.exec() != QMessageBox::Yes) {
+            m_feedUrl->setFocus();
+            return false;
+        }
     }
     return true;
 }

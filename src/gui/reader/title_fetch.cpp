@@ -5,6 +5,7 @@
 #include <QThreadPool>
 
 #include "core/feeds/feed_fetcher.h"
+#include "core/subscriptions/channel_checks.h"
 
 namespace zirvo::gui {
 
@@ -46,6 +47,8 @@ void CTitleFetch::Start(const QString& url, std::function<void(const QString&)> 
         if (!fetcher.FetchChannelTitle(address, title)) {
             title.clear();
         }
+        // A feed's title can run over lines or to megabytes; the tree keeps captions short.
+        title = CaptionFromText(title);
         if (*abort) {
             return;
         }

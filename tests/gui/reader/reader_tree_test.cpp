@@ -41,6 +41,7 @@ private slots:
     void AddDialogPrefillsAndFetchesTitleOffTheWindowThread();
     void ClickingAChannelReceivesItWhenAsked();
     void CountsOfAnEarlierReceiveShowAtStartUp();
+    void AddDialogAsksAboutAKnownAddressAndCutsAFetchedTitle();
 };
 
 void ReaderTreeTest::WizardAddsChannelThatReceivesWithCountsOnFolder() {
@@ -332,6 +333,52 @@ void ReaderTreeTest::CountsOfAnEarlierReceiveShowAtStartUp() {
     QCOMPARE(f.ShownUnread(f.Find("F/f1")), 7);
     QCOMPARE(f.ShownUnread(f.Find("F")), 7);
     QCOMPARE(f.ShownUnread(f.Find("g")), 3);
+}
+
+void ReaderTreeTest::AddDialogAsksAboutAKnownAddressAndCutsAFetchedTitle() {
+    CReaderFixture f;
+    const std::string known = f.Server().Url("/gen/8?items=2");
+    f.WriteOpml({{"D", "", {{"known", known, {}}}}});
+    f.Open();
+    gui::CAddChannelDialog dialog(f.Session().Tree(), f.Window());
+    dialog.Fields()->SetValues(QStringLiteral("again"), QString::fromStdString(known), QString());
+    dialog.show();
+
+    QString question;
+    AnswerNextModal([&](QWidget* box) {
+        question = qobject_cast<QMessageBox*>(box)->text();
+        qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
+    });
+    dialog.accept();
+    QVERIFY2(question.startsWith(QStringLiteral("该频道已经订阅: D")) &&
+                 question.contains(QStringLiteral("known")),
+             qPrintable(question));
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));  // "No": the dialog stays open
+    QVERIFY(dialog.isVisible());
+
+    AnswerNextModal(
+        [](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+    // A title over several lines and far beyond the caption limit comes back as one short line.
+    const std::string tail(3000, 'x');
+    QVERIFY(f.Server().Put("/long-title.xml",
+                           "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>First\n"
+                           "   second " +
+                               tail +
+                               "</title><link>http://example.com/</link>"
+                               "<item><title>i</title><link>http://example.com/i</link></item>"
+                               "</channel></rss>"));
+    gui::CAddChannelDialog second(f.Session().Tree(), f.Window());
+    second.Fields()->SetValues(QString(), QString::fromStdString(f.Server().Url("/long-title.xml")),
+                               QString());
+    second.show();
+    second.Fields()->FetchButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!second.Fields()->Title().isEmpty(), 20000);
+    const std::string title = second.Fields()->Title().toStdString();
+    QCOMPARE(title.size(), kMaxCaptionBytes);
+    QVERIFY(title.rfind("First second xxx", 0) == 0);
 }
 
 QTEST_MAIN(ReaderTreeTest)
