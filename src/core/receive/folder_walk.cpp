@@ -40,10 +40,10 @@ NodeId CFolderWalk::NextSibling(NodeId node) const {
 void CFolderWalk::ReceiveSubtree(NodeId node, int depth) {
     CChannelTree& tree = *m_context.tree;
     while (node != kNoNode && tree.Exists(node) && !m_context.Stopping()) {
-        std::vector<NodeId> children = tree.Children(node);
-        if (!children.empty()) {
-            ReceiveSubtree(children.front(), depth + 1);
-        } else {
+        // A channel can have nodes below it (an imported list may hang a subtree under one):
+        // it is received itself, then its children are walked.
+        std::optional<ChannelNode> shown = tree.Node(node);
+        if (shown && shown->IsChannel()) {
             try {
                 if (BindChannel(tree, node, m_store)) {
                     std::optional<ChannelNode> channel = tree.Node(node);
@@ -55,6 +55,10 @@ void CFolderWalk::ReceiveSubtree(NodeId node, int depth) {
                 // This channel failed; the walk goes on with the next one.
                 FailChannel(m_context, node, DescribeCurrentException());
             }
+        }
+        std::vector<NodeId> children = tree.Children(node);
+        if (!children.empty()) {
+            ReceiveSubtree(children.front(), depth + 1);
         }
         if (depth == 0) {
             break;
@@ -149,12 +153,13 @@ void FailEveryChannel(const ReceiveContext& context, NodeId node, int depth,
                       const std::string& error) {
     CChannelTree& tree = *context.tree;
     while (node != kNoNode && tree.Exists(node) && !context.Stopping()) {
+        if (std::optional<ChannelNode> channel = tree.Node(node);
+            channel && !channel->feedUrl.empty()) {
+            FailChannel(context, node, error);
+        }
         std::vector<NodeId> children = tree.Children(node);
         if (!children.empty()) {
             FailEveryChannel(context, children.front(), depth + 1, error);
-        } else if (std::optional<ChannelNode> channel = tree.Node(node);
-                   channel && !channel->feedUrl.empty()) {
-            FailChannel(context, node, error);
         }
         if (depth == 0) {
             break;

@@ -234,5 +234,20 @@ TEST_F(FolderReceiveTest, WeightedWalkSkipsAWaitingChannelWithoutTouchingIt) {
     EXPECT_TRUE(Server().Requests().empty());
 }
 
+TEST_F(FolderReceiveTest, AChannelWithNodesBelowItIsReceivedBeforeThem) {
+    // An imported list can hang a subtree under a channel: p{q, E{e1}}.
+    const NodeId p = AddChannel("p", "/corpus/heraldsun.rss");
+    const NodeId q = AddChannel("q", "/corpus/narro.rss", p);
+    const NodeId e = AddFolder("E", p);
+    const NodeId e1 = AddChannel("e1", "/corpus/instant-article.rss", e);
+    ASSERT_NE(e1, kNoNode);
+    ReceiveAll();
+    EXPECT_EQ(m_observer.EventsOf("done"), (Strings{Done(p), Done(q), Done(e1)}));
+    for (NodeId channel : {p, q, e1}) {
+        EXPECT_EQ(ImageOf(channel), kImageReceived);
+        EXPECT_FALSE(StoredLinks(channel).empty());
+    }
+}
+
 }  // namespace
 }  // namespace zirvo::test
