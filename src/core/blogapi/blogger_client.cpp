@@ -3,6 +3,7 @@
 #include "core/blogapi/blog_transport.h"
 #include "core/blogapi/xml_rpc.h"
 #include "core/util/strings.h"
+#include "core/util/xml_text.h"
 
 namespace zirvo {
 namespace {
@@ -27,27 +28,6 @@ int BloggerBuildFailure(int kind) {
     }
 }
 
-std::string EscapeHtmlText(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out.push_back(c);
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 std::string WrapBloggerContent(const std::string& title, const std::string& description) {
@@ -56,7 +36,7 @@ std::string WrapBloggerContent(const std::string& title, const std::string& desc
     // and a post without a title sends no element at all.
     std::string content;
     if (!title.empty()) {
-        content = "<title>" + EscapeHtmlText(title) + "</title>";
+        content = "<title>" + XmlTextContent(title) + "</title>";
     }
     return content + "<p>" + description + "</p>";
 }

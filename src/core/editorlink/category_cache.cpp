@@ -1,9 +1,9 @@
 #include "core/editorlink/category_cache.h"
 
 #include "core/blogapi/editor_calls.h"
-#include "core/editorlink/xml_text.h"
 #include "core/util/files.h"
 #include "core/util/xml_document.h"
+#include "core/util/xml_text.h"
 
 namespace zirvo {
 namespace {

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "core/editorlink/blog_tree_code.h"
-#include "core/editorlink/xml_text.h"
 #include "core/util/files.h"
 #include "core/util/strings.h"
 #include "core/util/xml_document.h"
+#include "core/util/xml_text.h"
 
 namespace zirvo {
 namespace {

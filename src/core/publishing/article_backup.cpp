@@ -3,9 +3,9 @@
 #include <ctime>
 
 #include "core/articles/blog_store.h"
-#include "core/editorlink/xml_text.h"
 #include "core/util/strings.h"
 #include "core/util/xml_document.h"
+#include "core/util/xml_text.h"
 
 namespace zirvo {
 

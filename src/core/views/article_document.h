@@ -36,7 +36,7 @@ inline constexpr const char* kArticleStyleKey = "rss/articlestyle";
 // The text as a CDATA section (or several, when it holds "]]>"), without forbidden characters.
 std::string CdataSection(const std::string& text);
 // Drops what XML 1.0 does not allow in a document (control characters other than tab, line
-// feed and carriage return, and bytes that are not UTF-8).
+// feed and carriage return); bytes that are not UTF-8 become U+FFFD.
 std::string XmlSafeText(const std::string& text);
 
 std::string BuildItemDocument(const RssItem& item, const std::string& skinName);

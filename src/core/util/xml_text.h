@@ -1,6 +1,6 @@
 #pragma once
-// Pieces of the small XML files this folder writes as one string (the editor hand-over file,
-// the category caches), where the layout of the file is fixed text and only values vary.
+// Pieces of the small XML files written as one string (the editor hand-over file, the article
+// page documents, the category caches), where the layout is fixed text and only values vary.
 //
 // Threading: pure functions, any thread.
 

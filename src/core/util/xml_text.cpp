@@ -1,4 +1,4 @@
-#include "core/editorlink/xml_text.h"
+#include "core/util/xml_text.h"
 
 #include "core/util/strings.h"
 #include "core/util/text_codec.h"
