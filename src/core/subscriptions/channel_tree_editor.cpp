@@ -120,8 +120,7 @@ bool CChannelTreeEditor::Rename(NodeId id, const std::string& text) {
 bool CChannelTreeEditor::SetChannelProperties(NodeId id, const std::string& text,
                                               const std::string& feedUrl,
                                               const std::string& homeUrl,
-                                              const FeedSettings& settings,
-                                              CRssStore& store) {
+                                              const FeedSettings& settings, CRssStore& store) {
     const std::string title = CutAtCharacter(text, kMaxCaptionBytes);
     std::optional<ChannelNode> node = m_tree.Node(id);
     if (!node || !node->IsChannel()) {
