@@ -67,14 +67,22 @@ void CArticleSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
 
 void CArticleRequestGuard::interceptRequest(QWebEngineUrlRequestInfo& info) {
     const QString scheme = info.requestUrl().scheme().toLower();
-    // Feed documents may show pictures from the web and inline ones; nothing else.
+    // Only web addresses, our own documents, the blank page and inline pictures load at all.
     const bool allowed = scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
                          scheme == QLatin1String(kArticleScheme) ||
                          scheme == QLatin1String("about") ||
                          (scheme == QLatin1String("data") &&
                           info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeMainFrame &&
                           info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeSubFrame);
-    if (!allowed) {
+    // A rendered feed item may show its pictures, but nothing else of it reaches the web:
+    // no frames, style sheets, fonts or media that a hostile feed could use to call home.
+    const bool web = scheme == QLatin1String("http") || scheme == QLatin1String("https");
+    const bool fromItem = info.firstPartyUrl().scheme().toLower() == QLatin1String(kArticleScheme);
+    const auto type = info.resourceType();
+    const bool remoteExtra = web && fromItem &&
+                             type != QWebEngineUrlRequestInfo::ResourceTypeImage &&
+                             type != QWebEngineUrlRequestInfo::ResourceTypeMainFrame;
+    if (!allowed || remoteExtra) {
         info.block(true);
     }
 }

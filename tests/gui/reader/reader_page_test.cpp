@@ -56,6 +56,7 @@ private slots:
     void QuickReadingWritesTheWholePage();
     void ScriptsInItemsDoNotRun();
     void LinksGoWhereTheyShould();
+    void RenderedItemsReachTheWebOnlyForPictures();
 
 private:
     std::unique_ptr<CReaderFixture> m_f;
@@ -192,6 +193,37 @@ void ReaderPageTest::LinksGoWhereTheyShould() {
     page->OpenUrl(QStringLiteral("file:///etc/passwd"));
     QVERIFY(page->View()->url().scheme() != QStringLiteral("file"));
     QVERIFY(page->LastError().contains(QStringLiteral("file:///etc/passwd")));
+}
+
+void ReaderPageTest::RenderedItemsReachTheWebOnlyForPictures() {
+    CFeedServer& server = m_f->Server();
+    const std::string body = "<img src=\"" + server.Url("/pic.png") + "\"><iframe src=\"" +
+                             server.Url("/frame.html") + "\"></iframe><link rel=\"stylesheet\" " +
+                             "href=\"" + server.Url("/style.css") + "\">";
+    QVERIFY(server.Put("/pic.png", "GIF89a", "image/gif"));
+    QVERIFY(server.Put("/frame.html", "<p>frame</p>", "text/html"));
+    QVERIFY(server.Put("/style.css", "p{}", "text/css"));
+    QVERIFY(server.Put("/hostile.xml",
+                       "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss version=\"2.0\"><channel>"
+                       "<title>t</title><item><title>图片</title><link>http://127.0.0.1/pic</link>"
+                       "<description><![CDATA[" +
+                           body + "]]></description></item></channel></rss>"));
+    m_f->ReceiveAndWait(m_f->Find("频道"));
+    m_f->Controller().SelectNode(m_f->Find("频道"));
+    gui::CArticleTableView* list = m_f->Controller().List();
+    int row = -1;
+    for (int r = 0; r < list->model()->rowCount(); ++r) {
+        if (list->model()->index(r, gui::kColTitle).data().toString() == QStringLiteral("图片")) {
+            row = r;
+        }
+    }
+    QVERIFY(row >= 0);
+    SelectRow(*m_f, row);
+    // The picture is fetched; the frame and the style sheet never are.
+    QTRY_VERIFY_WITH_TIMEOUT(!server.RequestsFor("/pic.png").empty(), 20000);
+    QTest::qWait(500);
+    QVERIFY(server.RequestsFor("/frame.html").empty());
+    QVERIFY(server.RequestsFor("/style.css").empty());
 }
 
 QTEST_MAIN(ReaderPageTest)
