@@ -11,6 +11,14 @@
 
 namespace zirvo {
 
+// One attachment of an item (RSS `enclosure`, Atom `link rel="enclosure"`, JSON Feed
+// `attachments`). Kept beside the item, never inside the Part-defined item row.
+struct Enclosure {
+    std::string url;
+    std::string type;      // MIME type as the feed states it; may be empty
+    long long length = 0;  // bytes as the feed states it; 0 when unknown
+};
+
 struct RssItem {
     int id = 0;         // item_id of its table (rss_data, rsstemp_data or rssfavorite_data)
     int channelId = 0;  // feed_id of the channel, or of the favourites folder
@@ -21,7 +29,8 @@ struct RssItem {
     std::string description;
     std::string date;  // "%d-%.2d-%.2d %.2d:%.2d:%.2d", comparable as text with SQLite datetime
     std::string author;
-    std::string group;  // filled by the article list for grouping; never stored
+    std::string group;                  // filled by the article list for grouping; never stored
+    std::vector<Enclosure> enclosures;  // at most kMaxItemEnclosures, in feed order
 };
 
 // What one item may hold once read from a feed; longer fields are cut on a character boundary
@@ -31,6 +40,7 @@ inline constexpr size_t kMaxItemTitleBytes = 64 * 1024;
 inline constexpr size_t kMaxItemLinkBytes = 8 * 1024;
 inline constexpr size_t kMaxItemAuthorBytes = 8 * 1024;
 inline constexpr size_t kMaxItemDescriptionBytes = 4 * 1024 * 1024;
+inline constexpr size_t kMaxItemEnclosures = 64;
 
 // Cuts the title, link, author and description (UTF-8) to the limits above.
 void CapItemFields(RssItem& item);
