@@ -21,6 +21,10 @@ Routes (GET unless said otherwise):
                           request lists items n, n-1, ... 1 (newest first, at most 20)
   /gen/N?items=M&round=R  a generated feed for channel N with M items; items of round R have
                           links that differ from other rounds (R defaults to 0)
+  /pic/NAME?kb=N&s=SEC    a picture of N KiB (default 4) after SEC seconds (default 0), its
+                          bytes derived from NAME, typed by NAME's extension (image/jpeg
+                          without one); /_pictures tells how many such answers ran at most at
+                          the same time
   PUT or POST /ANY/PATH   stores the request body (and its Content-Type) under that path;
                           a later GET of the path serves it back, so a test can change a feed
                           between two receives
@@ -28,12 +32,14 @@ Routes (GET unless said otherwise):
   /_requests              the recorded requests, one per line: METHOD \t PATH \t User-Agent \t
                           Accept-Encoding \t Proxy-Authorization; ?format=json gives a JSON
                           list instead
+  /_pictures              {"max_in_flight": N, "served": N} as JSON
   /_reset                 forgets the recorded requests and the counters
 The routes starting with "/_" are not recorded themselves.
 """
 
 import argparse
 import gzip
+import hashlib
 import json
 import os
 import sys
@@ -50,6 +56,9 @@ class State:
         self.requests = []
         self.counters = {}
         self.stored = {}
+        self.pictures_in_flight = 0
+        self.pictures_max_in_flight = 0
+        self.pictures_served = 0
 
 
 def rss(title, items):
@@ -209,6 +218,13 @@ class Handler(BaseHTTPRequestHandler):
             channel = int(path[len('/gen/'):] or '0')
             self.send_body(generated_feed(channel, int(query.get('items', '50')),
                                           int(query.get('round', '0'))))
+        elif path.startswith('/pic/'):
+            self.picture(path[len('/pic/'):], query)
+        elif path == '/_pictures':
+            with self.state.lock:
+                stats = {'max_in_flight': self.state.pictures_max_in_flight,
+                         'served': self.state.pictures_served}
+            self.send_body(json.dumps(stats).encode(), 'application/json')
         elif path == '/_requests':
             with self.state.lock:
                 recorded = list(self.state.requests)
@@ -223,9 +239,32 @@ class Handler(BaseHTTPRequestHandler):
             with self.state.lock:
                 self.state.requests.clear()
                 self.state.counters.clear()
+                self.state.pictures_max_in_flight = 0
+                self.state.pictures_served = 0
             self.send_body(b'reset\n', 'text/plain')
         else:
             self.send_body(b'<html><body>not found</body></html>', 'text/html', 404)
+
+    def picture(self, name, query):
+        types = {'png': 'image/png', 'gif': 'image/gif', 'jpg': 'image/jpeg',
+                 'jpeg': 'image/jpeg', 'svg': 'image/svg+xml'}
+        extension = name.rsplit('.', 1)[-1].lower() if '.' in name else 'jpg'
+        size = int(float(query.get('kb', '4')) * 1024)
+        seed = hashlib.sha256(name.encode('utf-8')).digest()
+        body = (seed * (size // len(seed) + 1))[:size]
+        with self.state.lock:
+            self.state.pictures_in_flight += 1
+            self.state.pictures_max_in_flight = max(self.state.pictures_max_in_flight,
+                                                    self.state.pictures_in_flight)
+        # Counted while the answer waits: a client that starts its next download as soon as it
+        # has read one must not look as if it had one more under way.
+        try:
+            time.sleep(float(query.get('s', '0')))
+        finally:
+            with self.state.lock:
+                self.state.pictures_in_flight -= 1
+                self.state.pictures_served += 1
+        self.send_body(body, types.get(extension, 'application/octet-stream'))
 
     def stall(self):
         head = (b'<?xml version="1.0" encoding="UTF-8"?><rss version="2.0"><channel>'
