@@ -322,7 +322,7 @@ void CReaderSession::EnableReceiving(IReceiveObserver& observer, IHttpClient* ht
     }
 }
 
-bool CReaderSession::Receive(NodeId id, bool force) {
+bool CReaderSession::Receive(NodeId id, bool force, bool refreshList) {
     if (!m_receiver) {
         m_error = "receiving is not enabled";
         return false;
@@ -334,7 +334,7 @@ bool CReaderSession::Receive(NodeId id, bool force) {
     }
     bool started = false;
     if (node && node->IsChannel()) {
-        started = m_receiver->StartReceive(m_store, id, 0);
+        started = m_receiver->StartReceive(m_store, id, refreshList);
         if (!started) {
             m_error =
                 "cannot bind " + PathText(id) + " to the feed store: " + m_store.GetLastError();
@@ -347,6 +347,18 @@ bool CReaderSession::Receive(NodeId id, bool force) {
         m_error = "cannot start the receive of " + PathText(id);
     }
     return started;
+}
+
+bool CReaderSession::ReceiveWeighted() {
+    if (!m_receiver) {
+        m_error = "receiving is not enabled";
+        return false;
+    }
+    if (!m_receiver->StartWeightedReceiveAll()) {
+        m_error = "another walk over the tree is running";
+        return false;
+    }
+    return true;
 }
 
 void CReaderSession::StopReceiving() {

@@ -131,9 +131,13 @@ public:
     // The workers' owner; null before EnableReceiving.
     CReceiveManager* Receiver() { return m_receiver.get(); }
     // "收取" on a node: a channel gets a worker of its own, a folder (kNoNode: the whole tree)
-    // its walk, `force` taking in channels without automatic update. False (Error() set) when
-    // nothing could be started.
-    bool Receive(NodeId id, bool force = false);
+    // its walk, `force` taking in channels without automatic update. `refreshList`: a channel's
+    // worker asks the shown list to be read again when done (a window showing it). False
+    // (Error() set) when nothing could be started.
+    bool Receive(NodeId id, bool force = false, bool refreshList = false);
+    // The start-up and timer receive of the whole tree with the weight rule; refused while a
+    // folder walk or another weighted walk runs (Error() set).
+    bool ReceiveWeighted();
     // Stops and joins the running workers; later Receive calls are refused.
     void StopReceiving();
 

@@ -6,10 +6,15 @@
 //
 // The main window places TreeWidget(), ListWidget() and PageWidget() in its splitters, puts the
 // actions of TreeActions(), ListActions() and PageActions() into its menus, drives the filter
-// and paging controls through the slots, shows StatusText and NewItemsNotice, opens the
-// property sheets and other dialogs asked for by the *Requested signals, and calls Shutdown()
-// when it closes (before the session goes). Destroying the controller closes the session as
-// well: its receive workers report to the controller.
+// and paging controls through the slots, shows StatusText and NewItemsNotice, carries out the
+// commands asked for by the *Requested signals, and calls Shutdown() when it closes (before the
+// session goes). The session belongs to whoever opened it: the controller only stops its
+// receive workers (they report to the controller), at Shutdown or at the latest when it goes.
+//
+// The class is one object in several files by job: reader_controller.cpp (building, window
+// messages, the end), reader_actions.cpp (commands and menus), reader_tree.cpp (the channel
+// tree and its commands), reader_list.cpp (the article list and its commands) and
+// reader_receive.cpp (receiving, the start-up receive and the timer).
 //
 // Threading: window thread. Receive workers reach it only through CReceiveObserverAdapter.
 
@@ -92,14 +97,14 @@ public slots:
     void SelectNode(int node);
     // Rebuilds the tree items from the model (after a property sheet or an import).
     void ReloadTree();
+    // The property sheet of a channel or a folder, as "属性(&S)..." on it opens it.
+    void OpenNodeProperties(int node);
 
 signals:
     void StatusText(const QString& text);
     void PagingChanged(int page, int pageCount);
     void NewItemsNotice(const QString& channel, int newCount, qint64 channelId);
     // What other parts of the main window carry out.
-    void ChannelPropertiesRequested(int node);
-    void FolderPropertiesRequested(int node);
     void ImportOpmlRequested();
     void ExportOpmlRequested(int node, bool allChannels);
     void EbookRequested(int node);
@@ -111,6 +116,10 @@ private:
     // ---- building ----
     void CreateWidgets(QWidget* parent);
     void CreateActions();
+    void CreateTreeActions();
+    void BuildTreeMenus();
+    void CreateListActions();
+    void BuildListMenus();
     QAction* MakeAction(const QString& text, const QKeySequence& key, const char* name,
                         QList<QAction*>& group, void (CReaderController::*slot)());
     void LoadViewSettings();

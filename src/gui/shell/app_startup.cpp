@@ -17,7 +17,7 @@
 #include "core/session/reader_session.h"
 #include "core/setup/seed.h"
 #include "core/util/data_root.h"
-#include "gui/dialogs/qt_message_reporter.h"
+#include "gui/common/qt_message_reporter.h"
 #include "gui/reader/reader_controller.h"
 #include "gui/shell/command_line.h"
 #include "gui/shell/local_channel.h"

@@ -16,10 +16,11 @@
 #include <QTreeWidget>
 #include <QWindowStateChangeEvent>
 
+#include "core/articles/blog_store.h"
 #include "core/integration/window_layout.h"
 #include "core/integration/window_message.h"
 #include "core/util/closing_flag.h"
-#include "gui/dialogs/qt_message_reporter.h"
+#include "gui/common/qt_message_reporter.h"
 #include "gui/shell/command_table.h"
 #include "gui/shell/popup_notifier.h"
 
@@ -45,11 +46,7 @@ QWidget* MakeEmptyPane(const QString& objectName, const QString& note, QWidget* 
 }  // namespace
 
 CMainFrame::CMainFrame(const CDataRoot& root, CAppConfig& config, CQtMessageReporter& reporter)
-    : m_root(root),
-      m_config(config),
-      m_reporter(reporter),
-      m_blogStore(root.Dir()),
-      m_rssStore(root.Dir()) {
+    : m_root(root), m_config(config), m_reporter(reporter) {
     SetClosing(false);
     setObjectName(QStringLiteral("mainFrame"));
     m_title = QApplication::applicationDisplayName();
@@ -85,12 +82,11 @@ bool CMainFrame::Initialise(QString& storeError) {
     }
     const int mode = std::atoi(value.c_str());
     m_workMode = (mode >= kModeBlog && mode <= kModeFavourites) ? mode : kModeRss;
-    if (!m_blogStore.Open()) {
-        storeError = QString::fromStdString(m_blogStore.GetLastError());
-        return false;
-    }
-    if (!m_rssStore.Open()) {
-        storeError = QString::fromStdString(m_rssStore.GetLastError());
+    // Opening creates or upgrades the file: a store that cannot be opened ends the start here,
+    // before any window shows.
+    CBlogStore articles(m_root.Dir());
+    if (!articles.Open()) {
+        storeError = QString::fromStdString(articles.GetLastError());
         return false;
     }
     if (!m_config.ReadWindowPos(m_storedPos)) {

@@ -4,8 +4,8 @@
 // work mode, the status bar with the paging controls, the notification icon, the popup notice,
 // and the window messages of the other threads and programs.
 //
-// The frame is thin: the reader views come from the reader controller, the rules from the core.
-// It owns the long-lived stores for the lifetime of the window.
+// The frame is thin: the reader views come from the reader controller, the rules from the core,
+// the stores from the sessions of the work modes.
 //
 // Layout persisted in config/appConfig.xml (/app/wndpos/...): the window rectangle (all zeros =
 // maximised), the left pane's width and the top pane's height, plus viewframemode and
@@ -18,9 +18,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/articles/blog_store.h"
 #include "core/config/app_config.h"
-#include "core/feeds/rss_store.h"
 #include "core/util/data_root.h"
 
 class QComboBox;
@@ -55,16 +53,15 @@ public:
     ~CMainFrame() override;
 
     // The construction steps that may end the process: settings reads (the message has been
-    // shown), then the article store and the feed store. False with `storeError` set to the
-    // store's own error text when a store cannot be opened (empty when a settings read failed).
+    // shown), then the article store. False with `storeError` set to the store's own error text
+    // when it cannot be opened (empty when a settings read failed). The feed store is the
+    // reader session's.
     bool Initialise(QString& storeError);
 
     // Shows the window at the stored rectangle, or maximised.
     void ShowAtStoredPlace();
 
     int WorkMode() const { return m_workMode; }
-    CRssStore& FeedStore() { return m_rssStore; }
-    CBlogStore& ArticleStore() { return m_blogStore; }
     CPopupNotifier* Notifier() const { return m_notifier; }
     CCommandTable* Commands() const { return m_commands; }
     QSplitter* OuterSplitter() const { return m_outer; }
@@ -132,8 +129,6 @@ private:
     bool SaveLayout();
     void StartOutsideProgram(const QString& name, const QStringList& arguments, bool quiet);
     void OpenReaderSettings();
-    void OpenChannelProperties(int node);
-    void OpenFolderProperties(int node);
     void OpenSystemSettings();
     void OpenCleaningWizard();
     void CompactArticles();
@@ -142,8 +137,6 @@ private:
     CDataRoot m_root;
     CAppConfig& m_config;
     CQtMessageReporter& m_reporter;
-    CBlogStore m_blogStore;
-    CRssStore m_rssStore;
 
     QString m_title;
     int m_workMode = kModeRss;

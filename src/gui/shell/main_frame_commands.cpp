@@ -9,11 +9,10 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include "core/articles/blog_store.h"
 #include "core/session/reader_session.h"
 #include "core/util/closing_flag.h"
-#include "gui/dialogs/channel_properties_dialog.h"
 #include "gui/dialogs/cleaning_wizard.h"
-#include "gui/dialogs/folder_properties_dialog.h"
 #include "gui/dialogs/help_page.h"
 #include "gui/dialogs/reader_options_dialog.h"
 #include "gui/dialogs/system_options_dialog.h"
@@ -86,28 +85,6 @@ void CMainFrame::OpenCleaningWizard() {
     CCleaningWizard wizard(m_session->Tree(), m_root.Dir(), this);
     connect(&wizard, &CCleaningWizard::CountsChanged, this, &CMainFrame::TreeChanged);
     wizard.exec();
-}
-
-void CMainFrame::OpenChannelProperties(int node) {
-    if (m_session == nullptr) {
-        return;
-    }
-    CChannelPropertiesDialog dialog(*m_session, static_cast<NodeId>(node), this);
-    if (dialog.exec() == QDialog::Accepted) {
-        emit TreeChanged();
-    }
-}
-
-void CMainFrame::OpenFolderProperties(int node) {
-    if (m_session == nullptr) {
-        return;
-    }
-    CFolderPropertiesDialog dialog(*m_session, static_cast<NodeId>(node), this);
-    bool changed = false;
-    connect(&dialog, &CFolderPropertiesDialog::BatchApplied, this, [&changed] { changed = true; });
-    if (dialog.exec() == QDialog::Accepted || changed) {
-        emit TreeChanged();
-    }
 }
 
 void CMainFrame::CompactArticles() {

@@ -91,10 +91,6 @@ void CMainFrame::AttachReader(CReaderController* reader, CReaderSession* session
                                FormatNewItemNotice(channelCaption.toStdString(), count)),
                            false, 3000);
             });
-    connect(reader, &CReaderController::ChannelPropertiesRequested, this,
-            &CMainFrame::OpenChannelProperties);
-    connect(reader, &CReaderController::FolderPropertiesRequested, this,
-            &CMainFrame::OpenFolderProperties);
     connect(this, &CMainFrame::TreeChanged, reader, &CReaderController::ReloadTree);
     connect(this, &CMainFrame::ReaderMessage, reader, &CReaderController::OnWindowMessage);
     connect(this, &CMainFrame::ShutdownReaderRequested, reader, &CReaderController::Shutdown);

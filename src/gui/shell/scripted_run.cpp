@@ -44,8 +44,7 @@ void OpenNamed(CMainFrame& frame, CReaderController& reader, CReaderSession& ses
             target = session.Tree().Parent(shown);
         }
         if (target != kNoNode) {
-            emit(name == QLatin1String("folder") ? reader.FolderPropertiesRequested(target)
-                                                 : reader.ChannelPropertiesRequested(target));
+            reader.OpenNodeProperties(target);
         }
     } else if (name == QLatin1String("notice")) {
         frame.OnWindowMessage(2168, 0, 2);

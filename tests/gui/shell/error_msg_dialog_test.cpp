@@ -9,8 +9,8 @@
 #include <atomic>
 #include <thread>
 
-#include "gui/dialogs/error_msg_dialog.h"
-#include "gui/dialogs/qt_message_reporter.h"
+#include "gui/common/error_msg_dialog.h"
+#include "gui/common/qt_message_reporter.h"
 #include "shell_fixture.h"
 
 using namespace zirvo;

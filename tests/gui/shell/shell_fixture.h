@@ -13,7 +13,7 @@
 #include "core/config/error_msg_dialog.h"
 #include "core/setup/seed.h"
 #include "core/util/data_root.h"
-#include "gui/dialogs/qt_message_reporter.h"
+#include "gui/common/qt_message_reporter.h"
 #include "gui/shell/main_frame.h"
 #include "support/temp_dir.h"
 

@@ -1,4 +1,4 @@
-#include "gui/dialogs/error_msg_dialog.h"
+#include "gui/common/error_msg_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,4 +1,4 @@
-#include "gui/dialogs/qt_message_reporter.h"
+#include "gui/common/qt_message_reporter.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "gui/dialogs/error_msg_dialog.h"
+#include "gui/common/error_msg_dialog.h"
 
 namespace zirvo::gui {
 

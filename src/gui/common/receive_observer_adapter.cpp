@@ -1,4 +1,4 @@
-#include "gui/reader/receive_observer_adapter.h"
+#include "gui/common/receive_observer_adapter.h"
 
 #include <QMetaObject>
 

@@ -1,0 +1,277 @@
+// The article list: pages, filter, read marks, and the list's commands.
+
+#include <QAction>
+#include <QActionGroup>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QUrl>
+
+#include "core/views/article_document.h"
+#include "gui/reader/article_list_model.h"
+#include "gui/reader/article_page.h"
+#include "gui/reader/article_table_view.h"
+#include "gui/reader/item_properties_dialog.h"
+#include "gui/reader/reader_controller.h"
+#include "gui/reader/reader_fonts.h"
+#include "gui/reader/reader_text.h"
+
+namespace zirvo::gui {
+
+namespace {
+
+// Windows RGB values of config/appConfig.xml (red in the low byte).
+QColor FromColorRef(int value) {
+    return QColor(value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff);
+}
+
+}  // namespace
+
+void CReaderController::LoadViewSettings() {
+    AppearanceSettings appearance;
+    ArticleListStyle style;
+    style.smallFont = ListFont(false);
+    style.bigFont = ListFont(true);
+    if (m_session.AppConfig().ReadAppearanceSettings(appearance) == 1) {
+        style.unreadTitle = FromColorRef(appearance.titleUnreadColor);
+        style.readTitle = FromColorRef(appearance.titleReadColor);
+        style.dateAndAuthor = FromColorRef(appearance.dateAndAuthorColor);
+        style.bigTitleFont = appearance.useBigTitleFont != 0;
+        style.boldTitleFont = appearance.useBoldTitleFont != 0;
+    }
+    m_model->SetStyle(style);
+}
+
+void CReaderController::ShowNode(NodeId node, int page, bool selected) {
+    const ChannelTreeSettings settings = m_session.Settings();
+    // Leaving a list the user chose marks it read when the settings say so.
+    if (selected && settings.switchChannelAutoMakeRead != 0 && m_ownerTag != 0 &&
+        m_shownNode != kNoNode && m_shownNode != node && m_session.Tree().Exists(m_shownNode)) {
+        if (m_session.MarkNodeRead(m_shownNode, true)) {
+            RefreshAllCounts();
+        }
+    }
+    ItemPage result;
+    if (!m_session.ListPage(node, m_filter, page, m_page->QuickReading(), result)) {
+        // The list keeps its rows; the user learns why nothing changed.
+        emit StatusText(QStringLiteral("无法读取文章列表: ") + Q(m_session.Error()));
+        return;
+    }
+    const std::optional<ChannelNode> shown = m_session.Tree().Node(node);
+    m_session.Tree().SetCurrent(node);
+    m_shownNode = node;
+    FillList(std::move(result), shown && shown->IsChannel() ? [&] {
+        int feedId = 0;
+        m_session.FeedIdOf(node, feedId);
+        return feedId == 0 ? -1 : feedId;
+    }() : kFolderListTag);
+}
+
+void CReaderController::FillList(ItemPage page, int ownerTag) {
+    m_ownerTag = ownerTag;
+    m_page_ = page.page;
+    m_pageCount = page.pageCount;
+    if (page.folder) {
+        for (RssItem& item : page.items) {
+            auto found = page.channels.find(item.channelId);
+            const std::optional<ChannelNode> channel =
+                found == page.channels.end() ? std::nullopt : m_session.Tree().Node(found->second);
+            item.group = channel ? channel->caption : std::string("?");
+        }
+    }
+    m_pageItems = page.items;
+    m_model->SetItems(std::move(page.items), page.folder);
+    static const char* const kEmpty[] = {"没有文章", "没有已读文章", "没有未读文章", "没有新文章"};
+    m_list->SetEmptyText(QString::fromUtf8(ownerTag == 0 ? "没有未读文章" : kEmpty[m_filter]));
+    emit PagingChanged(m_page_, m_pageCount);
+    if (m_page->QuickReading() && !m_pageItems.empty()) {
+        m_page->ShowList(m_pageItems, m_pageItems.front().link);
+    } else {
+        m_page->ShowBlank();
+    }
+    if (page.truncated) {
+        emit StatusText(QStringLiteral("只显示最新的 %1 篇文章").arg(kFeedsItemsLimit));
+    }
+}
+
+void CReaderController::ClearList() {
+    m_model->Clear();
+    m_list->SetEmptyText(QString());
+    m_pageItems.clear();
+    m_page_ = 0;
+    m_pageCount = 1;
+    emit PagingChanged(0, 1);
+    m_page->ShowBlank();
+}
+
+void CReaderController::ShowAllUnread() {
+    ItemPage page;
+    if (!m_session.ListAllUnread(page)) {
+        emit StatusText(QStringLiteral("无法读取文章列表: ") + Q(m_session.Error()));
+        return;
+    }
+    m_shownNode = kNoNode;
+    FillList(std::move(page), 0);
+}
+
+void CReaderController::PreviousPage() {
+    GoToPage(m_page_ - 1);
+}
+
+void CReaderController::NextPage() {
+    GoToPage(m_page_ + 1);
+}
+
+void CReaderController::GoToPage(int page) {
+    if (m_shownNode == kNoNode || page < 0 || page >= m_pageCount || page == m_page_) {
+        return;
+    }
+    ShowNode(m_shownNode, page, false);
+}
+
+void CReaderController::SetFilter(int filter) {
+    if (filter < kAllItems || filter > kNewItems) {
+        filter = kNewItems;
+    }
+    m_filter = filter;
+    for (QAction* action : m_filterGroup->actions()) {
+        action->setChecked(action->objectName() == QStringLiteral("listFilter%1").arg(filter));
+    }
+    if (m_shownNode != kNoNode) {
+        ShowNode(m_shownNode, 0, false);
+    }
+}
+
+void CReaderController::ShowRowItem(int row) {
+    const RssItem* listed = m_model->Item(row);
+    if (listed == nullptr) {
+        return;
+    }
+    if (m_page->QuickReading() && !m_page->DirectBrowsing()) {
+        m_page->ShowList(m_pageItems, listed->link);
+        return;
+    }
+    RssItem item;
+    if (!m_session.Store().GetItem(listed->id, false, item)) {
+        emit StatusText(QStringLiteral("无法读取文章: ") + Q(m_session.Store().GetLastError()));
+        return;
+    }
+    m_page->ShowItem(item);
+    if (!m_page->LastError().isEmpty()) {
+        emit StatusText(m_page->LastError());
+    }
+}
+
+void CReaderController::OnCurrentRowChanged(int row) {
+    ShowRowItem(row);
+}
+
+void CReaderController::OnRowPressed(int row, int column) {
+    const RssItem* item = m_model->Item(row);
+    if (item == nullptr) {
+        return;
+    }
+    const int itemId = item->id;
+    if (column == kColReadState) {
+        MarkItem(itemId, item->read == 0);
+        return;
+    }
+    if (item->read == 0 && m_ownerTag != 0) {
+        MarkItem(itemId, true);
+    }
+    m_list->setFocus();
+    ShowRowItem(m_model->RowOfItem(itemId));
+}
+
+void CReaderController::MarkItem(int itemId, bool read) {
+    NodeId channel = kNoNode;
+    int unread = 0;
+    if (!m_session.MarkItemRead(itemId, read, channel, unread)) {
+        emit StatusText(QStringLiteral("无法标记文章: ") + Q(m_session.Error()));
+        return;
+    }
+    m_model->SetRead(itemId, read);
+    RefreshAllCounts();
+}
+
+int CReaderController::CurrentItemId() const {
+    const QModelIndex index = m_list->currentIndex();
+    return index.isValid() ? m_model->ItemId(index.row()) : 0;
+}
+
+void CReaderController::OpenRowLink(int row) {
+    const int itemId = m_model->ItemId(row);
+    std::string link;
+    if (itemId == 0 || !m_session.Store().GetItemLink(itemId, false, link)) {
+        return;
+    }
+    const QUrl url(Q(link));
+    if (RouteLink(url, true) == LinkRoute::System) {
+        QDesktopServices::openUrl(url);
+    } else {
+        emit StatusText(QStringLiteral("这篇文章的链接不是网页地址: ") + Q(link));
+    }
+}
+
+void CReaderController::OnListMenu(int row, const QPoint& globalPos) {
+    if (row < 0) {
+        if (m_model->Grouped()) {
+            m_groupMenu->exec(globalPos);
+        }
+        return;
+    }
+    m_itemMenu->exec(globalPos);
+}
+
+void CReaderController::CmdOpenItemInBrowser() {
+    if (m_list->currentIndex().isValid()) {
+        OpenRowLink(m_list->currentIndex().row());
+    }
+}
+
+void CReaderController::CmdAddToFavourites() {
+    if (const int id = CurrentItemId()) {
+        emit AddToFavouritesRequested(id);
+    }
+}
+
+void CReaderController::CmdAddToBrowserFavourites() {
+    const RssItem* item = m_model->Item(m_list->currentIndex().row());
+    if (item != nullptr) {
+        std::string link;
+        m_session.Store().GetItemLink(item->id, false, link);
+        emit AddToBrowserFavouritesRequested(Q(link), Q(item->title));
+    }
+}
+
+void CReaderController::CmdPublishItem() {
+    if (const int id = CurrentItemId()) {
+        emit PublishItemRequested(id);
+    }
+}
+
+void CReaderController::CmdItemProperties() {
+    const int id = CurrentItemId();
+    RssItem item;
+    if (id == 0 || !m_session.Store().GetItem(id, false, item)) {
+        return;
+    }
+    CItemPropertiesDialog dialog(item, m_list);
+    dialog.exec();
+}
+
+void CReaderController::CmdToggleRead() {
+    const RssItem* item = m_model->Item(m_list->currentIndex().row());
+    if (item != nullptr) {
+        MarkItem(item->id, item->read == 0);
+    }
+}
+
+void CReaderController::CmdCollapseGroups() {
+    m_list->SetAllGroupsCollapsed(true);
+}
+
+void CReaderController::CmdExpandGroups() {
+    m_list->SetAllGroupsCollapsed(false);
+}
+
+}  // namespace zirvo::gui

@@ -1,0 +1,443 @@
+// The channel tree: its items, selection, drag and rename, and the tree's commands.
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
+#include <QUrl>
+
+#include "core/subscriptions/channel_binding.h"
+#include "core/subscriptions/favourite_tree.h"
+#include "core/views/article_document.h"
+#include "gui/dialogs/channel_properties_dialog.h"
+#include "gui/dialogs/folder_properties_dialog.h"
+#include "gui/reader/article_list_model.h"
+#include "gui/reader/article_page.h"
+#include "gui/reader/channel_tree_widget.h"
+#include "gui/reader/reader_controller.h"
+#include "gui/reader/reader_icons.h"
+#include "gui/reader/reader_text.h"
+#include "gui/reader/subscription_dialogs.h"
+#include "gui/reader/subscription_wizard.h"
+
+namespace zirvo::gui {
+
+namespace {
+
+bool AskYesNo(QWidget* parent, const char* question) {
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kConfirmCaption),
+                    QString::fromUtf8(question), QMessageBox::Yes | QMessageBox::No, parent);
+    box.setObjectName(QStringLiteral("confirmQuestion"));
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+}  // namespace
+
+void CReaderController::StyleTreeItem(QTreeWidgetItem* item, const ChannelNode& node) {
+    item->setText(0, Q(node.caption));
+    item->setData(0, kUnreadRole, node.unreadCount);
+    item->setData(0, kIsFolderRole, node.IsFolder());
+    item->setIcon(0, TreeImage(node.IsFolder() ? kImageFolder : node.image));
+    // Items with children blue, the others dark grey.
+    item->setForeground(0, node.children.empty() ? QColor(100, 100, 100) : QColor(0, 0, 255));
+    item->setToolTip(0, node.IsChannel() ? Q(node.feedUrl) : QString());
+    Qt::ItemFlags flags =
+        Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+    // The first node of the file keeps its name.
+    if (node.id != 0) {
+        flags |= Qt::ItemIsEditable;
+    }
+    item->setFlags(flags);
+}
+
+QTreeWidgetItem* CReaderController::AddTreeItems(NodeId id, QTreeWidgetItem* parent) {
+    const std::optional<ChannelNode> node = m_session.Tree().Node(id);
+    if (!node) {
+        return nullptr;
+    }
+    auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_tree);
+    item->setData(0, kNodeRole, id);
+    StyleTreeItem(item, *node);
+    m_tree->Remember(id, item);
+    for (NodeId child : node->children) {
+        AddTreeItems(child, item);
+    }
+    item->setExpanded(node->expanded);
+    return item;
+}
+
+void CReaderController::RebuildTree() {
+    m_rebuilding = true;
+    const QSignalBlocker blocker(m_tree);
+    m_tree->ClearItems();
+    for (NodeId id : m_session.Tree().Children(kNoNode)) {
+        AddTreeItems(id, nullptr);
+    }
+    const NodeId current = m_session.Tree().Current();
+    if (QTreeWidgetItem* item = m_tree->ItemOf(current)) {
+        m_tree->setCurrentItem(item);
+    }
+    m_rebuilding = false;
+}
+
+void CReaderController::ReloadTree() {
+    RebuildTree();
+}
+
+void CReaderController::UpdateCountsUpward(NodeId id) {
+    for (NodeId up = id; up != kNoNode; up = m_session.Tree().Parent(up)) {
+        QTreeWidgetItem* item = m_tree->ItemOf(up);
+        if (item == nullptr) {
+            break;
+        }
+        const int unread = m_session.Tree().Unread(up);
+        if (item->data(0, kUnreadRole).toInt() != unread) {
+            item->setData(0, kUnreadRole, unread);
+        }
+    }
+}
+
+void CReaderController::RefreshAllCounts() {
+    for (NodeId id : m_session.Tree().Walk()) {
+        QTreeWidgetItem* item = m_tree->ItemOf(id);
+        if (item == nullptr) {
+            continue;
+        }
+        const int unread = m_session.Tree().Unread(id);
+        if (item->data(0, kUnreadRole).toInt() != unread) {
+            item->setData(0, kUnreadRole, unread);
+        }
+    }
+}
+
+NodeId CReaderController::TargetNode() const {
+    if (m_menuNode != kNoNode) {
+        return m_menuNode;
+    }
+    return m_tree->NodeOf(m_tree->currentItem());
+}
+
+NodeId CReaderController::TargetFolderForAdd() const {
+    NodeId id = TargetNode();
+    const std::optional<ChannelNode> node = m_session.Tree().Node(id);
+    if (!node) {
+        return kNoNode;
+    }
+    return node->IsFolder() ? id : node->parent;
+}
+
+void CReaderController::OnTreeCurrentChanged(QTreeWidgetItem* current) {
+    if (m_rebuilding || current == nullptr) {
+        return;
+    }
+    const NodeId id = m_tree->NodeOf(current);
+    SelectNode(id);
+    // "点击频道时立即更新": choosing a channel receives it as well, showing it again when done.
+    const std::optional<ChannelNode> node = m_session.Tree().Node(id);
+    if (node && node->IsChannel() && m_session.Settings().clickChannelAutoReceive != 0 &&
+        !m_closing) {
+        m_session.Receive(id, false, true);
+    }
+}
+
+void CReaderController::SelectNode(int node) {
+    if (!m_session.Tree().Exists(node)) {
+        return;
+    }
+    if (QTreeWidgetItem* item = m_tree->ItemOf(node); item && m_tree->currentItem() != item) {
+        const QSignalBlocker blocker(m_tree);
+        m_tree->setCurrentItem(item);
+    }
+    if (node == m_shownNode && m_ownerTag != 0) {
+        ShowNode(node, m_page_, false);  // chosen again: shown afresh, nothing marked
+        return;
+    }
+    ShowNode(node, 0, true);
+}
+
+void CReaderController::OnTreeMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
+    if (item == nullptr) {
+        return;
+    }
+    const NodeId id = m_tree->NodeOf(item);
+    const std::optional<ChannelNode> node = m_session.Tree().Node(id);
+    if (!node) {
+        return;
+    }
+    if (node->IsChannel() && m_tree->currentItem() != item) {
+        m_tree->setCurrentItem(item);  // shows its list
+    }
+    m_menuNode = id;
+    (node->IsFolder() ? m_folderMenu : m_channelMenu)->exec(globalPos);
+    m_menuNode = kNoNode;
+}
+
+void CReaderController::OnNodeDropped(int node, int target) {
+    if (!m_session.Editor().MoveOnto(node, target)) {
+        return;
+    }
+    RebuildTree();
+    if (QTreeWidgetItem* item = m_tree->ItemOf(node)) {
+        const QSignalBlocker blocker(m_tree);
+        m_tree->setCurrentItem(item);
+        m_tree->scrollToItem(item);
+    }
+}
+
+void CReaderController::OnRenameCommitted(QWidget* editor) {
+    auto* edit = qobject_cast<QLineEdit*>(editor);
+    QTreeWidgetItem* item = m_tree->currentItem();
+    if (edit == nullptr || item == nullptr) {
+        return;
+    }
+    const NodeId id = m_tree->NodeOf(item);
+    const QString text = edit->text().trimmed();
+    const std::optional<ChannelNode> node = m_session.Tree().Node(id);
+    if (!node) {
+        return;
+    }
+    // The delegate has already written the text into the item: put it right if the file
+    // refused the name (or the name was empty).
+    QTimer::singleShot(0, this, [this, id, text] {
+        if (!text.isEmpty()) {
+            m_session.Editor().Rename(id, text.toStdString());
+        }
+        const std::optional<ChannelNode> now = m_session.Tree().Node(id);
+        if (QTreeWidgetItem* current = m_tree->ItemOf(id); now && current) {
+            current->setText(0, Q(now->caption));
+        }
+    });
+}
+
+// ---- tree commands ---------------------------------------------------------------------------
+
+void CReaderController::CmdMarkRead() {
+    const NodeId id = TargetNode();
+    if (!m_session.Tree().Exists(id)) {
+        return;
+    }
+    if (!m_session.MarkNodeRead(id, true)) {
+        emit StatusText(Q(m_session.Error()));
+        return;
+    }
+    RefreshAllCounts();
+    if (m_shownNode != kNoNode && (m_session.Tree().IsInSubtree(m_shownNode, id) ||
+                                   m_session.Tree().IsInSubtree(id, m_shownNode))) {
+        m_model->SetAllRead();
+    }
+}
+
+void CReaderController::CmdOpenHomeInside() {
+    const std::optional<ChannelNode> node = m_session.Tree().Node(TargetNode());
+    if (node && !node->homeUrl.empty()) {
+        m_page->OpenUrl(Q(node->homeUrl));
+    }
+}
+
+void CReaderController::CmdOpenHomeExternal() {
+    const std::optional<ChannelNode> node = m_session.Tree().Node(TargetNode());
+    if (node && !node->homeUrl.empty()) {
+        const QUrl url(Q(node->homeUrl));
+        if (RouteLink(url, true) == LinkRoute::System) {
+            QDesktopServices::openUrl(url);
+        }
+    }
+}
+
+void CReaderController::CmdAddChannel() {
+    // From a folder's menu: the dialog, into that folder. From elsewhere: the wizard.
+    if (m_menuNode == kNoNode) {
+        OpenAddSubscription(QString());
+        return;
+    }
+    const NodeId parent = TargetFolderForAdd();
+    CAddChannelDialog dialog(m_session.Tree(), m_tree);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const NodeId target = dialog.ToRoot() ? kNoNode : parent;
+    const NodeId added = m_session.Editor().AddChannel(
+        target, dialog.Fields()->Title().toStdString(), dialog.Fields()->FeedUrl().toStdString(),
+        dialog.Fields()->HomeUrl().toStdString());
+    if (added != kNoNode) {
+        if (target != kNoNode) {
+            m_session.Tree().SetExpanded(target, true);
+        }
+        RebuildTree();
+    }
+}
+
+void CReaderController::CmdAddFolder() {
+    if (m_menuNode == kNoNode) {
+        OpenAddFolderWizard();
+        return;
+    }
+    const NodeId parent = TargetFolderForAdd();
+    CAddFolderDialog dialog(m_tree);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const NodeId target = dialog.ToRoot() ? kNoNode : parent;
+    if (m_session.Editor().AddFolder(target, dialog.Name().toStdString(),
+                                     dialog.Url().toStdString()) != kNoNode) {
+        if (target != kNoNode) {
+            m_session.Tree().SetExpanded(target, true);
+        }
+        RebuildTree();
+    }
+}
+
+void CReaderController::OpenAddSubscription(const QString& url) {
+    const NodeId preselect = TargetFolderForAdd();
+    CSubscriptionWizard wizard(m_session.Tree(), false, preselect, m_parentWidget);
+    if (!url.isEmpty()) {
+        wizard.Fields()->SetValues(QString(), url, QString());
+    }
+    if (wizard.exec() != QDialog::Accepted) {
+        return;
+    }
+    const NodeId parent = wizard.ToRoot() ? kNoNode : wizard.ChosenFolder();
+    const NodeId added = m_session.Editor().AddChannel(
+        parent, wizard.Fields()->Title().toStdString(), wizard.Fields()->FeedUrl().toStdString(),
+        wizard.Fields()->HomeUrl().toStdString());
+    if (added != kNoNode) {
+        if (parent != kNoNode) {
+            m_session.Tree().SetExpanded(parent, true);
+        }
+        RebuildTree();
+    }
+}
+
+void CReaderController::OpenAddFolderWizard() {
+    CSubscriptionWizard wizard(m_session.Tree(), true, TargetFolderForAdd(), m_parentWidget);
+    if (wizard.exec() != QDialog::Accepted) {
+        return;
+    }
+    const NodeId parent = wizard.ToRoot() ? kNoNode : wizard.ChosenFolder();
+    if (m_session.Editor().AddFolder(parent, wizard.FolderName().toStdString(),
+                                     wizard.FolderUrl().toStdString()) != kNoNode) {
+        if (parent != kNoNode) {
+            m_session.Tree().SetExpanded(parent, true);
+        }
+        RebuildTree();
+    }
+}
+
+void CReaderController::CmdMoveUp() {
+    const NodeId id = TargetNode();
+    if (!m_session.Tree().Exists(id) || !m_session.Editor().MoveUp(id)) {
+        return;
+    }
+    RebuildTree();
+    if (QTreeWidgetItem* item = m_tree->ItemOf(id)) {
+        const QSignalBlocker blocker(m_tree);
+        m_tree->setCurrentItem(item);
+    }
+}
+
+void CReaderController::CmdMoveToRoot() {
+    const NodeId id = TargetNode();
+    if (!m_session.Tree().Exists(id) || !m_session.Editor().MoveToRoot(id)) {
+        return;
+    }
+    RebuildTree();
+    if (QTreeWidgetItem* item = m_tree->ItemOf(id)) {
+        const QSignalBlocker blocker(m_tree);
+        m_tree->setCurrentItem(item);
+        m_tree->scrollToItem(item);
+    }
+}
+
+void CReaderController::CmdClear() {
+    const NodeId id = TargetNode();
+    if (!m_session.Tree().Exists(id) || !AskYesNo(m_tree, kConfirmClearChannel)) {
+        return;
+    }
+    if (!m_session.Editor().ClearArticles(id, m_session.Store())) {
+        return;
+    }
+    for (NodeId channel : m_session.Tree().SubtreeChannels(id)) {
+        m_session.Tree().SetImage(channel, kImageChannel);
+        if (QTreeWidgetItem* item = m_tree->ItemOf(channel)) {
+            item->setIcon(0, TreeImage(kImageChannel));
+        }
+    }
+    RefreshAllCounts();
+    ClearList();
+}
+
+void CReaderController::CmdDelete() {
+    const NodeId id = TargetNode();
+    if (!m_session.Tree().Exists(id) || !AskYesNo(m_tree, kConfirmDeleteChannel)) {
+        return;
+    }
+    const bool shownInside =
+        m_shownNode != kNoNode && m_session.Tree().IsInSubtree(m_shownNode, id);
+    if (!m_session.Editor().Delete(id, m_session.Store())) {
+        return;
+    }
+    if (shownInside) {
+        m_shownNode = kNoNode;
+        m_ownerTag = 0;
+    }
+    RebuildTree();
+    ClearList();
+}
+
+void CReaderController::CmdRename() {
+    QTreeWidgetItem* item = m_tree->ItemOf(TargetNode());
+    if (item != nullptr && (item->flags() & Qt::ItemIsEditable)) {
+        m_tree->setCurrentItem(item);
+        m_tree->editItem(item);
+    }
+}
+
+void CReaderController::CmdProperties() {
+    OpenNodeProperties(TargetNode());
+}
+
+void CReaderController::OpenNodeProperties(int id) {
+    const std::optional<ChannelNode> node = m_session.Tree().Node(id);
+    if (!node) {
+        return;
+    }
+    if (node->IsChannel()) {
+        BindChannel(m_session.Tree(), id, m_session.Store());
+        CChannelPropertiesDialog dialog(m_session, id, m_parentWidget);
+        if (dialog.exec() == QDialog::Accepted) {
+            RebuildTree();
+        }
+        return;
+    }
+    CFolderPropertiesDialog dialog(m_session, id, m_parentWidget);
+    bool changed = false;
+    connect(&dialog, &CFolderPropertiesDialog::BatchApplied, this, [&changed] { changed = true; });
+    if (dialog.exec() == QDialog::Accepted || changed) {
+        RebuildTree();
+    }
+}
+
+void CReaderController::CmdImport() {
+    SaveState();
+    emit ImportOpmlRequested();
+}
+
+void CReaderController::CmdExportCurrent() {
+    emit ExportOpmlRequested(TargetNode(), false);
+}
+
+void CReaderController::CmdExportAll() {
+    emit ExportOpmlRequested(TargetNode(), true);
+}
+
+void CReaderController::CmdEbook() {
+    emit EbookRequested(TargetNode());
+}
+
+}  // namespace zirvo::gui
