@@ -1,5 +1,7 @@
 #include "core/accounts/account_rules.h"
 
+#include <cctype>
+
 #include "core/accounts/account_messages.h"
 #include "core/util/strings.h"
 #include "core/util/text_codec.h"
@@ -142,6 +144,21 @@ RuleResult CheckRecentPostsNumText(std::string_view text) {
         return RuleResult::Fail(kTextRecentPostsRange, AccountField::kRecentPostsNum);
     }
     return CheckRecentPostsNum(value);
+}
+
+}  // namespace zirvo
+
+namespace zirvo {
+
+std::string MyBlogAddress(const std::string& blogUrl) {
+    std::string lower;
+    for (char ch : blogUrl) {
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    }
+    if (lower.empty() || lower == "http://") {
+        return kDefaultBlogServiceAddress;
+    }
+    return blogUrl;
 }
 
 }  // namespace zirvo

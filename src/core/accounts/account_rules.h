@@ -81,3 +81,13 @@ RuleResult CheckRecentPostsNum(long long count);
 RuleResult CheckRecentPostsNumText(std::string_view text);
 
 }  // namespace zirvo
+
+namespace zirvo {
+
+// Where "我的博客" goes when an account has no usable blog address.
+inline constexpr const char* kDefaultBlogServiceAddress = "https://wordpress.com/";
+// The account's `blogurl`, or the default service address when it is empty or only "http://"
+// (any letter case).
+std::string MyBlogAddress(const std::string& blogUrl);
+
+}  // namespace zirvo

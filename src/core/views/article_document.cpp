@@ -40,17 +40,17 @@ std::string EscapeHref(const std::string& name) {
     return out;
 }
 
-std::string DocumentHead(const std::string& skinName) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-           "<?xml-stylesheet type=\"text/xsl\" href=\"" +
-           EscapeHref(skinName) + ".xsl\"?>";
-}
-
 std::string Element(const char* name, const std::string& text) {
     return std::string("<") + name + ">" + CdataSection(text) + "</" + name + ">";
 }
 
 }  // namespace
+
+std::string DocumentHead(const std::string& skinName) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+           "<?xml-stylesheet type=\"text/xsl\" href=\"" +
+           EscapeHref(skinName) + ".xsl\"?>";
+}
 
 std::string XmlSafeText(const std::string& text) {
     return SanitizeXmlText(text);

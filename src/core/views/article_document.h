@@ -39,6 +39,10 @@ std::string CdataSection(const std::string& text);
 // feed and carriage return); bytes that are not UTF-8 become U+FFFD.
 std::string XmlSafeText(const std::string& text);
 
+// The declaration and the style-sheet instruction every display document starts with: the
+// skin's name is written so that no quote or markup in it can leave the instruction.
+std::string DocumentHead(const std::string& skinName);
+
 std::string BuildItemDocument(const RssItem& item, const std::string& skinName);
 std::string BuildPageDocument(const std::vector<RssItem>& items, const std::string& skinName);
 

@@ -9,15 +9,19 @@
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
+#include <cstdlib>
 
+#include "core/accounts/account_registry.h"
 #include "core/config/app_config.h"
 #include "core/config/error_msg_dialog.h"
 #include "core/config/proxy.h"
 #include "core/integration/hand_over.h"
+#include "core/net/http_client.h"
 #include "core/session/reader_session.h"
 #include "core/setup/seed.h"
 #include "core/util/data_root.h"
 #include "gui/common/qt_message_reporter.h"
+#include "gui/library/library_controller.h"
 #include "gui/reader/reader_controller.h"
 #include "gui/shell/command_line.h"
 #include "gui/shell/local_channel.h"
@@ -149,6 +153,22 @@ int RunZirvo(int argc, char** argv) {
     }
     CReaderController reader(session, &frame);
     frame.AttachReader(&reader, &session);
+
+    CAccountRegistry registry(root.UserConfigPath(), messages);
+    CCurlHttpClient blogHttp;
+    const char* caFile = std::getenv("ZIRVO_CA_FILE");
+    const LibraryContext libraryContext{root,
+                                        config,
+                                        messages,
+                                        registry,
+                                        blogHttp,
+                                        frame.ArticleStore(),
+                                        [&frame](int number, qint64 wParam, qint64 lParam) {
+                                            frame.OnWindowMessage(number, wParam, lParam);
+                                        },
+                                        caFile != nullptr ? std::string(caFile) : std::string()};
+    CLibraryController library(libraryContext, &frame);
+    frame.AttachLibrary(&library);
 
     CLocalChannel channel(rootDir);
     if (!channel.Listen()) {

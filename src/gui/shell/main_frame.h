@@ -38,6 +38,7 @@ class CReaderSession;
 namespace zirvo::gui {
 
 class CCommandTable;
+class CLibraryController;
 class CReaderController;
 class CPopupNotifier;
 class CQtMessageReporter;
@@ -72,6 +73,10 @@ public:
     // session must outlive the window's close.
     void AttachReader(CReaderController* reader, CReaderSession* session);
     CReaderController* Reader() const { return m_reader; }
+    // Puts the blog library's tree, list and page into the blog mode's panes and hands it the
+    // blog commands and messages. The controller must outlive the window's close.
+    void AttachLibrary(CLibraryController* library);
+    CLibraryController* Library() const { return m_library; }
     // The reader session the tree dialogs (properties, cleaning) work on; AttachReader sets it.
     void SetSession(CReaderSession* session) { m_session = session; }
 
@@ -147,6 +152,7 @@ private:
     WindowPosSettings m_storedPos;
 
     CReaderController* m_reader = nullptr;
+    CLibraryController* m_library = nullptr;
     CReaderSession* m_session = nullptr;
     CCommandTable* m_commands = nullptr;
     CPopupNotifier* m_notifier = nullptr;

@@ -165,5 +165,11 @@ TEST(NewAccountWizardTest, PagesCheckTheirOwnFieldsAndRowsFollowTheRecord) {
     EXPECT_TRUE(ToNewAccount(record).accountPassword.empty());
 }
 
+TEST(MyBlogRulesTest, EmptyOrBareHttpAddressGoesToTheDefaultService) {
+    EXPECT_EQ(MyBlogAddress(""), kDefaultBlogServiceAddress);
+    EXPECT_EQ(MyBlogAddress("HTTP://"), kDefaultBlogServiceAddress);
+    EXPECT_EQ(MyBlogAddress("http://blog.example.org/"), "http://blog.example.org/");
+}
+
 }  // namespace
 }  // namespace zirvo
