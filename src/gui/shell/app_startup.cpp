@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "core/accounts/account_registry.h"
+#include "core/articles/blog_store.h"
 #include "core/config/app_config.h"
 #include "core/config/error_msg_dialog.h"
 #include "core/config/proxy.h"
@@ -154,6 +155,12 @@ int RunZirvo(int argc, char** argv) {
     CReaderController reader(session, &frame);
     frame.AttachReader(&reader, &session);
 
+    // The blog library's own connection to the article store (the frame checked it opens).
+    CBlogStore articles(root.Dir());
+    if (!articles.Open()) {
+        SayAtStartup(QString::fromStdString(articles.GetLastError()), true);
+        return 0;
+    }
     CAccountRegistry registry(root.UserConfigPath(), messages);
     CCurlHttpClient blogHttp;
     const char* caFile = std::getenv("ZIRVO_CA_FILE");
@@ -162,7 +169,7 @@ int RunZirvo(int argc, char** argv) {
                                         messages,
                                         registry,
                                         blogHttp,
-                                        frame.ArticleStore(),
+                                        articles,
                                         [&frame](int number, qint64 wParam, qint64 lParam) {
                                             frame.OnWindowMessage(number, wParam, lParam);
                                         },

@@ -102,6 +102,7 @@ struct LibraryRoot {
     CAppConfig config{root.AppConfigPath(), messages};
     CAccountRegistry registry{root.UserConfigPath(), messages};
     CCurlHttpClient http;
+    CBlogStore store{root.Dir()};
     std::unique_ptr<CMainFrame> frame;
     std::unique_ptr<CLibraryController> library;
     bool ok = false;
@@ -113,7 +114,7 @@ struct LibraryRoot {
         }
         frame = std::make_unique<CMainFrame>(root, config, reporter);
         QString error;
-        if (!frame->Initialise(error)) {
+        if (!frame->Initialise(error) || !store.Open()) {
             return;
         }
         CMainFrame* window = frame.get();
@@ -122,7 +123,7 @@ struct LibraryRoot {
                                messages,
                                registry,
                                http,
-                               frame->ArticleStore(),
+                               store,
                                [window](int number, qint64 wParam, qint64 lParam) {
                                    window->OnWindowMessage(number, wParam, lParam);
                                },
@@ -147,14 +148,14 @@ struct LibraryRoot {
                               messages,
                               registry,
                               http,
-                              frame->ArticleStore(),
+                              store,
                               [window](int number, qint64 wParam, qint64 lParam) {
                                   window->OnWindowMessage(number, wParam, lParam);
                               },
                               std::string()};
     }
 
-    CBlogStore& Store() { return frame->ArticleStore(); }
+    CBlogStore& Store() { return store; }
 
     // Registers an account on `server` as the wizard would, and tells the tree.
     bool AddAccount(const std::string& name, const zirvo::test::CBlogServer& server,
