@@ -54,11 +54,7 @@ public:
 
     void OnChannelDone(const ChannelReceiveOutcome& outcome) override {
         const std::string path = m_session.PathText(outcome.node);
-        std::string cause = outcome.error;
-        if (!outcome.ok && outcome.fetchFailure != FeedFailure::None) {
-            cause = std::string(FeedFailureName(outcome.fetchFailure)) +
-                    (cause.empty() ? "" : ": " + cause);
-        }
+        const std::string cause = outcome.message.empty() ? outcome.error : outcome.message;
         std::lock_guard lock(m_mutex);
         (outcome.ok ? m_received : m_failed) += 1;
         m_singlesDone += m_singles.count(outcome.node);
@@ -71,6 +67,7 @@ public:
             {"items", outcome.itemsInFeed},
             {"unread", outcome.unread},
             {"error", outcome.ok ? FieldValue(nullptr) : FieldValue(cause)},
+            {"not_modified", outcome.notModified},
         });
         DrawProgressLocked();
         m_done.notify_all();
@@ -202,12 +199,16 @@ void RunReceive(CliContext& context, const CCommandLine& parsed) {
     const long long jobs = parsed.IntValue("--jobs", 1, 64, kDefaultParallelFetches);
     const bool all = parsed.Has("--all");
     const bool weighted = parsed.Has("--weighted");
+    const bool scheduled = parsed.Has("--scheduled");
     const std::vector<std::string> paths = parsed.Positionals();
     if ((all || weighted) == !paths.empty() || (all && weighted)) {
         parsed.UsageFail("give --all, --weighted or PATHs");
     }
     if (weighted && parsed.Has("--force")) {
         parsed.UsageFail("--force does not apply to --weighted");
+    }
+    if (scheduled && !all) {
+        parsed.UsageFail("--scheduled goes with --all (--weighted is always scheduled)");
     }
 
     CReaderSession session(context.root.Dir(), context.reporter);
@@ -254,8 +255,10 @@ void RunReceive(CliContext& context, const CCommandLine& parsed) {
     observer.ShowProgress(
         weighted ? 0 : ChannelsToReceive(tree, all ? tree.Children(kNoNode) : nodes, force != 0));
     if (all) {
-        if (!tree.Children(kNoNode).empty() && !session.Receive(kNoNode, force)) {
-            throw CliError(session.Error());
+        if (!tree.Children(kNoNode).empty() &&
+            !(scheduled ? manager.StartReceiveAll(force != 0, true)
+                        : session.Receive(kNoNode, force))) {
+            throw CliError(scheduled ? std::string("cannot start the receive") : session.Error());
         }
     } else if (weighted) {
         if (!tree.Children(kNoNode).empty() && !manager.StartWeightedReceiveAll()) {
@@ -322,14 +325,21 @@ const CliCommandRegistrar kReceive(
              .Flag("--all", "the whole tree")
              .Flag("--weighted", "the whole tree through the weight rule")
              .Flag("--force", "also channels whose automatic update is off")
+             .Flag("--scheduled",
+                   "with --all: as the timer does, pass over channels whose site asked to wait")
              .Option("--jobs", "N", "channels fetched at once, 1-64 (default 4)")
              .Description(
                  "A channel PATH is always received. A folder PATH and --all receive the\n"
                  "channels below it whose automatic update is on, or every channel with --force.\n"
                  "--weighted walks the whole tree through the weight rule. A feed that sends\n"
-                 "nothing for 30 s is dropped as failed.\n"
+                 "nothing for 30 s is dropped as failed. Requests are conditional: a feed that\n"
+                 "has not changed answers 304 and counts as received (not_modified true).\n"
+                 "--weighted and --scheduled leave alone a channel whose site asked to wait\n"
+                 "(Cache-Control max-age, Retry-After; at most 24 h); a channel PATH, a folder\n"
+                 "and --all alone always fetch.\n"
                  "One record per channel as it ends:  ok feed_id path items unread error\n"
-                 "(items = items read from the feed). On a terminal a progress line on stderr\n"
+                 "not_modified (items = items read from the feed). On a terminal a progress line "
+                 "on stderr\n"
                  "shows done/total and the channels being fetched. Exit code 1 when any channel\n"
                  "failed; the others are still received.")
              .Examples({{"zirvo-cli receive --all", "every channel with automatic update"},

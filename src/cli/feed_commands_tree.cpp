@@ -2,6 +2,7 @@
 // Every change goes through CChannelTreeEditor, so the file and the store change as the tree
 // window changes them; a command that fails puts Storage/rssreader.opml back as it was.
 
+#include <ctime>
 #include <optional>
 
 #include "cli_command.h"
@@ -81,6 +82,31 @@ std::string TitleFromFeed(CliContext& context, const std::string& url) {
     return caption;
 }
 
+// A Unix time as "YYYY-MM-DDTHH:MM:SSZ".
+std::string UtcText(long long seconds) {
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    gmtime_r(&time, &parts);
+    char text[32] = {};
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return text;
+}
+
+// The channel's last fetch, for JSON readers: when, whether it was received, what it said, and
+// until when scheduled receives leave it alone (null: never fetched / no wait).
+void AddLastFetch(CReaderSession& session, int feedId, Record& record) {
+    FeedFetchState state;
+    if (feedId <= 0 || !session.Store().GetFetchState(feedId, state)) {
+        state = FeedFetchState();
+    }
+    const bool fetched = !state.NeverFetched();
+    record.emplace_back("last_fetch", fetched ? FieldValue(UtcText(state.time)) : nullptr);
+    record.emplace_back("last_fetch_ok", fetched ? FieldValue(state.ok) : nullptr);
+    record.emplace_back("last_fetch_message", fetched ? FieldValue(state.message) : nullptr);
+    record.emplace_back("not_before",
+                        state.notBefore > 0 ? FieldValue(UtcText(state.notBefore)) : nullptr);
+}
+
 bool CaptionTaken(const CChannelTree& tree, NodeId parent, const std::string& caption,
                   NodeId except = kNoNode) {
     for (NodeId sibling : tree.Children(parent)) {
@@ -113,7 +139,11 @@ void RunTree(CliContext& context, const CCommandLine& parsed) {
         if (!session.FeedIdOf(id, feedId)) {
             throw CliError("cannot read the feed store: " + session.Store().GetLastError());
         }
-        context.out.Write(NodeRecord(session, id, feedId));
+        Record record = NodeRecord(session, id, feedId);
+        if (context.out.Json() && session.Tree().Node(id)->IsChannel()) {
+            AddLastFetch(session, feedId, record);
+        }
+        context.out.Write(record);
     }
 }
 
@@ -319,7 +349,9 @@ const CliCommandRegistrar kTree(
                  "  type  feed_id  unread  path  url\n"
                  "A path joins captions with \"/\" (a \"/\" in a caption is written \"\\/\"); the\n"
                  "end of a path is enough when only one node's path ends that way. Channels\n"
-                 "are also named by feed URL or by #FEED_ID.")
+                 "are also named by feed URL or by #FEED_ID. With --json a channel also says\n"
+                 "how its last fetch went: last_fetch (UTC), last_fetch_ok, last_fetch_message\n"
+                 "(why it failed), and not_before (the site asked scheduled receives to wait).")
              .Examples({{"zirvo-cli tree", "the whole tree"},
                         {"zirvo-cli tree News", "the folder News and what it holds"},
                         {"zirvo-cli --json tree", "the tree as JSON"}});

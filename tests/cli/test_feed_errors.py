@@ -189,6 +189,34 @@ class ErrorsTest(FeedCliTestCase):
         self.assertIn('received 1 channel, 1 failed', text.stderr)
         self.assertEqual(self.run_cli('receive', 'Good one').returncode, 0)
 
+    def test_TreeSaysWhyAChannelFailedAndAnUnchangedFeedIsNotModified(self):
+        self.add('/status/500', 'Broken')
+        self.add('/cond?feed=/corpus/heraldsun.rss&etag=one', 'Tagged')
+        self.add('/busy?code=503&retry=600', 'Busy')
+        before = {r['path']: r for r in self.json('tree')}
+        self.assertIsNone(before['Broken']['last_fetch'])
+        self.assertIsNone(before['Broken']['last_fetch_message'])
+        self.json('receive', '--all', code=1)
+        tree = {r['path']: r for r in self.json('tree')}
+        self.assertIs(tree['Broken']['last_fetch_ok'], False)
+        self.assertIn('HTTP 500', tree['Broken']['last_fetch_message'])
+        self.assertRegex(tree['Broken']['last_fetch'], r'^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ$')
+        self.assertIs(tree['Tagged']['last_fetch_ok'], True)
+        self.assertIn('busy (HTTP 503) and asks to wait 600 s', tree['Busy']['last_fetch_message'])
+        self.assertIsNotNone(tree['Busy']['not_before'])
+        # The plain form keeps its five columns.
+        self.assertEqual(len(self.run_cli('tree').stdout.splitlines()[0].split('\t')), 5)
+
+        again = {r['path']: r for r in self.json('receive', 'Tagged')}
+        self.assertIs(again['Tagged']['ok'], True)
+        self.assertIs(again['Tagged']['not_modified'], True)
+        self.assertEqual(len(self.json('list', 'Tagged')), 2)
+        # A scheduled run passes over the busy site; the user's own receive asks it again.
+        scheduled = {r['path'] for r in self.json('receive', '--all', '--scheduled', code=1)}
+        self.assertNotIn('Busy', scheduled)
+        self.assertIn('Broken', scheduled)
+        self.json('receive', 'Busy', code=1)
+
     def test_FailedEditsLeaveTheStoreAndTheFileAsTheyWere(self):
         if os.geteuid() != 0:
             self.skipTest('needs root to hand the subscription file to another user')

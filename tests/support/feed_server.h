@@ -19,6 +19,9 @@ struct RecordedRequest {
     std::string userAgent;
     std::string acceptEncoding;
     std::string proxyAuthorization;  // as a proxy receives it
+    std::string ifNoneMatch;
+    std::string ifModifiedSince;
+    std::string host;
 };
 
 class CFeedServer {

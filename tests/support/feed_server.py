@@ -20,20 +20,31 @@ Routes (GET unless said otherwise):
   /changing?key=K         a feed that grows by one item on every GET of key K: the n-th
                           request lists items n, n-1, ... 1 (newest first, at most 20)
   /gen/N?items=M&round=R  a generated feed for channel N with M items; items of round R have
-                          links that differ from other rounds (R defaults to 0)
+                          links that differ from other rounds (R defaults to 0); &etag=1 adds
+                          an ETag and answers 304 to a request that names it
   /pic/NAME?kb=N&s=SEC    a picture of N KiB (default 4) after SEC seconds (default 0), its
                           bytes derived from NAME, typed by NAME's extension (image/jpeg
                           without one); /_pictures tells how many such answers ran at most at
                           the same time
+  /cond?feed=PATH         answers as PATH would, with validators: &etag=E (ETag: "E"),
+                          &lm=DATE (Last-Modified), &etagsize=N (an ETag of N bytes), &cc=TEXT
+                          (Cache-Control); 304 when If-None-Match names the ETag, or without
+                          an ETag when If-Modified-Since equals DATE; &always304=1 answers 304
+                          to every request
+  /busy?code=429&retry=V  that status with "Retry-After: V" (no header without retry);
+                          &after=K answers as &then=PATH would from the K+1-th request on
   PUT or POST /ANY/PATH   stores the request body (and its Content-Type) under that path;
                           a later GET of the path serves it back, so a test can change a feed
                           between two receives
   DELETE /ANY/PATH        forgets a stored body
   /_requests              the recorded requests, one per line: METHOD \t PATH \t User-Agent \t
-                          Accept-Encoding \t Proxy-Authorization; ?format=json gives a JSON
-                          list instead
+                          Accept-Encoding \t Proxy-Authorization \t If-None-Match \t
+                          If-Modified-Since \t Host; ?format=json gives a JSON list instead
   /_pictures              {"max_in_flight": N, "served": N} as JSON
   /_reset                 forgets the recorded requests and the counters
+  /_stats                 JSON: the most requests in flight at once, overall and per Host
+With --ports N the site also listens on N more ports (same routes, same record): each is a host
+of its own for a client. Their numbers follow on the second line of stdout.
 The routes starting with "/_" are not recorded themselves.
 """
 
@@ -59,6 +70,9 @@ class State:
         self.pictures_in_flight = 0
         self.pictures_max_in_flight = 0
         self.pictures_served = 0
+        self.inflight = {}  # Host -> requests being answered
+        self.max_inflight = 0
+        self.max_per_host = {}
 
 
 def rss(title, items):
@@ -104,17 +118,26 @@ class Handler(BaseHTTPRequestHandler):
                 'user_agent': self.headers.get('User-Agent', ''),
                 'accept_encoding': self.headers.get('Accept-Encoding', ''),
                 'proxy_authorization': self.headers.get('Proxy-Authorization', ''),
+                'if_none_match': self.headers.get('If-None-Match', ''),
+                'if_modified_since': self.headers.get('If-Modified-Since', ''),
+                'host': self.headers.get('Host', ''),
             })
 
     def send_body(self, body, content_type='text/xml', status=200, extra=None):
         self.send_response(status)
         self.send_header('Content-Type', content_type)
         self.send_header('Content-Length', str(len(body)))
-        for name, value in (extra or {}).items():
+        headers = dict(getattr(self, 'extra_headers', None) or {})
+        self.extra_headers = None
+        headers.update(extra or {})
+        for name, value in headers.items():
             self.send_header(name, value)
         self.end_headers()
         if self.command != 'HEAD':
-            self.wfile.write(body)
+            try:
+                self.wfile.write(body)
+            except OSError:  # a client that refused the answer's head has gone
+                self.close_connection = True
 
     def read_corpus(self, name):
         name = os.path.basename(name)
@@ -130,7 +153,49 @@ class Handler(BaseHTTPRequestHandler):
         url = urlsplit(self.path)
         query = {k: v[-1] for k, v in parse_qs(url.query).items()}
         self.record(url.path)
-        self.route(url.path, query)
+        host = self.headers.get('Host', '')
+        counted = not url.path.startswith('/_')
+        if counted:
+            with self.state.lock:
+                n = self.state.inflight.get(host, 0) + 1
+                self.state.inflight[host] = n
+                self.state.max_per_host[host] = max(self.state.max_per_host.get(host, 0), n)
+                self.state.max_inflight = max(self.state.max_inflight,
+                                              sum(self.state.inflight.values()))
+        try:
+            self.route(url.path, query)
+        finally:
+            if counted:
+                with self.state.lock:
+                    self.state.inflight[host] -= 1
+
+    def send_not_modified(self, extra=None):
+        self.send_response(304)
+        for name, value in (extra or {}).items():
+            self.send_header(name, value)
+        self.end_headers()
+
+    def conditional(self, query):
+        etag = query.get('etag')
+        if 'etagsize' in query:
+            etag = 'e' * int(query['etagsize'])
+        headers = {}
+        if etag is not None:
+            headers['ETag'] = '"%s"' % etag
+        if 'lm' in query:
+            headers['Last-Modified'] = query['lm']
+        if 'cc' in query:
+            headers['Cache-Control'] = query['cc']
+        inm = self.headers.get('If-None-Match')
+        ims = self.headers.get('If-Modified-Since')
+        if query.get('always304') == '1' or \
+                (etag is not None and inm == headers['ETag']) or \
+                (etag is None and 'lm' in query and ims == query['lm']):
+            self.send_not_modified(headers)
+            return
+        self.extra_headers = headers
+        target = urlsplit(query.get('feed', '/corpus/heraldsun.rss'))
+        self.route(target.path, {k: v[-1] for k, v in parse_qs(target.query).items()})
 
     do_HEAD = do_GET
 
@@ -216,8 +281,16 @@ class Handler(BaseHTTPRequestHandler):
             self.send_body(rss('Changing ' + key, items))
         elif path.startswith('/gen/'):
             channel = int(path[len('/gen/'):] or '0')
-            self.send_body(generated_feed(channel, int(query.get('items', '50')),
-                                          int(query.get('round', '0'))))
+            count = int(query.get('items', '50'))
+            rnd = int(query.get('round', '0'))
+            extra = None
+            if query.get('etag') == '1':
+                tag = '"gen-%d-%d-%d"' % (channel, count, rnd)
+                if self.headers.get('If-None-Match') == tag:
+                    self.send_not_modified({'ETag': tag})
+                    return
+                extra = {'ETag': tag}
+            self.send_body(generated_feed(channel, count, rnd), extra=extra)
         elif path.startswith('/pic/'):
             self.picture(path[len('/pic/'):], query)
         elif path == '/_pictures':
@@ -225,14 +298,29 @@ class Handler(BaseHTTPRequestHandler):
                 stats = {'max_in_flight': self.state.pictures_max_in_flight,
                          'served': self.state.pictures_served}
             self.send_body(json.dumps(stats).encode(), 'application/json')
+        elif path == '/cond':
+            self.conditional(query)
+        elif path == '/busy':
+            with self.state.lock:
+                n = self.state.counters.get(self.path, 0) + 1
+                self.state.counters[self.path] = n
+            if 'after' in query and n > int(query['after']):
+                target = urlsplit(query.get('then', '/corpus/heraldsun.rss'))
+                self.route(target.path, {k: v[-1] for k, v in parse_qs(target.query).items()})
+                return
+            code = int(query.get('code', '503'))
+            extra = {'Retry-After': query['retry']} if 'retry' in query else None
+            self.send_body(('<html><body>%d busy</body></html>' % code).encode(), 'text/html',
+                           code, extra)
         elif path == '/_requests':
             with self.state.lock:
                 recorded = list(self.state.requests)
             if query.get('format') == 'json':
                 self.send_body(json.dumps(recorded).encode(), 'application/json')
             else:
-                lines = ['%s\t%s\t%s\t%s\t%s\n' % (r['method'], r['path'], r['user_agent'],
-                                                   r['accept_encoding'], r['proxy_authorization'])
+                lines = ['\t'.join([r['method'], r['path'], r['user_agent'],
+                                    r['accept_encoding'], r['proxy_authorization'],
+                                    r['if_none_match'], r['if_modified_since'], r['host']]) + '\n'
                          for r in recorded]
                 self.send_body(''.join(lines).encode(), 'text/plain; charset=utf-8')
         elif path == '/_reset':
@@ -241,7 +329,14 @@ class Handler(BaseHTTPRequestHandler):
                 self.state.counters.clear()
                 self.state.pictures_max_in_flight = 0
                 self.state.pictures_served = 0
+                self.state.max_inflight = 0
+                self.state.max_per_host.clear()
             self.send_body(b'reset\n', 'text/plain')
+        elif path == '/_stats':
+            with self.state.lock:
+                stats = {'max_inflight': self.state.max_inflight,
+                         'max_per_host': dict(self.state.max_per_host)}
+            self.send_body(json.dumps(stats).encode(), 'application/json')
         else:
             self.send_body(b'<html><body>not found</body></html>', 'text/html', 404)
 
@@ -312,20 +407,31 @@ def main():
     parser.add_argument('--dir', default=os.path.join(here, '..', 'data', 'feeds'),
                         help='folder served under /corpus/ and /gzip/')
     parser.add_argument('--port', type=int, default=0)
+    parser.add_argument('--ports', type=int, default=0, help='more ports, each a host')
     args = parser.parse_args()
 
-    ThreadingHTTPServer.request_queue_size = 64
-    server = ThreadingHTTPServer(('127.0.0.1', args.port), Handler)
-    server.daemon_threads = True
-    server.state = State(os.path.abspath(args.dir))
-    sys.stdout.write('%d\n' % server.server_address[1])
+    ThreadingHTTPServer.request_queue_size = 128
+    state = State(os.path.abspath(args.dir))
+    servers = []
+    for n in range(1 + args.ports):
+        server = ThreadingHTTPServer(('127.0.0.1', args.port if n == 0 else 0), Handler)
+        server.daemon_threads = True
+        server.state = state
+        servers.append(server)
+    sys.stdout.write('%d\n' % servers[0].server_address[1])
+    if args.ports:
+        sys.stdout.write(' '.join(str(s.server_address[1]) for s in servers[1:]) + '\n')
     sys.stdout.flush()
+    for server in servers[1:]:
+        threading.Thread(target=server.serve_forever, kwargs={'poll_interval': 0.1},
+                         daemon=True).start()
     try:
-        server.serve_forever(poll_interval=0.1)
+        servers[0].serve_forever(poll_interval=0.1)
     except KeyboardInterrupt:
         pass
     finally:
-        server.server_close()
+        for server in servers:
+            server.server_close()
 
 
 if __name__ == '__main__':

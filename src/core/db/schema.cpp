@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -127,6 +128,23 @@ const std::vector<SchemaStep> kRssSteps = {
     {3,
      "CREATE INDEX IF NOT EXISTS rsstemp_data_feed_link ON rsstemp_data (item_feedid, "
      "item_link);"},
+    // How each channel's last fetch went: the validators of the last stored answer (sent back
+    // so that an unchanged feed costs a 304), the earliest time the site wants to be asked
+    // again (Unix seconds, honoured by scheduled receives only), and the last fetch's time,
+    // outcome and message (why a channel failed). Goes with its channel.
+    {4,
+     "CREATE TABLE IF NOT EXISTS rssfetch_data (feed_id INTEGER PRIMARY KEY, fetch_etag TEXT "
+     "NOT NULL DEFAULT '', fetch_lastmodified TEXT NOT NULL DEFAULT '', fetch_notbefore INTEGER "
+     "NOT NULL DEFAULT 0, fetch_time INTEGER NOT NULL DEFAULT 0, fetch_ok INTEGER NOT NULL "
+     "DEFAULT 0, fetch_message TEXT NOT NULL DEFAULT '');"},
+    {4,
+     "CREATE TRIGGER IF NOT EXISTS feed_data_removed AFTER DELETE ON feed_data BEGIN DELETE "
+     "FROM rssfetch_data WHERE feed_id = OLD.feed_id; END;"},
+    // A changed address is another feed: what the old one answered means nothing for it.
+    {4,
+     "CREATE TRIGGER IF NOT EXISTS feed_data_moved AFTER UPDATE OF feed_url ON feed_data WHEN "
+     "OLD.feed_url IS NOT NEW.feed_url BEGIN DELETE FROM rssfetch_data WHERE feed_id = "
+     "OLD.feed_id; END;"},
 };
 
 const std::vector<SchemaStep> kBlogSteps = {
@@ -279,6 +297,13 @@ int ReadSchemaVersion(CppSQLite3Connection& db) {
 
 bool EnsureRssSchema(CppSQLite3Connection& db, std::string& error) {
     return EnsureSchema(db, kRssSteps, "feed database", error);
+}
+
+bool EnsureRssSchemaUpTo(CppSQLite3Connection& db, int version, std::string& error) {
+    std::vector<SchemaStep> steps;
+    std::copy_if(kRssSteps.begin(), kRssSteps.end(), std::back_inserter(steps),
+                 [version](const SchemaStep& step) { return step.version <= version; });
+    return EnsureSchema(db, steps, "feed database", error);
 }
 
 bool EnsureBlogSchema(CppSQLite3Connection& db, std::string& error) {

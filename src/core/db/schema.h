@@ -8,8 +8,8 @@
 // files of the original program hold them (such a file reads as version 0; the steps cope with
 // tables that exist already); version 2 adds indexes, version 3 the record of links removed from
 // a channel (rssremoved_data) and the item count per channel (rsscount_data), both kept by
-// triggers on rss_data. A file whose version is newer than
-// this program's is refused and left untouched.
+// triggers on rss_data; version 4 the record of each channel's last fetch (rssfetch_data). A
+// file whose version is newer than this program's is refused and left untouched.
 //
 // Threading: works on the caller's connection, on the caller's thread. Two connections that
 // prepare the same file at once are serialised by the write lock; the second finds the work done.
@@ -32,5 +32,9 @@ int ReadSchemaVersion(CppSQLite3Connection& db);
 // while it needs an upgrade.
 bool EnsureRssSchema(CppSQLite3Connection& db, std::string& error);
 bool EnsureBlogSchema(CppSQLite3Connection& db, std::string& error);
+
+// Brings the file only as far as `version` (no further): how a file of that older version looks,
+// for tests of the upgrade from it.
+bool EnsureRssSchemaUpTo(CppSQLite3Connection& db, int version, std::string& error);
 
 }  // namespace zirvo

@@ -1,7 +1,10 @@
 #include "core/feeds/feed_fetcher.h"
 
+#include <ctime>
+
 #include "core/config/proxy.h"
 #include "core/net/apply_proxy.h"
+#include "core/net/http_caching.h"
 #include "core/util/closing_flag.h"
 #include "core/util/strings.h"
 
@@ -42,6 +45,22 @@ FeedFailure FromParse(FeedParseError error) {
     return FeedFailure::NotXml;
 }
 
+// The validators and the delay an answer gives, bounded as http_caching.h says.
+void ReadCaching(const HttpResponse& response, FeedFetchResult& result) {
+    if (IsKeepableValidator(response.etag)) {
+        result.validators.etag = response.etag;
+    }
+    if (IsKeepableValidator(response.lastModified)) {
+        result.validators.lastModified = response.lastModified;
+    }
+    result.siteBusy = response.status == 429 || response.status == 503;
+    if (result.siteBusy) {
+        result.deferSeconds = RetryAfterSeconds(response.retryAfter, std::time(nullptr));
+    } else if (response.status == 200 || response.status == 304) {
+        result.deferSeconds = MaxAgeSeconds(response.cacheControl);
+    }
+}
+
 }  // namespace
 
 const char* FeedFailureName(FeedFailure failure) {
@@ -66,6 +85,8 @@ const char* FeedFailureName(FeedFailure failure) {
             return "HTML";
         case FeedFailure::NoItems:
             return "no items";
+        case FeedFailure::BadAnswer:
+            return "bad answer";
     }
     return "?";
 }
@@ -82,7 +103,7 @@ void CFeedFetcher::SetProxy(const ProxySettings& proxy) {
     m_hasProxy = true;
 }
 
-bool CFeedFetcher::Get(const std::string& url, HttpResponse& response) {
+bool CFeedFetcher::Get(const std::string& url, HttpResponse& response, const FeedValidators& sent) {
     m_result = FeedFetchResult();
     HttpRequest request;
     request.method = "GET";
@@ -93,10 +114,20 @@ bool CFeedFetcher::Get(const std::string& url, HttpResponse& response) {
     request.abortFlag = m_abortFlag;
     // A feed that sends nothing for this long holds a worker for no use.
     request.stallTimeoutMs = kFeedStallTimeoutMs;
+    // Only what could have been stored goes back: a validator is never a way to inject headers.
+    const bool conditional =
+        IsKeepableValidator(sent.etag) || IsKeepableValidator(sent.lastModified);
+    if (IsKeepableValidator(sent.etag)) {
+        request.headers.push_back("If-None-Match: " + sent.etag);
+    }
+    if (IsKeepableValidator(sent.lastModified)) {
+        request.headers.push_back("If-Modified-Since: " + sent.lastModified);
+    }
     ApplyProxy(request, m_hasProxy ? m_proxy : ProcessProxy(), url);
     response = m_http->Perform(request);
     m_result.httpStatus = response.status;
     m_result.finalUrl = response.effectiveUrl;
+    ReadCaching(response, m_result);
     if (!response.Completed()) {
         m_result.failure = FromHttp(response.failure);
         m_result.error = response.error;
@@ -106,6 +137,15 @@ bool CFeedFetcher::Get(const std::string& url, HttpResponse& response) {
         m_result.failure = FeedFailure::Aborted;
         m_result.error = "aborted";
         return false;
+    }
+    if (response.status == 304) {
+        if (!conditional) {
+            m_result.failure = FeedFailure::BadAnswer;
+            m_result.error =
+                "the server answered 304 Not Modified to a request that sent no validator";
+            return false;
+        }
+        m_result.notModified = true;
     }
     return true;
 }
@@ -125,11 +165,15 @@ bool CFeedFetcher::Load(const HttpResponse& response, CXmlDocument& doc) {
     return false;
 }
 
-bool CFeedFetcher::FetchFeed(const std::string& url, std::vector<RssItem>& items) {
+bool CFeedFetcher::FetchFeed(const std::string& url, std::vector<RssItem>& items,
+                             const FeedValidators& sent) {
     items.clear();
     HttpResponse response;
-    if (!Get(url, response)) {
+    if (!Get(url, response, sent)) {
         return false;
+    }
+    if (m_result.notModified) {
+        return true;
     }
     CXmlDocument doc;
     if (!Load(response, doc)) {

@@ -7,7 +7,12 @@
 // the local-address rule does not exempt the host; a proxy user name adds Basic proxy
 // authorisation. The transfer stops at once when the process-wide closing flag or the
 // fetcher's own abort flag is set. The HTTP status is not looked at: any answer that parses as
-// an RSS 2.0 feed is read (the status only helps to explain a failure).
+// an RSS 2.0 feed is read (the status only helps to explain a failure), with one exception:
+// given the validators of the last answer (ETag, Last-Modified), the request is conditional
+// (If-None-Match, If-Modified-Since) and a 304 answer means the feed has not changed. A 304 to a
+// request that sent no validator is a failure. The result carries the answer's own validators
+// (only keepable ones, http_caching.h) and how long the site asks to be left alone
+// (Cache-Control max-age, or Retry-After on 429 and 503).
 //
 // Threading: one CFeedFetcher per thread (it keeps the result of its last fetch); the free
 // functions may be called from any thread.
@@ -39,19 +44,34 @@ enum class FeedFailure {
     BadUrl,   // not an http or https address
     Network,  // name resolution, connection, broken transfer
     Timeout,
-    TooLarge,  // the answer passed the size cap
-    Aborted,   // closing flag or abort flag
-    Empty,     // the answer has no body
-    NotXml,    // not well-formed XML
-    Html,      // an HTML page instead of a feed
-    NoItems,   // XML without an RSS 2.0 item that has a link
+    TooLarge,   // the answer passed the size cap
+    Aborted,    // closing flag or abort flag
+    Empty,      // the answer has no body
+    NotXml,     // not well-formed XML
+    Html,       // an HTML page instead of a feed
+    NoItems,    // XML without an RSS 2.0 item that has a link
+    BadAnswer,  // an answer HTTP does not allow here (304 to an unconditional request)
+};
+
+// What a conditional request sends back: the validators of the last answer that was stored.
+struct FeedValidators {
+    std::string etag;
+    std::string lastModified;
+
+    bool Empty() const { return etag.empty() && lastModified.empty(); }
 };
 
 struct FeedFetchResult {
     FeedFailure failure = FeedFailure::None;
-    int httpStatus = 0;    // 0 when no answer arrived
-    std::string finalUrl;  // after redirects
-    std::string error;     // readable cause when failure != None
+    int httpStatus = 0;         // 0 when no answer arrived
+    std::string finalUrl;       // after redirects
+    std::string error;          // readable cause when failure != None
+    bool notModified = false;   // a 304 to a conditional request: nothing to read
+    FeedValidators validators;  // the answer's keepable validators (empty when none)
+    // Seconds the site asks to be left alone (max-age on a success; Retry-After on 429 or
+    // 503), at most kMaxDeferSeconds; -1 when it asks nothing.
+    long long deferSeconds = -1;
+    bool siteBusy = false;  // the answer was 429 or 503
 
     bool Ok() const { return failure == FeedFailure::None; }
 };
@@ -71,7 +91,10 @@ public:
 
     // GET `url` and read its items into `items` (cleared first). False when the fetch or the
     // read fails, when no item was read, or when the closing flag is set once the answer is in.
-    bool FetchFeed(const std::string& url, std::vector<RssItem>& items);
+    // With validators the GET is conditional: a 304 gives true, no items and
+    // LastResult().notModified.
+    bool FetchFeed(const std::string& url, std::vector<RssItem>& items,
+                   const FeedValidators& sent = {});
     // GET `url` and read `/rss/channel/title`. False when the answer is not XML or the title is
     // missing or empty.
     bool FetchChannelTitle(const std::string& url, std::string& title);
@@ -80,7 +103,7 @@ public:
 
 private:
     // The GET; false with m_result filled when no answer arrived.
-    bool Get(const std::string& url, HttpResponse& response);
+    bool Get(const std::string& url, HttpResponse& response, const FeedValidators& sent = {});
     bool Load(const HttpResponse& response, CXmlDocument& doc);
 
     std::unique_ptr<IHttpClient> m_ownClient;

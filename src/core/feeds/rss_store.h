@@ -18,6 +18,7 @@
 //                     records the link (a trigger); the merge does not store a recorded link
 //                     again and forgets it when the feed no longer lists it
 //   rsscount_data     items per channel (item_feedid, item_count), kept by triggers
+//   rssfetch_data     each channel's last fetch (feed_fetch_state.h)
 //
 // Every operation returns true on success; on failure the cause is in GetLastError (SQLite's
 // formatted message, or "没有对应id的rss item" / "没有对应的rss item" for a missing row). Writes
@@ -35,6 +36,7 @@
 #include <vector>
 
 #include "core/db/sqlite_store.h"
+#include "core/feeds/feed_fetch_state.h"
 #include "core/feeds/feed_settings.h"
 #include "core/feeds/rss_item.h"
 
@@ -96,6 +98,11 @@ public:
     bool FeedUrlOf(int id, std::string& url, bool& found);
     // `id` and the stored settings of `url`; `found` false (`settings` untouched) without a row.
     bool FindFeedSettings(const std::string& url, int& id, FeedSettings& settings, bool& found);
+
+    // --- The last fetch of each channel (feed_fetch_state.h) ----------------------------------
+    // A channel never fetched reads as a default FeedFetchState.
+    bool GetFetchState(int feedId, FeedFetchState& state);
+    bool SaveFetchState(int feedId, const FeedFetchState& state);
 
     // --- Items ------------------------------------------------------------------------------
     bool ClearStaging(int id);

@@ -42,6 +42,9 @@ struct HttpRequest {
     const std::atomic<bool>* abortFlag = nullptr;
 };
 
+// The longest caching header value an HttpResponse keeps.
+inline constexpr size_t kMaxKeptHeaderBytes = 4096;
+
 enum class HttpFailure {
     None,     // the exchange completed; look at the status
     BadUrl,   // not an http or https address
@@ -62,6 +65,12 @@ struct HttpResponse {
     // by its own rules.
     std::string redirectUrl;
     std::string error;  // a readable cause when failure != None
+    // Caching headers of the last answer (the one after redirects), as sent; a value longer
+    // than kMaxKeptHeaderBytes is dropped (left empty) rather than cut.
+    std::string etag;
+    std::string lastModified;
+    std::string cacheControl;
+    std::string retryAfter;
 
     bool Completed() const { return failure == HttpFailure::None; }
 };

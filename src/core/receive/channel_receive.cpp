@@ -1,11 +1,13 @@
 #include "core/receive/channel_receive.h"
 
+#include <ctime>
 #include <exception>
 #include <new>
 #include <optional>
 
 #include "core/receive/receive_schedule.h"
 #include "core/util/closing_flag.h"
+#include "core/util/strings.h"
 
 namespace zirvo {
 namespace {
@@ -30,7 +32,8 @@ bool MergeAndCount(const ReceiveContext& context, const ChannelNode& node, int f
     int count = 0;
     StoragePolicyFor(*context.tree, node, type, count);
     int unread = 0;
-    if (!store.SaveReceivedItems(feedId, items, type, count) ||
+    // A 304 brought nothing to merge: the store stays as it is, only the count is read.
+    if ((!outcome.notModified && !store.SaveReceivedItems(feedId, items, type, count)) ||
         !store.CountUnread(feedId, unread)) {
         outcome.error = store.GetLastError();
         return false;
@@ -65,10 +68,26 @@ ChannelReceiveOutcome OutcomeOf(NodeId node, int feedId, const FetchedFeed& fetc
     outcome.feedId = feedId;
     outcome.fetchFailure = fetched.result.failure;
     outcome.itemsInFeed = static_cast<int>(fetched.items.size());
+    outcome.notModified = fetched.ok && fetched.result.notModified;
     if (!fetched.ok) {
         outcome.error = fetched.result.error;
     }
     return outcome;
+}
+
+// Keeps the record of this fetch for the channel (unless stopping: the record is not worth
+// holding up a close). A failure to write it does not change the receive's outcome.
+void RecordFetch(const ReceiveContext& context, CRssStore& store, ChannelReceiveOutcome& outcome,
+                 const FetchedFeed& fetched) {
+    outcome.message = DescribeReceive(outcome, fetched.result);
+    if (context.Stopping() || outcome.feedId <= 0) {
+        return;
+    }
+    const bool stored = outcome.ok && !outcome.notModified;
+    store.SaveFetchState(
+        outcome.feedId,
+        NextFetchState(fetched.previous, fetched.result, outcome.ok, stored, outcome.message,
+                       static_cast<long long>(std::time(nullptr))));
 }
 
 }  // namespace
@@ -84,13 +103,61 @@ void SetReceiveImage(const ReceiveContext& context, NodeId node, NodeImage image
     }
 }
 
-FetchedFeed FetchChannel(const ReceiveContext& context, const std::string& url) {
+FetchedFeed FetchChannel(const ReceiveContext& context, const std::string& url,
+                         const FeedFetchState& previous) {
     FetchedFeed fetched;
+    fetched.previous = previous;
     CFeedFetcher fetcher(context.http);
     fetcher.SetAbortFlag(context.stop);
-    fetched.ok = fetcher.FetchFeed(url, fetched.items);
+    fetched.ok = fetcher.FetchFeed(url, fetched.items, previous.validators);
     fetched.result = fetcher.LastResult();
     return fetched;
+}
+
+std::string DescribeReceive(const ChannelReceiveOutcome& outcome, const FeedFetchResult& result) {
+    std::string text;
+    if (outcome.ok) {
+        text = outcome.notModified
+                   ? std::string("not modified since the last receive")
+                   : StrFormat("received, %d item%s in the feed", outcome.itemsInFeed,
+                               outcome.itemsInFeed == 1 ? "" : "s");
+    } else if (outcome.fetchFailure != FeedFailure::None) {
+        text = FeedFailureName(outcome.fetchFailure);
+        if (!outcome.error.empty()) {
+            text += ": " + outcome.error;
+        }
+    } else {
+        text = outcome.error.empty() ? std::string("the feed database failed") : outcome.error;
+    }
+    if (result.siteBusy) {
+        text += StrFormat("; the site is busy (HTTP %d)", result.httpStatus);
+        if (result.deferSeconds > 0) {
+            text += StrFormat(" and asks to wait %lld s", result.deferSeconds);
+        }
+    }
+    return text;
+}
+
+FeedFetchState NextFetchState(const FeedFetchState& before, const FeedFetchResult& result, bool ok,
+                              bool stored, const std::string& message, long long now) {
+    FeedFetchState next = before;
+    if (stored) {
+        // The validators name the answer whose items are now in the store; an answer without
+        // them makes the next request unconditional again.
+        next.validators = result.validators;
+    } else if (ok && result.notModified) {
+        if (!result.validators.etag.empty()) {
+            next.validators.etag = result.validators.etag;
+        }
+        if (!result.validators.lastModified.empty()) {
+            next.validators.lastModified = result.validators.lastModified;
+        }
+    }
+    next.notBefore = result.deferSeconds > 0 ? now + result.deferSeconds : 0;
+    next.time = now;
+    next.ok = ok;
+    next.message = message;
+    return next;
 }
 
 std::string DescribeCurrentException() {
@@ -124,35 +191,44 @@ namespace {
 
 void ReceiveChannel(const ReceiveContext& context, const ReceiveRequest& request) {
     SetReceiveImage(context, request.node, kImageReceiving);
-    FetchedFeed fetched = FetchChannel(context, request.url);
+    // The store is opened before the fetch: the request carries the last answer's validators.
+    CRssStore store(context.dataRoot);
+    const bool opened = store.Open();
+    FeedFetchState previous;
+    if (opened) {
+        store.GetFetchState(request.channelId, previous);
+    }
+    FetchedFeed fetched = FetchChannel(context, request.url, previous);
     ChannelReceiveOutcome outcome = OutcomeOf(request.node, request.channelId, fetched);
     if (!fetched.ok || context.Stopping()) {
+        if (opened) {
+            RecordFetch(context, store, outcome, fetched);
+        }
         SetReceiveImage(context, request.node, kImageFailed);
         Report(context, outcome);
         return;
     }
     bool ok = false;
-    {
-        CRssStore store(context.dataRoot);
-        if (!context.Stopping()) {
-            // Items the user has just read must count as read before the recount.
-            context.observer->FlushPendingMarkRead();
-        }
-        std::optional<ChannelNode> node = context.tree->Node(request.node);
-        if (!node) {
-            outcome.error = "the channel was removed from the tree";
-        } else if (!store.Open()) {
-            outcome.error = store.GetLastError();
-        } else if (MergeAndCount(context, *node, request.channelId, store, fetched.items,
-                                 outcome)) {
-            ok = true;
-            SendNotice(context, request.node, outcome.unread);
-            if (request.refresh && !context.Stopping() && context.tree->Current() == request.node) {
-                context.observer->OnRefreshList(request.channelId);
-            }
+    if (!context.Stopping()) {
+        // Items the user has just read must count as read before the recount.
+        context.observer->FlushPendingMarkRead();
+    }
+    std::optional<ChannelNode> node = context.tree->Node(request.node);
+    if (!node) {
+        outcome.error = "the channel was removed from the tree";
+    } else if (!opened) {
+        outcome.error = store.GetLastError();
+    } else if (MergeAndCount(context, *node, request.channelId, store, fetched.items, outcome)) {
+        ok = true;
+        SendNotice(context, request.node, outcome.unread);
+        if (request.refresh && !context.Stopping() && context.tree->Current() == request.node) {
+            context.observer->OnRefreshList(request.channelId);
         }
     }
     outcome.ok = ok && !context.Stopping();
+    if (opened) {
+        RecordFetch(context, store, outcome, fetched);
+    }
     SetReceiveImage(context, request.node, outcome.ok ? kImageReceived : kImageFailed);
     Report(context, outcome);
 }
@@ -177,16 +253,19 @@ void FinishInlineReceive(const ReceiveContext& context, NodeId id, CRssStore& st
         if (fetched.ok && !node) {
             outcome.error = "the channel was removed from the tree";
         }
+        RecordFetch(context, store, outcome, fetched);
         SetReceiveImage(context, id, kImageFailed);
         Report(context, outcome);
         return;
     }
     if (!MergeAndCount(context, *node, feedId, store, fetched.items, outcome)) {
+        RecordFetch(context, store, outcome, fetched);
         SetReceiveImage(context, id, kImageFailed);
         Report(context, outcome);
         return;
     }
     outcome.ok = true;
+    RecordFetch(context, store, outcome, fetched);
     SetReceiveImage(context, id, kImageReceived);
     SendNotice(context, id, outcome.unread);
     if (levelUsed > 0) {

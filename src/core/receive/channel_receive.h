@@ -15,6 +15,12 @@
 // throwing observer) is the failure of the channel it happened in, reported the same way: it
 // never leaves a worker and never passes for success.
 //
+// Conditional fetching: the validators of the channel's last stored answer go with the request
+// (rssfetch_data, feed_fetch_state.h); a 304 merges nothing and changes no count, and ends as a
+// success like any other receive. Every fetch's end is recorded for the channel: its time,
+// outcome and message (DescribeReceive), the answer's validators once its items are stored,
+// and the earliest time the site wants to be asked again, which only scheduled walks honour.
+//
 // Stopping: once the process-wide closing flag or the context's stop flag is set, transfers in
 // flight abort, a fetched feed is no longer merged, and no observer call is made any more
 // (the tree model is still updated: it is not the user interface).
@@ -26,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "core/feeds/feed_fetch_state.h"
 #include "core/feeds/feed_fetcher.h"
 #include "core/feeds/rss_store.h"
 #include "core/net/http_client.h"
@@ -58,6 +65,9 @@ struct ReceiveRequest {
     bool force = false;       // folder walk: channels without automatic update as well
     bool weightMode = false;  // folder walk: the weight gate decides per channel
     bool setsRunningFlag = false;  // folder walk: marks the tree's folder-receive-running flag
+    // Folder walk started by a schedule (start-up, timer): channels whose site asked to be left
+    // alone until later (fetch_notbefore) are not fetched this time.
+    bool scheduled = false;
 };
 
 // The body of a single-channel receive. Returns 0.
@@ -68,10 +78,20 @@ struct FetchedFeed {
     bool ok = false;
     FeedFetchResult result;
     std::vector<RssItem> items;
+    FeedFetchState previous;  // the channel's record before this fetch
 };
 
-// The fetch step, on any thread.
-FetchedFeed FetchChannel(const ReceiveContext& context, const std::string& url);
+// The fetch step, on any thread: conditional when `previous` holds validators.
+FetchedFeed FetchChannel(const ReceiveContext& context, const std::string& url,
+                         const FeedFetchState& previous = {});
+
+// The message recorded for a receive: why it failed, or how it went.
+std::string DescribeReceive(const ChannelReceiveOutcome& outcome, const FeedFetchResult& result);
+
+// The record of a fetch that ended at `now`, from the one before it: validators change only
+// when the answer's items were stored (`stored`) or a 304 brought new ones.
+FeedFetchState NextFetchState(const FeedFetchState& before, const FeedFetchResult& result, bool ok,
+                              bool stored, const std::string& message, long long now);
 
 // The inline receive of a folder walk after the fetch: merge on `store`, count, report, and
 // with `levelUsed` > 0 (weight mode) the weight update. The node's image was set to 5 and the

@@ -1,6 +1,7 @@
 #include "core/receive/folder_walk.h"
 
 #include <algorithm>
+#include <ctime>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -15,14 +16,19 @@ struct CFolderWalk::Pending {
     NodeId node = kNoNode;
     std::string url;
     int levelUsed = 0;  // 0 without the weight mode
+    FeedFetchState previous;
     std::thread fetcher;
     FetchedFeed fetched;
     std::string failure;  // an exception of the fetch thread
 };
 
 CFolderWalk::CFolderWalk(const ReceiveContext& context, CRssStore& store, bool weightMode,
-                         bool force)
-    : m_context(context), m_store(store), m_weightMode(weightMode), m_force(force) {}
+                         bool force, bool scheduled)
+    : m_context(context),
+      m_store(store),
+      m_weightMode(weightMode),
+      m_force(force),
+      m_scheduled(scheduled) {}
 
 CFolderWalk::~CFolderWalk() {
     Finish();
@@ -78,6 +84,11 @@ void CFolderWalk::ReceiveChannelInline(NodeId node) {
     auto pending = std::make_unique<Pending>();
     pending->node = node;
     pending->url = channel->feedUrl;
+    // Without its record the fetch is only unconditional, never wrong.
+    m_store.GetFetchState(channel->feedId, pending->previous);
+    if (m_scheduled && pending->previous.notBefore > static_cast<long long>(std::time(nullptr))) {
+        return;  // the site asked to be left alone until then; a manual receive still asks
+    }
     if (m_weightMode) {
         WeightGateDecision gate =
             WeightGate(channel->settings.rssRank, channel->weightLevel, channel->weightCounter);
@@ -94,7 +105,7 @@ void CFolderWalk::ReceiveChannelInline(NodeId node) {
         try {
             slot->fetcher = std::thread([this, slot] {
                 try {
-                    slot->fetched = FetchChannel(m_context, slot->url);
+                    slot->fetched = FetchChannel(m_context, slot->url, slot->previous);
                 } catch (...) {
                     // Kept for the merge step, which reports it in walk order.
                     slot->failure = DescribeCurrentException();
@@ -127,7 +138,7 @@ void CFolderWalk::CompleteOldest() {
             return;
         }
         if (!fetchedAhead && !m_context.Stopping()) {
-            pending->fetched = FetchChannel(m_context, pending->url);
+            pending->fetched = FetchChannel(m_context, pending->url, pending->previous);
         }
         FinishInlineReceive(m_context, pending->node, m_store, std::move(pending->fetched),
                             pending->levelUsed);
@@ -197,7 +208,7 @@ int ReceiveFolderWorker(const ReceiveContext& context, ReceiveRequest request) {
         running.tree = context.tree;
     }
     {
-        CFolderWalk walk(context, store, request.weightMode, request.force);
+        CFolderWalk walk(context, store, request.weightMode, request.force, request.scheduled);
         walk.ReceiveSubtree(request.node, request.depth);
         walk.Finish();
     }

@@ -10,7 +10,8 @@
 // one channel does not stop the walk; the closing or stop flag does.
 //
 // ReceiveChannelInline: with the weight mode the weight gate (receive_schedule.h) decides first,
-// storing the counted-down weight when the channel waits; then image 5, the status text with
+// storing the counted-down weight when the channel waits (a scheduled walk first passes over a
+// channel whose site asked to be left alone until later); then image 5, the status text with
 // the channel's path, the fetch, the merge on the walker's store, the count, image 2 or 4, the
 // notice, and with the weight mode the weight update.
 //
@@ -39,7 +40,9 @@ int ReceiveFolderWorker(const ReceiveContext& context, ReceiveRequest request);
 
 class CFolderWalk {
 public:
-    CFolderWalk(const ReceiveContext& context, CRssStore& store, bool weightMode, bool force);
+    // `scheduled`: channels whose site asked to be left alone for now are passed over.
+    CFolderWalk(const ReceiveContext& context, CRssStore& store, bool weightMode, bool force,
+                bool scheduled = false);
     CFolderWalk(const CFolderWalk&) = delete;
     CFolderWalk& operator=(const CFolderWalk&) = delete;
     // Completes (or, when stopping, abandons) every channel still in the window.
@@ -60,6 +63,7 @@ private:
     CRssStore& m_store;
     bool m_weightMode;
     bool m_force;
+    bool m_scheduled;
     std::deque<std::unique_ptr<Pending>> m_window;
 };
 

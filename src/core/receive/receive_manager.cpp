@@ -99,7 +99,7 @@ bool CReceiveManager::StartFolderReceive(NodeId folder, bool force) {
     return Launch(std::move(request), true);
 }
 
-bool CReceiveManager::StartReceiveAll(bool force) {
+bool CReceiveManager::StartReceiveAll(bool force, bool scheduled) {
     std::vector<NodeId> top = m_tree.Children(kNoNode);
     if (m_workers.Closing() || top.empty()) {
         return false;
@@ -108,6 +108,7 @@ bool CReceiveManager::StartReceiveAll(bool force) {
     request.node = top.front();
     request.depth = 1;
     request.force = force;
+    request.scheduled = scheduled;
     request.setsRunningFlag = true;
     // Marked here as well as by the worker, so that a timer tick right after this start already
     // sees the walk running.
@@ -133,6 +134,7 @@ bool CReceiveManager::StartWeightedReceiveAll() {
     request.node = top.front();
     request.depth = 1;
     request.weightMode = true;
+    request.scheduled = true;
     if (!Launch(std::move(request), true)) {
         m_weightedRunning = false;
         return false;

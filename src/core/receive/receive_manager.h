@@ -62,10 +62,12 @@ public:
     // through the observer, on this thread.
     bool StartFolderReceive(NodeId folder, bool force);
     // The whole tree without the weight gate (depth 1 from the first top-level node); "全部更新"
-    // uses force false, so channels without automatic update are left out.
-    bool StartReceiveAll(bool force = false);
+    // uses force false, so channels without automatic update are left out. `scheduled` (the
+    // timer): channels whose site asked to be left alone for now are passed over.
+    bool StartReceiveAll(bool force = false, bool scheduled = false);
     // The whole tree with the weight gate; refused while a folder receive (depth 1) or another
-    // weighted walk runs. Settles the pending mark-read first.
+    // weighted walk runs. Settles the pending mark-read first. Always a scheduled walk (start-up
+    // and timer): channels whose site asked to be left alone for now are passed over.
     bool StartWeightedReceiveAll();
 
     // Workers still running.

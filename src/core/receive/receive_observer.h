@@ -28,6 +28,8 @@ struct ChannelReceiveOutcome {
     std::string error;                             // readable cause when not ok
     int itemsInFeed = 0;                           // items read from the answer
     int unread = 0;                                // the channel's unread count afterwards
+    bool notModified = false;                      // a 304: nothing new to read
+    std::string message;  // what the channel's record keeps (DescribeReceive)
 };
 
 class IReceiveObserver {

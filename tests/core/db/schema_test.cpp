@@ -67,7 +67,8 @@ TEST_F(SchemaTest, NewRssDatabaseGetsAllTablesAndCurrentVersion) {
     EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
     EXPECT_EQ(Names(db, "table"),
               (std::vector<std::string>{"feed_data", "feedfav_data", "rss_data", "rsscount_data",
-                                        "rssfavorite_data", "rssremoved_data", "rsstemp_data"}));
+                                        "rssfavorite_data", "rssfetch_data", "rssremoved_data",
+                                        "rsstemp_data"}));
     // Opening again changes nothing.
     ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
     EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
@@ -190,7 +191,37 @@ TEST_F(SchemaTest, MissingTableOfAnOldFileIsCreated) {
     CppSQLite3Connection& db = OpenDb();
     db.ExecuteUpdate("CREATE TABLE feed_data (feed_id INTEGER PRIMARY KEY, feed_url TEXT);");
     ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
-    EXPECT_EQ(Names(db, "table").size(), 7u);
+    EXPECT_EQ(Names(db, "table").size(), 8u);
+}
+
+// Every older version reaches the newest with its channels and items kept, and the record of
+// each channel's last fetch goes with the channel.
+TEST_F(SchemaTest, EveryOlderVersionUpgradesAndTheFetchRecordFollowsItsChannel) {
+    for (int version = 0; version < RssSchemaVersion(); ++version) {
+        SCOPED_TRACE(version);
+        TempDir dir{"db-schema-upgrade"};
+        CppSQLite3Connection db;
+        db.Open(dir.PathOf("old.db"));
+        db.ExecuteUpdate(kBareRssTables);
+        db.ExecuteUpdate(
+            "INSERT INTO feed_data (feed_id, feed_url) VALUES (7, 'http://a/'), (8, 'http://b/');"
+            "INSERT INTO rss_data (item_feedid, item_link) VALUES (7, 'x');");
+        if (version > 0) {
+            // The file as that version left it: its own steps already ran.
+            db.ExecuteUpdate("PRAGMA user_version = 0;");
+            ASSERT_TRUE(EnsureRssSchemaUpTo(db, version, m_error)) << m_error;
+        }
+        ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
+        EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
+        EXPECT_EQ(db.ExecuteQuery("SELECT COUNT(*) FROM rss_data;").GetInt(0), 1);
+        db.ExecuteUpdate(
+            "INSERT INTO rssfetch_data (feed_id, fetch_etag) VALUES (7, 'e7'), (8, 'e8');"
+            "DELETE FROM feed_data WHERE feed_id = 7;"
+            "UPDATE feed_data SET feed_url = 'http://b/' WHERE feed_id = 8;");
+        EXPECT_EQ(db.ExecuteQuery("SELECT COUNT(*) FROM rssfetch_data;").GetInt(0), 1);
+        db.ExecuteUpdate("UPDATE feed_data SET feed_url = 'http://c/' WHERE feed_id = 8;");
+        EXPECT_EQ(db.ExecuteQuery("SELECT COUNT(*) FROM rssfetch_data;").GetInt(0), 0);
+    }
 }
 
 TEST_F(SchemaTest, NewerDatabaseIsRefusedAndLeftUntouched) {

@@ -1,0 +1,70 @@
+// CRssStore: each channel's last fetch (rssfetch_data, see feed_fetch_state.h).
+
+#include <cstdlib>
+
+#include "core/db/sqlite_cursor.h"
+#include "core/feeds/rss_store.h"
+#include "core/net/http_caching.h"
+#include "core/util/strings.h"
+
+namespace zirvo {
+namespace {
+
+long long ReadSeconds(const CppSQLite3Cursor& row, const char* name) {
+    const std::string text = row.GetText(name);
+    return text.empty() ? 0 : std::strtoll(text.c_str(), nullptr, 10);
+}
+
+// Cut to `limit` bytes without splitting a UTF-8 sequence.
+std::string CutUtf8(std::string text, size_t limit) {
+    if (text.size() <= limit) {
+        return text;
+    }
+    size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    text.resize(end);
+    return text;
+}
+
+}  // namespace
+
+bool CRssStore::GetFetchState(int feedId, FeedFetchState& state) {
+    state = FeedFetchState();
+    const std::string sql = StrFormat(
+        "SELECT fetch_etag, fetch_lastmodified, fetch_notbefore, fetch_time, fetch_ok, "
+        "fetch_message FROM [rssfetch_data] WHERE feed_id = %d;",
+        feedId);
+    return RunRead([&] {
+        CppSQLite3Cursor row = Connection().ExecuteQuery(sql);
+        if (row.AtEnd()) {
+            return;
+        }
+        state.validators.etag = row.GetText("fetch_etag");
+        state.validators.lastModified = row.GetText("fetch_lastmodified");
+        state.notBefore = ReadSeconds(row, "fetch_notbefore");
+        state.time = ReadSeconds(row, "fetch_time");
+        state.ok = row.GetInt("fetch_ok") != 0;
+        state.message = row.GetText("fetch_message");
+    });
+}
+
+bool CRssStore::SaveFetchState(int feedId, const FeedFetchState& state) {
+    // A file edited by hand or an old bug must not put a header-breaking value on the wire:
+    // only keepable validators are written.
+    const std::string etag =
+        IsKeepableValidator(state.validators.etag) ? state.validators.etag : std::string();
+    const std::string lastModified = IsKeepableValidator(state.validators.lastModified)
+                                         ? state.validators.lastModified
+                                         : std::string();
+    const std::string sql = StrFormat(
+        "INSERT OR REPLACE INTO [rssfetch_data] (feed_id, fetch_etag, fetch_lastmodified, "
+        "fetch_notbefore, fetch_time, fetch_ok, fetch_message) VALUES (%d, '%s', '%s', %lld, "
+        "%lld, %d, '%s');",
+        feedId, Quoted(etag).c_str(), Quoted(lastModified).c_str(), state.notBefore, state.time,
+        state.ok ? 1 : 0, Quoted(CutUtf8(state.message, kMaxFetchMessageBytes)).c_str());
+    return Execute(sql);
+}
+
+}  // namespace zirvo
