@@ -217,6 +217,7 @@ EbookResult BuildEbook(const CDataRoot& root, EbookRequest request, IHttpClient&
     if (stop.load() || IsClosing()) {
         return Fail(EbookOutcome::Stopped, "已取消", "the export was stopped");
     }
+    status.OnCompiling();
     if (!WriteProject(root, request, dir, error)) {
         return BuildFailed(error);
     }

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "core/ebook/ebook_rules.h"
 #include "core/net/http_client.h"
 
 namespace zirvo {
@@ -20,6 +21,12 @@ struct CEbookExport::Shared : IEbookStatus {
         std::lock_guard<std::mutex> lock(mutex);
         if (observer) {
             observer->OnStatus(text);
+        }
+    }
+    void OnCompiling() override {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (observer) {
+            observer->OnCompiling();
         }
     }
     void Finish(const EbookResult& result) {
@@ -39,7 +46,7 @@ CEbookExport::~CEbookExport() {
     Cancel(std::chrono::milliseconds(0));
 }
 
-bool CEbookExport::Start(EbookRequest request) {
+bool CEbookExport::Start(EbookRequest request, Prepare prepare) {
     if (Running()) {
         return false;
     }
@@ -47,7 +54,15 @@ bool CEbookExport::Start(EbookRequest request) {
     shared->observer = &m_observer;
     const CDataRoot root = m_root;
     const bool started = m_workers.Start(
-        [shared, root, request = std::move(request)]() mutable {
+        [shared, root, request = std::move(request), prepare = std::move(prepare)]() mutable {
+            std::string error;
+            if (prepare && !prepare(request, error)) {
+                EbookResult failed;
+                failed.message = kEbookCompileFailed;
+                failed.detail = error;
+                shared->Finish(failed);
+                return;
+            }
             CCurlHttpClient http;
             const EbookResult result =
                 BuildEbook(root, std::move(request), http, *shared, shared->stop);
@@ -55,7 +70,7 @@ bool CEbookExport::Start(EbookRequest request) {
         },
         [shared](const std::string& what) {
             EbookResult failed;
-            failed.message = "编译失败!";
+            failed.message = kEbookCompileFailed;
             failed.detail = what;
             shared->Finish(failed);
         });

@@ -10,6 +10,7 @@
 // (post, do not block), since Cancel may hold the observer's lock while the owner waits.
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -34,8 +35,12 @@ public:
     CEbookExport(const CEbookExport&) = delete;
     CEbookExport& operator=(const CEbookExport&) = delete;
 
+    // Fills in the request on the worker before the build (reads the articles from a store of
+    // its own); false with the cause set fails the export with "编译失败!".
+    using Prepare = std::function<bool(EbookRequest& request, std::string& error)>;
+
     // Starts the export; false when one is running already or no worker can be started.
-    bool Start(EbookRequest request);
+    bool Start(EbookRequest request, Prepare prepare = {});
     // True while the worker has not finished.
     bool Running() const;
     // Stops the export and waits up to `wait` for the worker; true when it has ended by then.

@@ -25,8 +25,8 @@ EbookArticle EbookArticleOf(const BlogArticle& article, const std::string& accou
             article.category, account,         article.link};
 }
 
-bool GatherChannelArticles(CReaderSession& session, NodeId id, EbookArticles& out,
-                           std::string& error) {
+bool EbookChannelsOf(CReaderSession& session, NodeId id, std::vector<EbookChannelRef>& channels,
+                     std::string& error) {
     for (NodeId channel : session.Tree().SubtreeChannels(id)) {
         int feedId = 0;
         if (!session.FeedIdOf(channel, feedId)) {
@@ -34,21 +34,35 @@ bool GatherChannelArticles(CReaderSession& session, NodeId id, EbookArticles& ou
             return false;
         }
         const std::optional<ChannelNode> node = session.Tree().Node(channel);
-        if (feedId == 0 || !node) {
-            continue;  // never received: nothing stored
-        }
-        std::vector<RssItem> items;
-        int total = 0;
-        if (!session.Store().ListItems(feedId, kAllItems, true, items, total, kAllStoredItems, 0)) {
-            error = session.Store().GetLastError();
-            return false;
-        }
-        AddCategory(out.categories, node->caption);
-        for (const RssItem& item : items) {
-            out.articles.push_back(EbookArticleOf(item, node->caption));
+        if (feedId != 0 && node) {  // a channel never received has nothing stored
+            channels.push_back({feedId, node->caption});
         }
     }
     return true;
+}
+
+bool GatherChannelItems(CRssStore& store, const std::vector<EbookChannelRef>& channels,
+                        EbookArticles& out, std::string& error) {
+    for (const EbookChannelRef& channel : channels) {
+        std::vector<RssItem> items;
+        int total = 0;
+        if (!store.ListItems(channel.feedId, kAllItems, true, items, total, kAllStoredItems, 0)) {
+            error = store.GetLastError();
+            return false;
+        }
+        AddCategory(out.categories, channel.caption);
+        for (const RssItem& item : items) {
+            out.articles.push_back(EbookArticleOf(item, channel.caption));
+        }
+    }
+    return true;
+}
+
+bool GatherChannelArticles(CReaderSession& session, NodeId id, EbookArticles& out,
+                           std::string& error) {
+    std::vector<EbookChannelRef> channels;
+    return EbookChannelsOf(session, id, channels, error) &&
+           GatherChannelItems(session.Store(), channels, out, error);
 }
 
 bool GatherFavouriteArticles(CFavouriteTree& favourites, CRssStore& store, NodeId id,

@@ -25,6 +25,21 @@ struct EbookArticles {
 EbookArticle EbookArticleOf(const RssItem& item, const std::string& category);
 EbookArticle EbookArticleOf(const BlogArticle& article, const std::string& account);
 
+// A channel whose items go into a book: its feed-store id and its caption (the category).
+struct EbookChannelRef {
+    int feedId = 0;
+    std::string caption;
+};
+
+// The channels at and below `id` (kNoNode: the whole tree) that the store knows, in tree order:
+// a quick look-up for the window thread, which leaves reading the items to a worker.
+bool EbookChannelsOf(CReaderSession& session, NodeId id, std::vector<EbookChannelRef>& channels,
+                     std::string& error);
+// Every stored item of those channels, channel by channel, each newest first, from a store of
+// the calling thread.
+bool GatherChannelItems(CRssStore& store, const std::vector<EbookChannelRef>& channels,
+                        EbookArticles& out, std::string& error);
+
 // Every stored item of the channels at and below `id` (kNoNode: the whole tree), channel by
 // channel in tree order, each newest first. False with `error` set on a store failure.
 bool GatherChannelArticles(CReaderSession& session, NodeId id, EbookArticles& out,

@@ -14,6 +14,8 @@ class IEbookStatus {
 public:
     virtual ~IEbookStatus() = default;
     virtual void OnStatus(const std::string& text) = 0;
+    // The pictures are in (or were not asked for): the project is written and compiled now.
+    virtual void OnCompiling() {}
 };
 
 }  // namespace zirvo

@@ -9,6 +9,7 @@
 
 #include "core/receive/receive_settings_checks.h"
 #include "core/session/reader_session.h"
+#include "gui/library/ebook_launcher.h"
 #include "gui/reader/reader_controller.h"
 #include "gui/shell/command_table.h"
 #include "gui/shell/main_frame.h"
@@ -94,6 +95,8 @@ void CMainFrame::AttachReader(CReaderController* reader, CReaderSession* session
     connect(this, &CMainFrame::TreeChanged, reader, &CReaderController::ReloadTree);
     connect(this, &CMainFrame::ReaderMessage, reader, &CReaderController::OnWindowMessage);
     connect(this, &CMainFrame::ShutdownReaderRequested, reader, &CReaderController::Shutdown);
+    auto* ebook = new CEbookLauncher(*session, this);
+    connect(reader, &CReaderController::EbookRequested, ebook, &CEbookLauncher::OpenForNode);
     reader->SetFilter(m_filter->currentData().toInt());
     // Replacing the panes moved the navigation and the stacks off the current mode.
     SetWorkMode(m_workMode);

@@ -1,0 +1,59 @@
+#include "gui/library/ebook_launcher.h"
+
+#include <QMessageBox>
+#include <QWidget>
+
+#include "core/ebook/ebook_sources.h"
+#include "core/feeds/rss_store.h"
+#include "core/session/reader_session.h"
+#include "gui/library/ebook_dialog.h"
+
+namespace zirvo::gui {
+
+CEbookLauncher::CEbookLauncher(CReaderSession& session, QWidget* window)
+    : QObject(window), m_session(session), m_window(window) {}
+
+CEbookLauncher::~CEbookLauncher() {
+    m_workers.Close();
+}
+
+CEbookDialog* CEbookLauncher::MakeDialogForNode(NodeId node) {
+    std::vector<EbookChannelRef> channels;
+    std::string error;
+    if (!EbookChannelsOf(m_session, node, channels, error)) {
+        QMessageBox::warning(m_window, QStringLiteral("生成CHM电子书"),
+                             QString::fromStdString(error));
+        return nullptr;
+    }
+    EbookRequest request;
+    request.source = EbookSource::FeedItems;
+    for (const EbookChannelRef& channel : channels) {
+        request.categories.push_back(channel.caption);
+    }
+    const CDataRoot root = m_session.Root();
+    auto prepare = [root, channels](EbookRequest& filled, std::string& cause) {
+        CRssStore store(root.Dir());
+        if (!store.Open()) {
+            cause = store.GetLastError();
+            return false;
+        }
+        EbookArticles gathered;
+        if (!GatherChannelItems(store, channels, gathered, cause)) {
+            return false;
+        }
+        filled.articles = std::move(gathered.articles);
+        filled.categories = std::move(gathered.categories);
+        return true;
+    };
+    return new CEbookDialog(root, m_workers, std::move(request), std::move(prepare), m_window);
+}
+
+void CEbookLauncher::OpenForNode(NodeId node) {
+    CEbookDialog* dialog = MakeDialogForNode(node);
+    if (dialog) {
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
+    }
+}
+
+}  // namespace zirvo::gui
