@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include "core/articles/blog_store.h"
 #include "core/ebook/ebook_sources.h"
 #include "core/feeds/rss_store.h"
 #include "core/session/reader_session.h"
@@ -10,8 +11,8 @@
 
 namespace zirvo::gui {
 
-CEbookLauncher::CEbookLauncher(CReaderSession& session, QWidget* window)
-    : QObject(window), m_session(session), m_window(window) {}
+CEbookLauncher::CEbookLauncher(const CDataRoot& root, CReaderSession* session, QWidget* window)
+    : QObject(window), m_root(root), m_session(session), m_window(window) {}
 
 CEbookLauncher::~CEbookLauncher() {
     m_workers.Close();
@@ -20,7 +21,10 @@ CEbookLauncher::~CEbookLauncher() {
 CEbookDialog* CEbookLauncher::MakeDialogForNode(NodeId node) {
     std::vector<EbookChannelRef> channels;
     std::string error;
-    if (!EbookChannelsOf(m_session, node, channels, error)) {
+    if (m_session == nullptr) {
+        return nullptr;
+    }
+    if (!EbookChannelsOf(*m_session, node, channels, error)) {
         QMessageBox::warning(m_window, QStringLiteral("生成CHM电子书"),
                              QString::fromStdString(error));
         return nullptr;
@@ -30,7 +34,7 @@ CEbookDialog* CEbookLauncher::MakeDialogForNode(NodeId node) {
     for (const EbookChannelRef& channel : channels) {
         request.categories.push_back(channel.caption);
     }
-    const CDataRoot root = m_session.Root();
+    const CDataRoot root = m_root;
     auto prepare = [root, channels](EbookRequest& filled, std::string& cause) {
         CRssStore store(root.Dir());
         if (!store.Open()) {
@@ -48,12 +52,40 @@ CEbookDialog* CEbookLauncher::MakeDialogForNode(NodeId node) {
     return new CEbookDialog(root, m_workers, std::move(request), std::move(prepare), m_window);
 }
 
-void CEbookLauncher::OpenForNode(NodeId node) {
-    CEbookDialog* dialog = MakeDialogForNode(node);
+CEbookDialog* CEbookLauncher::MakeDialogForBlogFolder(const std::string& account, int folder) {
+    EbookRequest request;
+    request.source = EbookSource::BlogArticles;
+    const CDataRoot root = m_root;
+    auto prepare = [root, account, folder](EbookRequest& filled, std::string& cause) {
+        CBlogStore store(root.Dir());
+        if (!store.Open()) {
+            cause = store.GetLastError();
+            return false;
+        }
+        EbookArticles gathered;
+        if (!GatherBlogArticles(store, account, folder, gathered, cause)) {
+            return false;
+        }
+        filled.articles = std::move(gathered.articles);
+        filled.categories = std::move(gathered.categories);
+        return true;
+    };
+    return new CEbookDialog(root, m_workers, std::move(request), std::move(prepare), m_window);
+}
+
+void CEbookLauncher::Open(CEbookDialog* dialog) {
     if (dialog) {
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->open();
     }
+}
+
+void CEbookLauncher::OpenForNode(NodeId node) {
+    Open(MakeDialogForNode(node));
+}
+
+void CEbookLauncher::OpenForBlogFolder(const std::string& account, int folder) {
+    Open(MakeDialogForBlogFolder(account, folder));
 }
 
 }  // namespace zirvo::gui

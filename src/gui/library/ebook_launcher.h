@@ -1,14 +1,17 @@
 #pragma once
-// "制作CHM电子书(&Z)..." of the channel tree: the channels of the chosen node are looked up on
-// the window thread (ids and captions only), the dialog opens, and the export's worker reads the
-// items from a store of its own. The launcher owns the worker set of the exports and joins it
-// when it goes (the frame's close sequence).
+// "制作CHM电子书(&Z)..." of the channel tree and of the blog folders. For a channel or folder the
+// channels are looked up on the window thread (ids and captions only); the dialog opens, and the
+// export's worker reads the items or articles from a store of its own. The launcher owns the
+// worker set of the exports and joins it when it goes (the owning window's close sequence).
 //
 // Threading: window thread.
 
 #include <QObject>
 
+#include <string>
+
 #include "core/subscriptions/channel_node.h"
+#include "core/util/data_root.h"
 #include "core/util/worker_set.h"
 
 class QWidget;
@@ -25,19 +28,25 @@ class CEbookLauncher : public QObject {
     Q_OBJECT
 
 public:
-    CEbookLauncher(CReaderSession& session, QWidget* window);
+    // `session` (may be null: no channel books) belongs to the window thread.
+    CEbookLauncher(const CDataRoot& root, CReaderSession* session, QWidget* window);
     ~CEbookLauncher() override;
 
     // Builds the dialog for a channel or folder (kNoNode: every channel); null, with the cause
     // shown, when the tree or the store cannot say which channels.
     CEbookDialog* MakeDialogForNode(NodeId node);
-    // MakeDialogForNode and runs it modally.
+    // The dialog for the articles of one folder of an account.
+    CEbookDialog* MakeDialogForBlogFolder(const std::string& account, int folder);
+    // Shows the dialog (window-modal) and lets it delete itself when closed.
+    void Open(CEbookDialog* dialog);
     void OpenForNode(NodeId node);
+    void OpenForBlogFolder(const std::string& account, int folder);
 
     CWorkerSet& Workers() { return m_workers; }
 
 private:
-    CReaderSession& m_session;
+    CDataRoot m_root;
+    CReaderSession* m_session;
     QWidget* m_window;
     CWorkerSet m_workers;
 };

@@ -18,6 +18,7 @@
 #include "gui/library/blog_article_model.h"
 #include "gui/library/blog_article_page.h"
 #include "gui/library/blog_tree_widget.h"
+#include "gui/library/ebook_launcher.h"
 #include "gui/library/folder_chooser_dialog.h"
 #include "gui/library/library_controller.h"
 
@@ -27,15 +28,6 @@ namespace {
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// Commands that this build leaves to another window (the e-book export).
-QAction* AddUnavailable(QMenu* menu, const QString& text, const QString& why) {
-    QAction* action = menu->addAction(text);
-    action->setEnabled(false);
-    action->setToolTip(why);
-    menu->setToolTipsVisible(true);
-    return action;
 }
 
 const char kServerDeleteOne[] = "注意：您要删除的是服务器上的内容!\n确定要删除这篇日志吗?";
@@ -79,7 +71,6 @@ void CLibraryController::RunInBackground(std::function<BackgroundResult(CBlogSto
 QMenu* CLibraryController::BuildTreeMenu(int code, QWidget* parent) {
     auto* menu = new QMenu(parent);
     const int folder = TreeCodeFolder(code);
-    const QString noChm = QStringLiteral("电子书制作不在这个窗口中提供");
     switch (folder) {
         case kTreeAccountNode:
             menu->setObjectName(QStringLiteral("PopMenuAccount"));
@@ -98,7 +89,8 @@ QMenu* CLibraryController::BuildTreeMenu(int code, QWidget* parent) {
                     &QAction::triggered, this, [this, code] { ClearFolder(code); });
             connect(menu->addAction(QStringLiteral("导出为XML日志(&E)...")), &QAction::triggered,
                     this, [this, code] { ExportFolder(code); });
-            AddUnavailable(menu, QStringLiteral("制作CHM电子书(&Z)..."), noChm);
+            connect(menu->addAction(QStringLiteral("制作CHM电子书(&Z)...")), &QAction::triggered,
+                    this, [this, code] { MakeEbook(code); });
             if (folder == kTreeDrafts) {
                 connect(menu->addAction(QStringLiteral("导入日志(&A)...")), &QAction::triggered,
                         this, [this, code] { ImportIntoDrafts(code); });
@@ -337,6 +329,14 @@ QString AskExportPath(QWidget* parent) {
 }
 
 }  // namespace
+
+void CLibraryController::MakeEbook(int code) {
+    const std::string account = AccountAt(TreeCodeAccountIndex(code));
+    const int folder = TreeCodeFolder(code);
+    if (!account.empty() && IsBlogFolder(folder)) {
+        m_ebook->OpenForBlogFolder(account, folder);
+    }
+}
 
 void CLibraryController::ExportFolder(int code) {
     const std::string account = AccountAt(TreeCodeAccountIndex(code));

@@ -24,6 +24,7 @@
 #include "gui/library/blog_article_model.h"
 #include "gui/library/blog_article_page.h"
 #include "gui/library/blog_tree_widget.h"
+#include "gui/library/ebook_launcher.h"
 #include "gui/library/local_login_dialog.h"
 #include "gui/library/publish_observer_adapter.h"
 #include "gui/library/publish_progress_window.h"
@@ -47,6 +48,7 @@ const char kNeedAccount[] = "请先在左侧的博客树中选择一个账户";
 CLibraryController::CLibraryController(const LibraryContext& context, QWidget* window,
                                        QObject* parent)
     : QObject(parent), m_context(context), m_window(window) {
+    m_ebook = new CEbookLauncher(m_context.root, nullptr, window);
     m_tree = new CBlogTreeWidget(window);
     m_model = new CBlogArticleModel(m_context.store, this);
     m_list = new QTableView(window);

@@ -54,6 +54,8 @@ struct LibraryCommands {
     QAction* newAccount = nullptr;       // 32850
 };
 
+class CEbookLauncher;
+
 class CLibraryController : public QObject {
     Q_OBJECT
 
@@ -96,6 +98,8 @@ public:
     // Folder commands on the tree item `code`.
     void ClearFolder(int code);
     void ExportFolder(int code);
+    // "制作CHM电子书(&Z)..." on a folder of an account.
+    void MakeEbook(int code);
     void ImportIntoDrafts(int code);
 
     // Background work still running (tests wait for it).
@@ -150,6 +154,7 @@ private:
     CBlogArticleModel* m_model = nullptr;
     CBlogArticlePage* m_page = nullptr;
     CPublishObserverAdapter* m_observer = nullptr;
+    CEbookLauncher* m_ebook = nullptr;
     LibraryCommands m_commands;
     QMenu* m_getPostsMenu = nullptr;
 

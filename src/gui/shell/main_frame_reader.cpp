@@ -95,7 +95,7 @@ void CMainFrame::AttachReader(CReaderController* reader, CReaderSession* session
     connect(this, &CMainFrame::TreeChanged, reader, &CReaderController::ReloadTree);
     connect(this, &CMainFrame::ReaderMessage, reader, &CReaderController::OnWindowMessage);
     connect(this, &CMainFrame::ShutdownReaderRequested, reader, &CReaderController::Shutdown);
-    auto* ebook = new CEbookLauncher(*session, this);
+    auto* ebook = new CEbookLauncher(session->Root(), session, this);
     connect(reader, &CReaderController::EbookRequested, ebook, &CEbookLauncher::OpenForNode);
     reader->SetFilter(m_filter->currentData().toInt());
     // Replacing the panes moved the navigation and the stacks off the current mode.

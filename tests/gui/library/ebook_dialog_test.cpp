@@ -13,7 +13,9 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "core/articles/blog_store.h"
 #include "core/ebook/chm_compiler.h"
+#include "core/setup/seed.h"
 #include "core/util/files.h"
 #include "core/util/strings.h"
 #include "gui/library/ebook_dialog.h"
@@ -76,6 +78,7 @@ private slots:
     void StartsWithTheFeedDefaultsAndChecksItsFields();
     void ExportsTheChannelWithItsPictures();
     void CancelStopsADownloadThatNeverEnds();
+    void BlogFolderBookFoldsByCategory();
 };
 
 void EbookDialogTest::StartsWithTheFeedDefaultsAndChecksItsFields() {
@@ -83,7 +86,7 @@ void EbookDialogTest::StartsWithTheFeedDefaultsAndChecksItsFields() {
     QVERIFY(f.Server().Put("/pics.xml", PictureFeed(f.Server(), "/pic/a.png")));
     f.WriteOpml({{"Pics", f.Server().Url("/pics.xml"), {}}});
     f.Open();
-    gui::CEbookLauncher launcher(f.Session(), f.Window());
+    gui::CEbookLauncher launcher(f.Session().Root(), &f.Session(), f.Window());
     std::unique_ptr<gui::CEbookDialog> dialog(launcher.MakeDialogForNode(f.Find("Pics")));
     QVERIFY(dialog);
     dialog->show();
@@ -122,7 +125,7 @@ void EbookDialogTest::ExportsTheChannelWithItsPictures() {
     f.WriteOpml({{"Pics", f.Server().Url("/pics.xml"), {}}});
     f.Open();
     f.ReceiveAndWait(f.Find("Pics"));
-    gui::CEbookLauncher launcher(f.Session(), f.Window());
+    gui::CEbookLauncher launcher(f.Session().Root(), &f.Session(), f.Window());
     std::unique_ptr<gui::CEbookDialog> dialog(launcher.MakeDialogForNode(f.Find("Pics")));
     QVERIFY(dialog);
     dialog->show();
@@ -159,7 +162,7 @@ void EbookDialogTest::CancelStopsADownloadThatNeverEnds() {
     f.WriteOpml({{"Stall", f.Server().Url("/stall.xml"), {}}});
     f.Open();
     f.ReceiveAndWait(f.Find("Stall"));
-    gui::CEbookLauncher launcher(f.Session(), f.Window());
+    gui::CEbookLauncher launcher(f.Session().Root(), &f.Session(), f.Window());
     std::unique_ptr<gui::CEbookDialog> dialog(launcher.MakeDialogForNode(f.Find("Stall")));
     QVERIFY(dialog);
     dialog->show();
@@ -176,6 +179,49 @@ void EbookDialogTest::CancelStopsADownloadThatNeverEnds() {
     QTest::qWait(50);
     QCOMPARE(finished.size(), 0);  // a cancelled export reports to nobody
     QVERIFY(!FileExists(book));
+}
+
+void EbookDialogTest::BlogFolderBookFoldsByCategory() {
+    if (FindChmCompiler(qEnvironmentVariable("PATH").toStdString()).empty()) {
+        QSKIP("chmcmd (Debian package fp-utils) is not installed");
+    }
+    TempDir dir("gui-ebook-blog");
+    const CDataRoot root(dir.Path());
+    SeedReport seed;
+    QVERIFY(SeedDataRoot(root, std::string(ZIRVO_TEST_SOURCE_DIR) + "/data", seed));
+    {
+        CBlogStore store(root.Dir());
+        QVERIFY(store.Open());
+        for (const auto& [title, category] : std::vector<std::pair<std::string, std::string>>{
+                 {"Rust notes", "Tech"}, {"周末", "生活"}, {"More tech", "Tech"}}) {
+            QVERIFY(store.AddArticleWithGuid(kBlogFolderDrafts, "甲", "", title, category,
+                                             "<p>" + title + "</p>", "2006-01-05 08:30:00"));
+        }
+    }
+    QWidget window;
+    gui::CEbookLauncher launcher(root, nullptr, &window);
+    std::unique_ptr<gui::CEbookDialog> dialog(
+        launcher.MakeDialogForBlogFolder("甲", kBlogFolderDrafts));
+    QVERIFY(dialog);
+    dialog->show();
+    QCOMPARE(Child<QLineEdit>(dialog.get(), "title")->text(), QStringLiteral("我的日志"));
+    auto* byCategory = Child<QCheckBox>(dialog.get(), "byCategory");
+    QVERIFY(!byCategory->isHidden());
+    byCategory->setChecked(true);
+    const std::string book = dir.PathOf("blog.chm");
+    Child<QLineEdit>(dialog.get(), "outputPath")->setText(QString::fromStdString(book));
+    QSignalSpy finished(dialog.get(), &gui::CEbookDialog::Finished);
+    CMessageBoxAnswerer answers;
+    QTest::mouseClick(Child<QPushButton>(dialog.get(), "startButton"), Qt::LeftButton);
+    QVERIFY(finished.wait(60000));
+    QVERIFY2(finished[0][0].toBool(), qPrintable(finished[0][1].toString()));
+    QVERIFY(FileExists(book));
+    std::string contents;
+    QVERIFY(ReadFileBytes(root.Path("Temp/CHMTemp/MyLogCHM.hhc"), contents));
+    const size_t tech = contents.find("<param name=\"Name\" value=\"Tech\">");
+    const size_t life = contents.find("<param name=\"Name\" value=\"生活\">");
+    QVERIFY(tech != std::string::npos && life != std::string::npos);
+    QVERIFY(contents.find("    <param name=\"Name\" value=\"More tech\">") > tech);
 }
 
 QTEST_MAIN(EbookDialogTest)
