@@ -71,6 +71,10 @@ bool CEbookDialog::Running() const {
     return m_export->Running();
 }
 
+void CEbookDialog::StopExport() {
+    m_export->Cancel(std::chrono::milliseconds(0));
+}
+
 QString CEbookDialog::StatusText() const {
     return m_ui->status->toPlainText();
 }

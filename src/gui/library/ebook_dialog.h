@@ -31,6 +31,8 @@ public:
     ~CEbookDialog() override;
 
     bool Running() const;
+    // Stops the export without waiting for it (the owner is closing and joins the worker).
+    void StopExport();
     // The status area's text.
     QString StatusText() const;
 

@@ -15,7 +15,21 @@ CEbookLauncher::CEbookLauncher(const CDataRoot& root, CReaderSession* session, Q
     : QObject(window), m_root(root), m_session(session), m_window(window) {}
 
 CEbookLauncher::~CEbookLauncher() {
+    // An export that goes on (a long compile, a slow picture) would hold the join up.
+    for (const QPointer<CEbookDialog>& dialog : m_dialogs) {
+        if (dialog) {
+            dialog->StopExport();
+        }
+    }
     m_workers.Close();
+}
+
+CEbookDialog* CEbookLauncher::Track(CEbookDialog* dialog) {
+    m_dialogs.removeAll(QPointer<CEbookDialog>());
+    if (dialog) {
+        m_dialogs.append(dialog);
+    }
+    return dialog;
 }
 
 CEbookDialog* CEbookLauncher::MakeDialogForNode(NodeId node) {
@@ -49,7 +63,8 @@ CEbookDialog* CEbookLauncher::MakeDialogForNode(NodeId node) {
         filled.categories = std::move(gathered.categories);
         return true;
     };
-    return new CEbookDialog(root, m_workers, std::move(request), std::move(prepare), m_window);
+    return Track(
+        new CEbookDialog(root, m_workers, std::move(request), std::move(prepare), m_window));
 }
 
 CEbookDialog* CEbookLauncher::MakeDialogForBlogFolder(const std::string& account, int folder) {
@@ -70,7 +85,8 @@ CEbookDialog* CEbookLauncher::MakeDialogForBlogFolder(const std::string& account
         filled.categories = std::move(gathered.categories);
         return true;
     };
-    return new CEbookDialog(root, m_workers, std::move(request), std::move(prepare), m_window);
+    return Track(
+        new CEbookDialog(root, m_workers, std::move(request), std::move(prepare), m_window));
 }
 
 void CEbookLauncher::Open(CEbookDialog* dialog) {

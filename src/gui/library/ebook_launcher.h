@@ -6,7 +6,9 @@
 //
 // Threading: window thread.
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 
 #include <string>
 
@@ -45,6 +47,10 @@ public:
     CWorkerSet& Workers() { return m_workers; }
 
 private:
+    // Made by this launcher and still open: stopped before the workers are joined.
+    CEbookDialog* Track(CEbookDialog* dialog);
+
+    QList<QPointer<CEbookDialog>> m_dialogs;
     CDataRoot m_root;
     CReaderSession* m_session;
     QWidget* m_window;

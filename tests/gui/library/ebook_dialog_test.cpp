@@ -79,6 +79,7 @@ private slots:
     void ExportsTheChannelWithItsPictures();
     void CancelStopsADownloadThatNeverEnds();
     void BlogFolderBookFoldsByCategory();
+    void ClosingTheWindowStopsARunningExport();
 };
 
 void EbookDialogTest::StartsWithTheFeedDefaultsAndChecksItsFields() {
@@ -222,6 +223,30 @@ void EbookDialogTest::BlogFolderBookFoldsByCategory() {
     const size_t life = contents.find("<param name=\"Name\" value=\"生活\">");
     QVERIFY(tech != std::string::npos && life != std::string::npos);
     QVERIFY(contents.find("    <param name=\"Name\" value=\"More tech\">") > tech);
+}
+
+void EbookDialogTest::ClosingTheWindowStopsARunningExport() {
+    CReaderFixture f;
+    QVERIFY(f.Server().Put("/stall.xml", PictureFeed(f.Server(), "/stall")));
+    f.WriteOpml({{"Stall", f.Server().Url("/stall.xml"), {}}});
+    f.Open();
+    f.ReceiveAndWait(f.Find("Stall"));
+    auto window = std::make_unique<QWidget>();
+    auto* launcher = new gui::CEbookLauncher(f.Session().Root(), &f.Session(), window.get());
+    QPointer<gui::CEbookDialog> dialog = launcher->MakeDialogForNode(f.Find("Stall"));
+    QVERIFY(dialog);
+    launcher->Open(dialog);
+    Child<QLineEdit>(dialog, "outputPath")
+        ->setText(QString::fromStdString(f.Root().PathOf("closing.chm")));
+    QTest::mouseClick(Child<QPushButton>(dialog, "startButton"), Qt::LeftButton);
+    QTRY_VERIFY(!f.Server().RequestsFor("/stall").empty());
+    // The stalled picture would hold a join for a minute; closing stops it at once.
+    QElapsedTimer clock;
+    clock.start();
+    window.reset();
+    QVERIFY2(clock.elapsed() < 20000, "closing waited for the stalled download");
+    QVERIFY(dialog.isNull());
+    QVERIFY(!FileExists(f.Root().PathOf("closing.chm")));
 }
 
 QTEST_MAIN(EbookDialogTest)
