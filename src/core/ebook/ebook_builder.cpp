@@ -105,12 +105,14 @@ bool CopyStyle(const std::string& skinDir, const std::string& projectDir, const 
 // Writes every file of the project; false with `error` set at the first failure.
 bool WriteProject(const CDataRoot& root, const EbookRequest& request, const std::string& dir,
                   std::string& error) {
+    const std::string project =
+        BuildProjectFile(request.outputPath, request.title, request.articles.size());
     if (!WriteProjectFile(
             JoinPath(dir, kEbookContentsFile),
             BuildContentsFile(request.articles, request.categories, request.byCategory), error) ||
-        !WriteProjectFile(
-            JoinPath(dir, kEbookProjectFile),
-            BuildProjectFile(request.outputPath, request.title, request.articles.size()), error)) {
+        !WriteProjectFile(JoinPath(dir, kEbookProjectFile), project, error) ||
+        !WriteProjectFile(JoinPath(dir, kEbookCompilerProjectFile), CompilerProjectFile(project),
+                          error)) {
         return false;
     }
     const std::string skinDir = root.Path("Data/CHMSkin");
@@ -236,8 +238,8 @@ EbookResult BuildEbook(const CDataRoot& root, EbookRequest request, IHttpClient&
     }
     std::error_code code;
     fs::remove(request.outputPath, code);
-    const ChmCompileResult compiled =
-        RunChmCompiler(compiler, kEbookProjectFile, dir, status, stop, request.compileTimeoutMs);
+    const ChmCompileResult compiled = RunChmCompiler(compiler, kEbookCompilerProjectFile, dir,
+                                                     status, stop, request.compileTimeoutMs);
     const bool ok = compiled.ran && compiled.exitCode == 0 && IsNonEmptyFile(request.outputPath);
     if (!ok) {
         fs::remove(request.outputPath, code);

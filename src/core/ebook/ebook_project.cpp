@@ -129,4 +129,14 @@ std::string BuildProjectFile(const std::string& outputPath, const std::string& t
     return out;
 }
 
+std::string CompilerProjectFile(const std::string& projectFile) {
+    std::string out = projectFile;
+    const std::string section = "[INFOTYPES]\r\n";
+    const size_t at = out.rfind(section);
+    if (at != std::string::npos) {
+        out.insert(at, "index.html\r\nindex.css\r\narticle.css\r\n");
+    }
+    return out;
+}
+
 }  // namespace zirvo

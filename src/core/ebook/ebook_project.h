@@ -25,6 +25,7 @@ namespace zirvo {
 
 inline constexpr const char* kEbookContentsFile = "MyLogCHM.hhc";
 inline constexpr const char* kEbookProjectFile = "MyLogCHM.hhp";
+inline constexpr const char* kEbookCompilerProjectFile = "MyLogCHM.chmcmd.hhp";
 inline constexpr const char* kEbookWorkDir = "Temp/CHMTemp";
 inline constexpr const char* kEbookPictureDir = "Temp/CHMTemp/images";
 
@@ -40,5 +41,11 @@ std::string BuildContentsFile(const std::vector<EbookArticle>& articles,
                               const std::vector<std::string>& categories, bool byCategory);
 std::string BuildProjectFile(const std::string& outputPath, const std::string& title,
                              size_t articleCount);
+
+// What chmcmd compiles: the project file with the title page and the two style sheets added to
+// [FILES]. chmcmd takes in only the files a project lists or its pages reach by a link, and the
+// title page is linked from nowhere (a book of no articles, or an edited article template,
+// would lose it); the project file itself stays as it is.
+std::string CompilerProjectFile(const std::string& projectFile);
 
 }  // namespace zirvo

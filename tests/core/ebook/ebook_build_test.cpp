@@ -248,7 +248,9 @@ TEST_F(EbookBuild, ZeroArticlesStillMakeABookWithItsTitlePage) {
     const EbookResult result = Build(request);
     ASSERT_TRUE(result.Ok()) << result.detail;
     const std::set<std::string> names = BookNames(request.outputPath);
-    EXPECT_EQ(names.count("/MyLogCHM.hhc"), 1u);
+    for (const char* name : {"/MyLogCHM.hhc", "/index.html", "/index.css", "/article.css"}) {
+        EXPECT_EQ(names.count(name), 1u) << name << " is not in the book";
+    }
 }
 
 TEST_F(EbookBuild, WithoutACompilerTheProjectIsWrittenAndTheResultSaysSo) {

@@ -126,6 +126,9 @@ TEST(EbookProject, NamesOutputTitleWindowAndPages) {
               "[FILES]\r\n0.html\r\n1.html\r\n[INFOTYPES]\r\n");
     const std::string empty = BuildProjectFile("/o.chm", "t", 0);
     EXPECT_NE(empty.find("[FILES]\r\n[INFOTYPES]\r\n"), std::string::npos);
+    EXPECT_EQ(CompilerProjectFile(empty),
+              empty.substr(0, empty.size() - 13) +
+                  "index.html\r\nindex.css\r\narticle.css\r\n[INFOTYPES]\r\n");
 }
 
 TEST(EbookPictures, NamesFollowIndexAndExtension) {
