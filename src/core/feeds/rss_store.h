@@ -123,7 +123,12 @@ public:
                    int count, int offset);
     // Up to kFeedsItemsLimit items of several channels, newest first, without link and body.
     bool ListFeedsItems(const FeedIdList& feeds, int filter, std::vector<RssItem>& items);
+    // Up to kFeedsItemsLimit unread items of every channel, newest first; `count` counts them
+    // all.
     bool ListUnread(std::vector<RssItem>& items, int& count);
+    // The highest item id handed out so far (0 for an empty table): every item received later
+    // has a higher one.
+    bool MaxItemId(int& id);
     bool GetItem(int id, bool fromStaging, RssItem& item);
     bool GetItemLink(int id, bool fromStaging, std::string& link);
     bool GetItemFeedId(int id, int& channelId);
@@ -134,6 +139,9 @@ public:
     // Touches only the rows whose read state changes.
     bool SetFeedRead(int channelId, int read);
     bool SetFeedsRead(const FeedIdList& feeds, int read);
+    // SetFeedsRead for the items with ids up to `maxItemId`: a list that was filled before
+    // more items arrived marks only what it could have shown.
+    bool SetFeedsReadUpTo(const FeedIdList& feeds, int read, int maxItemId);
     // Items whose title (and, `alsoDescription`, description) contains `keyword` (LIKE, so
     // '%' and '_' in it are wildcards), newest first, full records. `allChannels` ignores
     // `feeds`.
@@ -142,6 +150,8 @@ public:
     // Deletes items of the listed channels dated more than `days` days before now (all of
     // them when `days` is 0); unread items only `includeUnread`. Negative days are refused.
     bool CleanFeeds(const FeedIdList& feeds, int days, bool includeUnread);
+    // How many items CleanFeeds with the same arguments would delete now.
+    bool CountCleanable(const FeedIdList& feeds, int days, bool includeUnread, int& count);
 
     // --- Favourites -------------------------------------------------------------------------
     bool AddFavouriteFolder(int& id);

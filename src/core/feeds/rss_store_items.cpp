@@ -1,31 +1,12 @@
 // CRssStore: reading items, their read state, search and clean-up of rss_data.
 
+#include "core/feeds/rss_item_statements.h"
 #include "core/feeds/rss_store.h"
 #include "core/util/strings.h"
 
 namespace zirvo {
 
 namespace {
-
-// The condition a list filter adds after the channel condition; false for an unknown filter.
-bool FilterCondition(int filter, const char*& condition) {
-    switch (filter) {
-        case kAllItems:
-            condition = "";
-            return true;
-        case kReadItems:
-            condition = " AND item_read = 1";
-            return true;
-        case kUnreadItems:
-            condition = " AND item_read = 0";
-            return true;
-        case kNewItems:
-            condition = " AND item_new = 1";
-            return true;
-        default:
-            return false;
-    }
-}
 
 const char* ItemTable(bool fromStaging) {
     return fromStaging ? "[rsstemp_data]" : "[rss_data]";
@@ -36,21 +17,12 @@ const char* ItemTable(bool fromStaging) {
 bool CRssStore::ListItems(int id, int filter, bool withBody, std::vector<RssItem>& items,
                           int& total, int count, int offset) {
     const char* condition = nullptr;
-    if (!FilterCondition(filter, condition)) {
+    if (!ItemFilterCondition(filter, condition)) {
         SetLastError(StrFormat("unknown item filter %d", filter));
         return false;
     }
     return RunRead([&] {
-        std::string sql =
-            withBody ? StrFormat(
-                           "SELECT * FROM [rss_data] WHERE item_feedid = %d%s ORDER BY "
-                           "item_id DESC LIMIT %d, %d;",
-                           id, condition, offset, count)
-                     : StrFormat(
-                           "SELECT item_id, item_new, item_read, item_title, item_author, "
-                           "item_pubDate FROM [rss_data] WHERE item_feedid = %d%s ORDER BY "
-                           "item_id DESC LIMIT %d, %d;",
-                           id, condition, offset, count);
+        const std::string sql = ItemsPageStatement(id, filter, withBody, offset, count);
         for (CppSQLite3Cursor row = Connection().ExecuteQuery(sql); !row.AtEnd(); row.NextRow()) {
             RssItem item;
             item.id = row.GetInt("item_id");
@@ -66,15 +38,13 @@ bool CRssStore::ListItems(int id, int filter, bool withBody, std::vector<RssItem
             }
             items.push_back(std::move(item));
         }
-        ReadCount(
-            StrFormat("SELECT COUNT(*) FROM [rss_data] WHERE item_feedid = %d%s;", id, condition),
-            total);
+        ReadCount(ItemsTotalStatement(id, filter), total);
     });
 }
 
 bool CRssStore::ListFeedsItems(const FeedIdList& feeds, int filter, std::vector<RssItem>& items) {
     const char* condition = nullptr;
-    if (!FilterCondition(filter, condition)) {
+    if (!ItemFilterCondition(filter, condition)) {
         SetLastError(StrFormat("unknown item filter %d", filter));
         return false;
     }
@@ -82,11 +52,7 @@ bool CRssStore::ListFeedsItems(const FeedIdList& feeds, int filter, std::vector<
         return true;
     }
     return RunRead([&] {
-        std::string sql = StrFormat(
-            "SELECT item_id, item_feedid, item_new, item_read, item_title, item_author, "
-            "item_pubDate FROM [rss_data] WHERE item_feedid IN (%s)%s ORDER BY item_id DESC "
-            "LIMIT 0, %d;",
-            FormatFeedIds(feeds).c_str(), condition, kFeedsItemsLimit);
+        const std::string sql = FeedsItemsStatement(FormatFeedIds(feeds), filter);
         for (CppSQLite3Cursor row = Connection().ExecuteQuery(sql); !row.AtEnd(); row.NextRow()) {
             RssItem item;
             item.id = row.GetInt("item_id");
@@ -103,10 +69,8 @@ bool CRssStore::ListFeedsItems(const FeedIdList& feeds, int filter, std::vector<
 
 bool CRssStore::ListUnread(std::vector<RssItem>& items, int& count) {
     return RunRead([&] {
-        for (CppSQLite3Cursor row = Connection().ExecuteQuery(
-                 "SELECT item_id, item_feedid, item_title, item_author, item_pubDate FROM "
-                 "[rss_data] WHERE item_read = 0 ORDER BY item_id DESC;");
-             !row.AtEnd(); row.NextRow()) {
+        for (CppSQLite3Cursor row = Connection().ExecuteQuery(UnreadItemsStatement()); !row.AtEnd();
+             row.NextRow()) {
             RssItem item;
             item.id = row.GetInt("item_id");
             item.channelId = row.GetInt("item_feedid");
@@ -117,6 +81,11 @@ bool CRssStore::ListUnread(std::vector<RssItem>& items, int& count) {
         }
         ReadCount("SELECT COUNT(*) FROM [rss_data] WHERE item_read = 0;", count);
     });
+}
+
+bool CRssStore::MaxItemId(int& id) {
+    id = 0;
+    return RunRead([&] { ReadCount("SELECT MAX(item_id) FROM [rss_data];", id); });
 }
 
 bool CRssStore::GetItem(int id, bool fromStaging, RssItem& item) {
@@ -216,6 +185,18 @@ bool CRssStore::SetFeedsRead(const FeedIdList& feeds, int read) {
     });
 }
 
+bool CRssStore::SetFeedsReadUpTo(const FeedIdList& feeds, int read, int maxItemId) {
+    if (feeds.empty()) {
+        return true;
+    }
+    return RunInTransaction([&] {
+        Connection().ExecuteUpdate(
+            StrFormat("UPDATE [rss_data] SET item_new = %d , item_read = %d WHERE item_feedid IN "
+                      "(%s) AND item_read = %d AND item_id <= %d;",
+                      0, read, FormatFeedIds(feeds).c_str(), read == 1 ? 0 : 1, maxItemId));
+    });
+}
+
 bool CRssStore::SearchItems(const std::string& keyword, std::vector<RssItem>& items,
                             const FeedIdList& feeds, bool allChannels, bool alsoDescription) {
     if (!allChannels && feeds.empty()) {
@@ -253,6 +234,42 @@ bool CRssStore::SearchItems(const std::string& keyword, std::vector<RssItem>& it
             items.push_back(ReadFullItem(row, true));
         }
     });
+}
+
+namespace {
+
+// The condition of the rows a cleaning deletes (CleanFeeds' statements after "rss_data").
+std::string CleaningCondition(const std::string& ids, int days, bool includeUnread) {
+    if (days > 0 && includeUnread) {
+        return StrFormat("WHERE item_pubDate < datetime('now', '-%d days') AND item_feedid IN (%s)",
+                         days, ids.c_str());
+    }
+    if (days > 0) {
+        return StrFormat(
+            "WHERE item_pubDate < datetime('now', '-%d days') AND item_feedid IN (%s) AND "
+            "item_read = %d",
+            days, ids.c_str(), 1);
+    }
+    if (!includeUnread) {
+        return StrFormat("WHERE item_feedid IN (%s) AND item_read = %d", ids.c_str(), 1);
+    }
+    return StrFormat("WHERE item_feedid IN (%s)", ids.c_str());
+}
+
+}  // namespace
+
+bool CRssStore::CountCleanable(const FeedIdList& feeds, int days, bool includeUnread, int& count) {
+    count = 0;
+    if (days < 0) {
+        SetLastError(StrFormat("invalid day count %d", days));
+        return false;
+    }
+    if (feeds.empty()) {
+        return true;
+    }
+    const std::string sql = "SELECT COUNT(*) FROM rss_data " +
+                            CleaningCondition(FormatFeedIds(feeds), days, includeUnread) + ";";
+    return RunRead([&] { ReadCount(sql, count); });
 }
 
 bool CRssStore::CleanFeeds(const FeedIdList& feeds, int days, bool includeUnread) {

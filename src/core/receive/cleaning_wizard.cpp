@@ -18,6 +18,28 @@ CleaningResult Stay(const char* message) {
 
 }  // namespace
 
+bool CountCleaning(const CChannelTree& tree, const std::vector<NodeId>& ticked, int days,
+                   bool includeUnread, CRssStore& store, int& count) {
+    count = 0;
+    FeedIdList feeds;
+    std::set<int> seenFeeds;
+    for (NodeId id : ticked) {
+        const std::optional<ChannelNode> node = tree.Node(id);
+        if (!node || !node->IsChannel()) {
+            continue;
+        }
+        int feedId = 0;
+        bool found = false;
+        if (!store.FindFeedId(node->feedUrl, feedId, found)) {
+            return false;
+        }
+        if (found && seenFeeds.insert(feedId).second) {
+            feeds.emplace_back(static_cast<std::uintptr_t>(id), feedId);
+        }
+    }
+    return store.CountCleanable(feeds, days < 0 ? 0 : days, includeUnread, count);
+}
+
 CleaningResult FinishCleaning(CChannelTree& tree, const std::vector<NodeId>& ticked, int days,
                               bool includeUnread, CRssStore& store) {
     std::vector<NodeId> channels;

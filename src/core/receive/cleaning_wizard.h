@@ -63,6 +63,12 @@ struct CleaningResult {
 // NOTE: only the cleaned channels are recounted, whether or not unread items were included:
 // zeroing every channel of the tree would show channels that were not cleaned, or whose unread
 // items were newer than the days, as read.
+// How many items FinishCleaning with the same arguments would delete now (the wizard asks
+// before it deletes any). Channels the store does not know hold none; no feed_data row is
+// added. False with the store's last error on a failure.
+bool CountCleaning(const CChannelTree& tree, const std::vector<NodeId>& ticked, int days,
+                   bool includeUnread, CRssStore& store, int& count);
+
 CleaningResult FinishCleaning(CChannelTree& tree, const std::vector<NodeId>& ticked, int days,
                               bool includeUnread, CRssStore& store);
 

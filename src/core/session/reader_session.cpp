@@ -63,7 +63,12 @@ bool CReaderSession::Open() {
 
 void CReaderSession::Close() {
     StopReceiving();
+    m_jobs.Close();
     m_store.Close();
+}
+
+bool CReaderSession::StartJob(std::function<void()> job) {
+    return m_jobs.Start(std::move(job));
 }
 
 bool CReaderSession::StoreFailed(const std::string& what) {
@@ -212,6 +217,10 @@ bool CReaderSession::ListPage(NodeId id, int filter, int page, bool withBody, It
         m_error = "unknown item filter " + std::to_string(filter);
         return false;
     }
+    // Read before the rows: an item stored between the two reads is listed but stays unread.
+    if (!m_store.MaxItemId(out.maxItemId)) {
+        return StoreFailed("cannot read the items");
+    }
     const std::optional<ChannelNode> node = id == kNoNode ? std::nullopt : m_tree.Node(id);
     if (id != kNoNode && !node) {
         m_error = "the channel or folder is gone";
@@ -258,24 +267,36 @@ bool CReaderSession::ListPage(NodeId id, int filter, int page, bool withBody, It
     return true;
 }
 
-bool CReaderSession::ListAllUnread(ItemPage& out) {
+bool ListAllUnreadWith(CRssStore& store, const CChannelTree& tree, ItemPage& out,
+                       std::string& error) {
     out = ItemPage{};
     int count = 0;
-    if (!m_store.ListUnread(out.items, count)) {
-        return StoreFailed("cannot read the unread items");
+    if (!store.MaxItemId(out.maxItemId) || !store.ListUnread(out.items, count)) {
+        error = "cannot read the unread items: " + store.GetLastError();
+        return false;
     }
     out.total = static_cast<int>(out.items.size());
     out.pageSize = out.total + 1;
     out.folder = true;
+    out.truncated = count > out.total;
     for (const RssItem& item : out.items) {
-        if (!out.channels.count(item.channelId)) {
-            const NodeId channel = ChannelOfFeed(item.channelId);
+        if (out.channels.count(item.channelId)) {
+            continue;
+        }
+        std::string url;
+        bool found = false;
+        if (store.FeedUrlOf(item.channelId, url, found) && found) {
+            const NodeId channel = tree.FindByFeedUrl(url);
             if (channel != kNoNode) {
                 out.channels.emplace(item.channelId, channel);
             }
         }
     }
     return true;
+}
+
+bool CReaderSession::ListAllUnread(ItemPage& out) {
+    return ListAllUnreadWith(m_store, m_tree, out, m_error);
 }
 
 bool CReaderSession::MarkItemRead(int itemId, bool read, NodeId& channel, int& unread) {
@@ -309,8 +330,8 @@ bool CReaderSession::MarkItemRead(int itemId, bool read, NodeId& channel, int& u
     return true;
 }
 
-bool CReaderSession::MarkNodeRead(NodeId id, bool read) {
-    if (!m_editor.MarkRead(id, m_store, read)) {
+bool CReaderSession::MarkNodeRead(NodeId id, bool read, int upToItemId) {
+    if (!m_editor.MarkRead(id, m_store, read, upToItemId)) {
         return StoreFailed("cannot mark " + PathText(id) + (read ? " read" : " unread"));
     }
     return true;

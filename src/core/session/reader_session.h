@@ -20,9 +20,11 @@
 // main thread): every method is called there, and the store is that thread's connection. The
 // tree (Tree()) keeps its own contract (channel_tree.h): receive workers read it and set counts
 // from their threads while the owner edits it. Receive workers open stores of their own and
-// report through the IReceiveObserver given to EnableReceiving, from their threads. Close(), also
-// run by the destructor, stops and joins the workers before the tree goes away.
+// report through the IReceiveObserver given to EnableReceiving, from their threads; background
+// jobs (StartJob) run on workers of the session and report as their starter arranged. Close(),
+// also run by the destructor, stops and joins both kinds of worker before the tree goes away.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -37,6 +39,7 @@
 #include "core/subscriptions/channel_tree_editor.h"
 #include "core/util/data_root.h"
 #include "core/util/reporter.h"
+#include "core/util/worker_set.h"
 
 namespace zirvo {
 
@@ -55,9 +58,18 @@ struct ItemPage {
     int pageSize = 0;
     bool folder = false;     // a folder list: one page of at most kFeedsItemsLimit rows
     bool truncated = false;  // a folder list that hit kFeedsItemsLimit
+    // The store's highest item id just before the page was read: marking "what the list
+    // showed" read leaves items received later unread.
+    int maxItemId = 0;
     // The channel node of each feed_id on the page (channels the tree does not hold are absent).
     std::map<int, NodeId> channels;
 };
+
+// Every unread item of every channel, newest first, as one page of at most kFeedsItemsLimit
+// rows (`truncated` when there are more), read with `store` (any thread's own). False with
+// `error` set on a store failure.
+bool ListAllUnreadWith(CRssStore& store, const CChannelTree& tree, ItemPage& out,
+                       std::string& error);
 
 class CReaderSession {
 public:
@@ -112,7 +124,7 @@ public:
     // and description) are read only `withBody`, and never for folder lists. False with Error()
     // set on a store failure or a filter outside ItemFilter.
     bool ListPage(NodeId id, int filter, int page, bool withBody, ItemPage& out);
-    // Every unread item of every channel, newest first, as one page.
+    // ListAllUnreadWith on the session's store.
     bool ListAllUnread(ItemPage& out);
 
     // ---- read marks --------------------------------------------------------------------------
@@ -121,8 +133,20 @@ public:
     // node (kNoNode when the tree does not hold it), `unread` its count afterwards. False with
     // Error() set; a missing item gives kNoRssItemWithId as the error.
     bool MarkItemRead(int itemId, bool read, NodeId& channel, int& unread);
-    // Every item below the node read or unread (the "mark the shown list read" message).
-    bool MarkNodeRead(NodeId id, bool read);
+    // Every item below the node read or unread (the "mark the shown list read" message);
+    // `upToItemId` above 0 (an ItemPage's maxItemId) leaves items with higher ids alone.
+    bool MarkNodeRead(NodeId id, bool read, int upToItemId = 0);
+
+    // ---- background jobs -----------------------------------------------------------------
+    // Work on the whole item table (marking a folder read, clearing, the unread list, counts,
+    // cleaning, compaction) runs on a worker of the session, never on the window thread.
+    // `job` runs on its own thread; it opens a store of its own (the session's belongs to the
+    // owner's thread), may use the tree and the editor's MarkRead/ClearArticles/RecountUnread
+    // (see channel_tree_editor.h), and reports its outcome itself, as values, to the front
+    // end's thread. False (nothing runs) once the session is closing. Close() joins the jobs.
+    bool StartJob(std::function<void()> job);
+    // Jobs that have not ended yet.
+    size_t JobsRunning() const { return m_jobs.Running(); }
 
     // ---- receiving ---------------------------------------------------------------------------
     // Creates the receive workers' owner reporting to `observer` (which must outlive the session
@@ -152,6 +176,7 @@ private:
     CRssStore m_store;
     std::unique_ptr<CReceiveManager> m_receiver;
     std::string m_error;
+    CWorkerSet m_jobs;  // last: joined before the members above go
 };
 
 }  // namespace zirvo

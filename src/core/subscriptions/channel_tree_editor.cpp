@@ -257,15 +257,17 @@ bool CChannelTreeEditor::ClearArticles(NodeId id, CRssStore& store) {
     return true;
 }
 
-bool CChannelTreeEditor::MarkRead(NodeId id, CRssStore& store, bool read) {
+bool CChannelTreeEditor::MarkRead(NodeId id, CRssStore& store, bool read, int upToItemId) {
     FeedIdList feeds;
     if (!m_tree.Exists(id) || !BindSubtree(m_tree, id, store, feeds)) {
         return false;
     }
-    if (!feeds.empty() && !store.SetFeedsRead(feeds, read ? 1 : 0)) {
+    const bool marked = upToItemId > 0 ? store.SetFeedsReadUpTo(feeds, read ? 1 : 0, upToItemId)
+                                       : store.SetFeedsRead(feeds, read ? 1 : 0);
+    if (!feeds.empty() && !marked) {
         return false;
     }
-    if (!read) {
+    if (!read || upToItemId > 0) {
         return RecountUnread(id, store);
     }
     for (const auto& entry : feeds) {

@@ -88,8 +88,11 @@ public:
     // Deletes the items of the subtree's channels; their counts become 0.
     bool ClearArticles(NodeId id, CRssStore& store);
     // Marks every item of the subtree's channels read (counts become 0) or unread (counts are
-    // read again from the store).
-    bool MarkRead(NodeId id, CRssStore& store, bool read = true);
+    // read again from the store). `upToItemId` above 0 marks only items with ids up to it (what
+    // a list filled earlier could show; the counts are read again). MarkRead, ClearArticles and
+    // RecountUnread touch only the tree (whose accessors lock) and the given store, so a worker
+    // with a store of its own may run them while the window thread keeps the editor.
+    bool MarkRead(NodeId id, CRssStore& store, bool read = true, int upToItemId = 0);
     // Reads the unread counts of the subtree's channels from the store.
     bool RecountUnread(NodeId id, CRssStore& store);
 

@@ -3,12 +3,13 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
-#include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <memory>
@@ -26,8 +27,8 @@ QString Q(const char* utf8) {
 constexpr int kNodeRole = Qt::UserRole + 1;
 }  // namespace
 
-CCleaningWizard::CCleaningWizard(CChannelTree& tree, const std::string& dataRoot, QWidget* parent)
-    : QWizard(parent), m_tree(tree), m_dataRoot(dataRoot) {
+CCleaningWizard::CCleaningWizard(CReaderSession& session, QWidget* parent)
+    : QWizard(parent), m_session(session) {
     setWindowTitle(Q(kCleanWizardTitle));
     setObjectName(QStringLiteral("cleaningWizard"));
     setWizardStyle(QWizard::ClassicStyle);
@@ -50,9 +51,14 @@ QWizardPage* CCleaningWizard::BuildDaysPage() {
     m_days = new QComboBox(page);
     m_days->setObjectName(QStringLiteral("days"));
     m_days->setEditable(true);
+    // NOTE: Enter in an editable box would otherwise settle the text on the box's current entry
+    // (the "0" preset, which empties the ticked channels) or add the text as an entry.
+    m_days->setInsertPolicy(QComboBox::NoInsert);
+    m_days->setCompleter(nullptr);
     for (const char* preset : kCleanDaysPresets) {
         m_days->addItem(Q(preset));
     }
+    m_days->setCurrentIndex(m_days->findText(Q(kCleanDaysInitial)));
     m_days->setEditText(Q(kCleanDaysInitial));
     m_days->setMinimumContentsLength(5);
     label->setBuddy(m_days);
@@ -107,8 +113,8 @@ QWizardPage* CCleaningWizard::BuildChannelsPage() {
 }
 
 void CCleaningWizard::FillChannels(NodeId parent, QTreeWidgetItem* item) {
-    for (NodeId id : m_tree.Children(parent)) {
-        const auto node = m_tree.Node(id);
+    for (NodeId id : m_session.Tree().Children(parent)) {
+        const auto node = m_session.Tree().Node(id);
         if (!node) {
             continue;
         }
@@ -134,10 +140,12 @@ bool CCleaningWizard::validateCurrentPage() {
         int days = 0;
         const SettingsCheck check = CheckCleaningDays(m_days->currentText().toStdString(), days);
         if (!check.ok) {
+            m_acceptedDays = -1;
             QMessageBox::warning(this, windowTitle(), QString::fromStdString(check.message));
             m_days->setFocus();
             return false;
         }
+        m_acceptedDays = days;
         return true;
     }
     if (m_cleaned) {
@@ -147,67 +155,131 @@ bool CCleaningWizard::validateCurrentPage() {
     return false;
 }
 
+void CCleaningWizard::SetBusy(bool busy) {
+    m_running = busy;
+    for (auto which : {QWizard::BackButton, QWizard::FinishButton, QWizard::CancelButton}) {
+        button(which)->setEnabled(!busy);
+    }
+    m_channels->setEnabled(!busy);
+    setButtonText(QWizard::FinishButton, busy ? Q(kCleanBusyButton) : Q(kCleanStartButton));
+}
+
 void CCleaningWizard::StartCleaning() {
     std::vector<NodeId> ticked;
     for (QTreeWidgetItemIterator it(m_channels, QTreeWidgetItemIterator::Checked); *it; ++it) {
         ticked.push_back(static_cast<NodeId>((*it)->data(0, kNodeRole).toLongLong()));
     }
-    int days = 0;
-    CheckCleaningDays(m_days->currentText().toStdString(), days);
+    // The days page accepted them; the field cannot have changed since (it sits on that page).
+    int days = m_acceptedDays;
+    if (days < 0 && !CheckCleaningDays(m_days->currentText().toStdString(), days).ok) {
+        return;
+    }
     const bool includeUnread = m_includeUnread->isChecked();
     // A refusal that needs no store (nothing ticked) is answered at once.
     if (ticked.empty()) {
         QMessageBox::warning(this, windowTitle(), Q(kMsgChooseChannelToClean));
         return;
     }
-    m_running = true;
-    for (auto which : {QWizard::BackButton, QWizard::FinishButton, QWizard::CancelButton}) {
-        button(which)->setEnabled(false);
+    SetBusy(true);
+    struct Count {
+        bool ok = false;
+        int items = 0;
+        std::string error;
+    };
+    CChannelTree* tree = &m_session.Tree();
+    const std::string root = m_session.Root().Dir();
+    QPointer<CCleaningWizard> self(this);
+    const bool started = m_session.StartJob([self, tree, root, ticked, days, includeUnread] {
+        Count count;
+        CRssStore store(root);
+        count.ok =
+            store.Open() && CountCleaning(*tree, ticked, days, includeUnread, store, count.items);
+        if (!count.ok) {
+            count.error = store.GetLastError();
+        }
+        // Posted to the application, which outlives any wizard: the wizard may be gone.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, ticked, days, includeUnread, count] {
+                if (!self) {
+                    return;
+                }
+                if (!count.ok) {
+                    self->SetBusy(false);
+                    QMessageBox::warning(self, self->windowTitle(),
+                                         Q(kMsgCleanFailed) + QStringLiteral("\n") +
+                                             QString::fromStdString(count.error));
+                    return;
+                }
+                if (count.items > 0) {
+                    QMessageBox box(
+                        QMessageBox::Question, self->windowTitle(),
+                        QStringLiteral("将删除 %1 篇文章，确定要清理吗?").arg(count.items),
+                        QMessageBox::Yes | QMessageBox::No, self);
+                    box.setObjectName(QStringLiteral("cleaningQuestion"));
+                    box.setDefaultButton(QMessageBox::No);
+                    if (box.exec() != QMessageBox::Yes) {
+                        self->SetBusy(false);
+                        return;
+                    }
+                }
+                self->RunCleaning(ticked, days, includeUnread);
+            },
+            Qt::QueuedConnection);
+    });
+    if (!started) {
+        SetBusy(false);
     }
-    m_channels->setEnabled(false);
-    setButtonText(QWizard::FinishButton, Q(kCleanBusyButton));
+}
 
-    auto result = std::make_shared<CleaningResult>();
-    CChannelTree* tree = &m_tree;
-    const std::string root = m_dataRoot;
-    QThread* worker = QThread::create([tree, ticked, days, includeUnread, root, result] {
+void CCleaningWizard::RunCleaning(const std::vector<NodeId>& ticked, int days, bool includeUnread) {
+    CChannelTree* tree = &m_session.Tree();
+    const std::string root = m_session.Root().Dir();
+    QPointer<CCleaningWizard> self(this);
+    const bool started = m_session.StartJob([self, tree, root, ticked, days, includeUnread] {
+        CleaningResult result;
         CRssStore store(root);
         if (!store.Open()) {
-            result->message = kMsgCleanFailed;
-            result->error = store.GetLastError();
-            return;
+            result.message = kMsgCleanFailed;
+            result.error = store.GetLastError();
+        } else {
+            result = FinishCleaning(*tree, ticked, days, includeUnread, store);
         }
-        *result = FinishCleaning(*tree, ticked, days, includeUnread, store);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, result] {
+                if (!self) {
+                    return;
+                }
+                self->SetBusy(false);
+                self->button(QWizard::CancelButton)->setEnabled(!result.ok);
+                self->button(QWizard::BackButton)->setEnabled(result.stay);
+                if (result.stay) {
+                    QMessageBox::warning(self, self->windowTitle(),
+                                         QString::fromStdString(result.message));
+                    return;
+                }
+                self->m_cleaned = result.ok;
+                self->setButtonText(QWizard::FinishButton,
+                                    result.ok ? Q(kCleanDoneButton) : Q(kCleanStartButton));
+                QString text = QString::fromStdString(result.message);
+                if (!result.error.empty()) {
+                    text += QStringLiteral("\n") + QString::fromStdString(result.error);
+                }
+                // The counts and the shown list follow the store whatever the outcome: a
+                // failed cleaning keeps what it deleted before the failure.
+                emit self->CountsChanged();
+                QMessageBox::information(self, self->windowTitle(), text);
+            },
+            Qt::QueuedConnection);
     });
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    connect(worker, &QThread::finished, this, [this, result] {
-        m_running = false;
-        button(QWizard::FinishButton)->setEnabled(true);
-        button(QWizard::CancelButton)->setEnabled(!result->ok);
-        button(QWizard::BackButton)->setEnabled(result->stay);
-        m_channels->setEnabled(true);
-        if (result->stay) {
-            setButtonText(QWizard::FinishButton, Q(kCleanStartButton));
-            QMessageBox::warning(this, windowTitle(), QString::fromStdString(result->message));
-            return;
-        }
-        m_cleaned = result->ok;
-        setButtonText(QWizard::FinishButton,
-                      result->ok ? Q(kCleanDoneButton) : Q(kCleanStartButton));
-        QString text = QString::fromStdString(result->message);
-        if (!result->error.empty()) {
-            text += QStringLiteral("\n") + QString::fromStdString(result->error);
-        }
-        QMessageBox::information(this, windowTitle(), text);
-        if (result->ok) {
-            emit CountsChanged();
-        }
-    });
-    worker->start();
+    if (!started) {
+        SetBusy(false);
+    }
 }
 
 void CCleaningWizard::reject() {
-    // The worker holds the tree; the wizard stays until it has finished.
+    // A cleaning under way finishes first: its report says what the store kept.
     if (!m_running) {
         QWizard::reject();
     }

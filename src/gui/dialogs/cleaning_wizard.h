@@ -1,16 +1,20 @@
 #pragma once
 // The cleaning wizard "清理向导": page 1 takes the days to keep and whether unread items go
-// too, page 2 the channels (a tree with check boxes, "全选", "全不选"); "开始清理" runs the
-// core's FinishCleaning on a worker with a store of its own, since the deletion walks the item
-// table, while the wizard shows "清理中...".
+// too, page 2 the channels (a tree with check boxes, "全选", "全不选"); "开始清理" counts what
+// would go, asks once when that is more than nothing, and runs the core's FinishCleaning, both
+// as jobs of the session (a worker with a store of its own, since they walk the item table),
+// while the wizard shows "清理中...".
 //
-// Threading: window thread; the worker only touches its own store and the tree's thread-safe
-// count accessors.
+// The days are exactly the text the field shows: Enter in the field neither picks a preset nor
+// changes the text, and what page 1 accepted is what the cleaning uses.
+//
+// Threading: window thread; the jobs only touch their own store and the tree's thread-safe
+// accessors, and report back as values.
 
 #include <QWizard>
 #include <string>
 
-#include "core/subscriptions/channel_tree.h"
+#include "core/session/reader_session.h"
 
 class QCheckBox;
 class QComboBox;
@@ -23,7 +27,7 @@ class CCleaningWizard : public QWizard {
     Q_OBJECT
 
 public:
-    CCleaningWizard(CChannelTree& tree, const std::string& dataRoot, QWidget* parent);
+    CCleaningWizard(CReaderSession& session, QWidget* parent);
 
     QComboBox* DaysBox() const { return m_days; }
     QTreeWidget* ChannelList() const { return m_channels; }
@@ -42,9 +46,11 @@ private:
     void FillChannels(NodeId parent, QTreeWidgetItem* item);
     void SetAllChecked(bool checked);
     void StartCleaning();
+    void RunCleaning(const std::vector<NodeId>& ticked, int days, bool includeUnread);
+    void SetBusy(bool busy);
 
-    CChannelTree& m_tree;
-    std::string m_dataRoot;
+    CReaderSession& m_session;
+    int m_acceptedDays = -1;  // what page 1 accepted
     QComboBox* m_days = nullptr;
     QCheckBox* m_includeUnread = nullptr;
     QTreeWidget* m_channels = nullptr;

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -13,7 +14,6 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QThread>
 #include <QVBoxLayout>
 #include <memory>
 
@@ -24,8 +24,8 @@
 namespace zirvo::gui {
 
 CReaderOptionsDialog::CReaderOptionsDialog(CAppConfig& config, const QString& dataRoot,
-                                           QWidget* parent)
-    : QDialog(parent), m_config(config), m_dataRoot(dataRoot) {
+                                           JobStarter startJob, QWidget* parent)
+    : QDialog(parent), m_config(config), m_dataRoot(dataRoot), m_startJob(std::move(startJob)) {
     setWindowTitle(QStringLiteral("阅读器设置"));
     setObjectName(QStringLiteral("readerOptionsDialog"));
     m_tabs = new QTabWidget(this);
@@ -170,24 +170,27 @@ void CReaderOptionsDialog::StartCounting() {
         int channels = 0;
         int items = 0;
     };
-    auto counts = std::make_shared<Counts>();
     const std::string root = m_dataRoot.toStdString();
-    QThread* worker = QThread::create([root, counts] {
-        CRssStore store(root);
-        counts->ok = store.Open() && store.CountAll(counts->channels, counts->items);
-    });
     QPointer<QLabel> channels = m_channelCount;
     QPointer<QLabel> items = m_itemCount;
-    // The worker outlives a quickly closed dialog: its results go nowhere then.
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    connect(worker, &QThread::finished, m_channelCount, [channels, items, counts] {
-        if (!channels || !items) {
-            return;
-        }
-        channels->setText(counts->ok ? QString::number(counts->channels) : QStringLiteral("-"));
-        items->setText(counts->ok ? QString::number(counts->items) : QStringLiteral("-"));
+    m_startJob([root, channels, items] {
+        Counts counts;
+        CRssStore store(root);
+        counts.ok = store.Open() && store.CountAll(counts.channels, counts.items);
+        // The dialog may have been closed meanwhile: the answer goes to the application, which
+        // outlives it, and nowhere when the labels are gone.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [channels, items, counts] {
+                if (!channels || !items) {
+                    return;
+                }
+                channels->setText(counts.ok ? QString::number(counts.channels)
+                                            : QStringLiteral("-"));
+                items->setText(counts.ok ? QString::number(counts.items) : QStringLiteral("-"));
+            },
+            Qt::QueuedConnection);
     });
-    worker->start();
 }
 
 void CReaderOptionsDialog::Refuse(QWidget* page, QWidget* field, const std::string& message) {

@@ -8,6 +8,7 @@
 // own store connection (they count a whole table).
 
 #include <QDialog>
+#include <functional>
 
 #include "core/config/app_config.h"
 
@@ -25,7 +26,12 @@ class CReaderOptionsDialog : public QDialog {
     Q_OBJECT
 
 public:
-    CReaderOptionsDialog(CAppConfig& config, const QString& dataRoot, QWidget* parent);
+    // Runs a job on a worker that its owner joins (the reader session's StartJob).
+    using JobStarter = std::function<bool(std::function<void()>)>;
+
+    // The statistics page counts the store at `dataRoot` as a job given to `startJob`.
+    CReaderOptionsDialog(CAppConfig& config, const QString& dataRoot, JobStarter startJob,
+                         QWidget* parent);
 
     QTabWidget* Pages() const { return m_tabs; }
 
@@ -41,6 +47,7 @@ private:
 
     CAppConfig& m_config;
     QString m_dataRoot;
+    JobStarter m_startJob;
     QTabWidget* m_tabs = nullptr;
 
     QWidget* m_generalPage = nullptr;

@@ -1,6 +1,7 @@
 #include "gui/reader/article_list_model.h"
 
 #include <QHash>
+#include <iterator>
 
 #include "gui/reader/reader_icons.h"
 
@@ -58,7 +59,98 @@ void CArticleListModel::SetItems(std::vector<RssItem> items, bool grouped) {
             }
         }
     }
+    IndexRows();
     endResetModel();
+}
+
+void CArticleListModel::IndexRows() {
+    m_rowOfItem.clear();
+    m_rowOfItem.reserve(static_cast<qsizetype>(m_rows.size()));
+    for (int row = 0; row < static_cast<int>(m_rows.size()); ++row) {
+        if (m_rows[row].item >= 0) {
+            m_rowOfItem.insert(m_items[m_rows[row].item].id, row);
+        }
+    }
+}
+
+namespace {
+
+bool SameRow(const RssItem& a, const RssItem& b) {
+    return a.isNew == b.isNew && a.read == b.read && a.title == b.title && a.date == b.date &&
+           a.author == b.author && a.group == b.group && a.link == b.link &&
+           a.description == b.description;
+}
+
+}  // namespace
+
+void CArticleListModel::RefreshItems(std::vector<RssItem> items, bool grouped) {
+    if (grouped || m_grouped) {
+        bool same = grouped == m_grouped && items.size() == m_items.size();
+        for (size_t i = 0; same && i < items.size(); ++i) {
+            same = items[i].id == m_items[i].id && items[i].group == m_items[i].group;
+        }
+        if (!same) {
+            SetItems(std::move(items), grouped);
+            return;
+        }
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (!SameRow(items[i], m_items[i])) {
+                m_items[i] = std::move(items[i]);
+                const int row = m_rowOfItem.value(m_items[i].id, -1);
+                emit dataChanged(index(row, 0), index(row, kArticleColumnCount - 1));
+            }
+        }
+        return;
+    }
+    // Both lists are newest first (ids descending): one walk finds the runs to insert and to
+    // remove. Ungrouped rows mirror m_items one to one.
+    size_t r = 0;
+    size_t j = 0;
+    auto reindexFrom = [this](size_t from) {
+        m_rows.resize(m_items.size());
+        m_itemCount = static_cast<int>(m_items.size());
+        for (size_t k = from; k < m_items.size(); ++k) {
+            m_rows[k] = Row{static_cast<int>(k), {}, 0};
+        }
+    };
+    while (r < m_items.size() || j < items.size()) {
+        if (j < items.size() && (r == m_items.size() || items[j].id > m_items[r].id)) {
+            size_t end = j;
+            while (end < items.size() && (r == m_items.size() || items[end].id > m_items[r].id)) {
+                ++end;
+            }
+            const int count = static_cast<int>(end - j);
+            beginInsertRows(QModelIndex(), static_cast<int>(r), static_cast<int>(r) + count - 1);
+            m_items.insert(
+                m_items.begin() + static_cast<std::ptrdiff_t>(r),
+                std::make_move_iterator(items.begin() + static_cast<std::ptrdiff_t>(j)),
+                std::make_move_iterator(items.begin() + static_cast<std::ptrdiff_t>(end)));
+            reindexFrom(r);
+            endInsertRows();
+            r += static_cast<size_t>(count);
+            j = end;
+        } else if (j == items.size() || m_items[r].id > items[j].id) {
+            size_t end = r;
+            while (end < m_items.size() && (j == items.size() || m_items[end].id > items[j].id)) {
+                ++end;
+            }
+            beginRemoveRows(QModelIndex(), static_cast<int>(r), static_cast<int>(end) - 1);
+            m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(r),
+                          m_items.begin() + static_cast<std::ptrdiff_t>(end));
+            reindexFrom(r);
+            endRemoveRows();
+        } else {
+            if (!SameRow(items[j], m_items[r])) {
+                m_items[r] = std::move(items[j]);
+                emit dataChanged(index(static_cast<int>(r), 0),
+                                 index(static_cast<int>(r), kArticleColumnCount - 1));
+            }
+            ++r;
+            ++j;
+        }
+    }
+    m_itemCount = static_cast<int>(m_items.size());
+    IndexRows();
 }
 
 void CArticleListModel::Clear() {
@@ -90,12 +182,7 @@ int CArticleListModel::ItemId(int row) const {
 }
 
 int CArticleListModel::RowOfItem(int itemId) const {
-    for (int row = 0; row < rowCount(); ++row) {
-        if (m_rows[row].item >= 0 && m_items[m_rows[row].item].id == itemId) {
-            return row;
-        }
-    }
-    return -1;
+    return m_rowOfItem.value(itemId, -1);
 }
 
 int CArticleListModel::HeaderOf(int row) const {

@@ -14,6 +14,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QString>
 #include <vector>
 
@@ -56,6 +57,11 @@ public:
     // Replaces the rows. `grouped`: items are grouped by their `group` text (first appearance
     // order), each group behind a header row.
     void SetItems(std::vector<RssItem> items, bool grouped);
+    // The same list read again (after a receive or a read mark): rows are inserted for new
+    // ids and removed for ids that left, and the rows whose flags or texts changed repaint,
+    // so the view keeps its current row, selection and scroll position. A grouped list whose
+    // rows changed is replaced (SetItems).
+    void RefreshItems(std::vector<RssItem> items, bool grouped);
     void Clear();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -85,8 +91,10 @@ private:
         int headerCount = 0;
     };
     QFont TitleFont(bool unread) const;
+    void IndexRows();
 
     std::vector<RssItem> m_items;
+    QHash<int, int> m_rowOfItem;  // item id -> row
     std::vector<Row> m_rows;
     int m_itemCount = 0;
     bool m_grouped = false;

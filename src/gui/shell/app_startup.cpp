@@ -29,6 +29,7 @@
 #include "gui/shell/main_frame.h"
 #include "gui/shell/scripted_run.h"
 #include "gui/shell/startup_timing.h"
+#include "gui/shell/window_bench.h"
 
 #ifndef ZIRVO_VERSION
 #define ZIRVO_VERSION "0"
@@ -202,6 +203,7 @@ int RunZirvo(int argc, char** argv) {
     timing.WindowShown(&frame);
     reader.StartupReceive();
     StartScriptedRun(frame, reader, session, sinceStart);
+    StartWindowBench(frame, reader, session);
     if (!line.url.isEmpty()) {
         const QString url = line.url;
         QTimer::singleShot(0, &frame, [openAdd, url] { openAdd(url); });

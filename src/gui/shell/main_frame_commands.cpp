@@ -5,9 +5,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QThread>
 
 #include "core/articles/blog_store.h"
 #include "core/session/reader_session.h"
@@ -67,7 +67,13 @@ void CMainFrame::RunCommand(int id) {
 }
 
 void CMainFrame::OpenReaderSettings() {
-    CReaderOptionsDialog dialog(m_config, QString::fromStdString(m_root.Dir()), this);
+    CReaderSession* session = m_session;
+    CReaderOptionsDialog dialog(
+        m_config, QString::fromStdString(m_root.Dir()),
+        [session](std::function<void()> job) {
+            return session != nullptr && session->StartJob(std::move(job));
+        },
+        this);
     if (dialog.exec() == QDialog::Accepted) {
         emit ReceiveSettingsChanged();
     }
@@ -82,7 +88,7 @@ void CMainFrame::OpenCleaningWizard() {
     if (m_session == nullptr) {
         return;
     }
-    CCleaningWizard wizard(m_session->Tree(), m_root.Dir(), this);
+    CCleaningWizard wizard(*m_session, this);
     connect(&wizard, &CCleaningWizard::CountsChanged, this, &CMainFrame::TreeChanged);
     wizard.exec();
 }
@@ -96,27 +102,37 @@ void CMainFrame::CompactArticles() {
     if (answer != QMessageBox::Yes) {
         return;
     }
-    // A VACUUM rewrites the whole file: it runs on a worker with its own connection, and the
-    // window stays responsive.
-    setEnabled(false);
-    SetStatusText(QStringLiteral("正在整理数据库..."));
-    auto ok = std::make_shared<bool>(false);
+    // A VACUUM rewrites the whole file: it runs as a job of the session (joined at close) with
+    // its own connection, and the window stays responsive.
+    if (m_session == nullptr) {
+        return;
+    }
     const std::string root = m_root.Dir();
-    QThread* worker = QThread::create([root, ok] {
+    QPointer<CMainFrame> self(this);
+    const bool started = m_session->StartJob([root, self] {
         CBlogStore store(root);
-        *ok = store.Open() && store.Compact();
+        const bool ok = store.Open() && store.Compact();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, ok] {
+                if (!self) {
+                    return;
+                }
+                self->setEnabled(true);
+                self->SetStatusText(QString());
+                if (ok) {
+                    QMessageBox::information(self, self->m_title, QStringLiteral("整理完成!"));
+                } else {
+                    QMessageBox::warning(self, self->m_title,
+                                         QStringLiteral("请暂停进行的其它数据库操作!"));
+                }
+            },
+            Qt::QueuedConnection);
     });
-    connect(worker, &QThread::finished, this, [this, worker, ok] {
-        worker->deleteLater();
-        setEnabled(true);
-        SetStatusText(QString());
-        if (*ok) {
-            QMessageBox::information(this, m_title, QStringLiteral("整理完成!"));
-        } else {
-            QMessageBox::warning(this, m_title, QStringLiteral("请暂停进行的其它数据库操作!"));
-        }
-    });
-    worker->start();
+    if (started) {
+        setEnabled(false);
+        SetStatusText(QStringLiteral("正在整理数据库..."));
+    }
 }
 
 void CMainFrame::StartOutsideProgram(const QString& name, const QStringList& arguments,

@@ -122,6 +122,32 @@ TEST_F(CleaningWizardTest, ReadOnlyCleaningKeepsUnreadItemsAndCounts) {
     EXPECT_EQ(m_tree.Unread(m_a), 2);
 }
 
+TEST_F(CleaningWizardTest, TheCountBeforehandIsWhatTheCleaningDeletes) {
+    const NodeId fresh = m_tree.AddNode(m_folder, "New", "http://127.0.0.1/new.xml", "");
+    struct Case {
+        std::vector<NodeId> ticked;
+        int days;
+        bool includeUnread;
+        int expected;
+    };
+    // In turn, on what the previous cases left; A ticked twice counts once, a channel the
+    // store does not know holds nothing (and gets no row from being counted).
+    for (const Case& c : {Case{{m_a, m_a, fresh}, 30, false, 1}, Case{{m_a, m_b}, 30, true, 2},
+                          Case{{m_other}, 0, false, 0}, Case{{m_other, m_folder}, 0, true, 2}}) {
+        int count = -1;
+        ASSERT_TRUE(CountCleaning(m_tree, c.ticked, c.days, c.includeUnread, *m_store, count));
+        EXPECT_EQ(count, c.expected);
+        const CleaningResult result =
+            FinishCleaning(m_tree, c.ticked, c.days, c.includeUnread, *m_store);
+        ASSERT_TRUE(result.ok) << result.error;
+        EXPECT_EQ(result.removed, c.expected);
+    }
+    int feedId = 0;
+    bool found = true;
+    ASSERT_TRUE(m_store->FindFeedId("http://127.0.0.1/new.xml", feedId, found));
+    EXPECT_TRUE(found);  // bound by the cleaning, not by the count before it
+}
+
 TEST_F(CleaningWizardTest, AChannelNeverReceivedIsBoundAndCleaned) {
     const NodeId fresh = m_tree.AddNode(m_folder, "New", "http://127.0.0.1/new.xml", "");
     const CleaningResult result = FinishCleaning(m_tree, {fresh}, 7, true, *m_store);

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "core/session/reader_session.h"
 #include "core/setup/seed.h"
 #include "core/subscriptions/channel_binding.h"
@@ -191,6 +194,59 @@ TEST_F(ReaderSessionTest, ReadMarksRecountEveryChannelOfTheAddressAndItsFolders)
     int stored = -1;
     ASSERT_TRUE(session.Store().CountUnread(page.channels.begin()->first, stored));
     EXPECT_EQ(stored, 0);
+}
+
+TEST_F(ReaderSessionTest, MarkingAListReadLeavesItemsThatArrivedAfterItWasFilled) {
+    WriteTree();
+    CReaderSession session(m_dir.Path(), m_reporter);
+    ASSERT_TRUE(session.Open()) << session.Error();
+    const int alpha = Fill(session, "News/Alpha", 3);
+    CChannelTree& tree = session.Tree();
+    const NodeId news = tree.FindByCaptionPath("News");
+    ItemPage shown;
+    ASSERT_TRUE(session.ListPage(news, kUnreadItems, 0, false, shown));
+    ASSERT_EQ(shown.items.size(), 3u);
+    EXPECT_EQ(shown.maxItemId, shown.items.front().id);
+    // A receive stores two more while the list is shown; then the user leaves the folder.
+    std::vector<RssItem> more = MakeItems(5);
+    ASSERT_TRUE(session.Store().SaveReceivedItems(alpha, more, 3, 0));
+    ASSERT_TRUE(session.MarkNodeRead(news, true, shown.maxItemId)) << session.Error();
+    int unread = -1;
+    ASSERT_TRUE(session.Store().CountUnread(alpha, unread));
+    EXPECT_EQ(unread, 2);
+    EXPECT_EQ(tree.Unread(news), 2);
+    EXPECT_EQ(tree.Unread(tree.FindByCaptionPath("Tech/Copy of Alpha")), 2);
+    ItemPage after;
+    ASSERT_TRUE(session.ListPage(news, kUnreadItems, 0, false, after));
+    ASSERT_EQ(after.items.size(), 2u);
+    EXPECT_GT(after.items.back().id, shown.maxItemId);
+}
+
+TEST_F(ReaderSessionTest, JobsRunOnWorkersAndAreJoinedAtClose) {
+    WriteTree();
+    CReaderSession session(m_dir.Path(), m_reporter);
+    ASSERT_TRUE(session.Open()) << session.Error();
+    Fill(session, "News/Alpha", 3);
+    std::atomic<int> done{0};
+    const std::thread::id owner = std::this_thread::get_id();
+    std::atomic<bool> elsewhere{false};
+    const std::string root = m_dir.Path();
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(session.StartJob([&, root] {
+            elsewhere = std::this_thread::get_id() != owner;
+            CRssStore store(root);
+            ItemPage page;
+            std::string error;
+            if (store.Open() && ListAllUnreadWith(store, session.Tree(), page, error) &&
+                page.items.size() == 3u && page.channels.size() == 1u) {
+                ++done;
+            }
+        }));
+    }
+    session.Close();
+    EXPECT_EQ(done, 3);
+    EXPECT_TRUE(elsewhere);
+    EXPECT_FALSE(session.StartJob([] {}));
 }
 
 TEST_F(ReaderSessionTest, ReceivesAChannelOverLoopbackAndStopsBeforeTheObserverGoes) {

@@ -7,6 +7,7 @@
 #include <QTabWidget>
 #include <QtTest>
 
+#include "core/util/worker_set.h"
 #include "gui/dialogs/reader_options_dialog.h"
 #include "shell_fixture.h"
 
@@ -44,7 +45,10 @@ private slots:
         QVERIFY(r.seeded);
         ReceiveSettings before;
         QVERIFY(r.config.ReadReceiveSettings(before));
-        CReaderOptionsDialog dialog(r.config, QString::fromStdString(r.root.Dir()), nullptr);
+        CWorkerSet jobs;
+        CReaderOptionsDialog dialog(
+            r.config, QString::fromStdString(r.root.Dir()),
+            [&jobs](std::function<void()> job) { return jobs.Start(std::move(job)); }, nullptr);
         dialog.show();
         auto* minutes = dialog.findChild<QComboBox*>(QStringLiteral("minutes"));
         minutes->setEditText(QStringLiteral("4"));

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -46,6 +47,26 @@ QStringList BoxesDuring(const std::function<void()>& action) {
     return texts;
 }
 
+// Like BoxesDuring, answering questions with yes.
+QStringList BoxesAnsweredYes(const std::function<void()>& action) {
+    QStringList texts;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&texts] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            texts << box->text();
+            if (QAbstractButton* yes = box->button(QMessageBox::Yes)) {
+                yes->click();
+            } else {
+                box->accept();
+            }
+        }
+    });
+    poll.start();
+    action();
+    return texts;
+}
+
 }  // namespace
 
 class TreeDialogsTest : public QObject {
@@ -81,7 +102,7 @@ private slots:
                   "</outline>");
         CReaderSession session(r.root.Dir(), r.reporter);
         QVERIFY(session.Open());
-        CCleaningWizard wizard(session.Tree(), r.root.Dir(), nullptr);
+        CCleaningWizard wizard(session, nullptr);
         wizard.show();
         wizard.DaysBox()->setEditText(QStringLiteral("366"));
         QCOMPARE(BoxesDuring([&] { wizard.next(); }),
@@ -99,6 +120,56 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(wizard.Cleaned(), 30000);
         });
         QCOMPARE(boxes, QStringList{QStringLiteral("清理完成!")});
+    }
+
+    void CleaningWizardKeepsTheDaysShownThroughEnterAndAsksWithTheCount() {
+        SeededRoot r;
+        WriteOpml(r,
+                  "<outline title=\"F\"><outline title=\"A\" xmlUrl=\"http://127.0.0.1:9/a\"/>"
+                  "</outline>");
+        CReaderSession session(r.root.Dir(), r.reporter);
+        QVERIFY(session.Open());
+        // Three items from long ago, two of today: keeping 7 days removes three.
+        int feedId = 0;
+        FeedSettings settings;
+        QVERIFY(session.Store().GetFeedSettings("http://127.0.0.1:9/a", feedId, settings));
+        std::vector<RssItem> items;
+        const QString today =
+            QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        for (int i = 0; i < 5; ++i) {
+            RssItem item;
+            item.link = "http://127.0.0.1:9/a/" + std::to_string(i);
+            item.title = "item " + std::to_string(i);
+            item.date = i < 3 ? std::string("2001-01-01 08:00:00") : today.toStdString();
+            items.push_back(item);
+        }
+        QVERIFY(session.Store().SaveReceivedItems(feedId, items, 3, 0));
+
+        CCleaningWizard wizard(session, nullptr);
+        wizard.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+        QCOMPARE(wizard.DaysBox()->currentText(), QStringLiteral("7"));
+        wizard.DaysBox()->setFocus();
+        // Enter also presses the page's default button ("下一步").
+        QTest::keyClick(wizard.DaysBox()->lineEdit(), Qt::Key_Return);
+        QCOMPARE(wizard.DaysBox()->currentText(), QStringLiteral("7"));
+        wizard.findChild<QCheckBox*>(QStringLiteral("includeUnread"))->setChecked(true);
+        if (wizard.currentId() == 0) {
+            wizard.next();
+        }
+        QCOMPARE(wizard.currentId(), 1);
+        wizard.ChannelList()->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        const QStringList boxes = BoxesAnsweredYes([&] {
+            wizard.validateCurrentPage();
+            QTRY_VERIFY_WITH_TIMEOUT(wizard.Cleaned(), 30000);
+        });
+        QCOMPARE(boxes, (QStringList{QStringLiteral("将删除 3 篇文章，确定要清理吗?"),
+                                     QStringLiteral("清理完成!")}));
+        int total = 0;
+        int unread = 0;
+        QVERIFY(session.Store().CountFeed(feedId, total, unread));
+        QCOMPARE(total, 2);
+        QCOMPARE(session.Tree().Unread(session.Tree().SubtreeChannels(kNoNode).front()), 2);
     }
 
     void FolderBatchSetsEveryChannelBelowAndSaysDone() {
