@@ -1,5 +1,7 @@
 #include "gui/reader/channel_tree_widget.h"
 
+#include <vector>
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
@@ -115,6 +117,25 @@ void CChannelTreeWidget::ClearItems() {
 
 void CChannelTreeWidget::Remember(NodeId id, QTreeWidgetItem* item) {
     m_items.insert(id, item);
+}
+
+void CChannelTreeWidget::RemoveItem(QTreeWidgetItem* item) {
+    if (item == nullptr) {
+        return;
+    }
+    std::vector<QTreeWidgetItem*> pending{item};
+    while (!pending.empty()) {
+        QTreeWidgetItem* next = pending.back();
+        pending.pop_back();
+        m_items.remove(NodeOf(next));
+        if (next == m_dragged) {
+            m_dragged = nullptr;
+        }
+        for (int i = 0; i < next->childCount(); ++i) {
+            pending.push_back(next->child(i));
+        }
+    }
+    delete item;  // takes it out of the tree
 }
 
 void CChannelTreeWidget::mousePressEvent(QMouseEvent* event) {

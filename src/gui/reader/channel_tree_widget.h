@@ -37,6 +37,8 @@ public:
     // Forgets every item (before a rebuild).
     void ClearItems();
     void Remember(NodeId id, QTreeWidgetItem* item);
+    // Removes one item with its subtree (a deleted node).
+    void RemoveItem(QTreeWidgetItem* item);
 
 signals:
     // A node was dropped onto another (controller: MoveOnto).

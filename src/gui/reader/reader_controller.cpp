@@ -38,6 +38,11 @@ CReaderController::CReaderController(CReaderSession& session, QWidget* parentFor
     if (m_tree->topLevelItemCount() > 0) {
         m_tree->scrollToItem(m_tree->topLevelItem(0));
     }
+    m_refillTimer = new QTimer(this);
+    m_refillTimer->setSingleShot(true);
+    // Long enough to take a burst of channels of one walk at once, short enough to look live.
+    m_refillTimer->setInterval(200);
+    connect(m_refillTimer, &QTimer::timeout, this, &CReaderController::RefillShownList);
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("receiveTimer"));
     connect(m_timer, &QTimer::timeout, this, &CReaderController::OnTimerTick);
@@ -176,9 +181,8 @@ void CReaderController::OnWindowMessage(int number, qint64 wParam, qint64 lParam
             }
             break;
         case kMsgMarkShownRead:
-            if (m_shownNode != kNoNode && m_session.MarkNodeRead(m_shownNode, true)) {
-                RefreshAllCounts();
-                m_model->SetAllRead();
+            if (m_shownNode != kNoNode && m_ownerTag != 0) {
+                MarkNodeReadInBackground(m_shownNode, m_shownMaxItemId);
             }
             break;
         default:

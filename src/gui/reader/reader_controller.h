@@ -13,16 +13,20 @@
 //
 // The class is one object in several files by job: reader_controller.cpp (building, window
 // messages, the end), reader_actions.cpp (commands and menus), reader_tree.cpp (the channel
-// tree and its commands), reader_list.cpp (the article list and its commands) and
-// reader_receive.cpp (receiving, the start-up receive and the timer).
+// tree and its commands), reader_list.cpp (the article list and its commands),
+// reader_receive.cpp (receiving, the start-up receive and the timer) and reader_jobs.cpp (work
+// on the whole item table, run as jobs of the session, and refilling the shown list).
 //
-// Threading: window thread. Receive workers reach it only through CReceiveObserverAdapter.
+// Threading: window thread. Receive workers reach it only through CReceiveObserverAdapter; the
+// session's jobs post their outcome (a value) back to it.
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/receive/receive_schedule.h"
@@ -95,7 +99,8 @@ public slots:
     void Shutdown();
     // Shows a node's list as if the user had selected it in the tree.
     void SelectNode(int node);
-    // Rebuilds the tree items from the model (after a property sheet or an import).
+    // Rebuilds the tree items from the model and reads the shown list again (after a property
+    // sheet, an import or a cleaning).
     void ReloadTree();
     // The property sheet of a channel or a folder, as "属性(&S)..." on it opens it.
     void OpenNodeProperties(int node);
@@ -126,6 +131,11 @@ private:
 
     // ---- tree ----
     void RebuildTree();
+    // Puts the node's item (made with its subtree when missing) where the model has the node,
+    // and repaints what the change touched: one node at a time, not a rebuild.
+    void PlaceNode(NodeId id);
+    // Re-applies the model's expansion state to an item and its subtree.
+    void ApplyExpansion(QTreeWidgetItem* item);
     QTreeWidgetItem* AddTreeItems(NodeId id, QTreeWidgetItem* parent);
     void StyleTreeItem(QTreeWidgetItem* item, const ChannelNode& node);
     void UpdateCountsUpward(NodeId id);
@@ -160,7 +170,9 @@ private:
     // Lists `node` (a channel's page, a folder's combined list). `selected`: the user has just
     // chosen it (the previous list may be marked read).
     void ShowNode(NodeId node, int page, bool selected);
-    void FillList(ItemPage page, int ownerTag);
+    // `refresh`: the same list read again; rows are updated in place, the current row, the
+    // scroll position and the article page stay.
+    void FillList(ItemPage page, int ownerTag, bool refresh = false);
     void ClearList();
     void ShowRowItem(int row);
     void OnRowPressed(int row, int column);
@@ -177,6 +189,26 @@ private:
     void CmdCollapseGroups();
     void CmdExpandGroups();
     int CurrentItemId() const;
+
+    // ---- jobs on the session's workers ----
+    struct JobOutcome {
+        bool ok = false;
+        std::string error;
+        ItemPage page;
+    };
+    using StoreWork = std::function<JobOutcome(CRssStore& store)>;
+    // Runs `work` as a job of the session with a store of its own, says `busyText` in the
+    // status bar meanwhile, and hands the outcome to `done` on the window thread.
+    void RunStoreJob(const QString& busyText, StoreWork work, std::function<void(JobOutcome)> done);
+    // Marks the node's items read (up to `upToItemId` when above 0) on a worker; the counts
+    // and the shown list follow when it is done.
+    void MarkNodeReadInBackground(NodeId node, int upToItemId);
+    // True when the shown list holds items of `node` (or of a channel of the same address).
+    bool ListShowsPartOf(NodeId node) const;
+    // Refills the shown list soon, once for a burst of receives.
+    void ScheduleRefill();
+    void RefillShownList();
+    void ShowAllUnreadPage(bool refresh);
 
     // ---- receiving ----
     void OnImageChanged(NodeId node, int image);
@@ -214,6 +246,11 @@ private:
     int m_pageCount = 1;
     int m_filter = kUnreadItems;
     std::vector<RssItem> m_pageItems;  // with bodies in quick reading
+    int m_shownMaxItemId = 0;          // the shown list's ItemPage::maxItemId
+    bool m_showingAllUnread = false;
+    int m_listGeneration = 0;  // counts list changes: a late background list is dropped
+    int m_jobsRunning = 0;
+    QTimer* m_refillTimer = nullptr;
 
     QTimer* m_timer = nullptr;
     ReceiveTimerState m_timerState;

@@ -4,6 +4,9 @@
 #include <QActionGroup>
 #include <QDesktopServices>
 #include <QMenu>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTimer>
 #include <QUrl>
 
 #include "core/views/article_document.h"
@@ -44,10 +47,18 @@ void CReaderController::LoadViewSettings() {
 void CReaderController::ShowNode(NodeId node, int page, bool selected) {
     const ChannelTreeSettings settings = m_session.Settings();
     // Leaving a list the user chose marks it read when the settings say so.
+    // Only what the list held when it was last filled: items received since stay unread.
     if (selected && settings.switchChannelAutoMakeRead != 0 && m_ownerTag != 0 &&
         m_shownNode != kNoNode && m_shownNode != node && m_session.Tree().Exists(m_shownNode)) {
-        if (m_session.MarkNodeRead(m_shownNode, true)) {
-            RefreshAllCounts();
+        const CChannelTree& tree = m_session.Tree();
+        if (tree.IsInSubtree(node, m_shownNode) || tree.IsInSubtree(m_shownNode, node)) {
+            // The new list shares items with the old one: they are marked before it is read,
+            // as the user expects (a channel chosen inside the folder just read is empty).
+            if (m_session.MarkNodeRead(m_shownNode, true, m_shownMaxItemId)) {
+                RefreshAllCounts();
+            }
+        } else {
+            MarkNodeReadInBackground(m_shownNode, m_shownMaxItemId);
         }
     }
     ItemPage result;
@@ -58,15 +69,24 @@ void CReaderController::ShowNode(NodeId node, int page, bool selected) {
     }
     const std::optional<ChannelNode> shown = m_session.Tree().Node(node);
     m_session.Tree().SetCurrent(node);
+    const bool refresh =
+        !selected && node == m_shownNode && !m_showingAllUnread && result.page == m_page_;
     m_shownNode = node;
-    FillList(std::move(result), shown && shown->IsChannel() ? [&] {
-        int feedId = 0;
-        m_session.FeedIdOf(node, feedId);
-        return feedId == 0 ? -1 : feedId;
-    }() : kFolderListTag);
+    m_showingAllUnread = false;
+    FillList(std::move(result),
+             shown && shown->IsChannel() ? [&] {
+                 int feedId = 0;
+                 m_session.FeedIdOf(node, feedId);
+                 return feedId == 0 ? -1 : feedId;
+             }()
+                                         : kFolderListTag,
+             refresh);
 }
 
-void CReaderController::FillList(ItemPage page, int ownerTag) {
+void CReaderController::FillList(ItemPage page, int ownerTag, bool refresh) {
+    ++m_listGeneration;
+    m_refillTimer->stop();
+    m_shownMaxItemId = page.maxItemId;
     m_ownerTag = ownerTag;
     m_page_ = page.page;
     m_pageCount = page.pageCount;
@@ -79,9 +99,28 @@ void CReaderController::FillList(ItemPage page, int ownerTag) {
         }
     }
     m_pageItems = page.items;
-    m_model->SetItems(std::move(page.items), page.folder);
     static const char* const kEmpty[] = {"没有文章", "没有已读文章", "没有未读文章", "没有新文章"};
     m_list->SetEmptyText(QString::fromUtf8(ownerTag == 0 ? "没有未读文章" : kEmpty[m_filter]));
+    if (refresh) {
+        // The view keeps its place: inserted rows push the current one down with its item.
+        const int current = CurrentItemId();
+        const int scroll = m_list->verticalScrollBar()->value();
+        m_model->RefreshItems(std::move(page.items), page.folder);
+        const int row = current != 0 ? m_model->RowOfItem(current) : -1;
+        if (row >= 0 && m_model->ItemId(m_list->currentIndex().row()) != current) {
+            // A grouped list was replaced: put the current row and the scroll back.
+            const QSignalBlocker blocker(m_list->selectionModel());
+            m_list->setCurrentIndex(m_model->index(row, kColTitle));
+            m_list->verticalScrollBar()->setValue(scroll);
+        }
+        emit PagingChanged(m_page_, m_pageCount);
+        if (m_page->QuickReading() && !m_pageItems.empty()) {
+            const RssItem* shown = m_model->Item(m_list->currentIndex().row());
+            m_page->ShowList(m_pageItems, shown ? shown->link : m_pageItems.front().link);
+        }
+        return;
+    }
+    m_model->SetItems(std::move(page.items), page.folder);
     emit PagingChanged(m_page_, m_pageCount);
     if (m_page->QuickReading() && !m_pageItems.empty()) {
         m_page->ShowList(m_pageItems, m_pageItems.front().link);
@@ -104,13 +143,7 @@ void CReaderController::ClearList() {
 }
 
 void CReaderController::ShowAllUnread() {
-    ItemPage page;
-    if (!m_session.ListAllUnread(page)) {
-        emit StatusText(QStringLiteral("无法读取文章列表: ") + Q(m_session.Error()));
-        return;
-    }
-    m_shownNode = kNoNode;
-    FillList(std::move(page), 0);
+    ShowAllUnreadPage(false);
 }
 
 void CReaderController::PreviousPage() {

@@ -42,6 +42,11 @@ void CReaderController::OnImageChanged(NodeId node, int image) {
 void CReaderController::OnUnreadChanged(NodeId node, int unread) {
     Q_UNUSED(unread);
     UpdateCountsUpward(node);
+    // Whatever started the receive (a channel, a folder, all, the timer, start-up), the list
+    // that shows the channel takes its new items in.
+    if (m_showingAllUnread || ListShowsPartOf(node)) {
+        ScheduleRefill();
+    }
 }
 
 void CReaderController::OnNewItemNotice(NodeId node, int unread) {
@@ -61,13 +66,7 @@ void CReaderController::OnRefreshList(int feedId) {
     if (m_ownerTag != feedId && !(shown && shown->IsChannel() && shown->feedId == feedId)) {
         return;
     }
-    const int keep = CurrentItemId();
-    ShowNode(m_shownNode, m_page_, false);
-    const int row = keep != 0 ? m_model->RowOfItem(keep) : -1;
-    if (row >= 0) {
-        const QSignalBlocker blocker(m_list->selectionModel());
-        m_list->setCurrentIndex(m_model->index(row, kColTitle));
-    }
+    RefillShownList();
 }
 
 void CReaderController::StartScheduled(ScheduledReceive what) {

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 #include "core/subscriptions/channel_binding.h"
 #include "core/subscriptions/favourite_tree.h"
@@ -86,8 +87,70 @@ void CReaderController::RebuildTree() {
     m_rebuilding = false;
 }
 
+void CReaderController::ApplyExpansion(QTreeWidgetItem* item) {
+    const std::optional<ChannelNode> node = m_session.Tree().Node(m_tree->NodeOf(item));
+    if (!node) {
+        return;
+    }
+    item->setExpanded(node->expanded);
+    for (int i = 0; i < item->childCount(); ++i) {
+        ApplyExpansion(item->child(i));
+    }
+}
+
+void CReaderController::PlaceNode(NodeId id) {
+    const CChannelTree& model = m_session.Tree();
+    const std::optional<ChannelNode> node = model.Node(id);
+    if (!node) {
+        return;
+    }
+    m_rebuilding = true;
+    const QSignalBlocker blocker(m_tree);
+    QTreeWidgetItem* parentItem = node->parent == kNoNode ? nullptr : m_tree->ItemOf(node->parent);
+    QTreeWidgetItem* item = m_tree->ItemOf(id);
+    QTreeWidgetItem* oldParent = nullptr;
+    if (item == nullptr) {
+        item = AddTreeItems(id, parentItem);
+    } else {
+        oldParent = item->parent();
+    }
+    if (item != nullptr) {
+        if (QTreeWidgetItem* from = item->parent()) {
+            from->takeChild(from->indexOfChild(item));
+        } else {
+            m_tree->takeTopLevelItem(m_tree->indexOfTopLevelItem(item));
+        }
+        const std::vector<NodeId> siblings = model.Children(node->parent);
+        const int index =
+            static_cast<int>(std::find(siblings.begin(), siblings.end(), id) - siblings.begin());
+        if (parentItem != nullptr) {
+            parentItem->insertChild(qMin(index, parentItem->childCount()), item);
+        } else {
+            m_tree->insertTopLevelItem(qMin(index, m_tree->topLevelItemCount()), item);
+        }
+        // Taking an item out forgets the expansion of its subtree.
+        ApplyExpansion(item);
+    }
+    // The folders on both ends change colour (with or without children) and count.
+    for (QTreeWidgetItem* folder : {oldParent, parentItem}) {
+        if (folder == nullptr) {
+            continue;
+        }
+        const NodeId folderId = m_tree->NodeOf(folder);
+        if (const std::optional<ChannelNode> folderNode = model.Node(folderId)) {
+            StyleTreeItem(folder, *folderNode);
+            folder->setExpanded(folderNode->expanded);
+        }
+        UpdateCountsUpward(folderId);
+    }
+    m_rebuilding = false;
+}
+
 void CReaderController::ReloadTree() {
     RebuildTree();
+    // A property sheet, an import or a cleaning may have changed what the shown list holds;
+    // rows of deleted items must not stay clickable.
+    RefillShownList();
 }
 
 void CReaderController::UpdateCountsUpward(NodeId id) {
@@ -182,7 +245,7 @@ void CReaderController::OnNodeDropped(int node, int target) {
     if (!m_session.Editor().MoveOnto(node, target)) {
         return;
     }
-    RebuildTree();
+    PlaceNode(node);
     if (QTreeWidgetItem* item = m_tree->ItemOf(node)) {
         const QSignalBlocker blocker(m_tree);
         m_tree->setCurrentItem(item);
@@ -222,15 +285,7 @@ void CReaderController::CmdMarkRead() {
     if (!m_session.Tree().Exists(id)) {
         return;
     }
-    if (!m_session.MarkNodeRead(id, true)) {
-        emit StatusText(Q(m_session.Error()));
-        return;
-    }
-    RefreshAllCounts();
-    if (m_shownNode != kNoNode && (m_session.Tree().IsInSubtree(m_shownNode, id) ||
-                                   m_session.Tree().IsInSubtree(id, m_shownNode))) {
-        m_model->SetAllRead();
-    }
+    MarkNodeReadInBackground(id, 0);
 }
 
 void CReaderController::CmdOpenHomeInside() {
@@ -269,7 +324,7 @@ void CReaderController::CmdAddChannel() {
         if (target != kNoNode) {
             m_session.Tree().SetExpanded(target, true);
         }
-        RebuildTree();
+        PlaceNode(added);
     }
 }
 
@@ -284,12 +339,13 @@ void CReaderController::CmdAddFolder() {
         return;
     }
     const NodeId target = dialog.ToRoot() ? kNoNode : parent;
-    if (m_session.Editor().AddFolder(target, dialog.Name().toStdString(),
-                                     dialog.Url().toStdString()) != kNoNode) {
+    const NodeId added = m_session.Editor().AddFolder(target, dialog.Name().toStdString(),
+                                                      dialog.Url().toStdString());
+    if (added != kNoNode) {
         if (target != kNoNode) {
             m_session.Tree().SetExpanded(target, true);
         }
-        RebuildTree();
+        PlaceNode(added);
     }
 }
 
@@ -310,7 +366,7 @@ void CReaderController::OpenAddSubscription(const QString& url) {
         if (parent != kNoNode) {
             m_session.Tree().SetExpanded(parent, true);
         }
-        RebuildTree();
+        PlaceNode(added);
     }
 }
 
@@ -320,12 +376,13 @@ void CReaderController::OpenAddFolderWizard() {
         return;
     }
     const NodeId parent = wizard.ToRoot() ? kNoNode : wizard.ChosenFolder();
-    if (m_session.Editor().AddFolder(parent, wizard.FolderName().toStdString(),
-                                     wizard.FolderUrl().toStdString()) != kNoNode) {
+    const NodeId added = m_session.Editor().AddFolder(parent, wizard.FolderName().toStdString(),
+                                                      wizard.FolderUrl().toStdString());
+    if (added != kNoNode) {
         if (parent != kNoNode) {
             m_session.Tree().SetExpanded(parent, true);
         }
-        RebuildTree();
+        PlaceNode(added);
     }
 }
 
@@ -334,7 +391,7 @@ void CReaderController::CmdMoveUp() {
     if (!m_session.Tree().Exists(id) || !m_session.Editor().MoveUp(id)) {
         return;
     }
-    RebuildTree();
+    PlaceNode(id);
     if (QTreeWidgetItem* item = m_tree->ItemOf(id)) {
         const QSignalBlocker blocker(m_tree);
         m_tree->setCurrentItem(item);
@@ -346,7 +403,7 @@ void CReaderController::CmdMoveToRoot() {
     if (!m_session.Tree().Exists(id) || !m_session.Editor().MoveToRoot(id)) {
         return;
     }
-    RebuildTree();
+    PlaceNode(id);
     if (QTreeWidgetItem* item = m_tree->ItemOf(id)) {
         const QSignalBlocker blocker(m_tree);
         m_tree->setCurrentItem(item);
@@ -359,17 +416,30 @@ void CReaderController::CmdClear() {
     if (!m_session.Tree().Exists(id) || !AskYesNo(m_tree, kConfirmClearChannel)) {
         return;
     }
-    if (!m_session.Editor().ClearArticles(id, m_session.Store())) {
-        return;
-    }
-    for (NodeId channel : m_session.Tree().SubtreeChannels(id)) {
-        m_session.Tree().SetImage(channel, kImageChannel);
-        if (QTreeWidgetItem* item = m_tree->ItemOf(channel)) {
-            item->setIcon(0, TreeImage(kImageChannel));
-        }
-    }
-    RefreshAllCounts();
-    ClearList();
+    // Deleting a big channel's items takes seconds: a job of the session does it.
+    CChannelTreeEditor* editor = &m_session.Editor();
+    RunStoreJob(
+        QStringLiteral("正在清空文章..."),
+        [editor, id](CRssStore& store) {
+            JobOutcome outcome;
+            outcome.ok = editor->ClearArticles(id, store);
+            outcome.error = outcome.ok ? std::string() : store.GetLastError();
+            return outcome;
+        },
+        [this, id](JobOutcome outcome) {
+            if (!outcome.ok) {
+                emit StatusText(QStringLiteral("无法清空文章: ") + Q(outcome.error));
+            }
+            for (NodeId channel : m_session.Tree().SubtreeChannels(id)) {
+                if (QTreeWidgetItem* item = m_tree->ItemOf(channel)) {
+                    item->setIcon(0, TreeImage(m_session.Tree().Node(channel)->image));
+                }
+            }
+            RefreshAllCounts();
+            if (ListShowsPartOf(id) || m_showingAllUnread) {
+                RefillShownList();
+            }
+        });
 }
 
 void CReaderController::CmdDelete() {
@@ -379,15 +449,28 @@ void CReaderController::CmdDelete() {
     }
     const bool shownInside =
         m_shownNode != kNoNode && m_session.Tree().IsInSubtree(m_shownNode, id);
+    const bool shownAround = !shownInside && ListShowsPartOf(id);
+    const NodeId parent = m_session.Tree().Parent(id);
     if (!m_session.Editor().Delete(id, m_session.Store())) {
         return;
     }
+    {
+        m_rebuilding = true;
+        const QSignalBlocker blocker(m_tree);
+        m_tree->RemoveItem(m_tree->ItemOf(id));
+        if (QTreeWidgetItem* parentItem = m_tree->ItemOf(parent)) {
+            StyleTreeItem(parentItem, *m_session.Tree().Node(parent));
+        }
+        m_rebuilding = false;
+    }
+    UpdateCountsUpward(parent);
     if (shownInside) {
         m_shownNode = kNoNode;
         m_ownerTag = 0;
+        ClearList();
+    } else if (shownAround || m_showingAllUnread) {
+        RefillShownList();
     }
-    RebuildTree();
-    ClearList();
 }
 
 void CReaderController::CmdRename() {
@@ -411,7 +494,10 @@ void CReaderController::OpenNodeProperties(int id) {
         BindChannel(m_session.Tree(), id, m_session.Store());
         CChannelPropertiesDialog dialog(m_session, id, m_parentWidget);
         if (dialog.exec() == QDialog::Accepted) {
-            RebuildTree();
+            const std::optional<ChannelNode> changed = m_session.Tree().Node(id);
+            if (QTreeWidgetItem* item = m_tree->ItemOf(id); item && changed) {
+                StyleTreeItem(item, *changed);
+            }
         }
         return;
     }
@@ -419,7 +505,12 @@ void CReaderController::OpenNodeProperties(int id) {
     bool changed = false;
     connect(&dialog, &CFolderPropertiesDialog::BatchApplied, this, [&changed] { changed = true; });
     if (dialog.exec() == QDialog::Accepted || changed) {
-        RebuildTree();
+        // A folder's sheet changes its caption and the settings of its channels, which the
+        // tree does not draw.
+        const std::optional<ChannelNode> now = m_session.Tree().Node(id);
+        if (QTreeWidgetItem* item = m_tree->ItemOf(id); item && now) {
+            StyleTreeItem(item, *now);
+        }
     }
 }
 

@@ -3,6 +3,8 @@
 // marking the previous list read on a switch, and a store that fails while listing.
 
 #include <sqlite3.h>
+#include <QAbstractButton>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -65,6 +67,7 @@ private slots:
     void FolderListIsGroupedByChannel();
     void SwitchingMarksThePreviousChannelRead();
     void ItemsThatArriveAfterTheListStayUnread();
+    void WholeTableCommandsRunAsJobsAndTheListFollows();
     void StoreErrorWhileListingKeepsRowsAndSaysWhy();
     void ItemPropertiesText();
 };
@@ -266,6 +269,48 @@ void ReaderListTest::ItemsThatArriveAfterTheListStayUnread() {
     QTRY_COMPARE(StoredUnread(f, "目录/二"), 1);
     QCOMPARE(StoredUnread(f, "目录/一"), 0);
     QTRY_COMPARE(f.ShownUnread(f.Find("目录")), 1);
+}
+
+void ReaderListTest::WholeTableCommandsRunAsJobsAndTheListFollows() {
+    CReaderFixture f;
+    f.WriteOpml({{"目录",
+                  "",
+                  {{"一", f.Server().Url("/gen/1?items=3"), {}},
+                   {"二", f.Server().Url("/gen/2?items=2"), {}}}},
+                 {"三", f.Server().Url("/gen/3?items=4"), {}}});
+    f.SetRssSetting("switchchannelautomakeread", "0");
+    f.Open();
+    f.ReceiveAndWait(kNoNode);
+    gui::CArticleListModel* model = f.Controller().ListModel();
+    f.Controller().Action(QStringLiteral("listAllUnread"))->trigger();
+    QTRY_COMPARE(model->ItemRowCount(), 9);
+
+    // The folder marked read from the tree: the counts and the unread list follow.
+    f.Controller().SelectNode(f.Find("目录"));
+    QCOMPARE(model->ItemRowCount(), 5);
+    f.Controller().Action(QStringLiteral("treeMarkFolderRead"))->trigger();
+    QTRY_COMPARE(f.ShownUnread(f.Find("目录")), 0);
+    QTRY_COMPARE(model->ItemRowCount(), 0);
+    QCOMPARE(StoredUnread(f, "目录/一"), 0);
+    QCOMPARE(StoredUnread(f, "目录/二"), 0);
+    QCOMPARE(f.ShownUnread(f.Find("三")), 4);
+
+    // Clearing a channel: asked first, then its rows leave the store and the list.
+    f.Controller().SelectNode(f.Find("三"));
+    QCOMPARE(model->ItemRowCount(), 4);
+    AnswerNextModal([](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box != nullptr);
+        box->button(QMessageBox::Yes)->click();
+    });
+    f.Controller().Action(QStringLiteral("treeClearChannel"))->trigger();
+    QTRY_COMPARE(model->ItemRowCount(), 0);
+    QCOMPARE(f.ShownUnread(f.Find("三")), 0);
+    int total = -1;
+    int unread = -1;
+    QVERIFY(f.Session().Store().CountFeed(f.Session().Tree().Node(f.Find("三"))->feedId, total,
+                                          unread));
+    QCOMPARE(total, 0);
 }
 
 void ReaderListTest::StoreErrorWhileListingKeepsRowsAndSaysWhy() {
