@@ -6,6 +6,21 @@
 
 namespace zirvo::gui {
 
+namespace {
+
+// One line: a text with line breaks or other control characters stays readable in a row.
+QString RowText(const std::string& text) {
+    QString row = QString::fromStdString(text);
+    for (QChar& ch : row) {
+        if (ch.category() == QChar::Other_Control) {
+            ch = QLatin1Char(' ');
+        }
+    }
+    return row.simplified();
+}
+
+}  // namespace
+
 CBlogArticleModel::CBlogArticleModel(CBlogStore& store, QObject* parent)
     : QAbstractTableModel(parent), m_store(store) {}
 
@@ -82,10 +97,9 @@ QVariant CBlogArticleModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         switch (index.column()) {
             case kTitle:
-                // One line: a title with line breaks or other control characters stays readable.
-                return QString::fromStdString(article.title).simplified();
+                return RowText(article.title);
             case kCategory:
-                return QString::fromStdString(article.category).simplified();
+                return RowText(article.category);
             case kDate:
                 return QString::fromStdString(article.pubDate);
             default:

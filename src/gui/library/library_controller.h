@@ -102,8 +102,9 @@ public:
     void MakeEbook(int code);
     void ImportIntoDrafts(int code);
 
-    // Background work still running (tests wait for it).
+    // Background work still running, and progress windows of running jobs (tests wait for them).
     size_t BackgroundRunning() const { return m_background.Running(); }
+    size_t ProgressWindows() const { return m_progress.size(); }
 
 public slots:
     void OnBlogTreeUpdate(qint64 wParam, qint64 lParam);

@@ -44,6 +44,7 @@ public:
     QMessageBox::StandardButton answer = QMessageBox::Yes;
     QStringList passwords;  // for the local password dialogs, in order; cancel when empty
     QStringList paths;      // for file dialogs, in order
+    QStringList ignore;     // object names of dialogs the test answers itself
 
     bool Saw(const QString& text) const { return texts.contains(text); }
 
@@ -73,7 +74,7 @@ private:
             return;
         }
         auto* dialog = qobject_cast<QDialog*>(modal);
-        if (dialog == nullptr) {
+        if (dialog == nullptr || ignore.contains(dialog->objectName())) {
             return;
         }
         if (dialog->objectName() == QLatin1String("CLocalLoginDialog")) {
