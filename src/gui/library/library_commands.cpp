@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTableView>
@@ -315,21 +314,6 @@ void CLibraryController::ClearFolder(int code) {
         });
 }
 
-namespace {
-
-// The save dialog of an export; empty when the user cancelled.
-QString AskExportPath(QWidget* parent) {
-    QString path =
-        QFileDialog::getSaveFileName(parent, QStringLiteral("导出为XML日志"),
-                                     Q(DefaultBackupFileName()), QStringLiteral("*.xml"));
-    if (!path.isEmpty() && !path.endsWith(QStringLiteral(".xml"), Qt::CaseInsensitive)) {
-        path += QStringLiteral(".xml");
-    }
-    return path;
-}
-
-}  // namespace
-
 void CLibraryController::MakeEbook(int code) {
     const std::string account = AccountAt(TreeCodeAccountIndex(code));
     const int folder = TreeCodeFolder(code);
@@ -350,7 +334,10 @@ void CLibraryController::ExportFolder(int code) {
         Say(kTextNoArticlesToExport);
         return;
     }
-    const QString path = AskExportPath(m_window);
+    QString path = m_fileChooser(true, Q(DefaultBackupFileName()));
+    if (!path.isEmpty() && !path.endsWith(QStringLiteral(".xml"), Qt::CaseInsensitive)) {
+        path += QStringLiteral(".xml");
+    }
     if (path.isEmpty()) {
         return;
     }
@@ -383,7 +370,10 @@ void CLibraryController::ExportSelected() {
         Say(kTextNoArticlesToExport);
         return;
     }
-    const QString path = AskExportPath(m_window);
+    QString path = m_fileChooser(true, Q(DefaultBackupFileName()));
+    if (!path.isEmpty() && !path.endsWith(QStringLiteral(".xml"), Qt::CaseInsensitive)) {
+        path += QStringLiteral(".xml");
+    }
     if (path.isEmpty()) {
         return;
     }
@@ -412,8 +402,7 @@ void CLibraryController::ImportIntoDrafts(int code) {
     if (account.empty() || !PassLocalLogin(account)) {
         return;
     }
-    const QString path = QFileDialog::getOpenFileName(m_window, QStringLiteral("导入日志"),
-                                                      QString(), QStringLiteral("*.xml"));
+    const QString path = m_fileChooser(false, QString());
     if (path.isEmpty()) {
         return;
     }

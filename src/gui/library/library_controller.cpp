@@ -6,6 +6,7 @@
 #include <QActionGroup>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
@@ -69,6 +70,12 @@ CLibraryController::CLibraryController(const LibraryContext& context, QWidget* w
     m_list->horizontalHeader()->setHighlightSections(false);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_page = new CBlogArticlePage(Q(m_context.root.Dir()), window);
+    m_fileChooser = [window](bool save, const QString& proposal) {
+        return save ? QFileDialog::getSaveFileName(window, QStringLiteral("导出为XML日志"),
+                                                   proposal, QStringLiteral("*.xml"))
+                    : QFileDialog::getOpenFileName(window, QStringLiteral("导入日志"), QString(),
+                                                   QStringLiteral("*.xml"));
+    };
 
     m_observer = new CPublishObserverAdapter(this);
     m_jobs = std::make_unique<CPublishJobs>(

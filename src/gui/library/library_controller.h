@@ -102,6 +102,11 @@ public:
     void MakeEbook(int code);
     void ImportIntoDrafts(int code);
 
+    // Asks for the file of an export (`save`) or an import; empty when the user cancelled. The
+    // file dialogs by default; tests answer without them.
+    using FileChooser = std::function<QString(bool save, const QString& proposal)>;
+    void SetFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
+
     // Background work still running, and progress windows of running jobs (tests wait for them).
     size_t BackgroundRunning() const { return m_background.Running(); }
     size_t ProgressWindows() const { return m_progress.size(); }
@@ -158,6 +163,7 @@ private:
     CEbookLauncher* m_ebook = nullptr;
     LibraryCommands m_commands;
     QMenu* m_getPostsMenu = nullptr;
+    FileChooser m_fileChooser;
 
     std::vector<AccountListEntry> m_accounts;
     std::set<std::string> m_verified;

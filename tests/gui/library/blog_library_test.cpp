@@ -334,17 +334,21 @@ private slots:
         AddDraft(r.Store(), "a", "四");
         CModalAnswerer answers;
         QSignalSpy done(r.library.get(), &CLibraryController::BackgroundDone);
-        const QString path = QString::fromStdString(r.dir.Path()) + QStringLiteral("/backup.xml");
+        const QString path = QString::fromStdString(r.dir.Path()) + QStringLiteral("/backup");
+        QStringList chosen;
+        r.library->SetFileChooser([&chosen](bool, const QString&) {
+            return chosen.isEmpty() ? QString() : chosen.takeFirst();
+        });
 
         r.library->ExportFolder(1040);  // empty recycle bin
         QTRY_VERIFY(answers.Saw(QStringLiteral("当前文件夹没有日志!")));
 
-        answers.paths << path;
+        chosen << path;
         r.library->ExportFolder(1030);
         QVERIFY(done.wait(10000));
         QTRY_VERIFY(answers.Saw(QStringLiteral("3 篇文章导出成功")));
 
-        answers.paths << path;
+        chosen << path + QStringLiteral(".xml");
         r.library->ImportIntoDrafts(1130);
         QVERIFY(done.wait(10000));
         QTRY_VERIFY(answers.Saw(QStringLiteral("导入成功 3 篇日志")));
@@ -360,7 +364,7 @@ private slots:
         junk.write("<not xml");
         junk.close();
         answers.texts.clear();
-        answers.paths << junk.fileName();
+        chosen << junk.fileName();
         r.library->ImportIntoDrafts(1130);
         QVERIFY(done.wait(10000));
         QTRY_VERIFY(!answers.texts.isEmpty());

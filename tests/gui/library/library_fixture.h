@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -31,7 +30,7 @@ namespace zirvo::gui::test {
 
 // Answers every modal window that appears while it lives: message boxes are recorded and
 // closed with their default button (or `answer`, when set, for questions), password dialogs get
-// the next queued password, file dialogs the queued path.
+// the next queued password.
 class CModalAnswerer : public QObject {
 public:
     CModalAnswerer() {
@@ -43,7 +42,6 @@ public:
     QStringList texts;
     QMessageBox::StandardButton answer = QMessageBox::Yes;
     QStringList passwords;  // for the local password dialogs, in order; cancel when empty
-    QStringList paths;      // for file dialogs, in order
     QStringList ignore;     // object names of dialogs the test answers itself
 
     bool Saw(const QString& text) const { return texts.contains(text); }
@@ -61,15 +59,6 @@ private:
             } else {
                 box->done(QMessageBox::Ok);
                 box->close();
-            }
-            return;
-        }
-        if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-            if (paths.isEmpty()) {
-                files->reject();
-            } else {
-                files->selectFile(paths.takeFirst());
-                static_cast<QDialog*>(files)->accept();
             }
             return;
         }
