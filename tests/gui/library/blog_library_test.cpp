@@ -97,7 +97,7 @@ private slots:
         QCOMPARE(MenuTexts(menu.get()),
                  (QStringList{
                      QStringLiteral("清空文章(&C)..."), QStringLiteral("导出为XML日志(&E)..."),
-                     QStringLiteral("制作CHM电子书(&Z)...-"), QStringLiteral("导入日志(&A)...")}));
+                     QStringLiteral("制作CHM电子书(&Z)..."), QStringLiteral("导入日志(&A)...")}));
         menu.reset(r.library->BuildTreeMenu(1010, nullptr));
         QCOMPARE(menu->objectName(), QStringLiteral("PopMenuRecentPosts"));
         menu.reset(r.library->BuildTreeMenu(1000, nullptr));
