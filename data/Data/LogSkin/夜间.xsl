@@ -12,7 +12,7 @@
 <style type="text/css">
 html { background: #15171b; }
 body { margin: 0; padding: 32px 24px 56px; color: #d4d7dd;
-  font-family: "Noto Sans CJK SC", "Source Han Sans SC", "PingFang SC", "Microsoft YaHei", "WenQuanYi Micro Hei", sans-serif; }
+  font-family: "Noto Sans", "DejaVu Sans", "Noto Sans CJK SC", "Source Han Sans SC", "PingFang SC", "Microsoft YaHei", "WenQuanYi Micro Hei", sans-serif; }
 .paper { max-width: 46em; margin: 0 auto; background: #1f2228; border-radius: 6px;
   box-shadow: 0 1px 4px rgba(0, 0, 0, 0.5); padding: 36px 44px 44px; }
 .title { font-size: 1.6em; line-height: 1.4; margin: 0 0 0.5em; font-weight: 600; color: #8ab4f8;

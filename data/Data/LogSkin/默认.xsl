@@ -12,7 +12,7 @@
 <style type="text/css">
 html { background: #eef1f5; }
 body { margin: 0; padding: 32px 24px 56px; color: #24292f;
-  font-family: "Noto Sans CJK SC", "Source Han Sans SC", "PingFang SC", "Microsoft YaHei", "WenQuanYi Micro Hei", sans-serif; }
+  font-family: "Noto Sans", "DejaVu Sans", "Noto Sans CJK SC", "Source Han Sans SC", "PingFang SC", "Microsoft YaHei", "WenQuanYi Micro Hei", sans-serif; }
 .paper { max-width: 46em; margin: 0 auto; background: #ffffff; border-radius: 6px;
   box-shadow: 0 1px 3px rgba(27, 31, 36, 0.12); padding: 36px 44px 44px; }
 .title { font-size: 1.6em; line-height: 1.4; margin: 0 0 0.5em; font-weight: 600; color: #0b3d91;

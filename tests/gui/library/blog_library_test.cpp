@@ -3,6 +3,7 @@
 // fetching, export and import, local login, and a folder of ten thousand articles.
 
 #include <QMenu>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QToolBox>
@@ -50,12 +51,19 @@ QStringList MenuTexts(QMenu* menu) {
     return texts;
 }
 
+// On a real display the screen is grabbed, so that the web view's contents show too.
 void SaveScreenshot(QWidget* widget, const QString& name) {
     const QString folder = qEnvironmentVariable("ZIRVO_SCREENSHOTS");
-    if (!folder.isEmpty()) {
-        QDir().mkpath(folder);
-        widget->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+    if (folder.isEmpty()) {
+        return;
     }
+    QDir().mkpath(folder);
+    QTest::qWait(500);
+    const QPixmap picture =
+        widget->screen() && QGuiApplication::platformName() != QLatin1String("offscreen")
+            ? widget->screen()->grabWindow(widget->winId())
+            : widget->grab();
+    picture.save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 }  // namespace
