@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 build=${ZIRVO_FUZZ_BUILD_DIR:-build-fuzz}
-read -r -a targets <<<"${ZIRVO_FUZZ_TARGETS:-feed opml rpc_answer backup date hand_over}"
+read -r -a targets <<<"${ZIRVO_FUZZ_TARGETS:-feed opml rpc_answer backup date hand_over ebook}"
 corpus_dir=../shared/corpus
 
 echo "== configure ($build: clang, libFuzzer, AddressSanitizer + UndefinedBehaviorSanitizer)"
