@@ -20,6 +20,7 @@
 #include "gui/library/ebook_launcher.h"
 #include "gui/library/folder_chooser_dialog.h"
 #include "gui/library/library_controller.h"
+#include "gui/library/multi_publish_dialog.h"
 
 namespace zirvo::gui {
 
@@ -156,9 +157,8 @@ QMenu* CLibraryController::BuildListMenu(QWidget* parent) {
         menu->setObjectName(QStringLiteral("ReportMenu2"));
         connect(add(QStringLiteral("发布这篇日志(&P)"), "articlePublish"), &QAction::triggered,
                 this, &CLibraryController::PublishSelected);
-        QAction* multi = add(QStringLiteral("发布到多个博客(&U)..."), "articlePublishMulti");
-        multi->setEnabled(false);
-        multi->setToolTip(QStringLiteral("同时发布到多个博客的窗口还没有提供"));
+        connect(add(QStringLiteral("发布到多个博客(&U)..."), "articlePublishMulti"),
+                &QAction::triggered, this, [this] { PublishToSeveral(); });
     }
     connect(add(QStringLiteral("复制到(&C)..."), "articleCopy"), &QAction::triggered, this,
             [this] { TransferSelected(false); });
@@ -253,6 +253,39 @@ void CLibraryController::PublishSelected() {
     } else {
         m_jobs->StartPublishArticles(account, folder, ids);
     }
+}
+
+CMultiPublishDialog* CLibraryController::PublishToSeveral() {
+    const std::vector<int> ids = SelectedIds();
+    const std::string account = m_model->Account();
+    const int folder = m_model->Folder();
+    if (ids.size() != 1 || account.empty() ||
+        (folder != kBlogFolderDrafts && folder != kBlogFolderRecycleBin)) {
+        return nullptr;
+    }
+    BlogArticle article;
+    if (!m_context.store.GetArticle(ids.front(), article)) {
+        Say(m_context.store.GetLastError());
+        return nullptr;
+    }
+    MultiPublishRequest request;
+    request.sourceAccount = account;
+    request.sourceFolder = static_cast<BlogFolder>(folder);
+    request.articleId = ids.front();
+    request.post = PostFromArticle(article);
+    if (!BuildMultiPublishRows(
+            m_context.registry, account, [this](const std::string& name) { return Verified(name); },
+            request.rows)) {
+        return nullptr;
+    }
+    if (m_multiDialog) {
+        m_multiDialog->close();
+    }
+    auto* dialog = new CMultiPublishDialog(m_context, *m_jobs, std::move(request), m_window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_multiDialog = dialog;
+    dialog->show();
+    return dialog;
 }
 
 void CLibraryController::DeleteSelectedFromServer() {

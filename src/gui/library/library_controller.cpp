@@ -27,6 +27,7 @@
 #include "gui/library/blog_tree_widget.h"
 #include "gui/library/ebook_launcher.h"
 #include "gui/library/local_login_dialog.h"
+#include "gui/library/multi_publish_dialog.h"
 #include "gui/library/publish_observer_adapter.h"
 #include "gui/library/publish_progress_window.h"
 
@@ -117,6 +118,12 @@ CLibraryController::CLibraryController(const LibraryContext& context, QWidget* w
                 }
             });
     connect(m_observer, &CPublishObserverAdapter::JobEnded, this, &CLibraryController::OnJobEnded);
+    connect(m_observer, &CPublishObserverAdapter::RowStatus, this,
+            [this](int jobId, int row, const QString& text) {
+                if (m_multiDialog) {
+                    m_multiDialog->SetRowStatus(jobId, row, text);
+                }
+            });
 
     BuildTree();
 }

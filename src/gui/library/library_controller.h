@@ -42,6 +42,7 @@ namespace zirvo::gui {
 class CBlogArticleModel;
 class CBlogArticlePage;
 class CBlogTreeWidget;
+class CMultiPublishDialog;
 class CPublishObserverAdapter;
 class CPublishProgressWindow;
 
@@ -93,6 +94,9 @@ public:
     void DeleteSelectedLocally();
     void TransferSelected(bool move);
     void PublishSelected();
+    // "发布到多个博客(&U)...": the dialog for the selected article (non-modal; it stays while
+    // its jobs run). Null when the article cannot be loaded or the accounts cannot be read.
+    CMultiPublishDialog* PublishToSeveral();
     void DeleteSelectedFromServer();
     void ExportSelected();
     // Folder commands on the tree item `code`.
@@ -171,6 +175,7 @@ private:
     int m_currentFolder = 0;
     QString m_skinName;
     std::map<int, QPointer<CPublishProgressWindow>> m_progress;
+    QPointer<CMultiPublishDialog> m_multiDialog;
     bool m_shutdown = false;
 
     std::unique_ptr<CPublishJobs> m_jobs;

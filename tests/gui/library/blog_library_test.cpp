@@ -15,6 +15,7 @@
 #include "gui/library/blog_article_model.h"
 #include "gui/library/blog_article_page.h"
 #include "gui/library/blog_tree_widget.h"
+#include "gui/library/multi_publish_dialog.h"
 #include "gui/shell/command_table.h"
 #include "library_fixture.h"
 
@@ -158,11 +159,11 @@ private slots:
               "导出XML(&T)..."}},
             {3,
              false,
-             {edit, "发布这篇日志(&P)", "发布到多个博客(&U)...-", "复制到(&C)...", "转移到(&M)...",
+             {edit, "发布这篇日志(&P)", "发布到多个博客(&U)...", "复制到(&C)...", "转移到(&M)...",
               "删除(&D)", "导出XML(&T)..."}},
             {4,
              false,
-             {edit, "发布这篇日志(&P)", "发布到多个博客(&U)...-", "复制到(&C)...", "转移到(&M)...",
+             {edit, "发布这篇日志(&P)", "发布到多个博客(&U)...", "复制到(&C)...", "转移到(&M)...",
               "彻底删除", "导出XML(&T)..."}},
             {4,
              true,
@@ -329,6 +330,51 @@ private slots:
         QTRY_COMPARE(r.library->ProgressWindows(), size_t(0));
         QCOMPARE(tree->TextOf(1130), QStringLiteral("草稿箱[1]"));
         QCOMPARE(tree->TextOf(1120), QStringLiteral("已发日志"));
+    }
+
+    void PublishToSeveralAccounts() {
+        LibraryRoot r;
+        QVERIFY(r.ok);
+        zirvo::test::CBlogServer server;
+        QVERIFY(server.Ok());
+        for (const char* name : {"a", "b", "c", "d", "e", "f"}) {
+            QVERIFY(r.AddAccount(name, server));
+        }
+        QVERIFY(r.registry.WriteLoginSettings("b", 2, "pb"));
+        AddDraft(r.Store(), "a", "多处发布");
+        r.frame->OnWindowMessage(2166, 1030, 0);
+        CModalAnswerer answers;
+        QVERIFY(r.library->SelectCode(1030));
+        SelectRows(r.library->List(), {0});
+        CMultiPublishDialog* dialog = r.library->PublishToSeveral();
+        QVERIFY(dialog);
+        SaveScreenshot(dialog, QStringLiteral("multi-publish"));
+        QCOMPARE(dialog->RowText(0, 3), QStringLiteral("√"));
+        QCOMPARE(dialog->RowText(1, 3), QStringLiteral("×"));
+        // A checked "×" row blocks; six accounts are too many; five are allowed.
+        dialog->SetChecked(1, true);
+        QVERIFY(!dialog->Publish());
+        QTRY_VERIFY(answers.Saw(QStringLiteral("请输入账户 b 的密码")));
+        answers.passwords << QStringLiteral("pb");
+        dialog->VerifyRow(1);
+        QCOMPARE(dialog->RowText(1, 3), QStringLiteral("√"));
+        for (int row = 0; row < 6; ++row) {
+            dialog->SetChecked(row, true);
+        }
+        QVERIFY(!dialog->Publish());
+        QTRY_VERIFY(answers.Saw(QStringLiteral("您最多只能选择同时发布到 5 个账户!")));
+        dialog->SetChecked(5, false);
+        QVERIFY(dialog->Publish());
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->RowText(4, 4).startsWith(QStringLiteral("发送成功!")),
+                                 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->RowText(0, 4).startsWith(QStringLiteral("发送成功!")),
+                                 20000);
+        // The source's draft moved; every other account got a published copy.
+        QTRY_COMPARE(r.library->Tree()->TextOf(1020), QStringLiteral("已发日志[1]"));
+        QCOMPARE(r.library->Tree()->TextOf(1030), QStringLiteral("草稿箱"));
+        QTRY_COMPARE(r.library->Tree()->TextOf(1420), QStringLiteral("已发日志[1]"));
+        QCOMPARE(r.library->Tree()->TextOf(1520), QStringLiteral("已发日志"));
+        dialog->close();
     }
 
     void ExportAndImportAFolder() {
