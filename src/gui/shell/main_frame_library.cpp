@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QStackedWidget>
+#include <QToolBar>
 #include <QToolBox>
+#include <QToolButton>
 
 #include "gui/library/library_controller.h"
 #include "gui/shell/command_table.h"
@@ -31,6 +33,11 @@ void CMainFrame::AttachLibrary(CLibraryController* library) {
         m_commands->Action(kCmdGetPosts), m_commands->Action(kCmdComposePost),
         m_commands->Action(kCmdImportPosts), m_commands->Action(kCmdAccountSettings),
         m_commands->Action(kCmdNewAccount)});
+    // "获取日志" opens its count choices from the arrow and fetches from the button itself.
+    if (auto* button = qobject_cast<QToolButton*>(
+            m_modeToolBars[kModeBlog]->widgetForAction(m_commands->Action(kCmdGetPosts)))) {
+        button->setPopupMode(QToolButton::MenuButtonPopup);
+    }
     connect(this, &CMainFrame::BlogTreeUpdate, library, &CLibraryController::OnBlogTreeUpdate);
     connect(this, &CMainFrame::ArticleStyleChanged, library,
             &CLibraryController::OnArticleStyleChanged);
