@@ -196,19 +196,29 @@ NodeId CReaderSession::ChannelOfFeed(int feedId) {
     return m_tree.FindByFeedUrl(url);
 }
 
-bool CReaderSession::LoadUnreadCounts() {
-    FeedIdList feeds;
-    if (!KnownFeedIds(kNoNode, feeds)) {
-        return false;
-    }
-    for (const auto& [handle, feedId] : feeds) {
-        int unread = 0;
-        if (!m_store.CountUnread(feedId, unread)) {
-            return StoreFailed("cannot count the unread items");
+bool LoadUnreadCountsWith(CRssStore& store, CChannelTree& tree, std::string& error) {
+    for (NodeId channel : tree.SubtreeChannels(kNoNode)) {
+        const std::optional<ChannelNode> node = tree.Node(channel);
+        if (!node) {
+            continue;  // deleted meanwhile
         }
-        m_tree.SetUnread(static_cast<NodeId>(handle), unread);
+        int feedId = 0;
+        bool found = false;
+        int unread = 0;
+        if (!store.FindFeedId(node->feedUrl, feedId, found) ||
+            (found && !store.CountUnread(feedId, unread))) {
+            error = "cannot count the unread items: " + store.GetLastError();
+            return false;
+        }
+        if (found) {
+            tree.SetUnread(channel, unread);
+        }
     }
     return true;
+}
+
+bool CReaderSession::LoadUnreadCounts() {
+    return LoadUnreadCountsWith(m_store, m_tree, m_error);
 }
 
 bool CReaderSession::ListPage(NodeId id, int filter, int page, bool withBody, ItemPage& out) {

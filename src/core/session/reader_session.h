@@ -71,6 +71,11 @@ struct ItemPage {
 bool ListAllUnreadWith(CRssStore& store, const CChannelTree& tree, ItemPage& out,
                        std::string& error);
 
+// Stores each channel's unread count, as `store` (any thread's own) counts it, in the tree
+// (folders sum up). Channels the store does not know keep their counts. False with `error` set
+// on a store failure (the counts read before it are kept).
+bool LoadUnreadCountsWith(CRssStore& store, CChannelTree& tree, std::string& error);
+
 class CReaderSession {
 public:
     // Nothing is read before Open. `reporter` receives the numbered messages and must outlive
@@ -114,7 +119,7 @@ public:
     bool KnownFeedIds(NodeId id, FeedIdList& feeds);
     // The first channel storing its items as `feedId`; kNoNode when the tree has none.
     NodeId ChannelOfFeed(int feedId);
-    // Stores each known channel's unread count in the tree (folders sum up).
+    // LoadUnreadCountsWith on the session's store.
     bool LoadUnreadCounts();
 
     // ---- the article list --------------------------------------------------------------------

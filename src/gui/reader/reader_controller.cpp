@@ -30,14 +30,34 @@ CReaderController::CReaderController(CReaderSession& session, QWidget* parentFor
     CreateWidgets(parentForWidgets);
     CreateActions();
     LoadViewSettings();
-    // The file's `unreadnum` is only kept when the settings ask for it, and another program
-    // (zirvo-cli) may have received since: the store is what the list shows, so the tree
-    // starts from it too. A store failure leaves the file's counts.
-    m_session.LoadUnreadCounts();
     RebuildTree();
     if (m_tree->topLevelItemCount() > 0) {
         m_tree->scrollToItem(m_tree->topLevelItem(0));
     }
+    // The file's `unreadnum` is only kept when the settings ask for it, and another program
+    // (zirvo-cli) may have received since: the store is what the list shows, so the tree
+    // takes its counts from it, counted by a job (a thousand channels of a big store take a
+    // while); the file's counts show until then, and stay after a store failure.
+    CChannelTree* tree = &m_session.Tree();
+    m_countingAtStart = RunStoreJob(
+        QStringLiteral("正在统计未读文章..."),
+        [tree](CRssStore& store) {
+            JobOutcome outcome;
+            outcome.ok = LoadUnreadCountsWith(store, *tree, outcome.error);
+            return outcome;
+        },
+        [this](JobOutcome outcome) {
+            m_countingAtStart = false;
+            if (!outcome.ok) {
+                emit StatusText(QStringLiteral("无法统计未读文章: ") + Q(outcome.error));
+            }
+            RefreshAllCounts();
+            if (m_startupReceivePending) {
+                m_startupReceivePending = false;
+                StartScheduled(zirvo::StartupReceive(m_session.Settings().startupAutoReceive,
+                                                     m_session.Settings().autoReceiveType));
+            }
+        });
     m_refillTimer = new QTimer(this);
     m_refillTimer->setSingleShot(true);
     // Long enough to take a burst of channels of one walk at once, short enough to look live.

@@ -198,8 +198,9 @@ private:
     };
     using StoreWork = std::function<JobOutcome(CRssStore& store)>;
     // Runs `work` as a job of the session with a store of its own, says `busyText` in the
-    // status bar meanwhile, and hands the outcome to `done` on the window thread.
-    void RunStoreJob(const QString& busyText, StoreWork work, std::function<void(JobOutcome)> done);
+    // status bar meanwhile, and hands the outcome to `done` on the window thread. False (and
+    // `done` never runs) when the session refused the job (it is closing).
+    bool RunStoreJob(const QString& busyText, StoreWork work, std::function<void(JobOutcome)> done);
     // Marks the node's items read (up to `upToItemId` when above 0) on a worker; the counts
     // and the shown list follow when it is done.
     void MarkNodeReadInBackground(NodeId node, int upToItemId);
@@ -250,6 +251,10 @@ private:
     bool m_showingAllUnread = false;
     int m_listGeneration = 0;  // counts list changes: a late background list is dropped
     int m_jobsRunning = 0;
+    // The counts of the store are being read at start-up; the start-up receive waits for
+    // them, so that they never overwrite the counts of a receive.
+    bool m_countingAtStart = false;
+    bool m_startupReceivePending = false;
     QTimer* m_refillTimer = nullptr;
 
     QTimer* m_timer = nullptr;

@@ -11,7 +11,7 @@
 
 namespace zirvo::gui {
 
-void CReaderController::RunStoreJob(const QString& busyText, StoreWork work,
+bool CReaderController::RunStoreJob(const QString& busyText, StoreWork work,
                                     std::function<void(JobOutcome)> done) {
     const std::string root = m_session.Root().Dir();
     QPointer<CReaderController> self(this);
@@ -41,10 +41,11 @@ void CReaderController::RunStoreJob(const QString& busyText, StoreWork work,
         });
     if (!started) {
         emit StatusText(QStringLiteral("无法开始后台任务"));
-        return;
+        return false;
     }
     ++m_jobsRunning;
     emit StatusText(busyText);
+    return true;
 }
 
 void CReaderController::MarkNodeReadInBackground(NodeId node, int upToItemId) {

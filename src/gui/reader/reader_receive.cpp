@@ -88,7 +88,12 @@ void CReaderController::StartScheduled(ScheduledReceive what) {
 
 void CReaderController::StartupReceive() {
     const ChannelTreeSettings settings = m_session.Settings();
-    StartScheduled(zirvo::StartupReceive(settings.startupAutoReceive, settings.autoReceiveType));
+    if (m_countingAtStart) {
+        m_startupReceivePending = true;
+    } else {
+        StartScheduled(
+            zirvo::StartupReceive(settings.startupAutoReceive, settings.autoReceiveType));
+    }
     m_timerState = ReceiveTimerState{false, settings.autoReceive, settings.autoReceiveType,
                                      settings.autoReceiveTime};
     ApplyTimerDecision(StartupTimerDecision(m_timerState));

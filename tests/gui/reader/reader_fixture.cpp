@@ -102,6 +102,10 @@ void CReaderFixture::Open() {
     layout->addWidget(m_controller->PageWidget(), 2);
     m_window->show();
     QVERIFY2(QTest::qWaitForWindowExposed(m_window.get()), "window not shown");
+    // The counts of the store arrive from a job: tests start from them.
+    QVERIFY2(QTest::qWaitFor([this] { return m_session->JobsRunning() == 0; }, 20000),
+             "the start-up count did not end");
+    Pump();
 }
 
 void CReaderFixture::Close() {
