@@ -102,17 +102,25 @@ bool CopyStyle(const std::string& skinDir, const std::string& projectDir, const 
            WriteProjectFile(JoinPath(projectDir, name), text, error);
 }
 
+// Where the compiler writes before the book takes its final name.
+std::string PartialBookPath(const std::string& outputPath) {
+    return outputPath + ".part";
+}
+
 // Writes every file of the project; false with `error` set at the first failure.
 bool WriteProject(const CDataRoot& root, const EbookRequest& request, const std::string& dir,
                   std::string& error) {
     const std::string project =
         BuildProjectFile(request.outputPath, request.title, request.articles.size());
+    // The compiler writes beside the book, under another name: a failed compile must not cost
+    // the user a book that already stands at the chosen path.
+    const std::string compilerProject = CompilerProjectFile(BuildProjectFile(
+        PartialBookPath(request.outputPath), request.title, request.articles.size()));
     if (!WriteProjectFile(
             JoinPath(dir, kEbookContentsFile),
             BuildContentsFile(request.articles, request.categories, request.byCategory), error) ||
         !WriteProjectFile(JoinPath(dir, kEbookProjectFile), project, error) ||
-        !WriteProjectFile(JoinPath(dir, kEbookCompilerProjectFile), CompilerProjectFile(project),
-                          error)) {
+        !WriteProjectFile(JoinPath(dir, kEbookCompilerProjectFile), compilerProject, error)) {
         return false;
     }
     const std::string skinDir = root.Path("Data/CHMSkin");
@@ -237,20 +245,29 @@ EbookResult BuildEbook(const CDataRoot& root, EbookRequest request, IHttpClient&
         return missing;
     }
     std::error_code code;
-    fs::remove(request.outputPath, code);
+    const std::string partial = PartialBookPath(request.outputPath);
+    fs::remove(partial, code);
     const ChmCompileResult compiled = RunChmCompiler(compiler, kEbookCompilerProjectFile, dir,
                                                      status, stop, request.compileTimeoutMs);
-    const bool ok = compiled.ran && compiled.exitCode == 0 && IsNonEmptyFile(request.outputPath);
+    bool ok = compiled.ran && compiled.exitCode == 0 && IsNonEmptyFile(partial);
+    std::string renameError;
+    if (ok) {
+        fs::rename(partial, request.outputPath, code);
+        if (code) {
+            ok = false;
+            renameError = "cannot replace " + request.outputPath + ": " + code.message();
+        }
+    }
     if (!ok) {
-        fs::remove(request.outputPath, code);
+        fs::remove(partial, code);
         if (compiled.killed && (stop.load() || IsClosing())) {
             return Fail(EbookOutcome::Stopped, "已取消", "the export was stopped");
         }
-        std::string cause = compiled.error;
+        std::string cause = renameError.empty() ? compiled.error : renameError;
         if (cause.empty()) {
             cause = compiled.exitCode != 0
                         ? StrFormat("chmcmd exited with status %d", compiled.exitCode)
-                        : "chmcmd wrote no file at " + request.outputPath;
+                        : "chmcmd wrote no file at " + partial;
         }
         EbookResult failed = BuildFailed(cause);
         failed.picturesDownloaded = result.picturesDownloaded;

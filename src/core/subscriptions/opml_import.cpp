@@ -115,11 +115,12 @@ void COpmlImport::SetSource(std::vector<OpmlOutline> outlines) {
         outline.title = CaptionFromText(outline.Caption());
         outline.hasTitle = true;
         outline.text.clear();
-        const FieldCheck check = CheckOutlineFields(outline.title, outline.xmlUrl, outline.htmlUrl);
-        if (!check.ok) {
-            m_refused.push_back({path, outline.xmlUrl, check.message, false});
+        const FieldCheck fields =
+            CheckOutlineFields(outline.title, outline.xmlUrl, outline.htmlUrl);
+        if (!fields.ok) {
+            m_refused.push_back({path, outline.xmlUrl, fields.message, false});
         }
-        return check.ok;
+        return fields.ok;
     };
     FilterOutlines(outlines, std::string(), check);
     m_source.InsertOutlines(kNoNode, outlines, false);

@@ -30,7 +30,7 @@ TEST(AccountNameRulesTest, BlankNamesControlCharactersAndBrokenBytesAreRefused) 
     for (const char* blank : {" ", "   ", "\xC2\xA0", "\xE3\x80\x80 "}) {
         EXPECT_EQ(CheckAccountName(blank).message, kTextEnterAccountName) << blank;
     }
-    for (const std::string name :
+    for (const std::string& name :
          {std::string("a\tb"), std::string("a\nb"), std::string("a\x7F"), std::string("a\x1B[31m"),
           std::string("a\0b", 3), std::string("\xC2\x85x"), std::string("ab\xFF"),
           std::string("\xE4\xB8"), std::string("\xC0\xAF")}) {

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -269,22 +271,38 @@ TEST_F(EbookBuild, WithoutACompilerTheProjectIsWrittenAndTheResultSaysSo) {
     EXPECT_FALSE(FileExists(request.outputPath));
 }
 
-TEST_F(EbookBuild, AFailingCompileLeavesNoHalfWrittenBook) {
-    // A compiler that writes half a book and then fails.
+TEST_F(EbookBuild, AFailingCompileLeavesNoHalfWrittenBookAndKeepsTheOldOne) {
+    // A compiler that writes half a book where its project says, and then fails.
     test::TempDir fake("ebook-fakecc");
-    const std::string script = fake.WriteFile(
-        "chmcmd", "#!/bin/sh\nprintf 'ITSF-partial' > \"$OUT\"\necho 'Error: broken'\nexit 3\n");
+    const std::string script =
+        fake.WriteFile("chmcmd",
+                       "#!/bin/sh\nout=$(sed -n 's/^Compiled file=//p' \"$2\" | tr -d '\\r')\n"
+                       "printf 'ITSF-partial' > \"$out\"\necho 'Error: broken'\nexit 3\n");
     ASSERT_EQ(chmod(script.c_str(), 0755), 0);
     EbookRequest request = Request({{"a", "", "", "", "", ""}});
-    setenv("OUT", request.outputPath.c_str(), 1);
     request.compilerSearchPath = fake.Path();
-    const EbookResult result = Build(request);
-    unsetenv("OUT");
+
+    // No book before: none after.
+    EbookResult result = Build(request);
     EXPECT_EQ(result.outcome, EbookOutcome::CompileFailed);
     EXPECT_EQ(result.message, "编译失败!");
     EXPECT_NE(result.detail.find("3"), std::string::npos) << result.detail;
     EXPECT_NE(m_status.Text().find("Error: broken\r\n"), std::string::npos);
     EXPECT_FALSE(FileExists(request.outputPath));
+    EXPECT_FALSE(FileExists(request.outputPath + ".part"));
+
+    // A book the user already had at that path survives the failed compile byte for byte.
+    {
+        std::ofstream old(request.outputPath, std::ios::binary);
+        old << "an earlier book";
+    }
+    result = Build(request);
+    EXPECT_EQ(result.outcome, EbookOutcome::CompileFailed);
+    std::ifstream kept(request.outputPath, std::ios::binary);
+    const std::string keptBytes((std::istreambuf_iterator<char>(kept)),
+                                std::istreambuf_iterator<char>());
+    EXPECT_EQ(keptBytes, "an earlier book");
+    EXPECT_FALSE(FileExists(request.outputPath + ".part"));
 }
 
 TEST_F(EbookBuild, MissingTemplateFailsTheBuild) {
