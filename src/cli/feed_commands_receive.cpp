@@ -196,7 +196,9 @@ std::vector<NodeId> Outermost(const CChannelTree& tree, const std::vector<NodeId
 }
 
 void RunReceive(CliContext& context, const CCommandLine& parsed) {
-    const long long jobs = parsed.IntValue("--jobs", 1, 64, kDefaultParallelFetches);
+    FetchSettings fetching;
+    context.appConfig.ReadFetchSettings(fetching);
+    const long long jobs = parsed.IntValue("--jobs", 1, 64, fetching.inFlight);
     const bool all = parsed.Has("--all");
     const bool weighted = parsed.Has("--weighted");
     const bool scheduled = parsed.Has("--scheduled");
@@ -327,7 +329,8 @@ const CliCommandRegistrar kReceive(
              .Flag("--force", "also channels whose automatic update is off")
              .Flag("--scheduled",
                    "with --all: as the timer does, pass over channels whose site asked to wait")
-             .Option("--jobs", "N", "channels fetched at once, 1-64 (default 4)")
+             .Option("--jobs", "N",
+                     "channels fetched at once, 1-64 (default rss/fetchesinflight, 16)")
              .Description(
                  "A channel PATH is always received. A folder PATH and --all receive the\n"
                  "channels below it whose automatic update is on, or every channel with --force.\n"
@@ -337,6 +340,8 @@ const CliCommandRegistrar kReceive(
                  "--weighted and --scheduled leave alone a channel whose site asked to wait\n"
                  "(Cache-Control max-age, Retry-After; at most 24 h); a channel PATH, a folder\n"
                  "and --all alone always fetch.\n"
+                 "At most rss/fetchesperhost (2) fetches go to one site at a time, and a site\n"
+                 "that answers 429 or 503 is left alone for the pause it asks (at most 30 s).\n"
                  "One record per channel as it ends:  ok feed_id path items unread error\n"
                  "not_modified (items = items read from the feed). On a terminal a progress line "
                  "on stderr\n"

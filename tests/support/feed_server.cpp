@@ -1,5 +1,7 @@
 #include "support/feed_server.h"
 
+#include <algorithm>
+
 #include "core/net/http_client.h"
 #include "core/util/strings.h"
 #include "support/test_env.h"
@@ -72,6 +74,27 @@ std::vector<RecordedRequest> CFeedServer::RequestsFor(const std::string& prefix)
         }
     }
     return out;
+}
+
+CFeedServer::InFlightStats CFeedServer::InFlight() const {
+    InFlightStats stats;
+    HttpResponse response = Call("GET", Url("/_stats"));
+    if (!response.Completed()) {
+        return stats;
+    }
+    // {"max_inflight": N, "max_per_host": {"127.0.0.1:P": M, ...}}
+    const std::string& body = response.body;
+    const size_t overall = body.find("\"max_inflight\": ");
+    const size_t hosts = body.find("\"max_per_host\": {");
+    if (overall == std::string::npos || hosts == std::string::npos) {
+        return stats;
+    }
+    stats.overall = ToInt(body.substr(overall + 16, 8));
+    for (size_t at = body.find("\": ", hosts + 17); at != std::string::npos;
+         at = body.find("\": ", at + 1)) {
+        stats.perHost = std::max(stats.perHost, ToInt(body.substr(at + 3, 8)));
+    }
+    return stats;
 }
 
 bool CFeedServer::Reset() {

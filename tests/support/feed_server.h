@@ -48,6 +48,13 @@ public:
     std::vector<RecordedRequest> RequestsFor(const std::string& prefix) const;
     // Forgets the recorded requests and the counters of /changing.
     bool Reset();
+    // The most requests the site answered at once since the start or the last Reset: overall,
+    // and for the busiest Host (a client's host and port).
+    struct InFlightStats {
+        int overall = 0;
+        int perHost = 0;
+    };
+    InFlightStats InFlight() const;
 
 private:
     CLoopbackProcess m_process;

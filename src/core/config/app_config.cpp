@@ -1,5 +1,6 @@
 #include "core/config/app_config.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -202,6 +203,23 @@ int CAppConfig::ReadStartupSettings(StartupSettings& out) {
 }
 int CAppConfig::WriteStartupSettings(const StartupSettings& in) {
     return RunWrite(m_path, m_messages, StartupFields(in));
+}
+
+int CAppConfig::ReadFetchSettings(FetchSettings& out) {
+    out = FetchSettings();
+    CXmlDocument doc;
+    if (!doc.LoadFile(m_path)) {
+        return 1;
+    }
+    auto read = [&doc](const char* path, int& value, int low, int high) {
+        XmlNode node = doc.SelectNode(path);
+        if (!node.IsNull() && !Trim(node.Text()).empty()) {
+            value = std::clamp(ToInt(node.Text()), low, high);
+        }
+    };
+    read("/app/rss/fetchesinflight", out.inFlight, 1, 64);
+    read("/app/rss/fetchesperhost", out.perHost, 1, 16);
+    return 1;
 }
 
 int CAppConfig::ReadAppValue(const std::string& key, std::string& value) {

@@ -62,6 +62,15 @@ struct AppearanceSettings {
     int useBoldTitleFont = 0;
 };
 
+// How many channels are fetched at once (/app/rss/fetchesinflight, 1..64) and how many of them
+// from one site (/app/rss/fetchesperhost, 1..16). These elements came after the first files
+// were written: a file without them, or with a value out of range, gives the defaults (clamped)
+// and no message.
+struct FetchSettings {
+    int inFlight = 16;
+    int perHost = 2;
+};
+
 struct StartupSettings {
     int enableAutoUpdate = 0;
     int enableMinimizeToNotifyArea = 0;
@@ -84,6 +93,8 @@ public:
     int ReadAppearanceSettings(AppearanceSettings& out);
     int WriteAppearanceSettings(const AppearanceSettings& in);
     int ReadStartupSettings(StartupSettings& out);
+    // Never shows a message; 1 even when the file lacks the elements (see FetchSettings).
+    int ReadFetchSettings(FetchSettings& out);
     int WriteStartupSettings(const StartupSettings& in);
 
     // The text of `/app/` + key ("viewframemode", "splitterdirection", "outbarmode",

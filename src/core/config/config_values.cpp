@@ -44,6 +44,8 @@ const KeyRule kRules[] = {
     {"rss/paginationnum", Kind::Range, 30, 1000, kMsgPageSizeRange},
     {"rss/storagetype", Kind::Range, 1, 3, kMsgChooseSetting},
     {"rss/storagenum", Kind::Range, 10, 16000000, kMsgBadStorageCount},
+    {"rss/fetchesinflight", Kind::Range, 1, 64, kMsgFetchesInFlightRange},
+    {"rss/fetchesperhost", Kind::Range, 1, 16, kMsgFetchesPerHostRange},
     {"rss/titleunreadcolor", Kind::Colour},
     {"rss/titlereadcolor", Kind::Colour},
     {"rss/dateandauthorcolor", Kind::Colour},

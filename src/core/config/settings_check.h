@@ -23,6 +23,8 @@ inline constexpr char kMsgProxyPortRange[] = "端口号需在 1~65535 之间";
 // Values that are a check box (0 or 1), a choice, a whole number or a colour.
 inline constexpr char kMsgZeroOrOne[] = "请输入 0 或 1";
 inline constexpr char kMsgWholeNumber[] = "请输入一个整数";
+inline constexpr char kMsgFetchesInFlightRange[] = "同时收取的频道数需在 1~64 之间";
+inline constexpr char kMsgFetchesPerHostRange[] = "每个网站同时收取数需在 1~16 之间";
 inline constexpr char kMsgColour[] = "颜色值需在 0~16777215 之间";
 inline constexpr char kMsgWorkMode[] = "工作模式只能是 0、1 或 2";
 inline constexpr char kMsgInvalidChars[] = "您输入了无效的字符!";

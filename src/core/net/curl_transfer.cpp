@@ -147,9 +147,12 @@ void CCurlTransfer::Setup() {
         curl_easy_setopt(h, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
     } else {
         // HTTP/2 where a TLS server offers it; a multi handle then runs several requests to one
-        // site as streams of one connection.
+        // site as streams of one connection. Waiting for that connection only pays where it
+        // can be HTTP/2: a plain http site would have its requests queue behind the first.
         curl_easy_setopt(h, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_2TLS);
-        curl_easy_setopt(h, CURLOPT_PIPEWAIT, 1L);
+        if (StartsWith(ToLowerAscii(request.url), "https:")) {
+            curl_easy_setopt(h, CURLOPT_PIPEWAIT, 1L);
+        }
     }
     if (!request.userAgent.empty()) {
         curl_easy_setopt(h, CURLOPT_USERAGENT, request.userAgent.c_str());

@@ -20,12 +20,25 @@ void CReceiveManager::SetParallelFetches(int count) {
     m_parallelFetches = std::max(1, count);
 }
 
+void CReceiveManager::SetFetchesPerHost(int count) {
+    m_fetchesPerHost = std::max(1, count);
+}
+
 bool CReceiveManager::Launch(ReceiveRequest request, bool folder) {
     ReceiveContext context;
     context.tree = &m_tree;
     context.observer = &m_observer;
     context.dataRoot = m_dataRoot;
-    context.http = m_http;
+    if (m_http == nullptr) {
+        const HttpMultiLimits limits{m_parallelFetches, m_fetchesPerHost};
+        if (!m_engine || ((m_engine->Limits().inFlight != limits.inFlight ||
+                           m_engine->Limits().perHost != limits.perHost) &&
+                          m_workers.Running() == 0)) {
+            m_engine.reset();
+            m_engine = std::make_unique<CHttpMulti>(limits);
+        }
+    }
+    context.http = m_http != nullptr ? m_http : m_engine.get();
     context.stop = m_workers.StopFlag();
     context.parallelFetches = m_parallelFetches;
     auto body = [this, context, request, folder] {

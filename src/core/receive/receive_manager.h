@@ -17,6 +17,11 @@
 // the observer (OnStopping), and joins every worker. The front end calls it after setting the
 // closing flag and before destroying the windows the observer reports to.
 //
+// Fetching: unless the front end hands in a client of its own, every fetch of every worker goes
+// through one multi engine (core/net/http_multi.h) with the manager's limits: at most
+// ParallelFetches() in flight, at most FetchesPerHost() of them to one site, a busy site (429,
+// 503) left alone for the pause it asks. Merges still happen in each walk's order.
+//
 // Failures: a worker whose body throws ends as a failure of its node (image 4 and a failed
 // ChannelReceiveOutcome carrying the exception's text); a folder walk's running flag and the
 // weighted walk's own flag come down however the worker ended.
@@ -26,9 +31,11 @@
 // folder_walk.h for what they touch).
 
 #include <atomic>
+#include <memory>
 #include <string>
 
 #include "core/feeds/rss_store.h"
+#include "core/net/http_multi.h"
 #include "core/receive/channel_receive.h"
 #include "core/receive/receive_observer.h"
 #include "core/subscriptions/channel_tree.h"
@@ -36,8 +43,8 @@
 
 namespace zirvo {
 
-// How many channels a folder walk fetches ahead by default.
-inline constexpr int kDefaultParallelFetches = 4;
+// How many channels a folder walk fetches ahead by default: as many as are in flight.
+inline constexpr int kDefaultParallelFetches = kDefaultFetchesInFlight;
 
 class CReceiveManager {
 public:
@@ -49,10 +56,14 @@ public:
     CReceiveManager& operator=(const CReceiveManager&) = delete;
     ~CReceiveManager();
 
-    // Channels a folder walk fetches at once (at least 1; 1 = strictly one after another).
-    // Applies to walks started afterwards.
+    // Channels fetched at once (at least 1; 1 = strictly one after another), by a folder walk
+    // and by all workers together. Applies to receives started afterwards (the engine is
+    // replaced once no worker runs).
     void SetParallelFetches(int count);
     int ParallelFetches() const { return m_parallelFetches; }
+    // Of those, at most this many to one site (at least 1).
+    void SetFetchesPerHost(int count);
+    int FetchesPerHost() const { return m_fetchesPerHost; }
 
     // Binds the channel through `store` (the caller's long-lived store) and starts its worker.
     // False, and nothing started, when the node is not a channel or cannot be bound, or after
@@ -92,6 +103,10 @@ private:
     IHttpClient* m_http;
     std::atomic<bool> m_weightedRunning{false};
     int m_parallelFetches = kDefaultParallelFetches;
+    int m_fetchesPerHost = kDefaultFetchesPerHost;
+    // The shared engine when no client was handed in; replaced (under the owning thread) only
+    // while no worker runs.
+    std::unique_ptr<CHttpMulti> m_engine;
     CWorkerSet m_workers;  // last: closed (joined) before the members above go
 };
 

@@ -350,6 +350,10 @@ bool CReaderSession::MarkNodeRead(NodeId id, bool read, int upToItemId) {
 void CReaderSession::EnableReceiving(IReceiveObserver& observer, IHttpClient* http) {
     if (!m_receiver) {
         m_receiver = std::make_unique<CReceiveManager>(m_tree, observer, m_root.Dir(), http);
+        FetchSettings fetching;
+        m_appConfig.ReadFetchSettings(fetching);
+        m_receiver->SetParallelFetches(fetching.inFlight);
+        m_receiver->SetFetchesPerHost(fetching.perHost);
     }
 }
 

@@ -156,6 +156,7 @@ public:
     // ---- receiving ---------------------------------------------------------------------------
     // Creates the receive workers' owner reporting to `observer` (which must outlive the session
     // or the next Close). `http` null: each fetch makes its own client. Later calls keep the first.
+    // The fetch limits come from config/appConfig.xml (FetchSettings).
     void EnableReceiving(IReceiveObserver& observer, IHttpClient* http = nullptr);
     // The workers' owner; null before EnableReceiving.
     CReceiveManager* Receiver() { return m_receiver.get(); }

@@ -126,7 +126,9 @@ protected:
 };
 
 TEST_F(ParallelWalkTest, FetchingAheadKeepsTheOrderOfMergesAndReports) {
+    // Every channel is on the one loopback site: the per-host limit must not be what limits.
     m_manager->SetParallelFetches(4);
+    m_manager->SetFetchesPerHost(4);
     std::vector<NodeId> channels = SlowChannels(6);
     size_t requestsAtFirstMerge = 0;
     m_observer.onDone = [&](const ChannelReceiveOutcome&) {
@@ -167,6 +169,7 @@ TEST_F(ParallelWalkTest, OneFetchAtATimeWhenParallelIsOne) {
 
 TEST_F(ParallelWalkTest, ShutdownAbortsEveryFetchInTheWindow) {
     m_manager->SetParallelFetches(3);
+    m_manager->SetFetchesPerHost(3);
     NodeId s1 = AddChannel("s1", "/stall");
     NodeId s2 = AddChannel("s2", "/stall");
     NodeId s3 = AddChannel("s3", "/stall");
@@ -178,6 +181,23 @@ TEST_F(ParallelWalkTest, ShutdownAbortsEveryFetchInTheWindow) {
     EXPECT_EQ(m_observer.Events().back(), "stopping");
     EXPECT_TRUE(m_observer.EventsOf("done").empty());
     for (NodeId channel : {s1, s2, s3}) {
+        EXPECT_EQ(ImageOf(channel), kImageFailed);
+    }
+}
+
+TEST_F(ParallelWalkTest, ShutdownAlsoEndsFetchesWaitingForTheirSite) {
+    m_manager->SetParallelFetches(3);
+    m_manager->SetFetchesPerHost(1);
+    std::vector<NodeId> channels = {AddChannel("w1", "/stall"), AddChannel("w2", "/stall"),
+                                    AddChannel("w3", "/stall")};
+    ASSERT_TRUE(m_manager->StartReceiveAll());
+    while (Server().RequestsFor("/stall").empty()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    m_manager->Shutdown();
+    // One site, one fetch at a time: the other two never went out, and nothing waits for them.
+    EXPECT_EQ(Server().RequestsFor("/stall").size(), 1u);
+    for (NodeId channel : channels) {
         EXPECT_EQ(ImageOf(channel), kImageFailed);
     }
 }
