@@ -42,7 +42,7 @@ Routes (GET unless said otherwise):
                           If-Modified-Since \t Host; ?format=json gives a JSON list instead
   /_pictures              {"max_in_flight": N, "served": N} as JSON
   /_reset                 forgets the recorded requests and the counters
-  /_stats                 JSON: the most requests in flight at once, overall and per Host
+  /_stats                 JSON: the most /slow requests waited on at once, overall and per Host
 With --ports N the site also listens on N more ports (same routes, same record): each is a host
 of its own for a client. Their numbers follow on the second line of stdout.
 The routes starting with "/_" are not recorded themselves.
@@ -153,21 +153,7 @@ class Handler(BaseHTTPRequestHandler):
         url = urlsplit(self.path)
         query = {k: v[-1] for k, v in parse_qs(url.query).items()}
         self.record(url.path)
-        host = self.headers.get('Host', '')
-        counted = not url.path.startswith('/_')
-        if counted:
-            with self.state.lock:
-                n = self.state.inflight.get(host, 0) + 1
-                self.state.inflight[host] = n
-                self.state.max_per_host[host] = max(self.state.max_per_host.get(host, 0), n)
-                self.state.max_inflight = max(self.state.max_inflight,
-                                              sum(self.state.inflight.values()))
-        try:
-            self.route(url.path, query)
-        finally:
-            if counted:
-                with self.state.lock:
-                    self.state.inflight[host] -= 1
+        self.route(url.path, query)
 
     def send_not_modified(self, extra=None):
         self.send_response(304)
@@ -243,7 +229,19 @@ class Handler(BaseHTTPRequestHandler):
             self.send_header('Content-Length', '0')
             self.end_headers()
         elif path == '/slow':
-            time.sleep(float(query.get('s', '1')))
+            # Counted while the answer is held back: what a client has asked and still waits for.
+            host = self.headers.get('Host', '')
+            with self.state.lock:
+                n = self.state.inflight.get(host, 0) + 1
+                self.state.inflight[host] = n
+                self.state.max_per_host[host] = max(self.state.max_per_host.get(host, 0), n)
+                self.state.max_inflight = max(self.state.max_inflight,
+                                              sum(self.state.inflight.values()))
+            try:
+                time.sleep(float(query.get('s', '1')))
+            finally:
+                with self.state.lock:
+                    self.state.inflight[host] -= 1
             target = urlsplit(query.get('to', '/corpus/heraldsun.rss'))
             self.route(target.path, {k: v[-1] for k, v in parse_qs(target.query).items()})
         elif path == '/stall':

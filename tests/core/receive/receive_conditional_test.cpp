@@ -122,7 +122,10 @@ TEST_F(ConditionalReceiveTest, OversizedValidatorsAreNeitherKeptNorSentBack) {
 }
 
 TEST_F(ConditionalReceiveTest, RetryAfterIsCappedAndADateInThePastMeansNow) {
-    NodeId decade = AddChannel("Decade", "/busy?code=503&retry=315360000");
+    // A site of its own: the site it names is paused for the rest of this receive manager's life.
+    CFeedServer elsewhere;
+    NodeId decade =
+        m_tree.AddNode(kNoNode, "Decade", elsewhere.Url("/busy?code=503&retry=315360000"), "");
     ASSERT_TRUE(ReceiveOne(decade));
     EXPECT_EQ(ImageOf(decade), kImageFailed);
     FeedFetchState state = StateOf(decade);
