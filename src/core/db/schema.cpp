@@ -145,6 +145,29 @@ const std::vector<SchemaStep> kRssSteps = {
      "CREATE TRIGGER IF NOT EXISTS feed_data_moved AFTER UPDATE OF feed_url ON feed_data WHEN "
      "OLD.feed_url IS NOT NEW.feed_url BEGIN DELETE FROM rssfetch_data WHERE feed_id = "
      "OLD.feed_id; END;"},
+    // The full-text index of titles and descriptions (search_index.h): trigrams, so that any
+    // substring of three characters or more is found, without positions (detail=none), which
+    // keeps it small; the search confirms every row it finds with its LIKE test. Kept by
+    // triggers, and built from the items a file already holds.
+    {5,
+     "CREATE VIRTUAL TABLE IF NOT EXISTS rss_fts USING fts5(item_title, item_description, "
+     "content='rss_data', content_rowid='item_id', tokenize='trigram', detail='none', "
+     "columnsize=0);"},
+    {5, "INSERT INTO rss_fts (rss_fts) VALUES ('rebuild');"},
+    {5,
+     "CREATE TRIGGER IF NOT EXISTS rss_data_fts_added AFTER INSERT ON rss_data BEGIN INSERT "
+     "INTO rss_fts (rowid, item_title, item_description) VALUES (NEW.item_id, NEW.item_title, "
+     "NEW.item_description); END;"},
+    {5,
+     "CREATE TRIGGER IF NOT EXISTS rss_data_fts_removed AFTER DELETE ON rss_data BEGIN INSERT "
+     "INTO rss_fts (rss_fts, rowid, item_title, item_description) VALUES ('delete', "
+     "OLD.item_id, OLD.item_title, OLD.item_description); END;"},
+    {5,
+     "CREATE TRIGGER IF NOT EXISTS rss_data_fts_changed AFTER UPDATE OF item_id, item_title, "
+     "item_description ON rss_data BEGIN INSERT INTO rss_fts (rss_fts, rowid, item_title, "
+     "item_description) VALUES ('delete', OLD.item_id, OLD.item_title, OLD.item_description); "
+     "INSERT INTO rss_fts (rowid, item_title, item_description) VALUES (NEW.item_id, "
+     "NEW.item_title, NEW.item_description); END;"},
 };
 
 const std::vector<SchemaStep> kBlogSteps = {

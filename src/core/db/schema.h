@@ -8,8 +8,10 @@
 // files of the original program hold them (such a file reads as version 0; the steps cope with
 // tables that exist already); version 2 adds indexes, version 3 the record of links removed from
 // a channel (rssremoved_data) and the item count per channel (rsscount_data), both kept by
-// triggers on rss_data; version 4 the record of each channel's last fetch (rssfetch_data). A
-// file whose version is newer than this program's is refused and left untouched.
+// triggers on rss_data; version 4 the record of each channel's last fetch (rssfetch_data);
+// version 5 the full-text index of the items (rss_fts, FTS5 trigrams, kept by triggers and built
+// from the items already there). A file whose version is newer than this program's is refused
+// and left untouched.
 //
 // Threading: works on the caller's connection, on the caller's thread. Two connections that
 // prepare the same file at once are serialised by the write lock; the second finds the work done.

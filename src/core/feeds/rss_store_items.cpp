@@ -2,6 +2,7 @@
 
 #include "core/feeds/rss_item_statements.h"
 #include "core/feeds/rss_store.h"
+#include "core/feeds/search_index.h"
 #include "core/util/strings.h"
 
 namespace zirvo {
@@ -207,7 +208,21 @@ bool CRssStore::SearchItems(const std::string& keyword, std::vector<RssItem>& it
     const std::string word = Quoted(keyword);
     const std::string ids = FormatFeedIds(feeds);
     std::string sql;
-    if (allChannels && !alsoDescription) {
+    if (SearchUsesIndex(keyword)) {
+        // The index narrows the rows; the LIKE test of the plain statement decides on each.
+        std::string test = StrFormat("[rss_data].item_title LIKE '%%%s%%'", word.c_str());
+        if (alsoDescription) {
+            test = StrFormat("(%s OR [rss_data].item_description LIKE '%%%s%%')", test.c_str(),
+                             word.c_str());
+        }
+        if (!allChannels) {
+            test += StrFormat(" AND [rss_data].item_feedid IN (%s)", ids.c_str());
+        }
+        sql = StrFormat(
+            "SELECT [rss_data].* FROM [rss_fts] JOIN [rss_data] ON [rss_data].item_id = "
+            "[rss_fts].rowid WHERE [rss_fts] MATCH '%s' AND %s ORDER BY [rss_data].item_id DESC;",
+            Quoted(TrigramQuery(keyword)).c_str(), test.c_str());
+    } else if (allChannels && !alsoDescription) {
         sql = StrFormat(
             "SELECT * FROM [rss_data] WHERE item_title LIKE '%%%s%%' ORDER BY item_id "
             "DESC;",

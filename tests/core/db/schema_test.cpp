@@ -66,9 +66,10 @@ TEST_F(SchemaTest, NewRssDatabaseGetsAllTablesAndCurrentVersion) {
     ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
     EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
     EXPECT_EQ(Names(db, "table"),
-              (std::vector<std::string>{"feed_data", "feedfav_data", "rss_data", "rsscount_data",
-                                        "rssfavorite_data", "rssfetch_data", "rssremoved_data",
-                                        "rsstemp_data"}));
+              (std::vector<std::string>{"feed_data", "feedfav_data", "rss_data", "rss_fts",
+                                        "rss_fts_config", "rss_fts_data", "rss_fts_idx",
+                                        "rsscount_data", "rssfavorite_data", "rssfetch_data",
+                                        "rssremoved_data", "rsstemp_data"}));
     // Opening again changes nothing.
     ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
     EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
@@ -191,7 +192,7 @@ TEST_F(SchemaTest, MissingTableOfAnOldFileIsCreated) {
     CppSQLite3Connection& db = OpenDb();
     db.ExecuteUpdate("CREATE TABLE feed_data (feed_id INTEGER PRIMARY KEY, feed_url TEXT);");
     ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
-    EXPECT_EQ(Names(db, "table").size(), 8u);
+    EXPECT_EQ(Names(db, "table").size(), 12u);
 }
 
 // Every older version reaches the newest with its channels and items kept, and the record of
@@ -205,7 +206,8 @@ TEST_F(SchemaTest, EveryOlderVersionUpgradesAndTheFetchRecordFollowsItsChannel) 
         db.ExecuteUpdate(kBareRssTables);
         db.ExecuteUpdate(
             "INSERT INTO feed_data (feed_id, feed_url) VALUES (7, 'http://a/'), (8, 'http://b/');"
-            "INSERT INTO rss_data (item_feedid, item_link) VALUES (7, 'x');");
+            "INSERT INTO rss_data (item_feedid, item_link, item_title) VALUES (7, 'x', "
+            "'Walrus');");
         if (version > 0) {
             // The file as that version left it: its own steps already ran.
             db.ExecuteUpdate("PRAGMA user_version = 0;");
@@ -214,6 +216,10 @@ TEST_F(SchemaTest, EveryOlderVersionUpgradesAndTheFetchRecordFollowsItsChannel) 
         ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
         EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
         EXPECT_EQ(db.ExecuteQuery("SELECT COUNT(*) FROM rss_data;").GetInt(0), 1);
+        // The items already there are in the full-text index.
+        EXPECT_EQ(
+            db.ExecuteQuery("SELECT COUNT(*) FROM rss_fts WHERE rss_fts MATCH 'wal';").GetInt(0),
+            1);
         db.ExecuteUpdate(
             "INSERT INTO rssfetch_data (feed_id, fetch_etag) VALUES (7, 'e7'), (8, 'e8');"
             "DELETE FROM feed_data WHERE feed_id = 7;"
