@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 build=${ZIRVO_FUZZ_BUILD_DIR:-build-fuzz}
-read -r -a targets <<<"${ZIRVO_FUZZ_TARGETS:-feed opml rpc_answer backup date hand_over ebook}"
+read -r -a targets <<<"${ZIRVO_FUZZ_TARGETS:-feed opml rpc_answer backup date hand_over ebook window_message article}"
 corpus_dir=../shared/corpus
 
 echo "== configure ($build: clang, libFuzzer, AddressSanitizer + UndefinedBehaviorSanitizer)"
@@ -48,7 +48,8 @@ seed_dirs() {
 
 max_len() {
     case $1 in
-        date | hand_over) echo 512 ;;
+        date | hand_over | window_message) echo 512 ;;
+        article) echo 16384 ;;
         *) echo 262144 ;;
     esac
 }

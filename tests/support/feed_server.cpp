@@ -59,9 +59,9 @@ std::vector<RecordedRequest> CFeedServer::Requests() const {
             continue;
         }
         auto fields = Split(line, '\t');
-        fields.resize(8);
+        fields.resize(10);
         out.push_back({fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6],
-                       fields[7]});
+                       fields[7], fields[8], fields[9]});
     }
     return out;
 }

@@ -22,6 +22,8 @@ struct RecordedRequest {
     std::string ifNoneMatch;
     std::string ifModifiedSince;
     std::string host;
+    std::string referer;
+    std::string cookie;
 };
 
 class CFeedServer {

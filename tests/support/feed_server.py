@@ -39,7 +39,8 @@ Routes (GET unless said otherwise):
   DELETE /ANY/PATH        forgets a stored body
   /_requests              the recorded requests, one per line: METHOD \t PATH \t User-Agent \t
                           Accept-Encoding \t Proxy-Authorization \t If-None-Match \t
-                          If-Modified-Since \t Host; ?format=json gives a JSON list instead
+                          If-Modified-Since \t Host \t Referer \t Cookie; ?format=json gives a
+                          JSON list instead
   /_pictures              {"max_in_flight": N, "served": N} as JSON
   /_reset                 forgets the recorded requests and the counters
   /_stats                 JSON: the most /slow requests waited on at once, overall and per Host
@@ -121,6 +122,8 @@ class Handler(BaseHTTPRequestHandler):
                 'if_none_match': self.headers.get('If-None-Match', ''),
                 'if_modified_since': self.headers.get('If-Modified-Since', ''),
                 'host': self.headers.get('Host', ''),
+                'referer': self.headers.get('Referer', ''),
+                'cookie': self.headers.get('Cookie', ''),
             })
 
     def send_body(self, body, content_type='text/xml', status=200, extra=None):
@@ -206,7 +209,8 @@ class Handler(BaseHTTPRequestHandler):
         with self.state.lock:
             stored = self.state.stored.get(path)
         if stored is not None:
-            self.send_body(stored[0], stored[1])
+            # A tracker's cookie: a client that keeps cookies sends it back next time.
+            self.send_body(stored[0], stored[1], extra={'Set-Cookie': 'tracker=1; Path=/'})
         elif path.startswith('/corpus/'):
             body = self.read_corpus(path[len('/corpus/'):])
             if body is None:
@@ -318,7 +322,8 @@ class Handler(BaseHTTPRequestHandler):
             else:
                 lines = ['\t'.join([r['method'], r['path'], r['user_agent'],
                                     r['accept_encoding'], r['proxy_authorization'],
-                                    r['if_none_match'], r['if_modified_since'], r['host']]) + '\n'
+                                    r['if_none_match'], r['if_modified_since'], r['host'],
+                                    r['referer'], r['cookie']]) + '\n'
                          for r in recorded]
                 self.send_body(''.join(lines).encode(), 'text/plain; charset=utf-8')
         elif path == '/_reset':

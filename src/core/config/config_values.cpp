@@ -34,6 +34,7 @@ const KeyRule kRules[] = {
     {"wndpos/leftframewidth", Kind::Integer},
     {"wndpos/topframeheight", Kind::Integer},
     {"rss/articlestyle", Kind::Style},
+    {"rss/showwebpictures", Kind::Flag},
     {"rss/startupautoreceive", Kind::Flag},
     {"rss/autoreceive", Kind::Flag},
     {"rss/autoreceivetype", Kind::Flag},

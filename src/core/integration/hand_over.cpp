@@ -1,6 +1,13 @@
 #include "core/integration/hand_over.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include "core/net/url_escape.h"
+#include "core/util/files.h"
 #include "core/util/strings.h"
 #include "core/util/text_codec.h"
 
@@ -64,6 +71,68 @@ HandOverRequest ParseHandOverString(const std::string& text) {
     }
     request.title = Trim(DecodeTitle(Trim(text.substr(titleStart))));
     return request;
+}
+
+bool WriteHandOverFile(const std::string& path, const std::string& text, std::string* error) {
+    return WriteFileAtomic(path, text, error);
+}
+
+HandOverFileResult TakeHandOverFile(const std::string& path, std::string& text) {
+    text.clear();
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer forever;
+    // O_NOFOLLOW: a link planted in Temp/ must not make us read (and then remove) another file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            return HandOverFileResult::Missing;
+        }
+        if (errno == ELOOP) {
+            ::unlink(path.c_str());
+            return HandOverFileResult::NotRegular;
+        }
+        return HandOverFileResult::Unreadable;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        ::close(fd);
+        return HandOverFileResult::Unreadable;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return HandOverFileResult::NotRegular;
+    }
+    if (info.st_size <= 0 || static_cast<std::size_t>(info.st_size) > kMaxHandOverBytes) {
+        ::close(fd);
+        ::unlink(path.c_str());
+        return HandOverFileResult::TooBig;
+    }
+    char buffer[4096];
+    bool failed = false;
+    while (text.size() <= kMaxHandOverBytes) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            failed = true;
+            break;
+        }
+        if (n == 0) {
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    ::unlink(path.c_str());
+    if (failed) {
+        text.clear();
+        return HandOverFileResult::Unreadable;
+    }
+    if (text.empty() || text.size() > kMaxHandOverBytes) {
+        text.clear();
+        return HandOverFileResult::TooBig;
+    }
+    return HandOverFileResult::Taken;
 }
 
 }  // namespace zirvo

@@ -10,6 +10,11 @@ bool operator==(const WindowMessage& a, const WindowMessage& b) {
     return a.number == b.number && a.wParam == b.wParam && a.lParam == b.lParam;
 }
 
+bool IsExternalWindowMessage(int number) {
+    return number == kMsgBlogTreeUpdate || number == kMsgArticleStyleChanged ||
+           number == kMsgSubscriptionHandOver;
+}
+
 std::string LocalChannelName(const std::string& dataRoot) {
     std::string root = dataRoot;
     while (root.size() > 1 && root.back() == '/') {

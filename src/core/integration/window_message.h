@@ -17,18 +17,23 @@ namespace zirvo {
 
 inline constexpr const char* kMainWindowClassName = "QOVAMainProcessClass1.0";
 
-// Numbers the main window accepts from other threads and programs.
+// The one table of window message numbers, used by the windows, the workers and the other
+// programs alike (the numbers are a contract with the editor program).
 enum WindowMessageNumber : int {
-    kMsgBlogTreeUpdate = 2166,
-    kMsgArticleStyleChanged = 2167,
-    kMsgJobFinished = 2168,
-    kMsgNewItemNotice = 2169,
-    kMsgChannelReceived = 2170,  // the channel tree's own messages: 2170 to 2172
-    kMsgChannelImage = 2171,
-    kMsgChannelUnread = 2172,
-    kMsgMarkShownRead = 2173,
-    kMsgSubscriptionHandOver = 2174,
+    kMsgBlogTreeUpdate = 2166,       // wParam tree code, lParam what happened
+    kMsgArticleStyleChanged = 2167,  // the account's article style changed
+    kMsgJobFinished = 2168,          // lParam 0 received, 1 deleted, 2 published
+    kMsgNewItemNotice = 2169,        // wParam channel, lParam new items
+    kMsgRefreshList = 2170,          // to the channel tree: wParam channel id, show its list again
+    kMsgItemReadState = 2171,        // to the channel tree: wParam item id, lParam 1 read, 0 unread
+    kMsgReceiveStatus = 2172,        // to the channel tree: wParam 1 "正在更新" text, 0 none
+    kMsgMarkShownRead = 2173,        // mark the shown channel or folder read
+    kMsgSubscriptionHandOver = 2174,  // take over Temp/addrss.txt
 };
+
+// Whether another program may send `number` over the local channel: the rest are this
+// program's own thread messages and are refused from outside.
+bool IsExternalWindowMessage(int number);
 
 // The longest line accepted, newline excluded: three signed 64-bit numbers and two blanks.
 inline constexpr std::size_t kMaxWindowMessageLine = 3 * 20 + 2;

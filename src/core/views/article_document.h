@@ -44,10 +44,36 @@ std::string XmlSafeText(const std::string& text);
 std::string DocumentHead(const std::string& skinName);
 
 std::string BuildItemDocument(const RssItem& item, const std::string& skinName);
-std::string BuildPageDocument(const std::vector<RssItem>& items, const std::string& skinName);
+
+// The list page holds a whole page of items; feeds with megabytes per item would make it a
+// document of hundreds of megabytes that no window can show. Each description is cut (never
+// inside a tag, with a note after it), and once the document reaches the total, the remaining
+// items keep their link, title and date but no description.
+struct PageDocumentLimits {
+    size_t maxDescriptionBytes = 128u << 10;
+    size_t maxTotalBytes = 4u << 20;
+};
+inline constexpr const char* kCutDescriptionNote =
+    "<p class=\"zirvo-cut\">(正文过长, 此处只显示开头部分)</p>";
+std::string BuildPageDocument(const std::vector<RssItem>& items, const std::string& skinName,
+                              const PageDocumentLimits& limits = {});
 
 // Writes a document (whole file, created or replaced). False with `error` set on failure.
 bool WriteArticleDocument(const std::string& path, const std::string& document, std::string& error);
+// The same, but a file that already holds exactly `document` is left alone (`written` false).
+bool WriteArticleDocumentIfChanged(const std::string& path, const std::string& document,
+                                   std::string& error, bool* written = nullptr);
+
+// Every rendered document carries this policy: pictures from http and https only (none at all
+// when `remotePictures` is off), and no scripts, frames, objects, fonts, media, forms or base.
+std::string ContentSecurityPolicy(bool remotePictures);
+// `html` with every frame start tag renamed ("<iframe" becomes "<zirvo-frame"): the policy's
+// frame-src does not hold back an <iframe srcdoc>, which renders a document of its own (and
+// fetches its pictures); renamed, the tag is an unknown element that the engine shows as text.
+std::string DisableFrames(const std::string& html);
+// `html` with the policy as its first element (after a doctype), where the HTML parser puts
+// it into the head before anything of the skin or the item can act.
+std::string WithContentSecurityPolicy(const std::string& html, bool remotePictures);
 
 // The skins of a skin folder: names of its *.xsl files without the extension, sorted.
 std::vector<std::string> ListSkins(const std::string& skinFolder);

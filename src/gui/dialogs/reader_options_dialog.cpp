@@ -19,6 +19,7 @@
 
 #include "core/feeds/rss_store.h"
 #include "core/receive/receive_settings_checks.h"
+#include "core/views/page_settings.h"
 #include "gui/dialogs/storage_choice.h"
 
 namespace zirvo::gui {
@@ -108,6 +109,16 @@ QWidget* CReaderOptionsDialog::BuildGeneralPage() {
     ll->addWidget(new QLabel(QStringLiteral("条/页"), list));
     ll->addStretch();
     layout->addWidget(list);
+
+    auto* article = new QGroupBox(QStringLiteral("文章页面"), page);
+    auto* al = new QVBoxLayout(article);
+    m_webPictures = new QCheckBox(QStringLiteral("显示网络图片(&I)"), article);
+    m_webPictures->setObjectName(QStringLiteral("showWebPictures"));
+    m_webPictures->setToolTip(
+        QStringLiteral("关闭后, 文章中的网络图片只在点击页面上方的“显示图片”后才载入, "
+                       "发布者便无法从图片请求得知您读过这篇文章"));
+    al->addWidget(m_webPictures);
+    layout->addWidget(article);
     layout->addStretch();
     return page;
 }
@@ -156,6 +167,7 @@ void CReaderOptionsDialog::LoadValues() {
         m_pageSize->setValue(receive.paginationNum);
     }
     m_minutes->parentWidget()->setEnabled(m_autoReceive->isChecked());
+    m_webPictures->setChecked(ReadShowWebPictures(m_config));
     StorageSettings storage;
     if (m_config.ReadStorageSettings(storage)) {
         auto* choice = m_storagePage->findChild<CStorageChoice*>();
@@ -231,6 +243,11 @@ void CReaderOptionsDialog::accept() {
     }
     if (!m_config.WriteReceiveSettings(receive) || !m_config.WriteStorageSettings(storage)) {
         return;  // the message has been shown; the dialog stays for another try or Cancel
+    }
+    // Written only when changed: a root seeded before the setting existed lacks its element.
+    if (m_webPictures->isChecked() != ReadShowWebPictures(m_config) &&
+        !WriteShowWebPictures(m_config, m_webPictures->isChecked())) {
+        return;
     }
     QDialog::accept();
 }

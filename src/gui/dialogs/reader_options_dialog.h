@@ -1,5 +1,6 @@
 #pragma once
-// The reader settings dialog "阅读器设置" with the pages "常规" (receiving and paging), "存储"
+// The reader settings dialog "阅读器设置" with the pages "常规" (receiving, paging and whether
+// the article page loads pictures from the web), "存储"
 // (the global storage policy) and "统计信息" (channel and item counts). OK checks every page
 // with the core's rules, shows the first refusal on its page with the focus on the field, and
 // writes the settings only when all pages pass.
@@ -60,6 +61,7 @@ private:
     QRadioButton* m_everyMinutes = nullptr;
     QComboBox* m_minutes = nullptr;
     QSpinBox* m_pageSize = nullptr;
+    QCheckBox* m_webPictures = nullptr;
 
     QWidget* m_storagePage = nullptr;
     QButtonGroup* m_storageTypes = nullptr;

@@ -23,8 +23,7 @@ CBlogArticlePage::CBlogArticlePage(const QString& dataRoot, QWidget* parent)
     m_profile->installUrlSchemeHandler(kArticleScheme, m_scheme);
     m_profile->setUrlRequestInterceptor(new CArticleRequestGuard(m_profile));
     m_page = new CArticleWebPage(
-        m_profile, [this] { return m_rendered; },
-        [](const QUrl& url) { QDesktopServices::openUrl(url); }, this);
+        m_profile, [](const QUrl& url) { QDesktopServices::openUrl(url); }, this);
     QWebEngineSettings* settings = m_page->settings();
     settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
@@ -85,14 +84,17 @@ void CBlogArticlePage::ShowArticle(const BlogArticle& article, const QString& sk
                         QString::fromStdString(article.content).toHtmlEscaped());
     }
     m_rendered = true;
-    m_renderedHtml = html;
+    // The same guards as every rendered document: the policy first, no frames.
+    m_renderedHtml = QString::fromStdString(
+        WithContentSecurityPolicy(DisableFrames(html.toStdString()), true));
+    html = m_renderedHtml;
     const QString path = QStringLiteral("/blog%1").arg(++m_serial);
     m_scheme->Put(path, html.toUtf8());
     QUrl url;
     url.setScheme(QString::fromLatin1(kArticleScheme));
     url.setHost(QStringLiteral("view"));
     url.setPath(path);
-    m_page->load(url);
+    m_page->LoadFromProgram(url);
 }
 
 void CBlogArticlePage::OpenUrl(const QString& url) {
@@ -103,13 +105,13 @@ void CBlogArticlePage::OpenUrl(const QString& url) {
         m_lastError = QStringLiteral("不能打开这个地址: ") + url;
         return;
     }
-    m_page->load(target);
+    m_page->LoadFromProgram(target);
 }
 
 void CBlogArticlePage::ShowBlank() {
     m_rendered = false;
     m_renderedHtml.clear();
-    m_page->load(QUrl(QStringLiteral("about:blank")));
+    m_page->LoadFromProgram(QUrl(QStringLiteral("about:blank")));
 }
 
 }  // namespace zirvo::gui

@@ -6,17 +6,25 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QHBoxLayout>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <optional>
 
+#include "core/util/files.h"
 #include "core/views/article_document.h"
 #include "core/views/skin_renderer.h"
 #include "gui/reader/article_web_page.h"
@@ -51,13 +59,6 @@ QString PlainDocument(const QString& message, const RssItem* item) {
     return html + QStringLiteral("</body></html>");
 }
 
-QString Banner(const QString& message) {
-    return QStringLiteral(
-               "<div style=\"background:#fff4e5;border-bottom:1px solid #f0c36d;color:#7a4a00;"
-               "padding:6px 12px;font:13px sans-serif\">") +
-           message.toHtmlEscaped() + QStringLiteral("</div>");
-}
-
 }  // namespace
 
 LinkRoute RouteLink(const QUrl& url, bool renderedItem) {
@@ -82,13 +83,16 @@ CArticlePage::CArticlePage(const QString& dataRoot, const QString& skinName, QWi
     m_profile->installUrlSchemeHandler(kArticleScheme, m_scheme);
     m_profile->setUrlRequestInterceptor(new CArticleRequestGuard(m_profile));
 
+    m_opener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     m_page = new CArticleWebPage(
-        m_profile, [this] { return m_state == 2; },
+        m_profile,
         [this](const QUrl& url) {
-            QDesktopServices::openUrl(url);
+            m_opener(url);
             emit ExternalLinkOpened(url);
         },
         this);
+    // One transformation at a time; a newer request makes the older result worthless anyway.
+    m_workers.setMaxThreadCount(1);
     QWebEngineSettings* settings = m_page->settings();
     settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
@@ -104,7 +108,12 @@ CArticlePage::CArticlePage(const QString& dataRoot, const QString& skinName, QWi
     m_view = new QWebEngineView(this);
     m_view->setPage(m_page);
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
-    connect(m_view, &QWebEngineView::loadFinished, this, &CArticlePage::LoadFinished);
+    connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
+        if (m_view->url().path() == m_latestPath) {
+            m_latestLoaded = true;
+        }
+        emit LoadFinished(ok);
+    });
     connect(m_view, &QWebEngineView::urlChanged, this, [this](const QUrl& url) {
         if (m_state == 1 && url.scheme() != QLatin1String(kArticleScheme)) {
             m_address->setEditText(url.toString());
@@ -112,15 +121,36 @@ CArticlePage::CArticlePage(const QString& dataRoot, const QString& skinName, QWi
     });
 
     BuildToolBar();
+    m_picturesBar = new QWidget(this);
+    m_picturesBar->setObjectName(QStringLiteral("picturesBar"));
+    m_picturesBar->setAutoFillBackground(true);
+    m_picturesBar->setBackgroundRole(QPalette::ToolTipBase);
+    auto* barLayout = new QHBoxLayout(m_picturesBar);
+    barLayout->setContentsMargins(8, 2, 8, 2);
+    auto* barText =
+        new QLabel(QStringLiteral("为保护隐私, 本页的网络图片没有显示。"), m_picturesBar);
+    barText->setForegroundRole(QPalette::ToolTipText);
+    auto* showPictures = new QPushButton(QStringLiteral("显示图片(&I)"), m_picturesBar);
+    showPictures->setObjectName(QStringLiteral("showPicturesButton"));
+    showPictures->setAutoDefault(false);
+    connect(showPictures, &QPushButton::clicked, this, &CArticlePage::ShowPicturesOnce);
+    barLayout->addWidget(barText, 1);
+    barLayout->addWidget(showPictures);
+    m_picturesBar->hide();
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_toolBar);
+    layout->addWidget(m_picturesBar);
     layout->addWidget(m_view, 1);
     ShowBlank();
 }
 
 CArticlePage::~CArticlePage() {
+    // A transformation still running reports to this page: it must end first.
+    m_workers.clear();
+    m_workers.waitForDone();
     // The page must go before the profile it uses.
     delete m_view;
     m_view = nullptr;
@@ -180,10 +210,19 @@ void CArticlePage::BuildToolBar() {
     m_go = make(QStringLiteral("地址(&G)"), ThemeIcon("go-jump", QStyle::SP_CommandLink),
                 QKeySequence(Qt::CTRL | Qt::Key_L), "pageGo");
 
-    connect(m_back, &QAction::triggered, m_view, &QWebEngineView::back);
-    connect(m_forward, &QAction::triggered, m_view, &QWebEngineView::forward);
+    connect(m_back, &QAction::triggered, this, [this] {
+        m_page->AllowUserStep();
+        m_view->back();
+    });
+    connect(m_forward, &QAction::triggered, this, [this] {
+        m_page->AllowUserStep();
+        m_view->forward();
+    });
     connect(m_stop, &QAction::triggered, m_view, &QWebEngineView::stop);
-    connect(m_reload, &QAction::triggered, m_view, &QWebEngineView::reload);
+    connect(m_reload, &QAction::triggered, this, [this] {
+        m_page->AllowUserStep();
+        m_view->reload();
+    });
     connect(m_blank, &QAction::triggered, this, [this] { OpenUrl(QStringLiteral("about:blank")); });
     connect(m_previous, &QAction::triggered, this, &CArticlePage::PreviousItemRequested);
     connect(m_next, &QAction::triggered, this, &CArticlePage::NextItemRequested);
@@ -296,48 +335,104 @@ void CArticlePage::SetState(int state) {
     m_next->setEnabled(true);
 }
 
-QString CArticlePage::RenderDocument(const std::string& document, const char* fileName) {
-    const QString folder = m_dataRoot + QStringLiteral("/") + QString::fromUtf8(kSkinFolder);
-    m_lastError.clear();
-    std::string error;
-    QDir().mkpath(folder);
-    const QString documentPath = folder + QStringLiteral("/") + QString::fromUtf8(fileName);
-    if (!WriteArticleDocument(documentPath.toStdString(), document, error)) {
-        // The page is rendered from memory, so the item still shows; the user learns why the
-        // file next to the skins is stale.
-        m_lastError = QStringLiteral("无法写入文章文档: ") + FromStd(error);
-    }
-    const QString skinPath = folder + QStringLiteral("/") + m_skinName + QStringLiteral(".xsl");
-    SkinRenderResult rendered = RenderWithSkin(skinPath.toStdString(), document);
-    if (rendered.ok) {
-        return FromStd(rendered.html);
-    }
-    QString message =
-        QStringLiteral("样式“%1”无法使用 (%2)").arg(m_skinName, FromStd(rendered.error));
-    const QString fallback = QString::fromUtf8(kDefaultSkinName);
-    if (m_skinName != fallback) {
-        const QString fallbackPath =
-            folder + QStringLiteral("/") + fallback + QStringLiteral(".xsl");
-        SkinRenderResult standard = RenderWithSkin(fallbackPath.toStdString(), document);
-        if (standard.ok) {
-            m_lastError = message + QStringLiteral(", 已改用“默认”样式");
-            QString html = FromStd(standard.html);
-            const int body = html.indexOf(QStringLiteral("<body"));
-            const int bodyEnd = body < 0 ? -1 : html.indexOf(QLatin1Char('>'), body);
-            html.insert(bodyEnd < 0 ? 0 : bodyEnd + 1, Banner(m_lastError));
-            return html;
+struct CArticlePage::RenderJob {
+    quint64 request = 0;
+    std::string skinFolder;
+    std::string skinName;
+    std::string documentPath;
+    std::string document;            // the item document, or empty for a list
+    std::vector<RssItem> listItems;  // the list page's items (descriptions already cut)
+    std::optional<RssItem> item;     // for the plain page when no skin serves
+    QString address;
+    QString fragment;
+    QString listKey;
+    int state = 2;
+};
+
+struct CArticlePage::RenderOutcome {
+    quint64 request = 0;
+    QString html;
+    QString error;
+    QString address;
+    QString fragment;
+    QString listKey;
+    int state = 2;
+};
+
+void CArticlePage::StartRender(std::shared_ptr<RenderJob> job) {
+    m_page->StopRendered();
+    job->request = ++m_request;
+    job->skinFolder =
+        QString(m_dataRoot + QStringLiteral("/") + QString::fromUtf8(kSkinFolder)).toStdString();
+    job->skinName = m_skinName.toStdString();
+    ++m_pending;
+    m_workers.start([this, job] {
+        RenderOutcome outcome;
+        outcome.request = job->request;
+        outcome.address = job->address;
+        outcome.fragment = job->fragment;
+        outcome.listKey = job->listKey;
+        outcome.state = job->state;
+        try {
+            if (job->document.empty()) {
+                job->document = BuildPageDocument(job->listItems, job->skinName);
+            }
+            std::string error;
+            MakeDirectories(job->skinFolder);
+            // The page is rendered from memory, so the item still shows when the file next to
+            // the skins cannot be written; the user learns why it is stale.
+            if (!WriteArticleDocumentIfChanged(job->documentPath, job->document, error)) {
+                outcome.error = QStringLiteral("无法写入文章文档: ") + FromStd(error);
+            }
+            const ArticleRenderResult rendered =
+                RenderArticle(job->skinFolder, job->skinName, job->document);
+            if (!rendered.message.empty()) {
+                outcome.error = FromStd(rendered.message);
+            }
+            outcome.html = rendered.ok
+                               ? FromStd(DisableFrames(rendered.html))
+                               : FromStd(DisableFrames(
+                                     PlainDocument(outcome.error, job->item ? &*job->item : nullptr)
+                                         .toStdString()));
+        } catch (const std::exception& e) {
+            outcome.error = QStringLiteral("文章无法显示: ") + QString::fromUtf8(e.what());
+            outcome.html = PlainDocument(outcome.error, nullptr);
         }
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { FinishRender(outcome); }, Qt::QueuedConnection);
+    });
+}
+
+void CArticlePage::FinishRender(const RenderOutcome& outcome) {
+    --m_pending;
+    if (outcome.request != m_request) {
+        return;  // a newer request overtook this one
     }
-    m_lastError = message;
-    return QString();
+    m_lastError = outcome.error;
+    m_listKey = outcome.listKey;
+    ShowRendered(outcome.html, outcome.address, outcome.fragment, outcome.state);
+    if (!m_listKey.isEmpty()) {
+        m_listPath = QStringLiteral("/doc%1").arg(m_serial);
+    }
+    emit Rendered(m_lastError);
 }
 
 void CArticlePage::ShowRendered(const QString& html, const QString& address,
                                 const QString& fragment, int state) {
     SetState(state);
-    m_renderedHtml = html;
+    m_bodyHtml = html;
+    m_picturesOnce = false;
+    PutDocument(address, fragment);
+}
+
+void CArticlePage::PutDocument(const QString& address, const QString& fragment) {
+    const bool pictures = m_remotePictures || m_picturesOnce;
+    m_renderedHtml = FromStd(WithContentSecurityPolicy(m_bodyHtml.toStdString(), pictures));
+    m_picturesBar->setVisible(!pictures);
     const QString path = QStringLiteral("/doc%1").arg(++m_serial);
-    m_scheme->Put(path, html.toUtf8());
+    m_scheme->Put(path, m_renderedHtml.toUtf8());
+    m_latestPath = path;
+    m_latestLoaded = false;
     QUrl url;
     url.setScheme(QString::fromLatin1(kArticleScheme));
     url.setHost(QStringLiteral("view"));
@@ -345,8 +440,32 @@ void CArticlePage::ShowRendered(const QString& html, const QString& address,
     if (!fragment.isEmpty()) {
         url.setFragment(fragment, QUrl::DecodedMode);
     }
+    m_shownAddress = address;
+    m_shownAnchor = fragment;
     m_address->setEditText(address);
-    m_page->load(url);
+    m_page->LoadFromProgram(url);
+}
+
+void CArticlePage::ShowPicturesOnce() {
+    if (m_bodyHtml.isEmpty() || m_picturesOnce) {
+        return;
+    }
+    m_picturesOnce = true;
+    m_listKey.clear();  // the list document is served anew
+    PutDocument(m_shownAddress, QString());
+}
+
+void CArticlePage::SetRemotePictures(bool show) {
+    m_remotePictures = show;
+    if (m_page->ShowsRendered() && !m_bodyHtml.isEmpty()) {
+        m_picturesBar->setVisible(!show && !m_picturesOnce);
+    } else if (show) {
+        m_picturesBar->hide();
+    }
+}
+
+void CArticlePage::SetExternalOpener(std::function<void(const QUrl&)> opener) {
+    m_opener = std::move(opener);
 }
 
 void CArticlePage::ShowItem(const RssItem& item) {
@@ -354,29 +473,91 @@ void CArticlePage::ShowItem(const RssItem& item) {
         OpenUrl(FromStd(item.link));
         return;
     }
-    QString html =
-        RenderDocument(BuildItemDocument(item, m_skinName.toStdString()), kItemDocumentName);
-    if (html.isEmpty()) {
-        html = PlainDocument(m_lastError, &item);
-    }
-    ShowRendered(html, FromStd(item.link), QString(), 2);
+    m_listKey.clear();
+    auto job = std::make_shared<RenderJob>();
+    job->document = BuildItemDocument(item, m_skinName.toStdString());
+    job->documentPath = QString(m_dataRoot + QStringLiteral("/") + QString::fromUtf8(kSkinFolder) +
+                                QStringLiteral("/") + QString::fromUtf8(kItemDocumentName))
+                            .toStdString();
+    job->item = item;
+    job->address = FromStd(item.link);
+    job->state = 2;
+    StartRender(std::move(job));
 }
 
 void CArticlePage::ShowList(const std::vector<RssItem>& items, const std::string& anchorLink) {
-    QString html =
-        RenderDocument(BuildPageDocument(items, m_skinName.toStdString()), kPageDocumentName);
-    if (html.isEmpty()) {
-        html = PlainDocument(m_lastError, nullptr);
+    // The same list in the same skin: move to the item's anchor in the document shown.
+    QString key = m_skinName + QStringLiteral("|") + QString::number(items.size());
+    for (const RssItem& item : items) {
+        key += QStringLiteral("|%1:%2:%3")
+                   .arg(item.id)
+                   .arg(item.description.size())
+                   .arg(qHash(QByteArray::fromStdString(item.link)));
     }
-    ShowRendered(html, FromStd(anchorLink), FromStd(anchorLink), 1);
+    const QString anchor = FromStd(anchorLink);
+    if (key == m_listKey && !m_listPath.isEmpty() && m_pending == 0 &&
+        m_view->url().path() == m_listPath) {
+        // Scrolled to by the program's own script world: the page's scripts stay off, and a
+        // fragment change would be a navigation of the document.
+        SetState(1);
+        m_shownAddress = anchor;
+        m_shownAnchor = anchor;
+        m_address->setEditText(anchor);
+        const QString name =
+            QString::fromUtf8(QJsonDocument(QJsonArray{anchor}).toJson(QJsonDocument::Compact));
+        m_page->runJavaScript(
+            QStringLiteral("(function(n){var e=document.getElementsByName(n)[0]||"
+                           "document.getElementById(n);if(e)e.scrollIntoView();})(%1[0]);")
+                .arg(name),
+            QWebEngineScript::ApplicationWorld);
+        return;
+    }
+    auto job = std::make_shared<RenderJob>();
+    // Only what the capped document can hold crosses to the worker: megabytes per item would
+    // otherwise be copied for nothing.
+    const PageDocumentLimits limits;
+    job->listItems.reserve(items.size());
+    for (const RssItem& item : items) {
+        RssItem copy;
+        copy.id = item.id;
+        copy.link = item.link;
+        copy.title = item.title;
+        copy.date = item.date;
+        copy.description = item.description.substr(
+            0, std::min(item.description.size(), limits.maxDescriptionBytes + 1));
+        job->listItems.push_back(std::move(copy));
+    }
+    job->documentPath = QString(m_dataRoot + QStringLiteral("/") + QString::fromUtf8(kSkinFolder) +
+                                QStringLiteral("/") + QString::fromUtf8(kPageDocumentName))
+                            .toStdString();
+    job->address = anchor;
+    job->fragment = anchor;
+    job->listKey = key;
+    job->state = 1;
+    StartRender(std::move(job));
 }
 
 void CArticlePage::OpenUrl(const QString& url) {
     SetState(1);
+    ++m_request;  // a render still on its way must not replace what the user opens now
+    m_listKey.clear();
+    m_bodyHtml.clear();
+    m_picturesBar->hide();
     const QUrl target = QUrl::fromUserInput(url);
     m_address->setEditText(url);
     if (url == QLatin1String("about:blank")) {
-        m_page->load(QUrl(QStringLiteral("about:blank")));
+        // The blank page comes through the same scheme as every document: an engine-side
+        // about:blank still committing could otherwise swallow the next document's load.
+        static const QByteArray kBlank = QByteArrayLiteral(
+            "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body></body></html>");
+        m_scheme->Put(QStringLiteral("/blank"), kBlank);
+        QUrl blank;
+        blank.setScheme(QString::fromLatin1(kArticleScheme));
+        blank.setHost(QStringLiteral("view"));
+        blank.setPath(QStringLiteral("/blank"));
+        m_latestPath = blank.path();
+        m_latestLoaded = false;
+        m_page->LoadFromProgram(blank);
         return;
     }
     if (RouteLink(target, false) != LinkRoute::Inside) {
@@ -384,7 +565,7 @@ void CArticlePage::OpenUrl(const QString& url) {
         ShowRendered(PlainDocument(m_lastError, nullptr), url, QString(), 1);
         return;
     }
-    m_page->load(target);
+    m_page->LoadFromProgram(target);
 }
 
 void CArticlePage::ShowBlank() {

@@ -8,13 +8,26 @@
 //   - a web page (direct browsing, channel home pages, the address box).
 // Rendered documents are served from memory under the scheme "zirvo-article:", never from a
 // file: URL, and the view runs without JavaScript; the page may not load file: resources and
-// javascript:, data: and file: links do nothing. In a rendered item, http: and https: links
-// open in the system's browser.
+// javascript:, data: and file: links do nothing. Only the user's click leaves a rendered
+// document, and only to the system's browser (article_web_page.h). Every rendered document
+// carries a Content-Security-Policy: pictures from http: and https: only, no frames, objects,
+// scripts or forms. With "显示网络图片" off, no remote picture loads until the user asks for
+// them on that page ("显示图片" in the bar above it): a picture fetch tells the sender that
+// the item was read.
 //
-// Threading: window thread.
+// The skin is applied on a worker with a time budget (core/views/skin_renderer.h); the page
+// shows the result when it comes and drops results that a newer request overtook. The list page
+// is capped (core/views/article_document.h), written only when it changed, and rendered once
+// per list: moving within it only moves to the item's anchor.
+//
+// Threading: window thread; the transformations run on the page's own worker, which the page
+// waits for when it goes.
 
 #include <QPointer>
+#include <QThreadPool>
+#include <QUrl>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +37,7 @@
 class QAction;
 class QActionGroup;
 class QComboBox;
+class QLabel;
 class QMenu;
 class QToolBar;
 class QWebEngineView;
@@ -64,6 +78,20 @@ public:
     bool QuickReading() const;
     // What the page shows now: 1 browsing, 2 a rendered item.
     int DisplayState() const { return m_state; }
+    // Whether remote pictures load without asking ("显示网络图片").
+    void SetRemotePictures(bool show);
+    bool RemotePictures() const { return m_remotePictures; }
+    // Shows the remote pictures of the shown document ("显示图片").
+    void ShowPicturesOnce();
+    // Where a link the user clicked in a rendered document goes (the system's browser unless
+    // set otherwise).
+    void SetExternalOpener(std::function<void(const QUrl&)> opener);
+    // The anchor (an item's link) of the list page the page was last moved to.
+    QString ShownAnchor() const { return m_shownAnchor; }
+    // True while a transformation is on its way.
+    bool Rendering() const { return m_pending != 0; }
+    // True when the last document handed to the view has loaded and nothing newer is on its way.
+    bool Settled() const { return m_pending == 0 && m_latestLoaded; }
     // The last error (a document that could not be written, a skin that failed), empty if none.
     QString LastError() const { return m_lastError; }
     // The HTML last rendered from a skin (for tests and the screenshot script).
@@ -79,15 +107,21 @@ signals:
     // A toggle changed: the list shows its current item again.
     void ModeChanged();
     void LoadFinished(bool ok);
+    // A requested document has been rendered and handed to the view; `error` as LastError().
+    void Rendered(const QString& error);
     // A link the page sent to the system's browser.
     void ExternalLinkOpened(const QUrl& url);
 
 private:
     void BuildToolBar();
     void RebuildStyleMenu();
+    struct RenderJob;
+    struct RenderOutcome;
+    void StartRender(std::shared_ptr<RenderJob> job);
+    void FinishRender(const RenderOutcome& outcome);
     void ShowRendered(const QString& html, const QString& address, const QString& fragment,
                       int state);
-    QString RenderDocument(const std::string& document, const char* fileName);
+    void PutDocument(const QString& address, const QString& fragment);
     void SetState(int state);
 
     QString m_dataRoot;
@@ -95,7 +129,23 @@ private:
     int m_state = 1;
     QString m_lastError;
     QString m_renderedHtml;
+    QString m_bodyHtml;  // the rendered document without its policy
+    QString m_shownAddress;
+    QString m_shownAnchor;
+    QString m_latestPath;
+    bool m_latestLoaded = false;
     int m_serial = 0;
+    quint64 m_request = 0;  // the newest render request
+    int m_pending = 0;
+    bool m_remotePictures = true;
+    bool m_picturesOnce = false;
+    // The list page now shown: its key (items and skin) and document path, reused while the
+    // list stays the same.
+    QString m_listKey;
+    QString m_listPath;
+    std::function<void(const QUrl&)> m_opener;
+    QThreadPool m_workers;
+    QWidget* m_picturesBar = nullptr;
 
     QToolBar* m_toolBar = nullptr;
     QComboBox* m_address = nullptr;

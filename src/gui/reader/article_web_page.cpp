@@ -22,7 +22,16 @@ void RegisterArticleScheme() {
 }
 Q_CONSTRUCTOR_FUNCTION(RegisterArticleScheme)
 
-// A page for links that ask for a new window: it takes the address and goes.
+QUrl WithoutFragment(const QUrl& url) {
+    return url.adjusted(QUrl::RemoveFragment | QUrl::StripTrailingSlash);
+}
+
+bool IsArticleUrl(const QUrl& url) {
+    return url.scheme().toLower() == QLatin1String(kArticleScheme);
+}
+
+// A page for links that ask for a new window (target="_blank"): a click on such a link goes to
+// the system's browser; nothing else the new window would do happens.
 class CLinkCatcherPage : public QWebEnginePage {
 public:
     CLinkCatcherPage(QWebEngineProfile* profile, std::function<void(const QUrl&)> open,
@@ -30,8 +39,8 @@ public:
         : QWebEnginePage(profile, parent), m_open(std::move(open)) {}
 
 protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
-        if (RouteLink(url, true) == LinkRoute::System) {
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool) override {
+        if (type == NavigationTypeLinkClicked && RouteLink(url, true) == LinkRoute::System) {
             m_open(url);
         }
         deleteLater();
@@ -87,29 +96,62 @@ void CArticleRequestGuard::interceptRequest(QWebEngineUrlRequestInfo& info) {
     }
 }
 
-CArticleWebPage::CArticleWebPage(QWebEngineProfile* profile, std::function<bool()> renderedItem,
+CArticleWebPage::CArticleWebPage(QWebEngineProfile* profile,
                                  std::function<void(const QUrl&)> openExternally, QObject* parent)
-    : QWebEnginePage(profile, parent),
-      m_renderedItem(std::move(renderedItem)),
-      m_openExternally(std::move(openExternally)) {}
+    : QWebEnginePage(profile, parent), m_openExternally(std::move(openExternally)) {
+    connect(this, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
+        m_rendered = IsArticleUrl(url);
+        if (m_awaited.isValid() && WithoutFragment(url) == WithoutFragment(m_awaited)) {
+            m_awaited = QUrl();
+        }
+    });
+    connect(this, &QWebEnginePage::loadStarted, this, [this] { m_loading = true; });
+    connect(this, &QWebEnginePage::loadFinished, this, [this] {
+        m_loading = false;
+        m_awaited = QUrl();
+    });
+}
+
+void CArticleWebPage::LoadFromProgram(const QUrl& url) {
+    m_expected = url;
+    // An anchor of the shown document moves within it; nothing is replaced.
+    m_awaited = WithoutFragment(url) == WithoutFragment(this->url()) ? QUrl() : url;
+    m_userStep = false;
+    load(url);
+}
+
+void CArticleWebPage::StopRendered() {
+    if (m_loading && m_rendered) {
+        triggerAction(QWebEnginePage::Stop);
+    }
+}
 
 bool CArticleWebPage::acceptNavigationRequest(const QUrl& url, NavigationType type,
                                               bool isMainFrame) {
-    const QString scheme = url.scheme().toLower();
-    // Our own documents and the blank page are loaded by the program itself.
-    if (scheme == QLatin1String(kArticleScheme) || url.toString() == QLatin1String("about:blank")) {
+    if (isMainFrame && m_expected.isValid() &&
+        WithoutFragment(url) == WithoutFragment(m_expected)) {
+        m_expected = QUrl();
         return true;
     }
-    switch (RouteLink(url, m_renderedItem())) {
-        case LinkRoute::System:
-            if (isMainFrame || type == NavigationTypeLinkClicked) {
-                m_openExternally(url);
-            }
-            return false;
-        case LinkRoute::Inside:
-            return true;
-        case LinkRoute::Blocked:
-            return false;
+    if (isMainFrame && m_userStep &&
+        (type == NavigationTypeBackForward || type == NavigationTypeReload)) {
+        m_userStep = false;
+        return IsArticleUrl(url) || RouteLink(url, false) == LinkRoute::Inside;
+    }
+    if (!m_rendered) {
+        // A web page the user browses: it goes on inside the view, to web addresses only.
+        return !IsArticleUrl(url) && RouteLink(url, false) == LinkRoute::Inside;
+    }
+    // A rendered document. Only the user leaves it, and never while it is being replaced.
+    const bool byUser = type == NavigationTypeLinkClicked || type == NavigationTypeFormSubmitted;
+    if (!isMainFrame || !byUser || m_awaited.isValid()) {
+        return false;
+    }
+    if (IsArticleUrl(url) && WithoutFragment(url) == WithoutFragment(this->url())) {
+        return true;  // an anchor of the same document
+    }
+    if (RouteLink(url, true) == LinkRoute::System) {
+        m_openExternally(url);
     }
     return false;
 }

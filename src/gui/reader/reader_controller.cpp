@@ -6,6 +6,7 @@
 
 #include "core/util/closing_flag.h"
 #include "core/views/article_document.h"
+#include "core/views/page_settings.h"
 #include "gui/common/receive_observer_adapter.h"
 #include "gui/reader/article_list_model.h"
 #include "gui/reader/article_page.h"
@@ -163,6 +164,12 @@ void CReaderController::CreateWidgets(QWidget* parent) {
     }
     m_page = new CArticlePage(Q(m_session.Root().Dir()), Q(skin), parent);
     m_page->setObjectName(QStringLiteral("articlePage"));
+    m_page->SetRemotePictures(ReadShowWebPictures(m_session.AppConfig()));
+    connect(m_page, &CArticlePage::Rendered, this, [this](const QString& error) {
+        if (!error.isEmpty()) {
+            emit StatusText(error);
+        }
+    });
     connect(m_page, &CArticlePage::PreviousItemRequested, this,
             [this] { m_list->MoveCurrent(-1); });
     connect(m_page, &CArticlePage::NextItemRequested, this, [this] { m_list->MoveCurrent(1); });

@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "core/integration/window_message.h"
 #include "core/receive/receive_schedule.h"
 #include "core/session/reader_session.h"
 
@@ -46,15 +47,6 @@ class CArticlePage;
 class CArticleTableView;
 class CChannelTreeWidget;
 class CReceiveObserverAdapter;
-
-// Window message numbers handled by the reader.
-enum ReaderMessage : int {
-    kMsgNewItemNotice = 2169,
-    kMsgRefreshList = 2170,
-    kMsgItemReadState = 2171,
-    kMsgReceiveStatus = 2172,
-    kMsgMarkShownRead = 2173,
-};
 
 class CReaderController : public QObject {
     Q_OBJECT
@@ -92,7 +84,8 @@ public slots:
     void GoToPage(int page);
     // ItemFilter: 0 all, 1 read, 2 unread, 3 new.
     void SetFilter(int filter);
-    void OpenAddSubscription(const QString& url);
+    // The add wizard, prefilled with `url` and `title` when given.
+    void OpenAddSubscription(const QString& url, const QString& title = QString());
     void OpenAddFolderWizard();
     void ShowAllUnread();
     void SaveState();

@@ -189,9 +189,6 @@ void CReaderController::ShowRowItem(int row) {
         return;
     }
     m_page->ShowItem(item);
-    if (!m_page->LastError().isEmpty()) {
-        emit StatusText(m_page->LastError());
-    }
 }
 
 void CReaderController::OnCurrentRowChanged(int row) {

@@ -4,8 +4,10 @@
 #include <QTimer>
 
 #include "core/receive/apply_receive_settings.h"
+#include "core/views/page_settings.h"
 #include "gui/reader/article_list_model.h"
 #include "gui/reader/article_table_view.h"
+#include "gui/reader/article_page.h"
 #include "gui/reader/channel_tree_widget.h"
 #include "gui/reader/reader_controller.h"
 #include "gui/reader/reader_icons.h"
@@ -100,6 +102,7 @@ void CReaderController::StartupReceive() {
 }
 
 void CReaderController::ApplyReceiveSettings() {
+    m_page->SetRemotePictures(ReadShowWebPictures(m_session.AppConfig()));
     ReceiveSettings receive;
     StorageSettings storage;
     if (m_session.AppConfig().ReadReceiveSettings(receive) != 1 ||

@@ -349,11 +349,11 @@ void CReaderController::CmdAddFolder() {
     }
 }
 
-void CReaderController::OpenAddSubscription(const QString& url) {
+void CReaderController::OpenAddSubscription(const QString& url, const QString& title) {
     const NodeId preselect = TargetFolderForAdd();
     CSubscriptionWizard wizard(m_session.Tree(), false, preselect, m_parentWidget);
-    if (!url.isEmpty()) {
-        wizard.Fields()->SetValues(QString(), url, QString());
+    if (!url.isEmpty() || !title.isEmpty()) {
+        wizard.Fields()->SetValues(title, url, QString());
     }
     if (wizard.exec() != QDialog::Accepted) {
         return;

@@ -5,7 +5,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLibraryInfo>
+#include <QLockFile>
 #include <QMessageBox>
+#include <QThread>
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
@@ -16,11 +18,13 @@
 #include "core/config/app_config.h"
 #include "core/config/error_msg_dialog.h"
 #include "core/config/proxy.h"
+#include "core/integration/channel_security.h"
 #include "core/integration/hand_over.h"
 #include "core/net/http_client.h"
 #include "core/session/reader_session.h"
 #include "core/setup/seed.h"
 #include "core/util/data_root.h"
+#include "core/util/files.h"
 #include "gui/common/qt_message_reporter.h"
 #include "gui/library/library_controller.h"
 #include "gui/reader/reader_controller.h"
@@ -51,26 +55,37 @@ void SayAtStartup(const QString& text, bool error) {
     box.exec();
 }
 
+// How long a second start waits for the owner of the root to take its message: the owner may
+// still be opening its stores when both were started at once.
+constexpr int kHandOverWaitMs = 60000;
+constexpr int kHandOverRetryMs = 100;
+
 // The second start with an argument: the argument's bytes (no line end) into Temp/addrss.txt,
-// then 2174 to the running instance. Nothing is sent when the file cannot be written.
-void HandOverToRunningInstance(const CDataRoot& root, const QString& argument) {
-    QDir().mkpath(QString::fromStdString(root.TempDir()));
-    QFile file(QString::fromStdString(root.Path("Temp/addrss.txt")));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        std::fprintf(stderr, "zirvo: cannot write %s\n", file.fileName().toUtf8().constData());
-        return;
+// then 2174 to the running instance. Nothing is sent when the file cannot be written. Returns
+// false when the owner went away meanwhile and `lock` has become ours.
+bool HandOverToRunningInstance(const CDataRoot& root, const QString& argument, QLockFile& lock) {
+    const std::string path = root.Path(kHandOverFile);
+    std::string error;
+    if (!MakeDirectories(root.TempDir(), &error) ||
+        !WriteHandOverFile(path, argument.toUtf8().toStdString(), &error)) {
+        std::fprintf(stderr, "zirvo: 无法写入交接文件: %s\n", error.c_str());
+        return true;
     }
-    const QByteArray bytes = argument.toUtf8();
-    const bool written = file.write(bytes) == bytes.size();
-    file.close();
-    if (!written) {
-        file.remove();
-        return;
+    QElapsedTimer waited;
+    waited.start();
+    while (!CLocalChannel::Send(QString::fromStdString(root.Dir()),
+                                WindowMessage{kMsgSubscriptionHandOver, 0, 0})) {
+        if (lock.tryLock(0)) {
+            RemoveFile(path);
+            return false;
+        }
+        if (waited.elapsed() > kHandOverWaitMs) {
+            std::fprintf(stderr, "zirvo: 正在运行的程序没有接收这个地址\n");
+            return true;
+        }
+        QThread::msleep(kHandOverRetryMs);
     }
-    if (!CLocalChannel::Send(QString::fromStdString(root.Dir()),
-                             WindowMessage{kMsgSubscriptionHandOver, 0, 0})) {
-        std::fprintf(stderr, "zirvo: the running instance did not take the address\n");
-    }
+    return true;
 }
 
 }  // namespace
@@ -112,13 +127,32 @@ int RunZirvo(int argc, char** argv) {
 
     const CDataRoot root(CDataRoot::Resolve(line.root.toStdString()));
     const QString rootDir = QString::fromStdString(root.Dir());
-    if (CLocalChannel::IsRunning(rootDir)) {
+    std::string rootError;
+    if (!MakeDirectories(root.Dir(), &rootError)) {
+        SayAtStartup(QStringLiteral("无法创建数据目录 %1: %2")
+                         .arg(rootDir, QString::fromStdString(rootError)),
+                     true);
+        return 1;
+    }
+    // One process per data root: whoever holds the lock owns the root. A lock left by a crashed
+    // process (its process is gone) is taken over.
+    QLockFile lock(QString::fromStdString(root.Path(kRootLockFile)));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        if (lock.error() != QLockFile::LockFailedError) {
+            SayAtStartup(QStringLiteral("数据目录 %1 不可写, 程序无法使用它。请检查目录的权限, "
+                                        "或用 --root 指定另一个目录。")
+                             .arg(rootDir),
+                         true);
+            return 1;
+        }
         if (line.url.isEmpty()) {
             SayAtStartup(QString::fromUtf8(kAlreadyRunning), false);
-        } else {
-            HandOverToRunningInstance(root, line.url);
+            return 0;
         }
-        return 0;
+        if (HandOverToRunningInstance(root, line.url, lock)) {
+            return 0;
+        }
     }
 
     SeedReport seed;
@@ -180,23 +214,14 @@ int RunZirvo(int argc, char** argv) {
 
     CLocalChannel channel(rootDir);
     if (!channel.Listen()) {
-        std::fprintf(stderr, "zirvo: cannot listen on %s; other programs cannot reach this one\n",
-                     channel.Name().toUtf8().constData());
+        std::fprintf(stderr, "zirvo: 无法建立本地通道 %s (%s), 其他程序无法与本程序通信\n",
+                     channel.Name().toUtf8().constData(), channel.Error().toUtf8().constData());
     }
     QObject::connect(&channel, &CLocalChannel::MessageReceived, &frame,
                      &CMainFrame::OnExternalMessage, Qt::QueuedConnection);
     QObject::connect(&channel, &CLocalChannel::MessageRefused, &frame, [](const QString& why) {
-        std::fprintf(stderr, "zirvo: refused a local message: %s\n", why.toUtf8().constData());
+        std::fprintf(stderr, "zirvo: 拒绝了一条本地消息: %s\n", why.toUtf8().constData());
     });
-    // The hand-over string ("qova://...", "rssurl=...&rsstitle=...", a plain address) gives
-    // the address the add-subscription dialog opens with.
-    auto openAdd = [&frame](const QString& handOver) {
-        const HandOverRequest request = ParseHandOverString(handOver.toStdString());
-        if (!request.url.empty()) {
-            emit frame.AddSubscriptionRequested(QString::fromStdString(request.url));
-        }
-    };
-    QObject::connect(&frame, &CMainFrame::HandOverReceived, &frame, openAdd);
 
     CStartupTiming timing(sinceStart);
     frame.ShowAtStoredPlace();
@@ -206,7 +231,7 @@ int RunZirvo(int argc, char** argv) {
     StartWindowBench(frame, reader, session);
     if (!line.url.isEmpty()) {
         const QString url = line.url;
-        QTimer::singleShot(0, &frame, [openAdd, url] { openAdd(url); });
+        QTimer::singleShot(0, &frame, [&frame, url] { frame.OpenHandOver(url); });
     }
     return app.exec();
 }

@@ -1,7 +1,10 @@
 #include "gui/shell/local_channel.h"
 
 #include <QLocalSocket>
+#include <QTimer>
 #include <QVariant>
+
+#include "core/integration/channel_security.h"
 
 namespace zirvo::gui {
 
@@ -10,10 +13,20 @@ constexpr int kConnectWaitMs = 2000;
 // A well-behaved peer sends one or two messages per connection.
 constexpr int kMaxMessagesPerConnection = 16;
 const char* const kCountProperty = "zirvoMessageCount";
+
+QString ChannelPath(const QString& dataRoot, QString* error) {
+    std::string why;
+    const std::string path = LocalChannelPath(dataRoot.toStdString(), &why);
+    if (error != nullptr) {
+        *error = QString::fromStdString(why);
+    }
+    return QString::fromStdString(path);
+}
+
 }  // namespace
 
-CLocalChannel::CLocalChannel(const QString& dataRoot, QObject* parent)
-    : QObject(parent), m_name(QString::fromStdString(LocalChannelName(dataRoot.toStdString()))) {
+CLocalChannel::CLocalChannel(const QString& dataRoot, QObject* parent) : QObject(parent) {
+    m_name = ChannelPath(dataRoot, &m_error);
     connect(&m_server, &QLocalServer::newConnection, this, &CLocalChannel::OnNewConnection);
 }
 
@@ -21,35 +34,37 @@ CLocalChannel::~CLocalChannel() {
     m_server.close();
 }
 
-bool CLocalChannel::Listen() {
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    if (m_server.listen(m_name)) {
-        return true;
-    }
-    if (m_server.serverError() != QAbstractSocket::AddressInUseError) {
-        return false;
-    }
-    QLocalSocket probe;
-    probe.connectToServer(m_name);
-    if (probe.waitForConnected(kConnectWaitMs)) {
-        return false;  // a live instance owns the name
-    }
-    QLocalServer::removeServer(m_name);
-    return m_server.listen(m_name);
+void CLocalChannel::SetLimits(int idleTimeoutMs, int maxConnections) {
+    m_idleTimeoutMs = idleTimeoutMs;
+    m_maxConnections = maxConnections;
 }
 
-bool CLocalChannel::IsRunning(const QString& dataRoot) {
-    QLocalSocket socket;
-    socket.connectToServer(QString::fromStdString(LocalChannelName(dataRoot.toStdString())));
-    const bool connected = socket.waitForConnected(kConnectWaitMs);
-    socket.abort();
-    return connected;
+bool CLocalChannel::Listen() {
+    if (m_name.isEmpty()) {
+        return false;
+    }
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    QLocalServer::removeServer(m_name);
+    if (!m_server.listen(m_name)) {
+        m_error = m_server.errorString();
+        return false;
+    }
+    return true;
 }
 
 bool CLocalChannel::Send(const QString& dataRoot, const WindowMessage& message) {
+    const QString name = ChannelPath(dataRoot, nullptr);
+    if (name.isEmpty()) {
+        return false;
+    }
     QLocalSocket socket;
-    socket.connectToServer(QString::fromStdString(LocalChannelName(dataRoot.toStdString())));
+    socket.connectToServer(name);
     if (!socket.waitForConnected(kConnectWaitMs)) {
+        return false;
+    }
+    // A socket of another user under our name gets nothing of ours.
+    if (!PeerIsThisUser(static_cast<int>(socket.socketDescriptor()))) {
+        socket.abort();
         return false;
     }
     const std::string line = EncodeWindowMessage(message);
@@ -62,11 +77,37 @@ bool CLocalChannel::Send(const QString& dataRoot, const WindowMessage& message) 
     return written;
 }
 
+void CLocalChannel::Drop(QLocalSocket* socket, const QString& why) {
+    if (!why.isEmpty()) {
+        emit MessageRefused(why);
+    }
+    socket->abort();
+    socket->deleteLater();
+}
+
 void CLocalChannel::OnNewConnection() {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+        if (m_open >= m_maxConnections) {
+            Drop(socket, QStringLiteral("too many open connections"));
+            continue;
+        }
+        if (!PeerIsThisUser(static_cast<int>(socket->socketDescriptor()))) {
+            Drop(socket, QStringLiteral("a process of another user"));
+            continue;
+        }
+        ++m_open;
+        connect(socket, &QObject::destroyed, this, [this] { --m_open; });
         socket->setReadBufferSize(static_cast<qint64>(kMaxWindowMessageLine) * 4);
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
+        // A peer that says nothing holds a file descriptor for nothing.
+        auto* idle = new QTimer(socket);
+        idle->setSingleShot(true);
+        connect(idle, &QTimer::timeout, this, [this, socket] { Drop(socket, QString()); });
+        idle->start(m_idleTimeoutMs);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket, idle] {
+            idle->start(m_idleTimeoutMs);
+            OnReadyRead(socket);
+        });
         if (socket->bytesAvailable() > 0) {
             OnReadyRead(socket);
         }
@@ -74,30 +115,25 @@ void CLocalChannel::OnNewConnection() {
 }
 
 void CLocalChannel::OnReadyRead(QLocalSocket* socket) {
-    auto refuse = [this, socket](const QString& why) {
-        emit MessageRefused(why);
-        socket->abort();
-        socket->deleteLater();
-    };
     while (socket->canReadLine()) {
         const QByteArray line = socket->readLine(kMaxWindowMessageLine + 3);
         std::string why;
         const auto message = DecodeWindowMessage(line.toStdString(), &why);
         if (!message) {
-            refuse(QString::fromStdString(why));
+            Drop(socket, QString::fromStdString(why));
             return;
         }
         const int count = socket->property(kCountProperty).toInt() + 1;
         socket->setProperty(kCountProperty, count);
         if (count > kMaxMessagesPerConnection) {
-            refuse(QStringLiteral("too many messages on one connection"));
+            Drop(socket, QStringLiteral("too many messages on one connection"));
             return;
         }
         emit MessageReceived(message->number, message->wParam, message->lParam);
     }
     // No line end within the longest valid line: rubbish, not a message still arriving.
     if (socket->bytesAvailable() > static_cast<qint64>(kMaxWindowMessageLine) + 2) {
-        refuse(QStringLiteral("message line too long"));
+        Drop(socket, QStringLiteral("message line too long"));
     }
 }
 

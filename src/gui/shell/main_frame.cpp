@@ -17,6 +17,7 @@
 #include <QWindowStateChangeEvent>
 
 #include "core/articles/blog_store.h"
+#include "core/integration/hand_over.h"
 #include "core/integration/window_layout.h"
 #include "core/integration/window_message.h"
 #include "core/util/closing_flag.h"
@@ -27,9 +28,6 @@
 namespace zirvo::gui {
 
 namespace {
-
-// The hand-over file holds one address; anything bigger is not ours.
-constexpr qint64 kMaxHandOverBytes = 64 * 1024;
 
 // A pane whose contents come later: an empty list with a short note, so the mode is visibly
 // switchable and nothing pretends to work.
@@ -221,8 +219,7 @@ bool CMainFrame::ShowNotice(const QString& text, bool withIcon, int milliseconds
 
 void CMainFrame::OnExternalMessage(int number, qint64 wParam, qint64 lParam) {
     // Other programs send only these; the rest are this program's own thread messages.
-    if (number == kMsgBlogTreeUpdate || number == kMsgArticleStyleChanged ||
-        number == kMsgSubscriptionHandOver) {
+    if (IsExternalWindowMessage(number)) {
         OnWindowMessage(number, wParam, lParam);
     }
 }
@@ -249,11 +246,11 @@ void CMainFrame::OnWindowMessage(int number, qint64 wParam, qint64 lParam) {
         case kMsgSubscriptionHandOver:
             TakeOverSubscription();
             break;
-        case zirvo::kMsgNewItemNotice:
-        case kMsgChannelReceived:
-        case kMsgChannelImage:
-        case kMsgChannelUnread:
-        case zirvo::kMsgMarkShownRead:
+        case kMsgNewItemNotice:
+        case kMsgRefreshList:
+        case kMsgItemReadState:
+        case kMsgReceiveStatus:
+        case kMsgMarkShownRead:
             emit ReaderMessage(number, wParam, lParam);
             break;
         default:
@@ -262,19 +259,37 @@ void CMainFrame::OnWindowMessage(int number, qint64 wParam, qint64 lParam) {
 }
 
 void CMainFrame::TakeOverSubscription() {
-    QFile file(QString::fromStdString(m_root.Path("Temp/addrss.txt")));
-    if (!file.open(QIODevice::ReadOnly)) {
+    std::string text;
+    const HandOverFileResult taken = TakeHandOverFile(m_root.Path(kHandOverFile), text);
+    if (taken == HandOverFileResult::Missing) {
         return;
     }
-    const QByteArray bytes = file.read(kMaxHandOverBytes + 1);
-    file.close();
-    file.remove();
-    ShowMainWindow();
-    if (bytes.isEmpty() || bytes.size() > kMaxHandOverBytes) {
+    BringToFront();
+    if (taken != HandOverFileResult::Taken) {
         SetStatusText(QStringLiteral("忽略了无效的订阅请求"));
         return;
     }
-    emit HandOverReceived(QString::fromUtf8(bytes));
+    emit HandOverReceived(QString::fromStdString(text));
+    OpenHandOver(QString::fromStdString(text));
+}
+
+void CMainFrame::OpenHandOver(const QString& text) {
+    const HandOverRequest request = ParseHandOverString(text.toStdString());
+    if (!request.url.empty()) {
+        emit AddSubscriptionRequested(QString::fromStdString(request.url),
+                                      QString::fromStdString(request.title));
+    }
+}
+
+void CMainFrame::BringToFront() {
+    // The window comes back as the user left it: a window the user had sized stays that size
+    // (a maximised one here would also be saved as maximised at close).
+    if (isMinimized()) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
+    show();
+    raise();
+    activateWindow();
 }
 
 void CMainFrame::ShowMainWindow() {

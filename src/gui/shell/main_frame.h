@@ -80,6 +80,10 @@ public:
     // The reader session the tree dialogs (properties, cleaning) work on; AttachReader sets it.
     void SetSession(CReaderSession* session) { m_session = session; }
 
+    // A hand-over string ("qova://...", "rssurl=...&rsstitle=...", a plain address): the
+    // add-subscription dialog opens with its address and title.
+    void OpenHandOver(const QString& text);
+
     // The notice of the system: drops it while another is on screen (returns false then).
     bool ShowNotice(const QString& text, bool withIcon, int milliseconds);
 
@@ -103,7 +107,7 @@ signals:
     void Closed();
     // Requests for the reader views (connected by whoever builds them).
     void ReceiveAllRequested();
-    void AddSubscriptionRequested(const QString& handOverText);
+    void AddSubscriptionRequested(const QString& url, const QString& title);
     void NewFolderRequested();
     void FilterChanged(int filterCode);
     void PageChosen(int page);
@@ -130,6 +134,7 @@ private:
     void BuildTray();
     void ApplyMenusForMode();
     void TakeOverSubscription();
+    void BringToFront();
     void StartUpdateCheckIfDue(int enableAutoUpdate);
     bool SaveLayout();
     void StartOutsideProgram(const QString& name, const QStringList& arguments, bool quiet);

@@ -41,7 +41,7 @@ void CMainFrame::RunCommand(int id) {
             emit ReceiveAllRequested();
             break;
         case kCmdAddSubscription:
-            emit AddSubscriptionRequested(QString());
+            emit AddSubscriptionRequested(QString(), QString());
             break;
         case kCmdNewFolder:
             emit NewFolderRequested();

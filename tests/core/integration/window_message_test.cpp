@@ -71,5 +71,20 @@ TEST(WindowMessage, ChannelNameDependsOnTheRootOnly) {
     }
 }
 
+TEST(WindowMessage, OneTableNamesEveryNumberAsItsReceiverReadsIt) {
+    // The channel tree's three messages: show the list again, an item's read state, the
+    // status text; the item read state is the one the list sends when a row changes.
+    EXPECT_EQ(kMsgRefreshList, 2170);
+    EXPECT_EQ(kMsgItemReadState, 2171);
+    EXPECT_EQ(kMsgReceiveStatus, 2172);
+    EXPECT_EQ(kMsgMarkShownRead, 2173);
+    // Other programs may send only the blog-tree update, the style change and the hand-over.
+    for (int number = 2160; number <= 2180; ++number) {
+        const bool external = number == kMsgBlogTreeUpdate || number == kMsgArticleStyleChanged ||
+                              number == kMsgSubscriptionHandOver;
+        EXPECT_EQ(IsExternalWindowMessage(number), external) << number;
+    }
+}
+
 }  // namespace
 }  // namespace zirvo

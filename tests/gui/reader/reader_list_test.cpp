@@ -152,7 +152,8 @@ void ReaderListTest::KeyboardMovesShowsAndOpens() {
     QTest::keyClick(list, Qt::Key_Down);
     QCOMPARE(list->currentIndex().row(), 1);
     // Moving shows the item without marking it read.
-    QVERIFY(f.Controller().Page()->RenderedHtml().contains(QStringLiteral("item 4")));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        f.Controller().Page()->RenderedHtml().contains(QStringLiteral("item 4")), 20000);
     QCOMPARE(ItemRead(f.Session(), model->ItemId(1)), 0);
     QTest::keyClick(list, Qt::Key_Return);
     QCOMPARE(browser.urls.size(), 1);
@@ -160,7 +161,8 @@ void ReaderListTest::KeyboardMovesShowsAndOpens() {
     // The page's "下一篇" moves the list the same way.
     f.Controller().Action(QStringLiteral("pageNextItem"))->trigger();
     QCOMPARE(list->currentIndex().row(), 2);
-    QVERIFY(f.Controller().Page()->RenderedHtml().contains(QStringLiteral("item 3")));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        f.Controller().Page()->RenderedHtml().contains(QStringLiteral("item 3")), 20000);
 }
 
 void ReaderListTest::FolderListIsGroupedByChannel() {
@@ -219,8 +221,8 @@ void ReaderListTest::SwitchingMarksThePreviousChannelRead() {
                                           unread));
     QCOMPARE(unread, 0);
     // A refresh after a receive is no switch: the shown channel stays unread.
-    f.Controller().OnWindowMessage(gui::kMsgRefreshList,
-                                   f.Session().Tree().Node(f.Find("二"))->feedId, 0);
+    f.Controller().OnWindowMessage(kMsgRefreshList, f.Session().Tree().Node(f.Find("二"))->feedId,
+                                   0);
     QCOMPARE(f.ShownUnread(f.Find("二")), 2);
 }
 

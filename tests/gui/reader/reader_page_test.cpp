@@ -1,11 +1,15 @@
 // The article page: the documents written next to the skins, rendering through each shipped
 // skin, the style menu, a broken skin, a page file that cannot be written, quick reading,
-// scripts in items, and where links go.
+// scripts in items, where links go, what an item may start on its own (nothing), and remote
+// pictures.
 
+#include <sys/stat.h>
 #include <QAction>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 #include <QtTest>
 
@@ -35,9 +39,72 @@ void SelectRow(CReaderFixture& f, int row) {
     list->setCurrentIndex(list->model()->index(row, gui::kColTitle));
 }
 
-bool WaitLoaded(gui::CArticlePage* page) {
-    QSignalSpy loaded(page, &gui::CArticlePage::LoadFinished);
-    return loaded.wait(20000);
+// Waits until the page has rendered what was asked for and the view has loaded it.
+bool WaitShown(gui::CArticlePage* page) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!page->Settled() && waited.elapsed() < 40000) {
+        QTest::qWait(20);
+    }
+    return page->Settled();
+}
+
+int RowOf(CReaderFixture& f, const QString& title) {
+    gui::CArticleTableView* list = f.Controller().List();
+    for (int r = 0; r < list->model()->rowCount(); ++r) {
+        if (list->model()->index(r, gui::kColTitle).data().toString() == title) {
+            return r;
+        }
+    }
+    return -1;
+}
+
+// Puts a feed of the given (title, description) items and receives it.
+void ServeItems(CReaderFixture& f, const std::vector<std::pair<std::string, std::string>>& items) {
+    std::string feed =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss version=\"2.0\"><channel><title>t"
+        "</title>";
+    int n = 0;
+    for (const auto& [title, description] : items) {
+        feed += "<item><title>" + title + "</title><link>http://127.0.0.1/item" +
+                std::to_string(++n) + "</link><description><![CDATA[" + description +
+                "]]></description></item>";
+    }
+    feed += "</channel></rss>";
+    QVERIFY(f.Server().Put("/hostile.xml", feed));
+    f.ReceiveAndWait(f.Find("频道"));
+    f.Controller().SelectNode(f.Find("频道"));
+}
+
+// The centre of the element with `id` in the shown page, in view coordinates (read through
+// the program's own script world: the page's scripts stay off).
+QPoint ElementCentre(gui::CArticlePage* page, const QString& id) {
+    QPoint centre(-1, -1);
+    bool done = false;
+    page->View()->page()->runJavaScript(
+        QStringLiteral("(function(){var e=document.getElementById('%1');if(!e)return [];"
+                       "var r=e.getBoundingClientRect();return [r.left+r.width/2,"
+                       "r.top+r.height/2];})()")
+            .arg(id),
+        QWebEngineScript::ApplicationWorld, [&](const QVariant& value) {
+            const QVariantList list = value.toList();
+            if (list.size() == 2) {
+                centre = QPoint(static_cast<int>(list[0].toDouble()),
+                                static_cast<int>(list[1].toDouble()));
+            }
+            done = true;
+        });
+    QElapsedTimer waited;
+    waited.start();
+    while (!done && waited.elapsed() < 20000) {
+        QTest::qWait(20);
+    }
+    return centre;
+}
+
+void ClickAt(gui::CArticlePage* page, const QPoint& at) {
+    QWidget* target = page->View()->focusProxy() ? page->View()->focusProxy() : page->View();
+    QTest::mouseClick(target, Qt::LeftButton, {}, at);
 }
 
 }  // namespace
@@ -57,6 +124,10 @@ private slots:
     void ScriptsInItemsDoNotRun();
     void LinksGoWhereTheyShould();
     void RenderedItemsReachTheWebOnlyForPictures();
+    void AnItemStartsNoNavigationOfItsOwn();
+    void FramesOfAnItemDoNotRender();
+    void RemotePicturesWaitForTheUserWhenSwitchedOff();
+    void TheListPageIsRenderedOncePerList();
 
 private:
     std::unique_ptr<CReaderFixture> m_f;
@@ -79,6 +150,7 @@ void ReaderPageTest::cleanup() {
 void ReaderPageTest::ItemDocumentIsWrittenAndRenderedThroughEachSkin() {
     gui::CArticlePage* page = m_f->Controller().Page();
     SelectRow(*m_f, 0);
+    QVERIFY(WaitShown(page));
     std::string document;
     QVERIFY(ReadFileBytes(m_f->Root().PathOf("Data/RssSkin/tempRss.xml"), document));
     QVERIFY(document.find("<?xml-stylesheet type=\"text/xsl\" href=\"默认.xsl\"?>") !=
@@ -100,6 +172,7 @@ void ReaderPageTest::ItemDocumentIsWrittenAndRenderedThroughEachSkin() {
         }
     }
     QCOMPARE(page->SkinName(), QStringLiteral("夜间"));
+    QVERIFY(WaitShown(page));
     QVERIFY(page->RenderedHtml().contains(QStringLiteral("#1b1d22")));
     QVERIFY(ReadFileBytes(m_f->Root().PathOf("Data/RssSkin/tempRss.xml"), document));
     QVERIFY(document.find("href=\"夜间.xsl\"") != std::string::npos);
@@ -117,6 +190,7 @@ void ReaderPageTest::BrokenSkinFallsBackWithAMessage() {
     page->SetSkinName(QStringLiteral("坏"));
     QSignalSpy status(&m_f->Controller(), &gui::CReaderController::StatusText);
     SelectRow(*m_f, 0);
+    QVERIFY(WaitShown(page));
     QVERIFY(page->LastError().contains(QStringLiteral("坏")));
     QVERIFY(page->RenderedHtml().contains(QStringLiteral("脚本文章")));
     QVERIFY(!status.isEmpty());
@@ -124,6 +198,7 @@ void ReaderPageTest::BrokenSkinFallsBackWithAMessage() {
     page->SetSkinName(QStringLiteral("没有这个"));
     QVERIFY(RemoveFile(m_f->Root().PathOf("Data/RssSkin/默认.xsl")));
     SelectRow(*m_f, 1);
+    QVERIFY(WaitShown(page));
     QVERIFY(page->RenderedHtml().contains(QStringLiteral("第二篇")));
     QVERIFY(page->LastError().contains(QStringLiteral("没有这个")));
 }
@@ -135,6 +210,7 @@ void ReaderPageTest::UnwritablePageFileStillShowsTheItem() {
     QSignalSpy status(&m_f->Controller(), &gui::CReaderController::StatusText);
     SelectRow(*m_f, 1);
     gui::CArticlePage* page = m_f->Controller().Page();
+    QVERIFY(WaitShown(page));
     QVERIFY(page->LastError().startsWith(QStringLiteral("无法写入")));
     QVERIFY(page->RenderedHtml().contains(QStringLiteral("第二篇")));
     QVERIFY(!status.isEmpty());
@@ -142,6 +218,7 @@ void ReaderPageTest::UnwritablePageFileStillShowsTheItem() {
 
 void ReaderPageTest::QuickReadingWritesTheWholePage() {
     m_f->Controller().Action(QStringLiteral("pageQuickReading"))->trigger();
+    QVERIFY(WaitShown(m_f->Controller().Page()));
     std::string document;
     QVERIFY(ReadFileBytes(m_f->Root().PathOf("Data/RssSkin/tempRssList.xml"), document));
     QVERIFY(document.find("<title><![CDATA[脚本文章]]></title>") != std::string::npos);
@@ -149,6 +226,8 @@ void ReaderPageTest::QuickReadingWritesTheWholePage() {
     QVERIFY(document.find("<author>") == std::string::npos);
     SelectRow(*m_f, 1);
     gui::CArticlePage* page = m_f->Controller().Page();
+    QVERIFY(!page->Rendering());
+    QCOMPARE(page->ShownAnchor(), QStringLiteral("http://127.0.0.1/second"));
     QVERIFY(page->RenderedHtml().contains(QStringLiteral("脚本文章")));
     QVERIFY(page->RenderedHtml().contains(QStringLiteral("第二篇")));
     QCOMPARE(page->DisplayState(), 1);
@@ -162,7 +241,7 @@ void ReaderPageTest::QuickReadingWritesTheWholePage() {
 void ReaderPageTest::ScriptsInItemsDoNotRun() {
     gui::CArticlePage* page = m_f->Controller().Page();
     SelectRow(*m_f, 0);
-    QVERIFY(WaitLoaded(page) || page->View()->url().scheme() == QStringLiteral("zirvo-article"));
+    QVERIFY(WaitShown(page));
     QTRY_COMPARE(page->View()->title(), QStringLiteral("脚本文章"));
     // The script and the handler are in the page, but nothing ran.
     QVERIFY(page->RenderedHtml().contains(QStringLiteral("document.title='pwned'")));
@@ -181,14 +260,21 @@ void ReaderPageTest::LinksGoWhereTheyShould() {
         QCOMPARE(gui::RouteLink(QUrl(QString::fromLatin1(bad)), true), LinkRoute::Blocked);
         QCOMPARE(gui::RouteLink(QUrl(QString::fromLatin1(bad)), false), LinkRoute::Blocked);
     }
-    // A web address reached from a rendered item leaves for the system's browser.
+    // A web address the user clicks in a rendered item leaves for the system's browser.
     CUrlRecorder browser;
     gui::CArticlePage* page = m_f->Controller().Page();
-    SelectRow(*m_f, 0);
+    ServeItems(*m_f, {{"链接",
+                       "<p><a id=\"go\" href=\"HTTP://127.0.0.1/elsewhere\" "
+                       "style=\"font-size:40px\">去别处</a></p>"}});
+    SelectRow(*m_f, RowOf(*m_f, QStringLiteral("链接")));
+    QVERIFY(WaitShown(page));
     QCOMPARE(page->DisplayState(), 2);
-    page->View()->page()->load(QUrl(QStringLiteral("http://127.0.0.1/elsewhere")));
-    QTRY_COMPARE(browser.urls.size(), 1);
+    const QPoint link = ElementCentre(page, QStringLiteral("go"));
+    QVERIFY(link.x() >= 0);
+    ClickAt(page, link);
+    QTRY_COMPARE_WITH_TIMEOUT(browser.urls.size(), 1, 20000);
     QCOMPARE(browser.urls.front().toString(), QStringLiteral("http://127.0.0.1/elsewhere"));
+    QCOMPARE(page->View()->url().scheme(), QStringLiteral("zirvo-article"));
     // javascript: and file: addresses typed into the address box do nothing.
     page->OpenUrl(QStringLiteral("file:///etc/passwd"));
     QVERIFY(page->View()->url().scheme() != QStringLiteral("file"));
@@ -219,11 +305,124 @@ void ReaderPageTest::RenderedItemsReachTheWebOnlyForPictures() {
     }
     QVERIFY(row >= 0);
     SelectRow(*m_f, row);
+    QVERIFY(WaitShown(m_f->Controller().Page()));
     // The picture is fetched; the frame and the style sheet never are.
     QTRY_VERIFY_WITH_TIMEOUT(!server.RequestsFor("/pic.png").empty(), 20000);
     QTest::qWait(500);
     QVERIFY(server.RequestsFor("/frame.html").empty());
     QVERIFY(server.RequestsFor("/style.css").empty());
+}
+
+void ReaderPageTest::AnItemStartsNoNavigationOfItsOwn() {
+    CFeedServer& server = m_f->Server();
+    QVERIFY(server.Put("/landing", "<p>landing</p>", "text/html"));
+    const std::string refresh =
+        "<meta http-equiv=\"refresh\" content=\"0;url=" + server.Url("/landing") + "\">";
+    ServeItems(*m_f, {{"刷新", "<p>正文一</p>" + refresh},
+                      {"页尾刷新", "<p>正文二</p></body></html>" + refresh + "<p>尾</p>"}});
+    gui::CArticlePage* page = m_f->Controller().Page();
+    QList<QUrl> opened;
+    page->SetExternalOpener([&opened](const QUrl& url) { opened.append(url); });
+    auto nothingLeft = [&](const char* when) {
+        QTest::qWait(1500);  // a refresh of 0 s would have started by now
+        QVERIFY2(opened.isEmpty(), when);
+        QVERIFY2(server.RequestsFor("/landing").empty(), when);
+        QVERIFY2(page->View()->url().scheme() == QStringLiteral("zirvo-article"), when);
+    };
+    // Merely selecting the item.
+    SelectRow(*m_f, RowOf(*m_f, QStringLiteral("刷新")));
+    QVERIFY(WaitShown(page));
+    QVERIFY(page->RenderedHtml().startsWith(
+        QStringLiteral("<meta http-equiv=\"Content-Security-Policy\"")));
+    nothingLeft("selected");
+    SelectRow(*m_f, RowOf(*m_f, QStringLiteral("页尾刷新")));
+    QVERIFY(WaitShown(page));
+    nothingLeft("selected, after </html>");
+    // Back to the first item's document.
+    m_f->Controller().Action(QStringLiteral("pageBack"))->trigger();
+    nothingLeft("back");
+    // A skin switch shows the item again.
+    for (QAction* action :
+         m_f->Controller().Action(QStringLiteral("pageStyle"))->menu()->actions()) {
+        if (action->text() == QStringLiteral("书页")) {
+            action->trigger();
+        }
+    }
+    QVERIFY(WaitShown(page));
+    nothingLeft("skin switch");
+    // Quick reading: the list page holds both items; the pane keeps it.
+    m_f->Controller().Action(QStringLiteral("pageQuickReading"))->trigger();
+    QVERIFY(WaitShown(page));
+    nothingLeft("quick reading");
+    SelectRow(*m_f, RowOf(*m_f, QStringLiteral("刷新")));
+    nothingLeft("quick reading, selected");
+}
+
+void ReaderPageTest::FramesOfAnItemDoNotRender() {
+    CFeedServer& server = m_f->Server();
+    QVERIFY(server.Put("/inner.gif", "GIF89a", "image/gif"));
+    QVERIFY(server.Put("/outer.gif", "GIF89a", "image/gif"));
+    ServeItems(*m_f,
+               {{"框架", "<iframe id=\"f\" srcdoc=\"&lt;p&gt;inside&lt;/p&gt;&lt;img src=&quot;" +
+                             server.Url("/inner.gif") + "&quot;&gt;\"></iframe><img src=\"" +
+                             server.Url("/outer.gif") + "\">"}});
+    gui::CArticlePage* page = m_f->Controller().Page();
+    SelectRow(*m_f, RowOf(*m_f, QStringLiteral("框架")));
+    QVERIFY(WaitShown(page));
+    // The item's own picture loads, so the page is there; its frame's never does.
+    QTRY_VERIFY_WITH_TIMEOUT(!server.RequestsFor("/outer.gif").empty(), 20000);
+    QTest::qWait(800);
+    QVERIFY(server.RequestsFor("/inner.gif").empty());
+}
+
+void ReaderPageTest::RemotePicturesWaitForTheUserWhenSwitchedOff() {
+    CFeedServer& server = m_f->Server();
+    QVERIFY(server.Put("/seen.gif", "GIF89a", "image/gif"));
+    ServeItems(*m_f, {{"图", "<p>有图</p><img src=\"" + server.Url("/seen.gif") + "\">"}});
+    gui::CArticlePage* page = m_f->Controller().Page();
+    page->SetRemotePictures(false);
+    SelectRow(*m_f, RowOf(*m_f, QStringLiteral("图")));
+    QVERIFY(WaitShown(page));
+    auto* bar = page->findChild<QWidget*>(QStringLiteral("picturesBar"));
+    QVERIFY(bar && bar->isVisible());
+    QTest::qWait(800);
+    QVERIFY(server.RequestsFor("/seen.gif").empty());
+    page->findChild<QPushButton*>(QStringLiteral("showPicturesButton"))->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!server.RequestsFor("/seen.gif").empty(), 20000);
+    QVERIFY(!bar->isVisible());
+    // Picture requests say nothing of where they come from and carry no cookie back, though
+    // the server set one.
+    page->ShowPicturesOnce();
+    SelectRow(*m_f, RowOf(*m_f, QStringLiteral("图")));
+    page->SetRemotePictures(true);
+    m_f->Controller().Action(QStringLiteral("pageReload"))->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(server.RequestsFor("/seen.gif").size() >= 2, 20000);
+    for (const auto& request : server.RequestsFor("/seen.gif")) {
+        QVERIFY2(request.referer.empty(), request.referer.c_str());
+        QVERIFY2(request.cookie.empty(), request.cookie.c_str());
+    }
+}
+
+void ReaderPageTest::TheListPageIsRenderedOncePerList() {
+    gui::CArticlePage* page = m_f->Controller().Page();
+    m_f->Controller().Action(QStringLiteral("pageQuickReading"))->trigger();
+    QVERIFY(WaitShown(page));
+    const std::string path = m_f->Root().PathOf("Data/RssSkin/tempRssList.xml");
+    struct stat before {};
+    QCOMPARE(::stat(path.c_str(), &before), 0);
+    const QString html = page->RenderedHtml();
+    QTest::qWait(1100);  // a rewrite would show as a newer time
+    SelectRow(*m_f, 1);
+    QCOMPARE(page->ShownAnchor(), QStringLiteral("http://127.0.0.1/second"));
+    SelectRow(*m_f, 0);
+    QCOMPARE(page->ShownAnchor(), QStringLiteral("http://127.0.0.1/hostile"));
+    QTest::qWait(300);
+    QVERIFY(!page->Rendering());
+    struct stat after {};
+    QCOMPARE(::stat(path.c_str(), &after), 0);
+    QCOMPARE(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    QCOMPARE(page->RenderedHtml(), html);
 }
 
 QTEST_MAIN(ReaderPageTest)

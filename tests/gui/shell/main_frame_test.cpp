@@ -8,6 +8,8 @@
 #include <QSplitter>
 #include <QToolBox>
 #include <QtTest>
+#include <memory>
+#include <vector>
 
 #include "core/integration/window_message.h"
 #include "core/util/closing_flag.h"
@@ -177,6 +179,32 @@ private slots:
                                     WindowMessage{kMsgJobFinished, 0, 2}));
         QTRY_COMPARE_WITH_TIMEOUT(received.count(), 1, 20000);
         QVERIFY(!frame->Notifier()->IsShowing());
+    }
+
+    void LocalChannelDropsIdlePeersAndCapsOpenConnections() {
+        SeededRoot r;
+        CLocalChannel channel(QString::fromStdString(r.root.Dir()));
+        channel.SetLimits(500, 4);
+        QVERIFY(channel.Listen());
+        QSignalSpy received(&channel, &CLocalChannel::MessageReceived);
+        std::vector<std::unique_ptr<QLocalSocket>> idle;
+        for (int i = 0; i < 12; ++i) {
+            auto socket = std::make_unique<QLocalSocket>();
+            socket->connectToServer(channel.Name());
+            QVERIFY(socket->waitForConnected(5000));
+            idle.push_back(std::move(socket));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(channel.OpenConnections() == 4, 20000);
+        QTest::qWait(100);
+        QVERIFY(channel.OpenConnections() <= 4);
+        // Silent peers are cut off after the idle time; then a real message gets through.
+        QTRY_COMPARE_WITH_TIMEOUT(channel.OpenConnections(), 0, 20000);
+        for (auto& socket : idle) {
+            QTRY_VERIFY_WITH_TIMEOUT(socket->state() == QLocalSocket::UnconnectedState, 20000);
+        }
+        QVERIFY(CLocalChannel::Send(QString::fromStdString(r.root.Dir()),
+                                    WindowMessage{kMsgArticleStyleChanged, 0, 0}));
+        QTRY_COMPARE_WITH_TIMEOUT(received.count(), 1, 20000);
     }
 };
 

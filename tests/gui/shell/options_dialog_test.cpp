@@ -1,13 +1,16 @@
 // The reader settings dialog keeps the page open on a refused value and writes nothing; an
 // accepted dialog writes the records the core's checks produced.
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QMessageBox>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QtTest>
 
+#include "core/util/files.h"
 #include "core/util/worker_set.h"
+#include "core/views/page_settings.h"
 #include "gui/dialogs/reader_options_dialog.h"
 #include "shell_fixture.h"
 
@@ -81,6 +84,31 @@ private slots:
         StorageSettings storage;
         QVERIFY(r.config.ReadStorageSettings(storage));
         QCOMPARE(storage.storageNum, 10);
+    }
+
+    void WebPicturesAreOnByDefaultAndTheChoiceIsStored() {
+        SeededRoot r;
+        QVERIFY(r.seeded);
+        QVERIFY(ReadShowWebPictures(r.config));
+        CWorkerSet jobs;
+        auto start = [&jobs](std::function<void()> job) { return jobs.Start(std::move(job)); };
+        {
+            CReaderOptionsDialog dialog(r.config, QString::fromStdString(r.root.Dir()), start,
+                                        nullptr);
+            dialog.show();
+            auto* pictures = dialog.findChild<QCheckBox*>(QStringLiteral("showWebPictures"));
+            QVERIFY(pictures);
+            QVERIFY(dialog.Pages()->widget(0)->isAncestorOf(pictures));  // on 常规
+            QVERIFY(pictures->isChecked());
+            pictures->setChecked(false);
+            QCOMPARE(PressOk(dialog), QString());
+        }
+        QVERIFY(!ReadShowWebPictures(r.config));
+        std::string text;
+        QVERIFY(ReadFileBytes(r.root.AppConfigPath(), text));
+        QVERIFY(text.find("<showwebpictures>0</showwebpictures>") != std::string::npos);
+        CReaderOptionsDialog again(r.config, QString::fromStdString(r.root.Dir()), start, nullptr);
+        QVERIFY(!again.findChild<QCheckBox*>(QStringLiteral("showWebPictures"))->isChecked());
     }
 };
 

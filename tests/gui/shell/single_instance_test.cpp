@@ -1,11 +1,19 @@
 // A second start of the real program on the same root hands its argument to the running
-// instance and exits; without an argument it says the program is running.
+// instance and exits; without an argument it says the program is running. Two starts at the
+// same instant leave one window; a crashed instance's lock is taken over; a socket planted
+// under the channel's name gets nothing.
 
+#include <sys/stat.h>
 #include <QFile>
+#include <QLocalServer>
+#include <QLockFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
+#include <memory>
 
+#include "core/integration/channel_security.h"
+#include "core/integration/hand_over.h"
 #include "core/integration/window_message.h"
 #include "gui/shell/local_channel.h"
 #include "shell_fixture.h"
@@ -36,13 +44,151 @@ class SingleInstanceTest : public QObject {
         return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -2;
     }
 
+    // Starts the real program on `rootDir` without waiting for it.
+    static std::unique_ptr<QProcess> Start(const QStringList& args) {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ZIRVO_NO_DIALOGS"), QStringLiteral("1"));
+        process->setProcessEnvironment(env);
+        process->start(QStringLiteral(ZIRVO_GUI_PATH), args);
+        return process;
+    }
+
+    static void Stop(QProcess& process) {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(30000);
+        }
+    }
+
+    // True once an instance on `rootDir` takes messages (its window is up).
+    static bool WaitForOwner(const QString& rootDir, QProcess& owner) {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 90000 && owner.state() != QProcess::NotRunning) {
+            // 2167 is harmless: the article list re-reads the account's style.
+            if (CLocalChannel::Send(rootDir, WindowMessage{kMsgArticleStyleChanged, 0, 0})) {
+                return true;
+            }
+            QTest::qWait(200);
+        }
+        return false;
+    }
+
 private slots:
+    void TwoStartsAtTheSameInstantLeaveOneWindow() {
+        SeededRoot r;
+        QVERIFY(r.seeded);
+        const QString rootDir = QString::fromStdString(r.root.Dir());
+        auto first = Start({QStringLiteral("--root"), rootDir});
+        auto second = Start({QStringLiteral("--root"), rootDir});
+        QVERIFY(first->waitForStarted(30000));
+        QVERIFY(second->waitForStarted(30000));
+        // One of them finds the root taken and ends; the other keeps its window.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            first->state() == QProcess::NotRunning || second->state() == QProcess::NotRunning,
+            90000);
+        QProcess& gone = first->state() == QProcess::NotRunning ? *first : *second;
+        QProcess& stays = &gone == first.get() ? *second : *first;
+        QCOMPARE(gone.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(gone.exitCode(), 0);
+        QVERIFY2(QString::fromUtf8(gone.readAllStandardError())
+                     .contains(QStringLiteral("程序已经启动运行!")),
+                 "the second start did not say the program runs");
+        QVERIFY(WaitForOwner(rootDir, stays));
+        QCOMPARE(stays.state(), QProcess::Running);
+
+        // The owner crashes: its lock stays behind, and the next start takes the root over and
+        // opens its own window instead of handing its address to nobody.
+        stays.kill();
+        QVERIFY(stays.waitForFinished(30000));
+        auto next = Start({QStringLiteral("--root"), rootDir,
+                           QStringLiteral("http://127.0.0.1:9/after-crash.xml")});
+        QVERIFY(WaitForOwner(rootDir, *next));
+        QCOMPARE(next->state(), QProcess::Running);
+        Stop(*next);
+    }
+
+    void ASocketPlantedUnderTheChannelNameGetsNothing() {
+        SeededRoot r;
+        QVERIFY(r.seeded);
+        const QString rootDir = QString::fromStdString(r.root.Dir());
+        std::string error;
+        const QString name = QString::fromStdString(LocalChannelPath(r.root.Dir(), &error));
+        QVERIFY2(!name.isEmpty(), error.c_str());
+        QVERIFY(!name.startsWith(QStringLiteral("/tmp/QOVA")));
+        // Someone listens under the name while no instance owns the root.
+        QLocalServer squatter;
+        QVERIFY(squatter.listen(name));
+        QSignalSpy reached(&squatter, &QLocalServer::newConnection);
+        struct stat planted {};
+        QCOMPARE(::stat(name.toUtf8().constData(), &planted), 0);
+        auto program = Start({QStringLiteral("--root"), rootDir,
+                              QStringLiteral("http://127.0.0.1:9/secret-feed.xml")});
+        // The program owns the root, so it does not hand its address over: it replaces the
+        // planted socket with its own and runs itself.
+        auto replaced = [&] {
+            struct stat now {};
+            return ::stat(name.toUtf8().constData(), &now) == 0 && now.st_ino != planted.st_ino;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(replaced() || program->state() == QProcess::NotRunning, 90000);
+        QCoreApplication::processEvents();
+        QCOMPARE(reached.count(), 0);
+        QVERIFY(WaitForOwner(rootDir, *program));
+        QCOMPARE(program->state(), QProcess::Running);
+        QVERIFY(!QFile::exists(QString::fromStdString(r.root.Path(kHandOverFile))));
+        Stop(*program);
+    }
+
+    void HandOverKeepsTheTitleAndTheWindowsSize() {
+        SeededRoot r;
+        QVERIFY(r.seeded);
+        WindowPosSettings pos;
+        QVERIFY(r.config.ReadWindowPos(pos));
+        pos.left = 40;
+        pos.top = 30;
+        pos.right = 840;
+        pos.bottom = 630;
+        QVERIFY(r.config.WriteWindowPos(pos));
+        auto frame = r.MakeFrame();
+        QVERIFY(frame);
+        frame->ShowAtStoredPlace();
+        QVERIFY(!frame->isMaximized());
+        QSignalSpy add(frame.get(), &CMainFrame::AddSubscriptionRequested);
+        QVERIFY(WriteHandOverFile(r.root.Path(kHandOverFile),
+                                  "qova://rssurl=http://127.0.0.1:9/f.xml?a=1&rsstitle=中文标题",
+                                  nullptr));
+        frame->OnWindowMessage(kMsgSubscriptionHandOver, 0, 0);
+        QCOMPARE(add.count(), 1);
+        QCOMPARE(add.first().at(0).toString(), QStringLiteral("http://127.0.0.1:9/f.xml?a=1"));
+        QCOMPARE(add.first().at(1).toString(), QStringLiteral("中文标题"));
+        QCoreApplication::processEvents();
+        QVERIFY(!frame->isMaximized());
+        QVERIFY(!(frame->windowState() & Qt::WindowMaximized));
+    }
+
+    void APipeAsTheHandOverFileDoesNotHangTheWindow() {
+        SeededRoot r;
+        QVERIFY(r.seeded);
+        auto frame = r.MakeFrame();
+        QVERIFY(frame);
+        QSignalSpy add(frame.get(), &CMainFrame::AddSubscriptionRequested);
+        const std::string path = r.root.Path(kHandOverFile);
+        QDir().mkpath(QString::fromStdString(r.root.TempDir()));
+        QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
+        frame->OnWindowMessage(kMsgSubscriptionHandOver, 0, 0);  // returns: nothing to wait for
+        QCOMPARE(add.count(), 0);
+    }
+
     void SecondStartHandsTheAddressOverAndExits() {
         SeededRoot r;
         QVERIFY(r.seeded);
         auto frame = r.MakeFrame();
         QVERIFY(frame);
         const QString rootDir = QString::fromStdString(r.root.Dir());
+        // This process owns the root, as the running instance would.
+        QLockFile lock(QString::fromStdString(r.root.Path(kRootLockFile)));
+        QVERIFY(lock.tryLock(0));
         CLocalChannel channel(rootDir);
         QVERIFY(channel.Listen());
         connect(&channel, &CLocalChannel::MessageReceived, frame.get(),
