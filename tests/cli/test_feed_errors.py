@@ -118,7 +118,7 @@ class ErrorsTest(FeedCliTestCase):
                      ['import-opml', self.url('/corpus/heraldsun.rss')]):
             with self.subTest(args=args):
                 result = self.fails(1, '[8000]', *args)
-                self.assertIn('cannot read the subscription file', result.stderr)
+                self.assertIn('无法读取订阅文件', result.stderr)
 
     def help_of(self, *command):
         result = self.run_cli(*command, '--help')

@@ -51,11 +51,11 @@ bool CReaderSession::Open() {
     ReadChannelTreeSettings(m_appConfig, m_messages, settings);
     m_tree.SetSettings(settings);
     if (!m_editor.Load()) {
-        m_error = "cannot read the subscription file " + m_root.OpmlPath();
+        m_error = "无法读取订阅文件 " + m_root.OpmlPath() + ", 文件已损坏或不可读";
         return false;
     }
     if (!m_store.Open()) {
-        m_error = "cannot open the feed store: " + m_store.GetLastError();
+        m_error = "无法打开文章数据库: " + m_store.GetLastError();
         return false;
     }
     return true;

@@ -85,8 +85,8 @@ void CBlogArticlePage::ShowArticle(const BlogArticle& article, const QString& sk
     }
     m_rendered = true;
     // The same guards as every rendered document: the policy first, no frames.
-    m_renderedHtml = QString::fromStdString(
-        WithContentSecurityPolicy(DisableFrames(html.toStdString()), true));
+    m_renderedHtml =
+        QString::fromStdString(WithContentSecurityPolicy(DisableFrames(html.toStdString()), true));
     html = m_renderedHtml;
     const QString path = QStringLiteral("/blog%1").arg(++m_serial);
     m_scheme->Put(path, html.toUtf8());

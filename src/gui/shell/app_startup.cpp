@@ -12,12 +12,14 @@
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "core/accounts/account_registry.h"
 #include "core/articles/blog_store.h"
 #include "core/config/app_config.h"
 #include "core/config/error_msg_dialog.h"
 #include "core/config/proxy.h"
+#include "core/db/integrity_check.h"
 #include "core/integration/channel_security.h"
 #include "core/integration/hand_over.h"
 #include "core/net/http_client.h"
@@ -172,7 +174,7 @@ int RunZirvo(int argc, char** argv) {
     QString storeError;
     if (!frame.Initialise(storeError)) {
         if (!storeError.isEmpty()) {
-            SayAtStartup(storeError, true);
+            SayAtStartup(QStringLiteral("无法打开数据库: ") + storeError, true);
         }
         return 0;
     }
@@ -193,7 +195,9 @@ int RunZirvo(int argc, char** argv) {
     // The blog library's own connection to the article store (the frame checked it opens).
     CBlogStore articles(root.Dir());
     if (!articles.Open()) {
-        SayAtStartup(QString::fromStdString(articles.GetLastError()), true);
+        SayAtStartup(
+            QStringLiteral("无法打开数据库: ") + QString::fromStdString(articles.GetLastError()),
+            true);
         return 0;
     }
     CAccountRegistry registry(root.UserConfigPath(), messages);
@@ -226,6 +230,32 @@ int RunZirvo(int argc, char** argv) {
     CStartupTiming timing(sinceStart);
     frame.ShowAtStoredPlace();
     timing.WindowShown(&frame);
+    // A damaged database opens without complaint; whether every page reads is learnt off the
+    // window thread, and said at once rather than when some list fails. Joined before the
+    // window goes (the check stops at the closing flag).
+    std::jthread integrity([&frame, &root] {
+        for (const char* name : {"Storage/rss.db", "Storage/blog.db"}) {
+            std::string problem;
+            if (CheckDatabaseFile(root.Path(name), problem)) {
+                continue;
+            }
+            const QString text = QString::fromStdString(DamagedDatabaseMessage(name, problem));
+            QMetaObject::invokeMethod(
+                &frame,
+                [&frame, text] {
+                    std::fprintf(stderr, "zirvo: %s\n", text.toUtf8().constData());
+                    frame.SetStatusText(text);
+                    if (qEnvironmentVariableIntValue("ZIRVO_NO_DIALOGS") == 0) {
+                        auto* box = new QMessageBox(QMessageBox::Warning,
+                                                    QApplication::applicationDisplayName(), text,
+                                                    QMessageBox::Ok, &frame);
+                        box->setAttribute(Qt::WA_DeleteOnClose);
+                        box->open();
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+    });
     reader.StartupReceive();
     StartScriptedRun(frame, reader, session, sinceStart);
     StartWindowBench(frame, reader, session);

@@ -3,6 +3,7 @@
 // same instant leave one window; a crashed instance's lock is taken over; a socket planted
 // under the channel's name gets nothing.
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <QFile>
 #include <QLocalServer>
@@ -137,6 +138,47 @@ private slots:
         QVERIFY(WaitForOwner(rootDir, *program));
         QCOMPARE(program->state(), QProcess::Running);
         QVERIFY(!QFile::exists(QString::fromStdString(r.root.Path(kHandOverFile))));
+        Stop(*program);
+    }
+
+    void RootProblemsSayWhatIsWrong() {
+        // A data root where nothing can be written (not even by root): the program says so.
+        QString err;
+        QCOMPARE(RunSecond({QStringLiteral("--root"), QStringLiteral("/proc/self")}, &err), 1);
+        QVERIFY2(err.contains(QStringLiteral("不可写")), qPrintable(err));
+
+        // A damaged article database opens, and the program says at once what is wrong.
+        SeededRoot r;
+        QVERIFY(r.seeded);
+        const std::string db = r.root.RssDbPath();
+        sqlite3* handle = nullptr;
+        QCOMPARE(sqlite3_open(db.c_str(), &handle), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(handle,
+                              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                              "WHERE i < 3000) INSERT INTO rss_data (item_feedid, item_link, "
+                              "item_title, item_description) SELECT 1, 'http://127.0.0.1/' || i, "
+                              "'t', printf('%0800d', i) FROM n; PRAGMA wal_checkpoint(TRUNCATE);",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(handle);
+        {
+            QFile file(QString::fromStdString(db));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.size() > 400 * 4096);
+            file.seek(300 * 4096);
+            file.write(QByteArray(32 * 4096, '\xA5'));
+        }
+        auto program = Start({QStringLiteral("--root"), QString::fromStdString(r.root.Dir())});
+        program->setReadChannel(QProcess::StandardError);
+        QByteArray said;
+        QElapsedTimer waited;
+        waited.start();
+        while (!said.contains("已损坏") && waited.elapsed() < 90000 &&
+               program->state() != QProcess::NotRunning) {
+            program->waitForReadyRead(200);
+            said += program->readAllStandardError();
+        }
+        QVERIFY2(said.contains("Storage/rss.db 已损坏"), said.constData());
         Stop(*program);
     }
 
