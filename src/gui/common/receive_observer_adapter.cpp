@@ -58,6 +58,13 @@ void CReceiveObserverAdapter::OnStatusText(const std::string& text) {
     });
 }
 
+void CReceiveObserverAdapter::OnChannelDone(const ChannelReceiveOutcome& outcome) {
+    Post([outcome](const ReceiveHandlers& h) {
+        if (h.channelDone)
+            h.channelDone(outcome);
+    });
+}
+
 void CReceiveObserverAdapter::OnStopping() {
     m_stopping = true;
 }

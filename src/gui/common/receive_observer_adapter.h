@@ -31,6 +31,7 @@ struct ReceiveHandlers {
     std::function<void(NodeId, int)> newItemNotice;
     std::function<void(int)> refreshList;
     std::function<void(const std::string&)> statusText;
+    std::function<void(const ChannelReceiveOutcome&)> channelDone;
 };
 
 class CReceiveObserverAdapter : public IReceiveObserver {
@@ -44,6 +45,7 @@ public:
     void OnRefreshList(int feedId) override;
     void OnStatusText(const std::string& text) override;
     void FlushPendingMarkRead() override {}
+    void OnChannelDone(const ChannelReceiveOutcome& outcome) override;
     void OnStopping() override;
 
 private:

@@ -25,6 +25,7 @@ CReaderController::CReaderController(CReaderSession& session, QWidget* parentFor
     handlers.newItemNotice = [this](NodeId node, int unread) { OnNewItemNotice(node, unread); };
     handlers.refreshList = [this](int feedId) { OnRefreshList(feedId); };
     handlers.statusText = [this](const std::string& text) { emit StatusText(Q(text)); };
+    handlers.channelDone = [this](const ChannelReceiveOutcome& outcome) { OnChannelDone(outcome); };
     m_observer = std::make_unique<CReceiveObserverAdapter>(this, std::move(handlers));
     m_session.EnableReceiving(*m_observer);
 

@@ -20,6 +20,7 @@
 // Threading: window thread. Receive workers reach it only through CReceiveObserverAdapter; the
 // session's jobs post their outcome (a value) back to it.
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -209,6 +210,8 @@ private:
     void OnUnreadChanged(NodeId node, int unread);
     void OnNewItemNotice(NodeId node, int unread);
     void OnRefreshList(int feedId);
+    void OnChannelDone(const ChannelReceiveOutcome& outcome);
+    QString ChannelToolTip(const ChannelNode& node) const;
     void ApplyTimerDecision(const TimerDecision& decision);
     void OnTimerTick();
     void StartScheduled(ScheduledReceive what);
@@ -242,6 +245,8 @@ private:
     std::vector<RssItem> m_pageItems;  // with bodies in quick reading
     int m_shownMaxItemId = 0;          // the shown list's ItemPage::maxItemId
     bool m_showingAllUnread = false;
+    // Why each channel's last fetch in this run failed; shown in its tooltip until it succeeds.
+    QHash<NodeId, QString> m_fetchFailures;
     int m_listGeneration = 0;  // counts list changes: a late background list is dropped
     int m_jobsRunning = 0;
     // The counts of the store are being read at start-up; the start-up receive waits for

@@ -71,6 +71,23 @@ void CReaderController::OnRefreshList(int feedId) {
     RefillShownList();
 }
 
+void CReaderController::OnChannelDone(const ChannelReceiveOutcome& outcome) {
+    const std::optional<ChannelNode> channel = m_session.Tree().Node(outcome.node);
+    if (outcome.ok) {
+        m_fetchFailures.remove(outcome.node);
+    } else {
+        const std::string& why = outcome.message.empty() ? outcome.error : outcome.message;
+        m_fetchFailures.insert(outcome.node, Q(why));
+        if (channel) {
+            emit StatusText(QStringLiteral("「") + Q(channel->caption) +
+                            QStringLiteral("」更新失败: ") + Q(why));
+        }
+    }
+    if (QTreeWidgetItem* item = m_tree->ItemOf(outcome.node); item && channel) {
+        item->setToolTip(0, ChannelToolTip(*channel));
+    }
+}
+
 void CReaderController::StartScheduled(ScheduledReceive what) {
     if (m_closing) {
         return;

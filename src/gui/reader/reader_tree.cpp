@@ -40,6 +40,17 @@ bool AskYesNo(QWidget* parent, const char* question) {
 
 }  // namespace
 
+QString CReaderController::ChannelToolTip(const ChannelNode& node) const {
+    if (!node.IsChannel()) {
+        return QString();
+    }
+    const auto failure = m_fetchFailures.constFind(node.id);
+    if (failure == m_fetchFailures.constEnd()) {
+        return Q(node.feedUrl);
+    }
+    return Q(node.feedUrl) + QStringLiteral("\n上次更新失败: ") + failure.value();
+}
+
 void CReaderController::StyleTreeItem(QTreeWidgetItem* item, const ChannelNode& node) {
     item->setText(0, Q(node.caption));
     item->setData(0, kUnreadRole, node.unreadCount);
@@ -47,7 +58,7 @@ void CReaderController::StyleTreeItem(QTreeWidgetItem* item, const ChannelNode& 
     item->setIcon(0, TreeImage(node.IsFolder() ? kImageFolder : node.image));
     // Items with children blue, the others dark grey.
     item->setForeground(0, node.children.empty() ? QColor(100, 100, 100) : QColor(0, 0, 255));
-    item->setToolTip(0, node.IsChannel() ? Q(node.feedUrl) : QString());
+    item->setToolTip(0, ChannelToolTip(node));
     Qt::ItemFlags flags =
         Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
     // The first node of the file keeps its name.

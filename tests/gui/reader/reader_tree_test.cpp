@@ -256,6 +256,24 @@ void ReaderTreeTest::FailedChannelShowsFailedImage() {
     QCOMPARE(f.Session().Tree().Node(f.Find("ok"))->image, kImageReceived);
     QCOMPARE(f.ShownUnread(f.Find("ok")), 1);
     QCOMPARE(f.ShownUnread(f.Find("broken")), 0);
+
+    // The failed channel says why, in its tooltip and in the status bar; the good one shows
+    // only its address.
+    QSignalSpy status(&f.Controller(), &gui::CReaderController::StatusText);
+    f.ReceiveAndWait(f.Find("broken"));
+    QTRY_VERIFY(!status.isEmpty());
+    bool said = false;
+    for (const QList<QVariant>& args : status) {
+        said = said || args.at(0).toString().contains(QStringLiteral("「broken」更新失败: "));
+    }
+    QVERIFY(said);
+    const QString brokenTip = f.Controller().Tree()->ItemOf(f.Find("broken"))->toolTip(0);
+    QVERIFY2(brokenTip.startsWith(QString::fromStdString(f.Server().Url("/html"))),
+             qPrintable(brokenTip));
+    QVERIFY2(brokenTip.contains(QStringLiteral("上次更新失败: ")), qPrintable(brokenTip));
+    QVERIFY(brokenTip.size() > QString::fromStdString(f.Server().Url("/html")).size() + 9);
+    QCOMPARE(f.Controller().Tree()->ItemOf(f.Find("ok"))->toolTip(0),
+             QString::fromStdString(f.Server().Url("/gen/5?items=1")));
 }
 
 void ReaderTreeTest::AddDialogPrefillsAndFetchesTitleOffTheWindowThread() {
