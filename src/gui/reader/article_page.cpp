@@ -181,7 +181,7 @@ void CArticlePage::BuildToolBar() {
     m_stop = make(QStringLiteral("停止(&S)"), ThemeIcon("process-stop", QStyle::SP_BrowserStop),
                   QKeySequence(Qt::Key_Escape), "pageStop");
     m_reload = make(QStringLiteral("刷新(&R)"), ThemeIcon("view-refresh", QStyle::SP_BrowserReload),
-                    QKeySequence(Qt::Key_F5), "pageReload");
+                    QKeySequence(Qt::SHIFT | Qt::Key_F5), "pageReload");
     m_blank = make(QStringLiteral("空白页(&K)"), ThemeIcon("document-new", QStyle::SP_FileIcon),
                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K), "pageBlank");
     m_previous = make(QStringLiteral("上一篇(&P)"), ThemeIcon("go-up", QStyle::SP_ArrowUp),
@@ -570,6 +570,11 @@ void CArticlePage::OpenUrl(const QString& url) {
 
 void CArticlePage::ShowBlank() {
     OpenUrl(QStringLiteral("about:blank"));
+}
+
+bool CArticlePage::AtEnd() const {
+    const qreal bottom = m_page->scrollPosition().y() + m_view->height();
+    return bottom + 2 >= m_page->contentsSize().height();
 }
 
 void CArticlePage::PageDown() {

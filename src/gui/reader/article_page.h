@@ -70,6 +70,8 @@ public:
     void ShowBlank();
     // Scrolls the shown page down by one screen (Space in the list).
     void PageDown();
+    // The page shows its last screen (or nothing to scroll): Space goes on to the next item.
+    bool AtEnd() const;
 
     QString SkinName() const { return m_skinName; }
     void SetSkinName(const QString& name);

@@ -14,11 +14,16 @@
 #include "gui/reader/channel_tree_widget.h"
 #include "gui/reader/reader_text.h"
 #include "gui/reader/title_fetch.h"
+#include "gui/shell/command_table.h"
 
 namespace zirvo::gui {
 
-CReaderController::CReaderController(CReaderSession& session, QWidget* parentForWidgets)
-    : QObject(parentForWidgets), m_session(session), m_parentWidget(parentForWidgets) {
+CReaderController::CReaderController(CReaderSession& session, CCommandTable& commands,
+                                     QWidget* parentForWidgets)
+    : QObject(parentForWidgets),
+      m_session(session),
+      m_commands(commands),
+      m_parentWidget(parentForWidgets) {
     ReceiveHandlers handlers;
     handlers.imageChanged = [this](NodeId node, int image) { OnImageChanged(node, image); };
     handlers.unreadChanged = [this](NodeId node, int unread) { OnUnreadChanged(node, unread); };
@@ -101,6 +106,11 @@ QAction* CReaderController::Action(const QString& objectName) const {
             }
         }
     }
+    for (int id : m_commands.Ids()) {
+        if (m_commands.Action(id)->objectName() == objectName) {
+            return m_commands.Action(id);
+        }
+    }
     return nullptr;
 }
 
@@ -156,7 +166,8 @@ void CReaderController::CreateWidgets(QWidget* parent) {
     connect(m_list, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { OpenRowLink(index.row()); });
     connect(m_list, &CArticleTableView::OpenRequested, this, &CReaderController::OpenRowLink);
-    connect(m_list, &CArticleTableView::PageArticleRequested, this, [this] { m_page->PageDown(); });
+    connect(m_list, &CArticleTableView::PageArticleRequested, this,
+            &CReaderController::PageOrNextUnread);
     connect(m_list, &CArticleTableView::ContextMenuAt, this, &CReaderController::OnListMenu);
 
     std::string skin;

@@ -46,13 +46,16 @@ namespace zirvo::gui {
 class CArticleListModel;
 class CArticlePage;
 class CArticleTableView;
+class CCommandTable;
 class CChannelTreeWidget;
 class CReceiveObserverAdapter;
 
 class CReaderController : public QObject {
     Q_OBJECT
 public:
-    CReaderController(CReaderSession& session, QWidget* parentForWidgets);
+    // `commands`: the window's command table; the reader carries out its receive-all, add
+    // subscription and new folder commands and puts the table's actions into its menus.
+    CReaderController(CReaderSession& session, CCommandTable& commands, QWidget* parentForWidgets);
     ~CReaderController() override;
 
     QWidget* TreeWidget() const;
@@ -61,6 +64,8 @@ public:
     QList<QAction*> TreeActions() const { return m_treeActions; }
     QList<QAction*> ListActions() const { return m_listActions; }
     QList<QAction*> PageActions() const;
+    // The reader mode's "频道" and "查看" menus of the menu bar.
+    QList<QMenu*> MainMenus() const { return {m_channelMainMenu, m_viewMainMenu}; }
 
     // For tests and the screenshot script.
     CChannelTreeWidget* Tree() const { return m_tree; }
@@ -93,6 +98,12 @@ public slots:
     void Shutdown();
     // Shows a node's list as if the user had selected it in the tree.
     void SelectNode(int node);
+    // "下一未读": the next unread item after the current row, on later pages of the list, then
+    // in the next channel with unread items (in tree order, wrapping); shows it and marks it
+    // read. Says so in the status text when nothing is unread.
+    void NextUnread();
+    // Space in the list: pages the article down, and at its end goes to the next unread item.
+    void PageOrNextUnread();
     // Rebuilds the tree items from the model and reads the shown list again (after a property
     // sheet, an import or a cleaning).
     void ReloadTree();
@@ -103,13 +114,10 @@ signals:
     void StatusText(const QString& text);
     void PagingChanged(int page, int pageCount);
     void NewItemsNotice(const QString& channel, int newCount, qint64 channelId);
-    // What other parts of the main window carry out.
-    void ImportOpmlRequested();
-    void ExportOpmlRequested(int node, bool allChannels);
+    // The list's filter changed (from the menu, a key or SetFilter): the drop-down follows.
+    void FilterShown(int filter);
+    // "制作CHM电子书" on a channel or folder: the e-book dialog for it.
     void EbookRequested(int node);
-    void AddToFavouritesRequested(int itemId);
-    void AddToBrowserFavouritesRequested(const QString& link, const QString& title);
-    void PublishItemRequested(int itemId);
 
 private:
     // ---- building ----
@@ -121,6 +129,14 @@ private:
     void BuildListMenus();
     QAction* MakeAction(const QString& text, const QKeySequence& key, const char* name,
                         QList<QAction*>& group, void (CReaderController::*slot)());
+    // A command whose window comes later: shown, disabled, the reason as its tooltip.
+    QAction* MakeUnavailable(const QString& text, const char* name, QList<QAction*>& group,
+                             const char* reason);
+    void BuildMainMenus();
+    void UpdatePagingActions();
+    // The first unread row at or after `from`; -1 when none.
+    int FindUnreadRow(int from) const;
+    void ShowAndMarkRow(int row);
     void LoadViewSettings();
 
     // ---- tree ----
@@ -155,9 +171,6 @@ private:
     void CmdDelete();
     void CmdRename();
     void CmdProperties();
-    void CmdImport();
-    void CmdExportCurrent();
-    void CmdExportAll();
     void CmdEbook();
 
     // ---- list ----
@@ -175,9 +188,6 @@ private:
     void MarkItem(int itemId, bool read);
     void OnListMenu(int row, const QPoint& globalPos);
     void CmdOpenItemInBrowser();
-    void CmdAddToFavourites();
-    void CmdAddToBrowserFavourites();
-    void CmdPublishItem();
     void CmdItemProperties();
     void CmdToggleRead();
     void CmdCollapseGroups();
@@ -217,6 +227,7 @@ private:
     void StartScheduled(ScheduledReceive what);
 
     CReaderSession& m_session;
+    CCommandTable& m_commands;
     QWidget* m_parentWidget;
     std::unique_ptr<CReceiveObserverAdapter> m_observer;
     bool m_closing = false;
@@ -234,6 +245,8 @@ private:
     QMenu* m_channelMenu = nullptr;
     QMenu* m_itemMenu = nullptr;
     QMenu* m_groupMenu = nullptr;
+    QMenu* m_channelMainMenu = nullptr;
+    QMenu* m_viewMainMenu = nullptr;
     NodeId m_menuNode = kNoNode;  // the node a context menu was opened on
 
     // What the list shows.

@@ -8,6 +8,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 #include "core/views/article_document.h"
 #include "gui/reader/article_list_model.h"
@@ -122,6 +123,7 @@ void CReaderController::FillList(ItemPage page, int ownerTag, bool refresh) {
     }
     m_model->SetItems(std::move(page.items), page.folder);
     emit PagingChanged(m_page_, m_pageCount);
+    UpdatePagingActions();
     if (m_page->QuickReading() && !m_pageItems.empty()) {
         m_page->ShowList(m_pageItems, m_pageItems.front().link);
     } else {
@@ -139,6 +141,7 @@ void CReaderController::ClearList() {
     m_page_ = 0;
     m_pageCount = 1;
     emit PagingChanged(0, 1);
+    UpdatePagingActions();
     m_page->ShowBlank();
 }
 
@@ -169,6 +172,7 @@ void CReaderController::SetFilter(int filter) {
     for (QAction* action : m_filterGroup->actions()) {
         action->setChecked(action->objectName() == QStringLiteral("listFilter%1").arg(filter));
     }
+    emit FilterShown(filter);
     if (m_shownNode != kNoNode) {
         ShowNode(m_shownNode, 0, false);
     }
@@ -258,27 +262,6 @@ void CReaderController::CmdOpenItemInBrowser() {
     }
 }
 
-void CReaderController::CmdAddToFavourites() {
-    if (const int id = CurrentItemId()) {
-        emit AddToFavouritesRequested(id);
-    }
-}
-
-void CReaderController::CmdAddToBrowserFavourites() {
-    const RssItem* item = m_model->Item(m_list->currentIndex().row());
-    if (item != nullptr) {
-        std::string link;
-        m_session.Store().GetItemLink(item->id, false, link);
-        emit AddToBrowserFavouritesRequested(Q(link), Q(item->title));
-    }
-}
-
-void CReaderController::CmdPublishItem() {
-    if (const int id = CurrentItemId()) {
-        emit PublishItemRequested(id);
-    }
-}
-
 void CReaderController::CmdItemProperties() {
     const int id = CurrentItemId();
     RssItem item;
@@ -287,6 +270,82 @@ void CReaderController::CmdItemProperties() {
     }
     CItemPropertiesDialog dialog(item, m_list);
     dialog.exec();
+}
+
+int CReaderController::FindUnreadRow(int from) const {
+    for (int row = qMax(0, from); row < m_model->rowCount(); ++row) {
+        const RssItem* item = m_model->Item(row);
+        if (item != nullptr && item->read == 0) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+void CReaderController::ShowAndMarkRow(int row) {
+    const int itemId = m_model->ItemId(row);
+    if (itemId == 0) {
+        return;
+    }
+    {
+        // One display for the move, after the read mark (the row keeps its place).
+        const QSignalBlocker blocker(m_list->selectionModel());
+        m_list->setCurrentIndex(m_model->index(row, kColTitle));
+    }
+    m_list->scrollTo(m_model->index(row, kColTitle));
+    if (m_ownerTag != 0) {
+        MarkItem(itemId, true);
+    }
+    ShowRowItem(m_model->RowOfItem(itemId));
+}
+
+void CReaderController::NextUnread() {
+    const QModelIndex current = m_list->currentIndex();
+    int row = FindUnreadRow(current.isValid() ? current.row() + 1 : 0);
+    if (row >= 0) {
+        ShowAndMarkRow(row);
+        return;
+    }
+    // Later pages of the channel shown.
+    while (m_shownNode != kNoNode && m_page_ + 1 < m_pageCount) {
+        const int before = m_page_;
+        ShowNode(m_shownNode, m_page_ + 1, false);
+        if (m_page_ == before) {
+            break;  // the store refused; the status says why
+        }
+        if ((row = FindUnreadRow(0)) >= 0) {
+            ShowAndMarkRow(row);
+            return;
+        }
+    }
+    // The next channel with unread items, in tree order after the one shown, wrapping.
+    const std::vector<NodeId> walk = m_session.Tree().Walk();
+    const auto shownAt = std::find(walk.begin(), walk.end(), m_shownNode);
+    const size_t start = shownAt == walk.end() ? 0 : size_t(shownAt - walk.begin()) + 1;
+    for (size_t i = 0; i < walk.size(); ++i) {
+        const NodeId id = walk[(start + i) % walk.size()];
+        const std::optional<ChannelNode> node = m_session.Tree().Node(id);
+        if (!node || !node->IsChannel() || m_session.Tree().Unread(id) <= 0 || id == m_shownNode) {
+            continue;
+        }
+        if (m_filter == kReadItems) {
+            SetFilter(kUnreadItems);  // read-only lists never hold what is asked for
+        }
+        SelectNode(id);
+        if (m_shownNode == id && (row = FindUnreadRow(0)) >= 0) {
+            ShowAndMarkRow(row);
+            return;
+        }
+    }
+    emit StatusText(QStringLiteral("没有未读文章了"));
+}
+
+void CReaderController::PageOrNextUnread() {
+    if (m_page->AtEnd()) {
+        NextUnread();
+    } else {
+        m_page->PageDown();
+    }
 }
 
 void CReaderController::CmdToggleRead() {

@@ -492,6 +492,10 @@ void CReaderController::CmdRename() {
     }
 }
 
+void CReaderController::CmdEbook() {
+    emit EbookRequested(TargetNode());
+}
+
 void CReaderController::CmdProperties() {
     OpenNodeProperties(TargetNode());
 }
@@ -523,23 +527,6 @@ void CReaderController::OpenNodeProperties(int id) {
             StyleTreeItem(item, *now);
         }
     }
-}
-
-void CReaderController::CmdImport() {
-    SaveState();
-    emit ImportOpmlRequested();
-}
-
-void CReaderController::CmdExportCurrent() {
-    emit ExportOpmlRequested(TargetNode(), false);
-}
-
-void CReaderController::CmdExportAll() {
-    emit ExportOpmlRequested(TargetNode(), true);
-}
-
-void CReaderController::CmdEbook() {
-    emit EbookRequested(TargetNode());
 }
 
 }  // namespace zirvo::gui

@@ -189,7 +189,7 @@ int RunZirvo(int argc, char** argv) {
         SayAtStartup(QString::fromStdString(session.Error()), true);
         return 0;
     }
-    CReaderController reader(session, &frame);
+    CReaderController reader(session, *frame.Commands(), &frame);
     frame.AttachReader(&reader, &session);
 
     // The blog library's own connection to the article store (the frame checked it opens).

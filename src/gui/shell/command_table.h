@@ -1,12 +1,16 @@
 #pragma once
 // The main window's commands: one QAction per command id of the system, shared by the menus,
-// the tool bars, the tray menu and the shortcuts. The ids stay the system's so that any table
-// that names a command by number maps onto one action.
+// the tool bars, the context menus, the tray menu and the shortcuts. The ids stay the system's
+// so that any table that names a command by number maps onto one action. The window and the
+// reader views register what each command does; a command nobody carries out stays disabled
+// with the reason as its tooltip.
 //
 // Threading: window thread only.
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
+#include <functional>
 
 class QAction;
 
@@ -57,11 +61,14 @@ public:
     QAction* Action(int id) const;
     QList<int> Ids() const { return m_actions.keys(); }
 
-signals:
-    void Triggered(int id);
+    // Who carries the command out. An action is enabled only once it has a handler; until then
+    // it is disabled and its tooltip says why. `context` ends the connection when it goes.
+    void SetHandler(int id, QObject* context, std::function<void()> handler);
+    bool HasHandler(int id) const { return m_handled.contains(id); }
 
 private:
     QHash<int, QAction*> m_actions;
+    QSet<int> m_handled;
 };
 
 }  // namespace zirvo::gui

@@ -50,7 +50,12 @@ CMainFrame::CMainFrame(const CDataRoot& root, CAppConfig& config, CQtMessageRepo
     m_title = QApplication::applicationDisplayName();
     setWindowTitle(m_title);
     m_commands = new CCommandTable(this);
-    connect(m_commands, &CCommandTable::Triggered, this, &CMainFrame::RunCommand);
+    // What the window carries out itself; the reader views add theirs when they are attached.
+    for (int id :
+         {kCmdShowMainWindow, kCmdExit, kCmdAbout, kCmdHelpPage, kCmdSupportSite, kCmdSupportForum,
+          kCmdReaderSettings, kCmdSystemSettings, kCmdCompactFeeds, kCmdCompactArticles}) {
+        m_commands->SetHandler(id, this, [this, id] { RunCommand(id); });
+    }
     m_notifier = new CPopupNotifier(this);
     connect(m_notifier, &CPopupNotifier::TextClicked, this, &CMainFrame::ShowMainWindow);
 }

@@ -111,8 +111,6 @@ signals:
     void NewFolderRequested();
     void FilterChanged(int filterCode);
     void PageChosen(int page);
-    void PreviousPageRequested();
-    void NextPageRequested();
     // The options dialog's OK: the receive and storage settings as written.
     void ReceiveSettingsChanged();
     // A dialog changed channel settings, names or counts in the tree.

@@ -24,6 +24,8 @@ QMenu* MakeMenu(const QString& title, const QString& objectName, CCommandTable* 
                 std::initializer_list<int> ids, QWidget* parent) {
     auto* menu = new QMenu(title, parent);
     menu->setObjectName(objectName);
+    // Disabled entries say why in their tooltip.
+    menu->setToolTipsVisible(true);
     for (int id : ids) {
         if (id == 0) {
             menu->addSeparator();
@@ -78,15 +80,6 @@ void CMainFrame::BuildMenus() {
                  this),
         help(QStringLiteral("menuFavouritesHelp")),
     };
-    // Commands whose windows come with the blog library, the favourites, the search and the
-    // desktop integration: shown, but disabled until they do something.
-    for (int id :
-         {kCmdGetPosts, kCmdComposePost, kCmdImportPosts, kCmdAccountSettings, kCmdBlogSettings,
-          kCmdNewAccount, kCmdImportOpml, kCmdExportAll, kCmdExportCurrent, kCmdOrganizeFavourites,
-          kCmdNewFavouriteFolder, kCmdAddFavourite, kCmdAddFavouriteItem, kCmdImportFavourites,
-          kCmdSearch, kCmdBrowserMenuAdd, kCmdBrowserMenuRemove, kCmdCheckUpdate}) {
-        c->Action(id)->setEnabled(false);
-    }
     menuBar()->setObjectName(QStringLiteral("menuBar"));
 }
 
@@ -158,24 +151,16 @@ void CMainFrame::BuildStatusBar() {
     layout->setContentsMargins(0, 0, 0, 0);
     m_previousPage = new QToolButton(m_pagingBox);
     m_previousPage->setObjectName(QStringLiteral("previousPage"));
-    m_previousPage->setText(QStringLiteral("上一页"));
-    m_previousPage->setToolTip(QStringLiteral("上一页 (Alt+PgUp)"));
-    m_previousPage->setShortcut(QKeySequence(QStringLiteral("Alt+PgUp")));
     m_pageSelector = new QComboBox(m_pagingBox);
     m_pageSelector->setObjectName(QStringLiteral("pageSelector"));
     m_pageSelector->setMinimumContentsLength(7);
     m_pageSelector->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_nextPage = new QToolButton(m_pagingBox);
     m_nextPage->setObjectName(QStringLiteral("nextPage"));
-    m_nextPage->setText(QStringLiteral("下一页"));
-    m_nextPage->setToolTip(QStringLiteral("下一页 (Alt+PgDown)"));
-    m_nextPage->setShortcut(QKeySequence(QStringLiteral("Alt+PgDown")));
     layout->addWidget(m_previousPage);
     layout->addWidget(m_pageSelector);
     layout->addWidget(m_nextPage);
     bar->addPermanentWidget(m_pagingBox);
-    connect(m_previousPage, &QToolButton::clicked, this, &CMainFrame::PreviousPageRequested);
-    connect(m_nextPage, &QToolButton::clicked, this, &CMainFrame::NextPageRequested);
     connect(m_pageSelector, &QComboBox::activated, this, &CMainFrame::PageChosen);
     SetPaging(0, 0);
 }
@@ -197,6 +182,7 @@ void CMainFrame::SetPaging(int page, int pageCount) {
 
 void CMainFrame::BuildTray() {
     m_trayMenu = new QMenu(this);
+    m_trayMenu->setToolTipsVisible(true);
     m_trayMenu->setObjectName(QStringLiteral("trayMenu"));
     m_trayMenu->addAction(m_commands->Action(kCmdShowMainWindow));
     m_trayMenu->addAction(m_commands->Action(kCmdReaderSettings));

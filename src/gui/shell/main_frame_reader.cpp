@@ -42,37 +42,25 @@ void CMainFrame::AttachReader(CReaderController* reader, CReaderSession* session
         ReplaceStackPage(m_pageStack, kModeRss, reader->PageWidget());
     }
 
-    // The reader's commands carry their shortcuts; the frame's own entries for the same
-    // commands give theirs up so that no key is claimed twice.
-    for (int id : {kCmdAddSubscription, kCmdNewFolder, kCmdReceiveAll, kCmdImportOpml}) {
-        m_commands->Action(id)->setShortcut(QKeySequence());
-    }
-    m_previousPage->setShortcut(QKeySequence());
-    m_nextPage->setShortcut(QKeySequence());
-
-    QMenu* channel = new QMenu(QStringLiteral("频道(&C)"), this);
-    channel->setObjectName(QStringLiteral("menuChannel"));
-    const QList<QAction*> treeActions = reader->TreeActions();
-    for (int i = 0; i < treeActions.size(); ++i) {
-        const QString name = treeActions[i]->objectName();
-        if (name == QLatin1String("treeReceive") || name == QLatin1String("treeMarkChannelRead") ||
-            name == QLatin1String("treeMoveUp") || name == QLatin1String("treeImportOpml")) {
-            channel->addSeparator();
-        }
-        channel->addAction(treeActions[i]);
-    }
-    channel->addSeparator();
-    channel->addAction(m_commands->Action(kCmdExit));
-    QMenu* view = new QMenu(QStringLiteral("查看(&V)"), this);
-    view->setObjectName(QStringLiteral("menuView"));
-    view->addActions(reader->ListActions());
-    view->addSeparator();
-    view->addActions(reader->PageActions());
-    view->addSeparator();
-    view->addAction(m_commands->Action(kCmdSearch));
-    m_modeMenus[kModeRss][0] = channel;
-    m_modeMenus[kModeRss][1] = view;
+    // The reader's menus; its commands are the table's actions or its own, one each.
+    const QList<QMenu*> menus = reader->MainMenus();
+    delete m_modeMenus[kModeRss][0];
+    delete m_modeMenus[kModeRss][1];
+    m_modeMenus[kModeRss][0] = menus[0];
+    m_modeMenus[kModeRss][1] = menus[1];
     ApplyMenusForMode();
+    m_commands->SetHandler(kCmdCleaningWizard, this, [this] { RunCommand(kCmdCleaningWizard); });
+    // The paging buttons are the reader's paging commands.
+    m_previousPage->setDefaultAction(reader->Action(QStringLiteral("listPreviousPage")));
+    m_nextPage->setDefaultAction(reader->Action(QStringLiteral("listNextPage")));
+    // One filter state: the drop-down shows what the menu or a key chose, and the other way.
+    connect(reader, &CReaderController::FilterShown, this, [this](int filter) {
+        const int index = m_filter->findData(filter);
+        if (index >= 0 && index != m_filter->currentIndex()) {
+            const QSignalBlocker block(m_filter);
+            m_filter->setCurrentIndex(index);
+        }
+    });
 
     connect(this, &CMainFrame::ReceiveAllRequested, reader, &CReaderController::ReceiveAll);
     connect(this, &CMainFrame::AddSubscriptionRequested, reader,
@@ -80,8 +68,6 @@ void CMainFrame::AttachReader(CReaderController* reader, CReaderSession* session
     connect(this, &CMainFrame::NewFolderRequested, reader, &CReaderController::OpenAddFolderWizard);
     connect(this, &CMainFrame::FilterChanged, reader, &CReaderController::SetFilter);
     connect(this, &CMainFrame::PageChosen, reader, &CReaderController::GoToPage);
-    connect(this, &CMainFrame::PreviousPageRequested, reader, &CReaderController::PreviousPage);
-    connect(this, &CMainFrame::NextPageRequested, reader, &CReaderController::NextPage);
     connect(this, &CMainFrame::ReceiveSettingsChanged, reader,
             &CReaderController::ApplyReceiveSettings);
     connect(reader, &CReaderController::StatusText, this, &CMainFrame::SetStatusText);

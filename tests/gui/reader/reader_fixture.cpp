@@ -15,6 +15,7 @@
 #include "core/util/files.h"
 #include "core/util/strings.h"
 #include "gui/reader/channel_tree_widget.h"
+#include "gui/shell/command_table.h"
 
 namespace zirvo::test {
 
@@ -95,7 +96,8 @@ void CReaderFixture::Open() {
     }
     m_window = std::make_unique<QWidget>();
     m_window->resize(1100, 700);
-    m_controller = new gui::CReaderController(*m_session, m_window.get());
+    auto* commands = new gui::CCommandTable(m_window.get());
+    m_controller = new gui::CReaderController(*m_session, *commands, m_window.get());
     auto* layout = new QHBoxLayout(m_window.get());
     layout->addWidget(m_controller->TreeWidget(), 1);
     layout->addWidget(m_controller->ListWidget(), 2);

@@ -70,6 +70,7 @@ private slots:
     void WholeTableCommandsRunAsJobsAndTheListFollows();
     void StoreErrorWhileListingKeepsRowsAndSaysWhy();
     void ItemPropertiesText();
+    void NextUnreadCrossesPagesAndChannelsMarkingRead();
 };
 
 void ReaderListTest::PagesThroughOneHundredTwentyItems() {
@@ -344,6 +345,53 @@ void ReaderListTest::ItemPropertiesText() {
     item.link = "http://example.org/";
     QCOMPARE(gui::ItemPropertiesText(item),
              QStringLiteral("标题\n\n作者: 作者\n\n2006-01-03 08:00:00\n\nhttp://example.org/"));
+}
+
+void ReaderListTest::NextUnreadCrossesPagesAndChannelsMarkingRead() {
+    CReaderFixture f;
+    f.WriteOpml({{"目录",
+                  "",
+                  {{"甲", f.Server().Url("/gen/1?items=52"), {}},
+                   {"乙", f.Server().Url("/gen/2?items=2"), {}}}}});
+    f.Open();
+    f.ReceiveAndWait(kNoNode);
+    const NodeId first = f.Find("目录/甲");
+    const NodeId second = f.Find("目录/乙");
+    f.Controller().SetFilter(kAllItems);
+    f.Controller().SelectNode(first);
+    gui::CArticleTableView* list = f.Controller().List();
+    gui::CArticleListModel* model = f.Controller().ListModel();
+    // Rows 0 and 1 read already: the next unread is row 2, shown and marked read.
+    for (int row : {0, 1}) {
+        ClickRow(list, row, gui::kColTitle);
+    }
+    QAction* next = f.Controller().Action(QStringLiteral("listNextUnread"));
+    QVERIFY(next->isEnabled());
+    QVERIFY(!next->shortcut().isEmpty());
+    next->trigger();
+    QCOMPARE(list->currentIndex().row(), 2);
+    QCOMPARE(ItemRead(f.Session(), model->ItemId(2)), 1);
+    QVERIFY(f.Controller().Page()->RenderedHtml().contains(
+        QString::fromStdString(model->Item(2)->title)));
+    QCOMPARE(f.ShownUnread(first), 49);
+    // From the last row of the first page on to the second page.
+    list->setCurrentIndex(model->index(49, gui::kColTitle));
+    ClickRow(list, 49, gui::kColTitle);
+    next->trigger();
+    QCOMPARE(f.Controller().CurrentPage(), 1);
+    QCOMPARE(list->currentIndex().row(), 0);
+    QCOMPARE(ItemRead(f.Session(), model->ItemId(0)), 1);
+    // Past the channel's last unread item: the next channel with unread items.
+    list->setCurrentIndex(model->index(model->rowCount() - 1, gui::kColTitle));
+    ClickRow(list, model->rowCount() - 1, gui::kColTitle);
+    next->trigger();
+    QCOMPARE(f.Controller().ShownNode(), second);
+    QCOMPARE(ItemRead(f.Session(), model->ItemId(list->currentIndex().row())), 1);
+    QCOMPARE(f.ShownUnread(second), 1);
+    // Space on an article that fits its pane goes on to the next unread item as well.
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Space);
+    QCOMPARE(f.ShownUnread(second), 0);
 }
 
 QTEST_MAIN(ReaderListTest)

@@ -40,7 +40,7 @@ private slots:
         CReaderSession session(r.root.Dir(), r.reporter);
         QVERIFY(session.Open());
         {
-            CReaderController reader(session, frame.get());
+            CReaderController reader(session, *frame->Commands(), frame.get());
             frame->AttachReader(&reader, &session);
             frame->show();
             // The reader's panes are the ones shown in the reader mode.
