@@ -7,12 +7,12 @@ packages=(
     build-essential cmake ninja-build pkg-config ccache clang-format clang libclang-rt-dev
     libsqlite3-dev libxml2-dev libxslt1-dev libcurl4-openssl-dev libuchardet-dev
     libcli11-dev nlohmann-json3-dev
-    qt6-base-dev qt6-webengine-dev qt6-translations-l10n fp-utils
+    qt6-base-dev qt6-webengine-dev qt6-translations-l10n fonts-noto-cjk fp-utils
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     python3
 )
 if [ "${ZIRVO_WITH_DESKTOP_TOOLS:-0}" = 1 ]; then
-    packages+=(xvfb imagemagick fonts-noto-cjk)
+    packages+=(xvfb imagemagick)
 fi
 
 missing=()

@@ -24,9 +24,9 @@ struct BlogServerOptions {
     bool wordpress = false;
     bool untyped = false;
     bool intIds = false;
-    std::string categories;  // "title" (default), "wordpress" or "description"
+    std::string categories{};  // "title" (default), "wordpress" or "description"
     bool wordBooleans = false;
-    std::string redirectTo;  // every POST is redirected there
+    std::string redirectTo{};  // every POST is redirected there
     int redirectStatus = 301;
     int oversizeMiB = 0;  // every POST is answered with this many MiB (with Content-Length)
     int seedPosts = 0;    // posts the blog starts with

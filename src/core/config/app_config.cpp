@@ -222,6 +222,21 @@ int CAppConfig::ReadFetchSettings(FetchSettings& out) {
     return 1;
 }
 
+int CAppConfig::ReadFrameModes(FrameModes& out) {
+    FrameModes modes;
+    if (!RunRead(m_path, m_messages,
+                 {IntField("/app/viewframemode", modes.viewFrameMode),
+                  IntField("/app/splitterdirection", modes.splitterDirection),
+                  IntField("/app/outbarmode", modes.outbarMode)})) {
+        return 0;
+    }
+    if (modes.outbarMode < 0 || modes.outbarMode > 2) {
+        modes.outbarMode = 1;
+    }
+    out = modes;
+    return 1;
+}
+
 int CAppConfig::ReadAppValue(const std::string& key, std::string& value) {
     if (!IsPlainKey(key)) {
         m_messages.ShowById(kMsgMissingElement);

@@ -76,6 +76,13 @@ struct StartupSettings {
     int enableMinimizeToNotifyArea = 0;
 };
 
+// The main window's three mode integers below /app/.
+struct FrameModes {
+    int viewFrameMode = 0;
+    int splitterDirection = 0;
+    int outbarMode = 1;  // work mode: 0 blog library, 1 RSS reader, 2 favourites
+};
+
 class CAppConfig {
 public:
     CAppConfig(std::string path, CErrorMsgDialog& messages);
@@ -96,6 +103,8 @@ public:
     // Never shows a message; 1 even when the file lacks the elements (see FetchSettings).
     int ReadFetchSettings(FetchSettings& out);
     int WriteStartupSettings(const StartupSettings& in);
+    // `outbarmode` outside 0..2 (a hand-edited file) reads as 1, the reader.
+    int ReadFrameModes(FrameModes& out);
 
     // The text of `/app/` + key ("viewframemode", "splitterdirection", "outbarmode",
     // "rss/articlestyle", "rss/newssearchurl", ...).

@@ -20,6 +20,7 @@
 #include "core/feeds/rss_store.h"
 #include "core/receive/receive_settings_checks.h"
 #include "core/views/page_settings.h"
+#include "gui/dialogs/appearance_page.h"
 #include "gui/dialogs/storage_choice.h"
 
 namespace zirvo::gui {
@@ -34,6 +35,8 @@ CReaderOptionsDialog::CReaderOptionsDialog(CAppConfig& config, const QString& da
     m_storagePage = BuildStoragePage();
     m_tabs->addTab(m_generalPage, QStringLiteral("常规"));
     m_tabs->addTab(m_storagePage, QStringLiteral("存储"));
+    m_appearance = new CAppearancePage(m_config, this);
+    m_tabs->addTab(m_appearance, QString::fromUtf8(kAppearancePageTitle));
     m_tabs->addTab(BuildStatisticsPage(), QStringLiteral("统计信息"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     auto* layout = new QVBoxLayout(this);
@@ -239,6 +242,10 @@ void CReaderOptionsDialog::accept() {
                storageCheck.focus == SettingsField::StorageType ? choice->FirstRadio()
                                                                 : choice->CountBox(),
                storageCheck.message);
+        return;
+    }
+    if (!m_appearance->Commit()) {
+        m_tabs->setCurrentWidget(m_appearance);
         return;
     }
     if (!m_config.WriteReceiveSettings(receive) || !m_config.WriteStorageSettings(storage)) {

@@ -1,9 +1,9 @@
 #pragma once
 // The reader settings dialog "阅读器设置" with the pages "常规" (receiving, paging and whether
-// the article page loads pictures from the web), "存储"
-// (the global storage policy) and "统计信息" (channel and item counts). OK checks every page
-// with the core's rules, shows the first refusal on its page with the focus on the field, and
-// writes the settings only when all pages pass.
+// the article page loads pictures from the web), "存储" (the global storage policy), "外观"
+// (list colours and fonts, tray and update check) and "统计信息" (channel and item counts). OK
+// checks every page with the core's rules, shows the first refusal on its page with the focus on
+// the field, and writes the settings only when all pages pass.
 //
 // Threading: window thread. The counts of the statistics page are read on a worker with its
 // own store connection (they count a whole table).
@@ -22,6 +22,8 @@ class QSpinBox;
 class QTabWidget;
 
 namespace zirvo::gui {
+
+class CAppearancePage;
 
 class CReaderOptionsDialog : public QDialog {
     Q_OBJECT
@@ -64,6 +66,7 @@ private:
     QCheckBox* m_webPictures = nullptr;
 
     QWidget* m_storagePage = nullptr;
+    CAppearancePage* m_appearance = nullptr;
     QButtonGroup* m_storageTypes = nullptr;
     QComboBox* m_storageCount = nullptr;
 

@@ -1,4 +1,5 @@
 #include "gui/reader/article_page.h"
+#include "gui/common/system_browser.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -83,7 +84,7 @@ CArticlePage::CArticlePage(const QString& dataRoot, const QString& skinName, QWi
     m_profile->installUrlSchemeHandler(kArticleScheme, m_scheme);
     m_profile->setUrlRequestInterceptor(new CArticleRequestGuard(m_profile));
 
-    m_opener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    m_opener = [this](const QUrl& url) { OpenInSystemBrowser(url, this); };
     m_page = new CArticleWebPage(
         m_profile,
         [this](const QUrl& url) {

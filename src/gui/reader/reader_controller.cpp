@@ -18,6 +18,37 @@
 
 namespace zirvo::gui {
 
+namespace {
+
+// What the page pane shows before any list: a short local page through the current skin, so a
+// first start is not an empty list over a blank pane.
+RssItem WelcomeItem(const QString& dataDir, bool hasChannels) {
+    RssItem item;
+    item.title = "欢迎使用 Zirvo";
+    item.author = "Zirvo";
+    const QString steps =
+        hasChannels ? QStringLiteral(
+                          "<p>在左侧的 <b>RSS订阅</b> 中选择一个频道或目录，它的文章就列在上方；"
+                          "选中一篇文章，它就显示在这里。</p>")
+                    : QStringLiteral("<p>还没有订阅任何频道。</p>");
+    const QString html =
+        steps +
+        QStringLiteral(
+            "<h3>添加频道</h3><p>选择菜单 <b>频道 &gt; 添加订阅</b> (Ctrl+N)，输入频道的地址 "
+            "(例如 https://example.org/feed.xml)。频道可以放在目录里：<b>频道 &gt; 新建目录</b> "
+            "(Ctrl+Shift+N)。</p>"
+            "<h3>导入 OPML</h3><p>别的阅读器导出的 OPML 频道列表可以用命令行导入："
+            "<code>zirvo-cli import-opml 文件.opml</code>。</p>"
+            "<h3>阅读</h3><p><b>F5</b> 更新所有频道；<b>Ctrl+U</b> 跳到下一篇未读文章；"
+            "在文章列表中按<b>空格</b>向下翻页，到文章末尾时跳到下一篇未读文章。</p>"
+            "<h3>数据保存在哪里</h3><p>频道列表、文章和设置都保存在数据目录中：<br><code>") +
+        dataDir.toHtmlEscaped() + QStringLiteral("</code><br>备份这个目录就备份了全部数据。</p>");
+    item.description = html.toStdString();
+    return item;
+}
+
+}  // namespace
+
 CReaderController::CReaderController(CReaderSession& session, CCommandTable& commands,
                                      QWidget* parentForWidgets)
     : QObject(parentForWidgets),
@@ -70,6 +101,7 @@ CReaderController::CReaderController(CReaderSession& session, CCommandTable& com
     // Long enough to take a burst of channels of one walk at once, short enough to look live.
     m_refillTimer->setInterval(200);
     connect(m_refillTimer, &QTimer::timeout, this, &CReaderController::RefillShownList);
+    ShowWelcome();
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("receiveTimer"));
     connect(m_timer, &QTimer::timeout, this, &CReaderController::OnTimerTick);
@@ -112,6 +144,18 @@ QAction* CReaderController::Action(const QString& objectName) const {
         }
     }
     return nullptr;
+}
+
+void CReaderController::ShowWelcome() {
+    bool hasChannels = false;
+    for (NodeId id : m_session.Tree().Walk()) {
+        const std::optional<ChannelNode> node = m_session.Tree().Node(id);
+        if (node && node->IsChannel()) {
+            hasChannels = true;
+            break;
+        }
+    }
+    m_page->ShowItem(WelcomeItem(Q(m_session.Root().Dir()), hasChannels));
 }
 
 bool CReaderController::TimerRunning() const {

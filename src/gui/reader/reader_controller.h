@@ -109,6 +109,9 @@ public slots:
     void ReloadTree();
     // The property sheet of a channel or a folder, as "属性(&S)..." on it opens it.
     void OpenNodeProperties(int node);
+    // The local welcome page (how to add a feed, import OPML, where the data lives) in the
+    // page pane, through the current skin; shown before the first list.
+    void ShowWelcome();
 
 signals:
     void StatusText(const QString& text);

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "core/views/article_document.h"
+#include "gui/common/system_browser.h"
 #include "gui/reader/article_list_model.h"
 #include "gui/reader/article_page.h"
 #include "gui/reader/article_table_view.h"
@@ -240,7 +241,7 @@ void CReaderController::OpenRowLink(int row) {
     }
     const QUrl url(Q(link));
     if (RouteLink(url, true) == LinkRoute::System) {
-        QDesktopServices::openUrl(url);
+        OpenInSystemBrowser(url, m_list);
     } else {
         emit StatusText(QStringLiteral("这篇文章的链接不是网页地址: ") + Q(link));
     }

@@ -13,6 +13,7 @@
 #include "core/subscriptions/channel_binding.h"
 #include "core/subscriptions/favourite_tree.h"
 #include "core/views/article_document.h"
+#include "gui/common/system_browser.h"
 #include "gui/dialogs/channel_properties_dialog.h"
 #include "gui/dialogs/folder_properties_dialog.h"
 #include "gui/reader/article_list_model.h"
@@ -311,7 +312,7 @@ void CReaderController::CmdOpenHomeExternal() {
     if (node && !node->homeUrl.empty()) {
         const QUrl url(Q(node->homeUrl));
         if (RouteLink(url, true) == LinkRoute::System) {
-            QDesktopServices::openUrl(url);
+            OpenInSystemBrowser(url, m_tree);
         }
     }
 }

@@ -71,20 +71,13 @@ bool CMainFrame::Initialise(QString& storeError) {
         return false;
     }
     m_minimiseToTray = startup.enableMinimizeToNotifyArea != 0;
-    std::string value;
-    if (!m_config.ReadAppValue("viewframemode", value)) {
+    FrameModes modes;
+    if (!m_config.ReadFrameModes(modes)) {
         return false;
     }
-    m_viewFrameMode = std::atoi(value.c_str());
-    if (!m_config.ReadAppValue("splitterdirection", value)) {
-        return false;
-    }
-    m_splitterDirection = std::atoi(value.c_str());
-    if (!m_config.ReadAppValue("outbarmode", value)) {
-        return false;
-    }
-    const int mode = std::atoi(value.c_str());
-    m_workMode = (mode >= kModeBlog && mode <= kModeFavourites) ? mode : kModeRss;
+    m_viewFrameMode = modes.viewFrameMode;
+    m_splitterDirection = modes.splitterDirection;
+    m_workMode = modes.outbarMode;
     // Opening creates or upgrades the file: a store that cannot be opened ends the start here,
     // before any window shows.
     CBlogStore articles(m_root.Dir());

@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "core/util/text_codec.h"
 #include "gui/shell/command_table.h"
 #include "gui/shell/main_frame.h"
 
@@ -196,12 +197,9 @@ void CMainFrame::BuildTray() {
     m_tray = new QSystemTrayIcon(this);
     m_tray->setIcon(windowIcon().isNull() ? style()->standardIcon(QStyle::SP_ComputerIcon)
                                           : windowIcon());
-    // The tip keeps to 64 bytes, as the system's notification tips do.
-    QString tip = m_title;
-    while (tip.toUtf8().size() > 63) {
-        tip.chop(1);
-    }
-    m_tray->setToolTip(tip);
+    // The tip keeps to the 64 bytes (with its terminator) of the system's notification tips,
+    // counted in the program's code page and cut on a character boundary.
+    m_tray->setToolTip(QString::fromStdString(CutToGb18030Bytes(m_title.toStdString(), 63)));
     m_tray->setContextMenu(m_trayMenu);
     connect(m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {

@@ -75,6 +75,10 @@ void CMainFrame::OpenReaderSettings() {
         },
         this);
     if (dialog.exec() == QDialog::Accepted) {
+        StartupSettings startup;
+        if (m_config.ReadStartupSettings(startup)) {
+            m_minimiseToTray = startup.enableMinimizeToNotifyArea != 0;
+        }
         emit ReceiveSettingsChanged();
     }
 }

@@ -71,6 +71,7 @@ private slots:
     void StoreErrorWhileListingKeepsRowsAndSaysWhy();
     void ItemPropertiesText();
     void NextUnreadCrossesPagesAndChannelsMarkingRead();
+    void FirstStartShowsTheWelcomePage();
 };
 
 void ReaderListTest::PagesThroughOneHundredTwentyItems() {
@@ -392,6 +393,18 @@ void ReaderListTest::NextUnreadCrossesPagesAndChannelsMarkingRead() {
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Space);
     QCOMPARE(f.ShownUnread(second), 0);
+}
+
+void ReaderListTest::FirstStartShowsTheWelcomePage() {
+    CReaderFixture f;
+    f.WriteOpml({});
+    f.Open();
+    const QString html = f.Controller().Page()->RenderedHtml();
+    QVERIFY(html.contains(QStringLiteral("欢迎使用 Zirvo")));
+    QVERIFY(html.contains(QStringLiteral("还没有订阅任何频道")));
+    QVERIFY(html.contains(QStringLiteral("添加订阅")));
+    QVERIFY(html.contains(QStringLiteral("import-opml")));
+    QVERIFY(html.contains(QString::fromStdString(f.Root().Path()).toHtmlEscaped()));
 }
 
 QTEST_MAIN(ReaderListTest)
