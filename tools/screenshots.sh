@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Pictures of the windows for a look by eye (not committed): the reader with a received channel
-# and a rendered article in each shipped skin, the options dialog, the system settings, the
-# channel and folder properties, the cleaning wizard, the message dialog and the notice.
+# and a rendered article in each shipped skin, the welcome page, the options dialog and its
+# appearance page, the system settings, the channel and folder properties, the cleaning wizard,
+# the message dialog and the notice.
 #
 # Usage: tools/screenshots.sh [OUT_DIR] [BUILD_DIR]   (default: build/screenshots, build)
 # Needs xvfb-run, imagemagick (import) and fonts-noto-cjk; the feed comes from a local server.
@@ -92,6 +93,7 @@ shot() {  # NAME [ENV...]: runs zirvo with the environment, takes the picture, e
 }
 
 echo "== pictures in $out"
+shot welcome
 for skin in "$root"/Data/RssSkin/*.xsl; do
     name=$(basename "$skin" .xsl)
     set_value articlestyle "$name"
@@ -99,6 +101,6 @@ for skin in "$root"/Data/RssSkin/*.xsl; do
 done
 set_value articlestyle 默认
 shot folder-list ZIRVO_SELECT="中文资讯"
-for window in options system channel folder wizard message notice; do
+for window in options appearance system channel folder wizard message notice; do
     shot "$window" ZIRVO_SELECT="中文资讯/示例频道" ZIRVO_OPEN=$window
 done

@@ -25,10 +25,10 @@ body { margin: 0; padding: 28px 36px 48px; }
 .source { margin-top: 2em; font-size: 0.9em; }
 .source a { text-decoration: none; }
 body { background: #f7f3e9; color: #2b2620;
-  font-family: "Noto Serif CJK SC", "Source Han Serif SC", "Songti SC", SimSun, serif; }
+  font-family: "DejaVu Serif", "Noto Serif", "Liberation Serif", Georgia, "Noto Serif CJK SC", "Source Han Serif SC", "Songti SC", SimSun, serif; }
 .title { font-weight: 700; letter-spacing: 0.02em; }
 .title a { color: #5a3e1b; }
-.meta { color: #9a8f7d; font-family: "Noto Sans CJK SC", sans-serif; }
+.meta { color: #9a8f7d; font-family: "DejaVu Sans", "Noto Sans", Arial, "Noto Sans CJK SC", sans-serif; }
 .body { font-size: 1.12em; line-height: 1.9; text-align: justify; }
 .body p { text-indent: 2em; }
 .body a { color: #8a5a1f; }

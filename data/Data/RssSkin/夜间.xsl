@@ -25,7 +25,7 @@ body { margin: 0; padding: 28px 36px 48px; }
 .source { margin-top: 2em; font-size: 0.9em; }
 .source a { text-decoration: none; }
 body { background: #1b1d22; color: #d4d7dd;
-  font-family: "Noto Sans CJK SC", "Source Han Sans SC", "PingFang SC", "Microsoft YaHei", "WenQuanYi Micro Hei", sans-serif; }
+  font-family: "DejaVu Sans", "Noto Sans", "Liberation Sans", Arial, Helvetica, "Noto Sans CJK SC", "Source Han Sans SC", "PingFang SC", "Microsoft YaHei", "WenQuanYi Micro Hei", sans-serif; }
 .title a { color: #8ab4f8; }
 .title a:hover { color: #aecbfa; }
 .meta { color: #7d838d; }

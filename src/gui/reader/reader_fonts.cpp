@@ -18,6 +18,25 @@ bool LooksMono(const QString& family) {
     return family.contains(QStringLiteral("Mono"), Qt::CaseInsensitive);
 }
 
+// A Latin face that is installed, so that Latin letters and punctuation are not drawn by the CJK
+// face (whose Latin glyphs are wide and whose punctuation is full-width); the CJK face after it
+// serves the Chinese characters.
+QString LatinFamily(const QString& requested, bool serif) {
+    const QStringList installed = QFontDatabase::families();
+    const QStringList wanted =
+        serif ? QStringList{requested, QStringLiteral("Times New Roman"),
+                            QStringLiteral("Liberation Serif"), QStringLiteral("Noto Serif"),
+                            QStringLiteral("DejaVu Serif")}
+              : QStringList{requested, QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                            QStringLiteral("Noto Sans"), QStringLiteral("DejaVu Sans")};
+    for (const QString& family : wanted) {
+        if (!family.isEmpty() && installed.contains(family, Qt::CaseInsensitive)) {
+            return family;
+        }
+    }
+    return QString();
+}
+
 }  // namespace
 
 QString CjkFamilyFor(const QString& requested) {
@@ -55,17 +74,13 @@ QFont ListFont(bool big) {
     const QString requested = big ? QStringLiteral("宋体") : QStringLiteral("arial");
     QFont font;
     QStringList families;
-    if (big) {
-        const QString cjk = CjkFamilyFor(requested);
-        if (!cjk.isEmpty()) {
-            families << cjk;
-        }
-    } else {
-        families << requested;
-        const QString cjk = CjkFamilyFor(QStringLiteral("黑体"));
-        if (!cjk.isEmpty()) {
-            families << cjk;
-        }
+    const QString latin = LatinFamily(big ? QString() : requested, big);
+    if (!latin.isEmpty()) {
+        families << latin;
+    }
+    const QString cjk = CjkFamilyFor(big ? requested : QStringLiteral("黑体"));
+    if (!cjk.isEmpty()) {
+        families << cjk;
     }
     families << font.families();
     font.setFamilies(families);

@@ -3,7 +3,9 @@
 // families are not installed (Linux desktops rarely have either) fontconfig's choice for the
 // family would be a Latin face without Chinese glyphs, so a CJK face installed on the system
 // stands in: a serif one ("Noto Serif CJK SC", "AR PL UMing", ...) for "宋体", a sans one for the
-// small font, found through QFontDatabase by writing system, never by a file path.
+// small font, found through QFontDatabase by writing system, never by a file path. An installed
+// Latin face of the same kind comes first, so English text keeps Latin glyphs and half-width
+// punctuation; the CJK face serves the Chinese characters.
 //
 // Threading: window thread (QFontDatabase).
 

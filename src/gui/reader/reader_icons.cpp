@@ -142,6 +142,19 @@ QIcon ListStateIcon(ListIcon which) {
     QIcon icon;
     switch (which) {
         case ListIcon::NewItem:
+            // A green "N" tag: a new item must not look like the priority column's star.
+            icon = Draw([](QPainter& p) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(QColor(0x2e, 0xa0, 0x4e));
+                p.drawRoundedRect(QRectF(2.5, 3.5, 11, 9), 2.5, 2.5);
+                QFont font;
+                font.setPixelSize(8);
+                font.setBold(true);
+                p.setFont(font);
+                p.setPen(Qt::white);
+                p.drawText(QRectF(2.5, 3.5, 11, 9), Qt::AlignCenter, QStringLiteral("N"));
+            });
+            break;
         case ListIcon::Importance:
             icon = Draw([](QPainter& p) {
                 p.setPen(Qt::NoPen);

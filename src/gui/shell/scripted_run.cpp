@@ -1,11 +1,14 @@
 #include "gui/shell/scripted_run.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
 
 #include "core/session/reader_session.h"
+#include "gui/dialogs/reader_options_dialog.h"
 #include "gui/reader/reader_controller.h"
 #include "gui/shell/command_table.h"
 #include "gui/shell/main_frame.h"
@@ -46,6 +49,16 @@ void OpenNamed(CMainFrame& frame, CReaderController& reader, CReaderSession& ses
         if (target != kNoNode) {
             reader.OpenNodeProperties(target);
         }
+    } else if (name == QLatin1String("appearance")) {
+        // The options dialog on its appearance page, once it is up.
+        QTimer::singleShot(300, &frame, [] {
+            if (auto* dialog =
+                    qobject_cast<CReaderOptionsDialog*>(QApplication::activeModalWidget())) {
+                dialog->Pages()->setCurrentWidget(
+                    dialog->Pages()->findChild<QWidget*>(QStringLiteral("appearancePage")));
+            }
+        });
+        frame.RunCommand(kCmdReaderSettings);
     } else if (name == QLatin1String("notice")) {
         frame.OnWindowMessage(2168, 0, 2);
     } else if (name == QLatin1String("message")) {

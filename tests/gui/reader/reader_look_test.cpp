@@ -19,6 +19,7 @@
 #include "gui/reader/channel_tree_widget.h"
 #include "gui/reader/item_properties_dialog.h"
 #include "gui/reader/reader_fonts.h"
+#include "gui/reader/reader_icons.h"
 #include "gui/reader/subscription_dialogs.h"
 #include "gui/reader/subscription_wizard.h"
 #include "reader_fixture.h"
@@ -123,6 +124,17 @@ void ReaderLookTest::ReaderWithChineseFeedsFitsItsPanes() {
     QVERIFY(list->verticalHeader()->defaultSectionSize() >= list->fontMetrics().height() + 4);
     // A CJK face stands in for "宋体".
     QVERIFY(!gui::CjkFamilyFor(QStringLiteral("宋体")).isEmpty());
+    // A new item's mark is not the priority column's star.
+    QVERIFY(gui::ListStateIcon(gui::ListIcon::NewItem).pixmap(16).toImage() !=
+            gui::ListStateIcon(gui::ListIcon::Importance).pixmap(16).toImage());
+    // Latin letters and punctuation come from a Latin face listed before the CJK one.
+    for (bool big : {false, true}) {
+        const QStringList families = gui::ListFont(big).families();
+        QVERIFY(families.size() >= 2);
+        QVERIFY2(!families.front().contains(QStringLiteral("CJK")), qPrintable(families.front()));
+        QVERIFY(families.contains(
+            gui::CjkFamilyFor(big ? QStringLiteral("宋体") : QStringLiteral("黑体"))));
+    }
 
     Shot(window, QStringLiteral("reader-默认"));
     for (const QString& skin : {QStringLiteral("夜间"), QStringLiteral("书页")}) {
