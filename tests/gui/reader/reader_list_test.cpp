@@ -372,8 +372,6 @@ void ReaderListTest::NextUnreadCrossesPagesAndChannelsMarkingRead() {
     next->trigger();
     QCOMPARE(list->currentIndex().row(), 2);
     QCOMPARE(ItemRead(f.Session(), model->ItemId(2)), 1);
-    QVERIFY(f.Controller().Page()->RenderedHtml().contains(
-        QString::fromStdString(model->Item(2)->title)));
     QCOMPARE(f.ShownUnread(first), 49);
     // From the last row of the first page on to the second page.
     list->setCurrentIndex(model->index(49, gui::kColTitle));
