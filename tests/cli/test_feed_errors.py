@@ -160,7 +160,7 @@ class ErrorsTest(FeedCliTestCase):
         self.add('/corpus/gb2312-news.xml', 'Good one')
         self.add('/status/500', 'Server error')
         self.add('/html', 'Web page')
-        self.add('/corpus/rss-1.rss', 'RSS 1.0')
+        self.add('/status/404', 'Not found')
         self.add('/truncated', 'Cut short')
         self.json('add', 'http://127.0.0.1:1/closed', '--title', 'Closed port')
         self.add('/corpus/heraldsun.rss', 'Good two')
@@ -169,7 +169,7 @@ class ErrorsTest(FeedCliTestCase):
         outcomes = {r['path']: r for r in json.loads(result.stdout)}
         self.assertEqual(len(outcomes), 7)
         self.assertEqual({p for p, r in outcomes.items() if r['ok']}, {'Good one', 'Good two'})
-        for path in ('Server error', 'Web page', 'RSS 1.0', 'Cut short', 'Closed port'):
+        for path in ('Server error', 'Web page', 'Not found', 'Cut short', 'Closed port'):
             self.assertIs(outcomes[path]['ok'], False)
             self.assertTrue(outcomes[path]['error'])
         self.assertIn('received 2 channels, 5 failed', result.stderr)

@@ -41,8 +41,9 @@ class ReadingTest(FeedCliTestCase):
         items = self.json('list', '#%d' % feed_id)
         self.assertEqual([i['title'] for i in items], GB_TITLES)
         self.assertEqual([i['author'] for i in items], ['张三', '李四', '王五'])
+        # The second date says +08:00; the tests run on a UTC clock.
         self.assertEqual([i['date'] for i in items],
-                         ['2006-01-03 08:00:00', '2006-01-02 09:30:00', '2006-01-01 10:00:00'])
+                         ['2006-01-03 08:00:00', '2006-01-02 01:30:00', '2006-01-01 10:00:00'])
         self.assertEqual({i['state'] for i in items}, {'new'})
         self.assertEqual({i['channel'] for i in items}, {'中文新闻频道'})
 

@@ -1,6 +1,6 @@
 #include "core/feeds/feed_parser.h"
 
-#include "core/util/feed_date.h"
+#include "core/feeds/feed_formats.h"
 #include "core/util/strings.h"
 #include "core/util/text_codec.h"
 
@@ -83,41 +83,6 @@ bool LooksLikeHtml(std::string_view bytes) {
     return false;
 }
 
-constexpr const char* kDcNamespace = "http://purl.org/dc/elements/1.1/";
-
-// The first child element of each name an item is read from: what the paths "link", "title",
-// "pubDate", "dc:date", "author" and "description" select below the item, found in one pass
-// over its children instead of six path evaluations. Unprefixed names match elements in no
-// namespace only, as in a path; `dc:date` is the date element of the Dublin Core namespace.
-struct ItemFields {
-    XmlNode link, title, pubDate, dcDate, author, description;
-};
-
-ItemFields FindItemFields(const XmlNode& item) {
-    ItemFields fields;
-    auto take = [](XmlNode& slot, const XmlNode& child) {
-        if (!slot) {
-            slot = child;
-        }
-    };
-    for (XmlNode child = item.FirstChild(); child; child = child.NextSibling()) {
-        if (child.IsElement("link")) {
-            take(fields.link, child);
-        } else if (child.IsElement("title")) {
-            take(fields.title, child);
-        } else if (child.IsElement("pubDate")) {
-            take(fields.pubDate, child);
-        } else if (child.IsElement("author")) {
-            take(fields.author, child);
-        } else if (child.IsElement("description")) {
-            take(fields.description, child);
-        } else if (child.IsElement("date", kDcNamespace)) {
-            take(fields.dcDate, child);
-        }
-    }
-    return fields;
-}
-
 }  // namespace
 
 std::string DeclaredXmlEncoding(std::string_view bytes) {
@@ -189,55 +154,129 @@ FeedParseError LoadFeedDocument(std::string_view bytes, const std::string& httpC
     return FeedParseError::None;
 }
 
-size_t ReadFeedItems(const CXmlDocument& doc, std::vector<RssItem>& items) {
-    size_t count = 0;
-    // One selection of all items in document order stands for the walk over item[0], item[1],
-    // ...: both visit the same elements in the same order.
-    for (const XmlNode& item : doc.SelectNodes("/rss/channel/item")) {
-        ItemFields fields = FindItemFields(item);
-        if (!fields.link) {
+const char* FeedFormatName(FeedFormat format) {
+    switch (format) {
+        case FeedFormat::Rss:
+            return "RSS";
+        case FeedFormat::Rdf:
+            return "RSS 1.0";
+        case FeedFormat::Atom:
+            return "Atom";
+        case FeedFormat::Json:
+            return "JSON Feed";
+        case FeedFormat::Unknown:
             break;
-        }
-        RssItem out;
-        out.link = Trim(fields.link.Text());
-        out.title = Trim(fields.title.Text());
-        out.date = Trim((fields.pubDate ? fields.pubDate : fields.dcDate).Text());
-        out.author = Trim(fields.author.Text());
-        out.description = Trim(fields.description.Text());
-        NormaliseFeedDate(out.date);
-        CapItemFields(out);
-        items.push_back(std::move(out));
-        ++count;
     }
-    return count;
+    return "?";
+}
+
+FeedFormat XmlFeedFormat(const CXmlDocument& doc) {
+    XmlNode root = doc.Root();
+    if (root.IsElement("rss")) {
+        return FeedFormat::Rss;
+    }
+    if (root.IsElement("RDF", kRdfNamespace)) {
+        return FeedFormat::Rdf;
+    }
+    if (root.IsElement("feed", kAtomNamespace) || root.IsElement("feed", kAtom03Namespace)) {
+        return FeedFormat::Atom;
+    }
+    return FeedFormat::Unknown;
+}
+
+size_t ReadFeedItems(const CXmlDocument& doc, std::vector<RssItem>& items,
+                     const FeedReadOptions& options) {
+    switch (XmlFeedFormat(doc)) {
+        case FeedFormat::Rss:
+            return ReadRssItems(doc, options, items);
+        case FeedFormat::Rdf:
+            return ReadRdfItems(doc, options, items);
+        case FeedFormat::Atom:
+            return ReadAtomItems(doc, options, items);
+        case FeedFormat::Json:
+        case FeedFormat::Unknown:
+            break;
+    }
+    return 0;
 }
 
 std::string DescribeMissingItems(const CXmlDocument& doc) {
-    std::string root = doc.Root().Name();
-    if (root != "rss") {
-        return "not an RSS 2.0 feed (root element <" + root + ">)";
+    switch (XmlFeedFormat(doc)) {
+        case FeedFormat::Rss:
+            return doc.SelectNode("/rss/channel/item") ? "the first item of the feed has no link"
+                                                       : "the feed lists no items";
+        case FeedFormat::Rdf:
+            return "the RSS 1.0 feed lists no item with a link";
+        case FeedFormat::Atom:
+            return "the Atom feed lists no entry with a link or id";
+        case FeedFormat::Json:
+        case FeedFormat::Unknown:
+            break;
     }
-    return doc.SelectNode("/rss/channel/item") ? "the first item of the feed has no link"
-                                               : "the feed lists no items";
+    return "not a feed (root element <" + doc.Root().Name() + ">)";
+}
+
+FeedChannelInfo ReadChannelInfo(const CXmlDocument& doc, const std::string& documentUrl) {
+    switch (XmlFeedFormat(doc)) {
+        case FeedFormat::Rss:
+            return ReadRssChannel(doc, documentUrl);
+        case FeedFormat::Rdf:
+            return ReadRdfChannel(doc, documentUrl);
+        case FeedFormat::Atom:
+            return ReadAtomChannel(doc, documentUrl);
+        case FeedFormat::Json:
+        case FeedFormat::Unknown:
+            break;
+    }
+    return {};
 }
 
 std::string ReadChannelTitle(const CXmlDocument& doc) {
-    XmlNode title = doc.SelectNode("/rss/channel/title");
-    return title ? Trim(title.Text()) : std::string();
+    return ReadChannelInfo(doc).title;
 }
 
-FeedParseError ParseFeedItems(std::string_view bytes, const std::string& httpCharset,
-                              std::vector<RssItem>& items, std::string& error) {
+bool LooksLikeJson(std::string_view bytes) {
+    if (StartsWith(bytes, kUtf8Bom)) {
+        bytes.remove_prefix(kUtf8Bom.size());
+    }
+    size_t first = bytes.find_first_not_of(" \t\r\n");
+    return first != std::string_view::npos && bytes[first] == '{';
+}
+
+FeedParseError ParseFeed(std::string_view bytes, const std::string& httpCharset,
+                         const FeedReadOptions& options, ParsedFeed& out, std::string& error) {
+    out = ParsedFeed();
+    if (bytes.size() > kMaxFeedDocumentBytes) {
+        error = "the answer is larger than the limit of a feed";
+        return FeedParseError::TooLarge;
+    }
+    if (LooksLikeJson(bytes)) {
+        std::string_view json = bytes;
+        if (StartsWith(json, kUtf8Bom)) {
+            json.remove_prefix(kUtf8Bom.size());
+        }
+        return ParseJsonFeed(json, options, out, error);
+    }
     CXmlDocument doc;
     FeedParseError result = LoadFeedDocument(bytes, httpCharset, doc, error);
     if (result != FeedParseError::None) {
         return result;
     }
-    if (ReadFeedItems(doc, items) == 0) {
+    out.format = XmlFeedFormat(doc);
+    out.channel = ReadChannelInfo(doc, options.documentUrl);
+    if (ReadFeedItems(doc, out.items, options) == 0) {
         error = DescribeMissingItems(doc);
         return FeedParseError::NoItems;
     }
     return FeedParseError::None;
+}
+
+FeedParseError ParseFeedItems(std::string_view bytes, const std::string& httpCharset,
+                              std::vector<RssItem>& items, std::string& error) {
+    ParsedFeed parsed;
+    FeedParseError result = ParseFeed(bytes, httpCharset, FeedReadOptions(), parsed, error);
+    items = std::move(parsed.items);
+    return result;
 }
 
 }  // namespace zirvo

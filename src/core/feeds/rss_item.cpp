@@ -14,6 +14,13 @@ void CapItemFields(RssItem& item) {
     cap(item.link, kMaxItemLinkBytes);
     cap(item.author, kMaxItemAuthorBytes);
     cap(item.description, kMaxItemDescriptionBytes);
+    if (item.enclosures.size() > kMaxItemEnclosures) {
+        item.enclosures.resize(kMaxItemEnclosures);
+    }
+    for (Enclosure& enclosure : item.enclosures) {
+        cap(enclosure.url, kMaxItemLinkBytes);
+        cap(enclosure.type, kMaxEnclosureTypeBytes);
+    }
 }
 
 std::string FormatFeedIds(const FeedIdList& feeds) {

@@ -41,8 +41,10 @@ inline constexpr size_t kMaxItemLinkBytes = 8 * 1024;
 inline constexpr size_t kMaxItemAuthorBytes = 8 * 1024;
 inline constexpr size_t kMaxItemDescriptionBytes = 4 * 1024 * 1024;
 inline constexpr size_t kMaxItemEnclosures = 64;
+inline constexpr size_t kMaxEnclosureTypeBytes = 255;
 
-// Cuts the title, link, author and description (UTF-8) to the limits above.
+// Cuts the title, link, author and description (UTF-8) to the limits above, and the
+// enclosures to their count, their addresses and types to their lengths.
 void CapItemFields(RssItem& item);
 
 // Pairs of (tree item handle, channel id). Only the channel ids reach the database; the handle

@@ -91,8 +91,22 @@ constexpr std::array<const char*, 12> kMonthNames = {
     "july",    "august",   "september", "october", "november", "december"};
 constexpr std::array<const char*, 7> kDayNames = {"monday", "tuesday",  "wednesday", "thursday",
                                                   "friday", "saturday", "sunday"};
-constexpr std::array<const char*, 12> kZoneNames = {"UT",  "UTC", "GMT", "Z",   "EST", "EDT",
-                                                    "CST", "CDT", "MST", "MDT", "PST", "PDT"};
+struct ZoneName {
+    const char* name;
+    int offsetMinutes;
+};
+constexpr std::array<ZoneName, 12> kZoneNames = {{{"UT", 0},
+                                                  {"UTC", 0},
+                                                  {"GMT", 0},
+                                                  {"Z", 0},
+                                                  {"EST", -300},
+                                                  {"EDT", -240},
+                                                  {"CST", -360},
+                                                  {"CDT", -300},
+                                                  {"MST", -420},
+                                                  {"MDT", -360},
+                                                  {"PST", -480},
+                                                  {"PDT", -420}}};
 
 int MonthFromName(const std::string& word) {
     if (word == "sept") {
@@ -138,25 +152,28 @@ std::string ZoneKey(std::string_view text) {
     return key;
 }
 
-bool IsZoneName(std::string_view text) {
+// Whether `text` is a zone name; a known one sets `zoned` and `offset`. Military letters other
+// than Z say nothing reliable about the zone (RFC 2822 reads them as unknown).
+bool ReadZoneName(std::string_view text, bool& zoned, int& offset) {
     std::string key = ZoneKey(text);
     if (key.empty()) {
         return true;  // "T" alone, or only blanks
     }
-    if (key.size() == 1 && key[0] >= 'A' && key[0] <= 'Z' && key[0] != 'J') {
-        return true;  // military zone letters
-    }
-    for (std::string_view name : kZoneNames) {
-        if (key == ZoneKey(name)) {
+    for (const ZoneName& zone : kZoneNames) {
+        if (key == ZoneKey(zone.name)) {
+            zoned = true;
+            offset = zone.offsetMinutes;
             return true;
         }
     }
-    return false;
+    return key.size() == 1 && key[0] >= 'A' && key[0] <= 'Z' && key[0] != 'J';
 }
 
-// What may follow the time: a negative offset and/or a zone name, all ignored.
-bool ZoneTail(CScanner& in) {
+// What may follow the time: a negative offset and/or a zone name. The offset wins over a name
+// that follows it ("-0500 (EST)").
+bool ZoneTail(CScanner& in, DateTimeFields& out) {
     in.SkipBlanks();
+    bool numeric = false;
     if (in.Char('-')) {
         int hours = 0;
         int minutes = 0;
@@ -172,6 +189,9 @@ bool ZoneTail(CScanner& in) {
         } else if (minutes > 59) {
             return false;
         }
+        numeric = true;
+        out.zoned = true;
+        out.offsetMinutes = -(hours * 60 + minutes);
         in.SkipBlanks();
     }
     std::string_view rest = in.Rest();
@@ -186,12 +206,23 @@ bool ZoneTail(CScanner& in) {
             return false;
         }
     }
-    return IsZoneName(rest);
+    bool zoned = false;
+    int offset = 0;
+    if (!ReadZoneName(rest, zoned, offset)) {
+        return false;
+    }
+    if (zoned && !numeric) {
+        out.zoned = true;
+        out.offsetMinutes = offset;
+    }
+    return true;
 }
 
 // [blanks TIME [ZONE]] up to the end of the text.
 bool TimeAndTail(CScanner& in, DateTimeFields& out) {
     out.hour = out.minute = out.second = 0;
+    out.zoned = false;
+    out.offsetMinutes = 0;
     bool blanks = in.SkipBlanks();
     if (in.AtEnd()) {
         return true;
@@ -205,7 +236,7 @@ bool TimeAndTail(CScanner& in, DateTimeFields& out) {
     if (in.Digits(4, 4, compact)) {
         out.hour = compact / 100;
         out.minute = compact % 100;
-        return ZoneTail(in);
+        return ZoneTail(in, out);
     }
     in.Rewind(start);
     if (!in.Digits(1, 2, out.hour) || !in.Char(':') || !in.Digits(2, 2, out.minute)) {
@@ -222,7 +253,7 @@ bool TimeAndTail(CScanner& in, DateTimeFields& out) {
             }
         }
     }
-    return ZoneTail(in);
+    return ZoneTail(in, out);
 }
 
 bool IsLeapYear(int year) {
@@ -303,15 +334,75 @@ bool ParseFeedDateText(std::string_view text, DateTimeFields& out) {
     return InRange(out);
 }
 
+namespace {
+
+// "+HH:MM", "+HHMM" or "+HH" at the start of `text` (just after the "+"), in minutes.
+bool ReadPositiveOffset(std::string_view text, int& minutes) {
+    CScanner in(text);
+    int hours = 0;
+    int mins = 0;
+    if (!in.FixedDigits(2, hours) || hours > 23) {
+        return false;
+    }
+    bool colon = in.Char(':');
+    if (!in.FixedDigits(2, mins)) {
+        if (colon) {
+            return false;
+        }
+        mins = 0;
+    }
+    if (mins > 59) {
+        return false;
+    }
+    minutes = hours * 60 + mins;
+    return true;
+}
+
+// The zone time in `f` (offset minutes east of UTC) as local time. False when the result leaves
+// the range the stored form can carry; `f` is then unchanged.
+bool ToLocalClock(DateTimeFields& f, int offsetMinutes) {
+    std::tm zoned{};
+    zoned.tm_year = f.year - 1900;
+    zoned.tm_mon = f.month - 1;
+    zoned.tm_mday = f.day;
+    zoned.tm_hour = f.hour;
+    zoned.tm_min = f.minute;
+    zoned.tm_sec = f.second;
+    std::time_t utc = timegm(&zoned) - static_cast<std::time_t>(offsetMinutes) * 60;
+    std::tm local{};
+    if (localtime_r(&utc, &local) == nullptr) {
+        return false;
+    }
+    DateTimeFields converted = f;
+    converted.year = local.tm_year + 1900;
+    converted.month = local.tm_mon + 1;
+    converted.day = local.tm_mday;
+    converted.hour = local.tm_hour;
+    converted.minute = local.tm_min;
+    converted.second = local.tm_sec;
+    if (!InRange(converted)) {
+        return false;
+    }
+    f = converted;
+    return true;
+}
+
+}  // namespace
+
 void NormaliseFeedDate(std::string& text) {
+    // What the clean-up below removes is read first: it names the zone.
+    bool utc = text.find("GMT") != std::string::npos;
     ReplaceAll(text, "GMT", "");
     if (size_t comma = text.find(','); comma != std::string::npos) {
         text.erase(0, comma + 1);
     }
+    bool positive = false;
+    int positiveOffset = 0;
     if (size_t plus = text.find('+'); plus != std::string::npos) {
+        positive = ReadPositiveOffset(std::string_view(text).substr(plus + 1), positiveOffset);
         text.erase(plus);
     }
-    ReplaceAll(text, "Z", "");
+    utc = ReplaceAll(text, "Z", "") > 0 || utc;
     ReplaceAll(text, "T", " ");
 
     DateTimeFields fields;
@@ -329,7 +420,18 @@ void NormaliseFeedDate(std::string& text) {
         }
         parsed = ParseFeedDateText(retry, fields);
     }
-    text = parsed ? FormatStored(fields) : NowLocalText();
+    if (!parsed) {
+        text = NowLocalText();
+        return;
+    }
+    if (positive) {
+        ToLocalClock(fields, positiveOffset);
+    } else if (fields.zoned) {
+        ToLocalClock(fields, fields.offsetMinutes);
+    } else if (utc) {
+        ToLocalClock(fields, 0);
+    }
+    text = FormatStored(fields);
 }
 
 std::string NowLocalText() {

@@ -28,13 +28,6 @@ std::string FromXmlChars(const xmlChar* text) {
     return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
 }
 
-// The parser's global tables must be built once before threads parse at the same time; every
-// document passes through here before it can parse anything.
-void EnsureLibraryReady() {
-    static std::once_flag ready;
-    std::call_once(ready, [] { xmlInitParser(); });
-}
-
 struct XPathContextFree {
     void operator()(xmlXPathContextPtr ctx) const noexcept { xmlXPathFreeContext(ctx); }
 };
@@ -223,6 +216,13 @@ bool DeclaresEntities(xmlDocPtr doc) {
 }
 
 }  // namespace
+
+// The parser's global tables must be built once before threads parse at the same time; every
+// document passes through here before it can parse anything.
+void EnsureXmlLibraryReady() {
+    static std::once_flag ready;
+    std::call_once(ready, [] { xmlInitParser(); });
+}
 
 std::string TranslateNodePath(std::string_view path) {
     std::string out;
@@ -480,7 +480,7 @@ void CXmlDocument::DocFree::operator()(_xmlDoc* doc) const noexcept {
 }
 
 CXmlDocument::CXmlDocument() {
-    EnsureLibraryReady();
+    EnsureXmlLibraryReady();
 }
 
 CXmlDocument::~CXmlDocument() = default;

@@ -44,6 +44,9 @@ public:
 
     bool IsNull() const { return m_node == nullptr; }
     explicit operator bool() const { return m_node != nullptr; }
+    // The libxml2 node, for core readers that need more than elements (markup with its text
+    // nodes, xml:base chains). Valid as long as the handle is.
+    _xmlNode* Raw() const { return m_node; }
     bool operator==(const XmlNode& other) const { return m_node == other.m_node; }
 
     std::string Name() const;
@@ -134,6 +137,9 @@ private:
     DocPtr m_doc;
     mutable std::string m_lastError;
 };
+
+// libxml2's process-wide set-up, once; for core code that calls its HTML parser directly.
+void EnsureXmlLibraryReady();
 
 // Translates this system's path syntax (0-based numeric predicates) into XPath 1.0.
 std::string TranslateNodePath(std::string_view path);

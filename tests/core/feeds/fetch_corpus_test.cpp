@@ -70,7 +70,7 @@ TEST_F(FetchCorpus, Gb2312FeedComesOutAsUtf8) {
     EXPECT_EQ(items[0].description, "内容一 & 更多");
     EXPECT_EQ(items[0].date, "2006-01-03 08:00:00");
     EXPECT_EQ(items[1].description, "<b>粗体</b> 文字");
-    EXPECT_EQ(items[1].date, "2006-01-02 09:30:00");
+    EXPECT_EQ(items[1].date, "2006-01-02 01:30:00");  // +08:00 on a UTC clock
     EXPECT_EQ(items[2].title, "第三条 - 特殊字符 “引号”");
     EXPECT_EQ(items[2].date, "2006-01-01 10:00:00");
 
@@ -104,23 +104,37 @@ TEST_F(FetchCorpus, ContentEncodedFeedKeepsItsDescription) {
     EXPECT_FALSE(items[0].title.empty());
 }
 
-TEST_F(FetchCorpus, NonRss2FilesFailCleanly) {
-    const std::pair<const char*, FeedParseError> others[] = {
-        {"gulp-atom.atom", FeedParseError::NoItems},
-        {"many-links.rss", FeedParseError::NoItems},
-        {"missing-fields.atom", FeedParseError::NoItems},
-        {"reddit-home.rss", FeedParseError::NoItems},
-        {"rss-1.rss", FeedParseError::NoItems},
-        {"unrecognized.rss", FeedParseError::Html},
+TEST_F(FetchCorpus, AtomAndRssOneFilesAreReadAndHtmlFailsCleanly) {
+    const std::pair<const char*, size_t> others[] = {
+        {"gulp-atom.atom", 10},  {"many-links.rss", 25}, {"missing-fields.atom", 1},
+        {"reddit-home.rss", 24}, {"rss-1.rss", 69},
     };
-    for (const auto& [name, expected] : others) {
+    for (const auto& [name, count] : others) {
         SCOPED_TRACE(name);
         std::vector<RssItem> items;
         std::string error;
-        EXPECT_EQ(ParseFeedItems(ReadCorpus(name), "", items, error), expected);
-        EXPECT_TRUE(items.empty());
-        EXPECT_FALSE(error.empty());
+        ASSERT_EQ(ParseFeedItems(ReadCorpus(name), "", items, error), FeedParseError::None)
+            << error;
+        EXPECT_EQ(items.size(), count);
+        for (const auto& item : items) {
+            EXPECT_FALSE(item.link.empty());
+            ASSERT_EQ(item.date.size(), 19u) << item.date;
+        }
     }
+    std::vector<RssItem> items;
+    std::string error;
+    EXPECT_EQ(ParseFeedItems(ReadCorpus("unrecognized.rss"), "", items, error),
+              FeedParseError::Html);
+    EXPECT_TRUE(items.empty());
+    EXPECT_FALSE(error.empty());
+}
+
+TEST_F(FetchCorpus, AtomLinksResolveAgainstTheFeedsOwnPage) {
+    std::vector<RssItem> items;
+    std::string error;
+    ASSERT_EQ(ParseFeedItems(ReadCorpus("gulp-atom.atom"), "", items, error), FeedParseError::None);
+    EXPECT_EQ(items[0].link, "https://github.com/gulpjs/gulp/releases/tag/v3.9.0");
+    EXPECT_EQ(items[0].title, "v3.9.0");
 }
 
 }  // namespace

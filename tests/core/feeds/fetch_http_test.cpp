@@ -90,9 +90,12 @@ TEST_F(FetchHttp, BadAnswersFailWithTheirKind) {
         {"/html", FeedFailure::Html},
         {"/empty", FeedFailure::Empty},
         {"/truncated", FeedFailure::Network},
-        {"/corpus/rss-1.rss", FeedFailure::NoItems},
-        {"/corpus/gulp-atom.atom", FeedFailure::NoItems},
+        {"/broken.json", FeedFailure::NotJson},
+        {"/entryless.atom", FeedFailure::NoItems},
     };
+    ASSERT_TRUE(Server().Put("/broken.json", "{\"items\": [", "application/feed+json"));
+    ASSERT_TRUE(Server().Put(
+        "/entryless.atom", "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>t</title></feed>"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         std::vector<RssItem> items = {RssItem()};
@@ -173,7 +176,11 @@ TEST_F(FetchHttp, ChannelTitleOfCorpusFeedsAndItsFailures) {
     std::string title;
     ASSERT_TRUE(fetcher.FetchChannelTitle(Server().Url("/corpus/gb2312-news.xml"), title));
     EXPECT_EQ(title, "中文新闻频道");
-    EXPECT_FALSE(fetcher.FetchChannelTitle(Server().Url("/corpus/gulp-atom.atom"), title));
+    FeedChannelInfo info;
+    ASSERT_TRUE(fetcher.FetchChannelInfo(Server().Url("/corpus/gulp-atom.atom"), info));
+    EXPECT_EQ(info.title, "Release notes of a tool");
+    EXPECT_EQ(info.homePage, "http://releases.example.com/tool");
+    EXPECT_FALSE(fetcher.FetchChannelTitle(Server().Url("/corpus/unrecognized.rss"), title));
     EXPECT_TRUE(title.empty());
     EXPECT_FALSE(fetcher.FetchChannelTitle(Server().Url("/html"), title));
     EXPECT_EQ(fetcher.LastResult().failure, FeedFailure::Html);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,10 +25,11 @@ void ExpectBecomesNow(const std::string& input) {
     EXPECT_LE(result, after) << "input: " << input;
 }
 
-TEST(FeedDateTest, RfcDatesWithWeekdayAndGmtKeepTheirClockTime) {
+// The tests run with TZ=UTC (tests/CMakeLists.txt): local time is UTC unless a test sets a zone.
+TEST(FeedDateTest, RfcDatesWithWeekdayAndGmt) {
     EXPECT_EQ(Normalised("Thu, 05 Jan 2006 08:30:00 GMT"), "2006-01-05 08:30:00");
     EXPECT_EQ(Normalised("Tue, 03 Jan 2006 08:00:00 GMT"), "2006-01-03 08:00:00");
-    EXPECT_EQ(Normalised("Thu, 05 Jan 2006 08:30:00 +0800"), "2006-01-05 08:30:00");
+    EXPECT_EQ(Normalised("Thu, 05 Jan 2006 08:30:00 +0800"), "2006-01-05 00:30:00");
     EXPECT_EQ(Normalised("Sat, 31 Dec 2005 23:59:59 +0000"), "2005-12-31 23:59:59");
 }
 
@@ -44,16 +47,56 @@ TEST(FeedDateTest, RfcDayMonthYearVariants) {
     EXPECT_EQ(Normalised("Wednesday 04 Jan 2006 08:30:00"), "2006-01-04 08:30:00");
 }
 
-TEST(FeedDateTest, ZonesAreIgnoredNotApplied) {
-    EXPECT_EQ(Normalised("Tue, 03 Jan 2006 08:00:00 -0500"), "2006-01-03 08:00:00");
-    EXPECT_EQ(Normalised("Tue, 03 Jan 2006 08:00:00 EST"), "2006-01-03 08:00:00");
-    EXPECT_EQ(Normalised("Tue, 03 Jan 2006 08:00:00 PDT"), "2006-01-03 08:00:00");
+TEST(FeedDateTest, ZonesAreAppliedToTheLocalClock) {
+    EXPECT_EQ(Normalised("Tue, 03 Jan 2006 08:00:00 -0500"), "2006-01-03 13:00:00");
+    EXPECT_EQ(Normalised("Tue, 03 Jan 2006 08:00:00 EST"), "2006-01-03 13:00:00");
+    EXPECT_EQ(Normalised("Tue, 03 Jan 2006 08:00:00 PDT"), "2006-01-03 15:00:00");
+    EXPECT_EQ(Normalised("Tue, 03 Jan 2006 14:30:00 PST"), "2006-01-03 22:30:00");
     EXPECT_EQ(Normalised("Tue, 03 Jan 2006 08:00:00 UT"), "2006-01-03 08:00:00");
     EXPECT_EQ(Normalised("Tue, 03 Jan 2006 08:00:00 UTC"), "2006-01-03 08:00:00");
-    EXPECT_EQ(Normalised("Tue, 03 Jan 2006 08:00:00 -0500 (EST)"), "2006-01-03 08:00:00");
-    EXPECT_EQ(Normalised("2006-01-03T08:00:00-05:00"), "2006-01-03 08:00:00");
+    EXPECT_EQ(Normalised("Tue, 03 Jan 2006 08:00:00 -0500 (EST)"), "2006-01-03 13:00:00");
+    EXPECT_EQ(Normalised("2006-01-03T08:00:00-05:00"), "2006-01-03 13:00:00");
+    EXPECT_EQ(Normalised("2006-01-03T08:00:00+08:00"), "2006-01-03 00:00:00");
+    EXPECT_EQ(Normalised("2006-01-01T02:30:00+05:30"), "2005-12-31 21:00:00");
+    EXPECT_EQ(Normalised("2006-01-05T08:30:00+08"), "2006-01-05 00:30:00");
+    // Military letters other than Z name no reliable zone: the clock time stays.
+    EXPECT_EQ(Normalised("Tue, 03 Jan 2006 08:00:00 A"), "2006-01-03 08:00:00");
+    // Without a zone the date is taken as local already.
+    EXPECT_EQ(Normalised("2006-01-03 08:00:00"), "2006-01-03 08:00:00");
+}
+
+// Sets TZ for one test and restores it.
+class ScopedZone {
+public:
+    explicit ScopedZone(const char* zone) {
+        const char* old = std::getenv("TZ");
+        m_had = old != nullptr;
+        m_old = old != nullptr ? old : "";
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ScopedZone() {
+        if (m_had) {
+            setenv("TZ", m_old.c_str(), 1);
+        } else {
+            unsetenv("TZ");
+        }
+        tzset();
+    }
+    ScopedZone(const ScopedZone&) = delete;
+    ScopedZone& operator=(const ScopedZone&) = delete;
+
+private:
+    bool m_had = false;
+    std::string m_old;
+};
+
+TEST(FeedDateTest, ZonedDatesLandOnTheClockOfTheMachine) {
+    ScopedZone shanghai("CST-8");  // POSIX form: eight hours east of UTC, no tz database needed
+    EXPECT_EQ(Normalised("Tue, 03 Jan 2006 14:30:00 PST"), "2006-01-04 06:30:00");
+    EXPECT_EQ(Normalised("2006-01-03T08:00:00Z"), "2006-01-03 16:00:00");
     EXPECT_EQ(Normalised("2006-01-03T08:00:00+08:00"), "2006-01-03 08:00:00");
-    EXPECT_EQ(Normalised("2006-01-05T08:30:00+08:00"), "2006-01-05 08:30:00");
+    EXPECT_EQ(Normalised("2006-01-03 08:00:00"), "2006-01-03 08:00:00");
 }
 
 TEST(FeedDateTest, YearFirstFormsWithEachSeparator) {
