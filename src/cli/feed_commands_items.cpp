@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 
 #include "cli_command.h"
@@ -79,7 +80,39 @@ int OutputWidth() {
     return 78;
 }
 
-// The item as a person reads it: header lines, the body as text, the links at the end.
+// "1.3 MB", "512 B"; empty for an unknown size.
+std::string SizeText(long long bytes) {
+    if (bytes <= 0) {
+        return {};
+    }
+    const char* units[] = {"B", "KB", "MB", "GB", "TB"};
+    double value = static_cast<double>(bytes);
+    size_t unit = 0;
+    while (value >= 1024 && unit + 1 < std::size(units)) {
+        value /= 1024;
+        ++unit;
+    }
+    return unit == 0 ? StrFormat("%lld B", bytes) : StrFormat("%.1f %s", value, units[unit]);
+}
+
+std::string AttachmentLines(const RssItem& item) {
+    if (item.enclosures.empty()) {
+        return {};
+    }
+    std::string out = "\nAttachments:\n";
+    for (const Enclosure& enclosure : item.enclosures) {
+        std::string about = enclosure.type;
+        std::string size = SizeText(enclosure.length);
+        if (!size.empty()) {
+            about += about.empty() ? size : ", " + size;
+        }
+        out += "  " + enclosure.url + (about.empty() ? "" : "  (" + about + ")") + "\n";
+    }
+    return out;
+}
+
+// The item as a person reads it: header lines, the body as text, the links and attachments at
+// the end.
 std::string Readable(const RssItem& item, const std::string& channel, bool html) {
     std::string out;
     out += "Title:   " + item.title + "\n";
@@ -88,7 +121,7 @@ std::string Readable(const RssItem& item, const std::string& channel, bool html)
     out += "Link:    " + item.link + "\n";
     out += "Channel: " + channel + "\n\n";
     if (html) {
-        return out + item.description + "\n";
+        return out + item.description + "\n" + AttachmentLines(item);
     }
     const PlainText body = HtmlToPlainText(item.description, OutputWidth());
     out += body.text.empty() ? std::string() : body.text + "\n";
@@ -98,7 +131,7 @@ std::string Readable(const RssItem& item, const std::string& channel, bool html)
             out += StrFormat("[%zu] ", i + 1) + body.links[i] + "\n";
         }
     }
-    return out;
+    return out + AttachmentLines(item);
 }
 
 void RunShow(CliContext& context, const CCommandLine& parsed) {
@@ -135,6 +168,11 @@ void RunShow(CliContext& context, const CCommandLine& parsed) {
         const PlainText body = HtmlToPlainText(item.description);
         record.emplace_back("text", body.text);
         record.emplace_back("links", body.links);
+        std::vector<std::string> attachments;
+        for (const Enclosure& enclosure : item.enclosures) {
+            attachments.push_back(enclosure.url);
+        }
+        record.emplace_back("attachments", attachments);
         context.out.Write(record);
         return;
     }

@@ -23,6 +23,8 @@ body { margin: 0; padding: 28px 36px 48px; }
 .body blockquote { margin: 1em 0; padding: 0.2em 1em; }
 .body table { border-collapse: collapse; max-width: 100%; }
 .source { margin-top: 2em; font-size: 0.9em; }
+.enclosures { margin: 1.6em 0 0; padding-left: 1.2em; font-size: 0.9em; overflow-wrap: anywhere; }
+.enclosures span { margin-left: 0.8em; opacity: 0.7; }
 .source a { text-decoration: none; }
 body { background: #f7f3e9; color: #2b2620;
   font-family: "DejaVu Serif", "Noto Serif", "Liberation Serif", Georgia, "Noto Serif CJK SC", "Source Han Serif SC", "Songti SC", SimSun, serif; }
@@ -44,7 +46,7 @@ body { background: #f7f3e9; color: #2b2620;
 <a class="anchor" name="{link}" id="{link}"></a>
 <h1 class="title">
 <xsl:choose>
-<xsl:when test="string(link)"><a href="{link}"><xsl:value-of select="title"/></a></xsl:when>
+<xsl:when test="starts-with(translate(link, 'HTPS', 'htps'), 'http:') or starts-with(translate(link, 'HTPS', 'htps'), 'https:')"><a href="{link}"><xsl:value-of select="title"/></a></xsl:when>
 <xsl:otherwise><xsl:value-of select="title"/></xsl:otherwise>
 </xsl:choose>
 </h1>
@@ -53,12 +55,32 @@ body { background: #f7f3e9; color: #2b2620;
 <xsl:if test="string(pubDate)"><span class="date"><xsl:value-of select="pubDate"/></span></xsl:if>
 </div>
 <div class="body"><xsl:value-of select="description" disable-output-escaping="yes"/></div>
-<xsl:if test="string(link)">
+<xsl:if test="enclosure">
+<ul class="enclosures">
+<xsl:for-each select="enclosure">
+<li><a href="{@url}"><xsl:value-of select="@url"/></a>
+<xsl:if test="string(@type)"><span class="enclosure-type"><xsl:value-of select="@type"/></span></xsl:if>
+<xsl:if test="@length &gt; 0"><span class="enclosure-size"><xsl:call-template name="size"><xsl:with-param name="bytes" select="@length"/></xsl:call-template></span></xsl:if>
+</li>
+</xsl:for-each>
+</ul>
+</xsl:if>
+<xsl:if test="starts-with(translate(link, 'HTPS', 'htps'), 'http:') or starts-with(translate(link, 'HTPS', 'htps'), 'https:')">
 <div class="source"><a href="{link}">阅读原文 →</a></div>
 </xsl:if>
 </div>
 </xsl:for-each>
 </body>
 </html>
+</xsl:template>
+<!-- An attachment's size in the unit that reads best. -->
+<xsl:template name="size">
+<xsl:param name="bytes"/>
+<xsl:choose>
+<xsl:when test="$bytes &gt;= 1073741824"><xsl:value-of select="format-number($bytes div 1073741824, '0.0')"/> GB</xsl:when>
+<xsl:when test="$bytes &gt;= 1048576"><xsl:value-of select="format-number($bytes div 1048576, '0.0')"/> MB</xsl:when>
+<xsl:when test="$bytes &gt;= 1024"><xsl:value-of select="format-number($bytes div 1024, '0')"/> KB</xsl:when>
+<xsl:otherwise><xsl:value-of select="$bytes"/> B</xsl:otherwise>
+</xsl:choose>
 </xsl:template>
 </xsl:stylesheet>

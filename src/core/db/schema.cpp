@@ -168,6 +168,16 @@ const std::vector<SchemaStep> kRssSteps = {
      "item_description) VALUES ('delete', OLD.item_id, OLD.item_title, OLD.item_description); "
      "INSERT INTO rss_fts (rowid, item_title, item_description) VALUES (NEW.item_id, "
      "NEW.item_title, NEW.item_description); END;"},
+    // Attachments of stored items (RSS enclosures, Atom enclosure links, JSON Feed
+    // attachments), beside the items so that the item rows keep their shape; they go with
+    // their item whatever deletes it.
+    {6,
+     "CREATE TABLE IF NOT EXISTS rss_enclosure (enc_itemid INTEGER NOT NULL, enc_url TEXT, "
+     "enc_type TEXT, enc_length INTEGER DEFAULT 0);"},
+    {6, "CREATE INDEX IF NOT EXISTS rss_enclosure_item ON rss_enclosure (enc_itemid);"},
+    {6,
+     "CREATE TRIGGER IF NOT EXISTS rss_data_enclosures_removed AFTER DELETE ON rss_data BEGIN "
+     "DELETE FROM rss_enclosure WHERE enc_itemid = OLD.item_id; END;"},
 };
 
 const std::vector<SchemaStep> kBlogSteps = {

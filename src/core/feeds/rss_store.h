@@ -16,9 +16,13 @@
 //                     description, item_pubDate
 //   rssremoved_data   links a channel lost (item_feedid, item_link): every delete from rss_data
 //                     records the link (a trigger); the merge does not store a recorded link
-//                     again and forgets it when the feed no longer lists it
+//                     again and forgets it when the feed no longer lists it; a channel keeps
+//                     its newest kMaxRemovedLinksPerChannel records
 //   rsscount_data     items per channel (item_feedid, item_count), kept by triggers
 //   rssfetch_data     each channel's last fetch (feed_fetch_state.h)
+//   rss_enclosure     attachments of rss_data items (enc_itemid, enc_url, enc_type,
+//                     enc_length), in feed order by rowid; written by the merge for the items it
+//                     stores, deleted with their item by a trigger
 //
 // Every operation returns true on success; on failure the cause is in GetLastError (SQLite's
 // formatted message, or "没有对应id的rss item" / "没有对应的rss item" for a missing row). Writes
@@ -58,6 +62,11 @@ enum ItemFilter : int {
     kUnreadItems = 2,
     kNewItems = 3,
 };
+
+// The removed-links record of one channel keeps this many, the newest. The record only holds
+// links the feed still lists, so it reaches the cap only for feeds read past the default item
+// limit (kDefaultMaxFeedItems); there the oldest removed links may come back.
+inline constexpr int kMaxRemovedLinksPerChannel = 10000;
 
 // The limit of ListFeedsItems.
 constexpr int kFeedsItemsLimit = 8000;
@@ -129,7 +138,12 @@ public:
     // The highest item id handed out so far (0 for an empty table): every item received later
     // has a higher one.
     bool MaxItemId(int& id);
+    // An rss_data item comes with its enclosures; staging rows have none.
     bool GetItem(int id, bool fromStaging, RssItem& item);
+    // The enclosures of an rss_data item, in feed order (none is no failure).
+    bool ListEnclosures(int itemId, std::vector<Enclosure>& enclosures);
+    // Fills the enclosures of rss_data items read without them (a list page), in one query.
+    bool FillEnclosures(std::vector<RssItem>& items);
     bool GetItemLink(int id, bool fromStaging, std::string& link);
     bool GetItemFeedId(int id, int& channelId);
     bool CountNew(int id, int& n);

@@ -1,5 +1,7 @@
 // CRssStore: reading items, their read state, search and clean-up of rss_data.
 
+#include <unordered_map>
+
 #include "core/feeds/rss_item_statements.h"
 #include "core/feeds/rss_store.h"
 #include "core/feeds/search_index.h"
@@ -102,7 +104,67 @@ bool CRssStore::GetItem(int id, bool fromStaging, RssItem& item) {
     if (ok && !found) {
         SetLastError(kNoRssItemWithId);
     }
+    if (ok && found && !fromStaging) {
+        ok = ListEnclosures(id, item.enclosures);
+    }
     return ok && found;
+}
+
+bool CRssStore::ListEnclosures(int itemId, std::vector<Enclosure>& enclosures) {
+    enclosures.clear();
+    return RunRead([&] {
+        CppSQLite3Cursor row = Connection().ExecuteQuery(
+            StrFormat("SELECT enc_url, enc_type, enc_length FROM [rss_enclosure] WHERE "
+                      "enc_itemid = %d ORDER BY rowid LIMIT %d;",
+                      itemId, static_cast<int>(kMaxItemEnclosures)));
+        for (; !row.AtEnd(); row.NextRow()) {
+            Enclosure enclosure;
+            enclosure.url = row.GetText("enc_url");
+            enclosure.type = row.GetText("enc_type");
+            long long length = 0;
+            if (ParseInt(row.GetText("enc_length"), length) && length > 0) {
+                enclosure.length = length;
+            }
+            enclosures.push_back(std::move(enclosure));
+        }
+    });
+}
+
+bool CRssStore::FillEnclosures(std::vector<RssItem>& items) {
+    if (items.empty()) {
+        return true;
+    }
+    std::unordered_map<int, size_t> byId;
+    std::string ids;
+    for (size_t i = 0; i < items.size(); ++i) {
+        items[i].enclosures.clear();
+        byId.emplace(items[i].id, i);
+        ids += ids.empty() ? std::to_string(items[i].id) : "," + std::to_string(items[i].id);
+    }
+    return RunRead([&] {
+        CppSQLite3Cursor row = Connection().ExecuteQuery(
+            StrFormat("SELECT enc_itemid, enc_url, enc_type, enc_length FROM [rss_enclosure] "
+                      "WHERE enc_itemid IN (%s) ORDER BY rowid;",
+                      ids.c_str()));
+        for (; !row.AtEnd(); row.NextRow()) {
+            auto found = byId.find(row.GetInt("enc_itemid"));
+            if (found == byId.end()) {
+                continue;
+            }
+            RssItem& item = items[found->second];
+            if (item.enclosures.size() >= kMaxItemEnclosures) {
+                continue;
+            }
+            Enclosure enclosure;
+            enclosure.url = row.GetText("enc_url");
+            enclosure.type = row.GetText("enc_type");
+            long long length = 0;
+            if (ParseInt(row.GetText("enc_length"), length) && length > 0) {
+                enclosure.length = length;
+            }
+            item.enclosures.push_back(std::move(enclosure));
+        }
+    });
 }
 
 bool CRssStore::GetItemLink(int id, bool fromStaging, std::string& link) {

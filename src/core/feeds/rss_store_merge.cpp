@@ -24,11 +24,17 @@ bool CRssStore::SaveReceivedItems(int id, const std::vector<RssItem>& items, int
         // A feed that lists one link twice would otherwise store it twice in one merge; the
         // link is the item's identity, so its first (newest) appearance stands for it.
         std::unordered_set<std::string> staged;
+        std::vector<const RssItem*> withEnclosures;
         for (const RssItem& item : items) {
             if (staged.insert(item.link).second) {
                 Connection().ExecuteUpdate(StagingInsert(id, item));
+                if (!item.enclosures.empty()) {
+                    withEnclosures.push_back(&item);
+                }
             }
         }
+        int lastIdBefore = 0;
+        ReadCount("SELECT MAX(item_id) FROM [rss_data];", lastIdBefore);
         // Descending staging order: the feed's first item gets the highest new id and leads
         // the newest-first lists.
         // NOTE: written with NOT EXISTS, not as the usual "item_link NOT IN (SELECT item_link
@@ -49,6 +55,18 @@ bool CRssStore::SaveReceivedItems(int id, const std::vector<RssItem>& items, int
             "[rssremoved_data].item_feedid = %d AND [rssremoved_data].item_link = "
             "[rsstemp_data].item_link) ORDER BY [rsstemp_data].item_id DESC;",
             id, id, id));
+        // The enclosures of the items just stored (ids above the old highest), before the
+        // storage policy, whose deletes take them along.
+        for (const RssItem* item : withEnclosures) {
+            for (const Enclosure& enclosure : item->enclosures) {
+                Connection().ExecuteUpdate(StrFormat(
+                    "INSERT INTO [rss_enclosure] (enc_itemid, enc_url, enc_type, enc_length) "
+                    "SELECT item_id, '%s', '%s', %lld FROM [rss_data] WHERE item_feedid = %d AND "
+                    "item_link = '%s' AND item_id > %d;",
+                    Quoted(enclosure.url).c_str(), Quoted(enclosure.type).c_str(), enclosure.length,
+                    id, Quoted(item->link).c_str(), lastIdBefore));
+            }
+        }
         if (storageType == 1) {
             // Keep only what the feed lists now, read or not.
             // NOTE: NOT EXISTS rather than "item_link NOT IN (SELECT item_link FROM
@@ -91,6 +109,12 @@ bool CRssStore::SaveReceivedItems(int id, const std::vector<RssItem>& items, int
             "[rsstemp_data] WHERE [rsstemp_data].item_feedid = %d AND [rsstemp_data].item_link = "
             "[rssremoved_data].item_link);",
             id, id));
+        // A feed of a million items would otherwise leave most of them here at every receive:
+        // the record keeps the newest removals only.
+        Connection().ExecuteUpdate(StrFormat(
+            "DELETE FROM [rssremoved_data] WHERE item_feedid = %d AND rowid <= (SELECT rowid FROM "
+            "[rssremoved_data] WHERE item_feedid = %d ORDER BY rowid DESC LIMIT 1 OFFSET %d);",
+            id, id, kMaxRemovedLinksPerChannel));
     });
     if (!ok) {
         // The failure's message is what the caller needs, not that of the clean-up.

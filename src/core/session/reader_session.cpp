@@ -249,6 +249,9 @@ bool CReaderSession::ListPage(NodeId id, int filter, int page, bool withBody, It
                                    static_cast<int>(offset))) {
                 return StoreFailed("cannot read the items");
             }
+            if (!m_store.FillEnclosures(out.items)) {
+                return StoreFailed("cannot read the attachments");
+            }
             out.channels.emplace(feedId, id);
         } else if (feedId != 0) {
             // Past any page there can be: only the count is wanted.
@@ -264,7 +267,7 @@ bool CReaderSession::ListPage(NodeId id, int filter, int page, bool withBody, It
     if (!KnownFeedIds(id, feeds)) {
         return false;
     }
-    if (!m_store.ListFeedsItems(feeds, filter, out.items)) {
+    if (!m_store.ListFeedsItems(feeds, filter, out.items) || !m_store.FillEnclosures(out.items)) {
         return StoreFailed("cannot read the items");
     }
     for (const auto& [handle, feedId] : feeds) {
@@ -354,6 +357,7 @@ void CReaderSession::EnableReceiving(IReceiveObserver& observer, IHttpClient* ht
         m_appConfig.ReadFetchSettings(fetching);
         m_receiver->SetParallelFetches(fetching.inFlight);
         m_receiver->SetFetchesPerHost(fetching.perHost);
+        m_receiver->SetMaxFeedItems(static_cast<size_t>(m_appConfig.ReadMaxFeedItems()));
     }
 }
 

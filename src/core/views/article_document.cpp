@@ -45,6 +45,24 @@ std::string Element(const char* name, const std::string& text) {
     return std::string("<") + name + ">" + CdataSection(text) + "</" + name + ">";
 }
 
+// Attribute text: what XmlTextContent escapes, and the quote.
+std::string AttributeText(const std::string& text) {
+    std::string out = XmlTextContent(text);
+    ReplaceAll(out, "\"", "&quot;");
+    return out;
+}
+
+// RSS 2.0's own form, one element per enclosure; only web addresses ever reach the store.
+std::string Enclosures(const RssItem& item) {
+    std::string out;
+    for (const Enclosure& enclosure : item.enclosures) {
+        out += "<enclosure url=\"" + AttributeText(enclosure.url) + "\" type=\"" +
+               AttributeText(enclosure.type) + "\" length=\"" + std::to_string(enclosure.length) +
+               "\"/>";
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string DocumentHead(const std::string& skinName) {
@@ -65,7 +83,7 @@ std::string BuildItemDocument(const RssItem& item, const std::string& skinName) 
     return DocumentHead(skinName) + "<rss><channel><item>" + Element("link", item.link) +
            Element("title", item.title) + Element("author", item.author) + "<pubDate>" +
            XmlTextContent(item.date) + "</pubDate>" + Element("description", item.description) +
-           "</item></channel></rss>";
+           Enclosures(item) + "</item></channel></rss>";
 }
 
 namespace {

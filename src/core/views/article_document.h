@@ -3,7 +3,8 @@
 //
 //   tempRss.xml      one item:  <?xml ...?><?xml-stylesheet type="text/xsl" href="SKIN.xsl"?>
 //                    <rss><channel><item><link/><title/><author/><pubDate/><description/>
-//                    </item></channel></rss>
+//                    <enclosure url="" type="" length=""/>...</item></channel></rss>
+//                    (one enclosure element per attachment of the item, none without)
 //   tempRssList.xml  a list page: the same header, then one <item> per row with link, title,
 //                    pubDate and description (no author), in list order.
 //

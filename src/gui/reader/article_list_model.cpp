@@ -278,6 +278,9 @@ QVariant CArticleListModel::data(const QModelIndex& index, int role) const {
             if (index.column() == kColReadState) {
                 return ListStateIcon(unread ? ListIcon::Unread : ListIcon::Read);
             }
+            if (index.column() == kColAttachment && !item.enclosures.empty()) {
+                return ListStateIcon(ListIcon::Attachment);
+            }
             return {};
         case Qt::ToolTipRole:
             if (index.column() == kColReadState) {
@@ -286,6 +289,9 @@ QVariant CArticleListModel::data(const QModelIndex& index, int role) const {
             }
             if (index.column() == kColTitle) {
                 return Text(item.title);
+            }
+            if (index.column() == kColAttachment && !item.enclosures.empty()) {
+                return QStringLiteral("附件: %1").arg(static_cast<int>(item.enclosures.size()));
             }
             return {};
         case Qt::ForegroundRole:

@@ -1,7 +1,7 @@
 #pragma once
 // The article list's rows: one page of the feed store (50 to 1000 rows of a channel, up to 8000
 // of a folder) as a table with the RSS column set:
-//   0 importance (new items), 1 read state, 2 attachment (always none for feed items),
+//   0 importance (new items), 1 read state, 2 attachment (icon 8 for items with enclosures),
 //   3 title, 4 publication time, 5 author, 6 group text (hidden; the channel of a folder row).
 // A folder list is grouped by channel: each group starts with a header row that spans the
 // table and carries the channel's caption and row count; header rows hold no item.

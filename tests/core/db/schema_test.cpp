@@ -66,8 +66,8 @@ TEST_F(SchemaTest, NewRssDatabaseGetsAllTablesAndCurrentVersion) {
     ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
     EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
     EXPECT_EQ(Names(db, "table"),
-              (std::vector<std::string>{"feed_data", "feedfav_data", "rss_data", "rss_fts",
-                                        "rss_fts_config", "rss_fts_data", "rss_fts_idx",
+              (std::vector<std::string>{"feed_data", "feedfav_data", "rss_data", "rss_enclosure",
+                                        "rss_fts", "rss_fts_config", "rss_fts_data", "rss_fts_idx",
                                         "rsscount_data", "rssfavorite_data", "rssfetch_data",
                                         "rssremoved_data", "rsstemp_data"}));
     // Opening again changes nothing.
@@ -160,7 +160,7 @@ TEST_F(SchemaTest, VersionOneFileGetsTheIndexesOfLaterVersions) {
     db.ExecuteUpdate("PRAGMA user_version = 1;");
     ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
     EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
-    EXPECT_EQ(Names(db, "index").size(), 10u);
+    EXPECT_EQ(Names(db, "index").size(), 11u);
 }
 
 TEST_F(SchemaTest, VersionTwoFileCountsItsItemsAndRecordsRemovedLinks) {
@@ -188,11 +188,25 @@ TEST_F(SchemaTest, VersionTwoFileCountsItsItemsAndRecordsRemovedLinks) {
     EXPECT_EQ(removed.GetText("item_link"), "a");
 }
 
+TEST_F(SchemaTest, VersionFiveFileGetsEnclosuresThatGoWithTheirItem) {
+    CppSQLite3Connection& db = OpenDb();
+    db.ExecuteUpdate(kBareRssTables);
+    ASSERT_TRUE(EnsureRssSchemaUpTo(db, 5, m_error)) << m_error;
+    EXPECT_EQ(Names(db, "table").size(), 12u);  // no rss_enclosure yet
+    ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
+    EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
+    db.ExecuteUpdate(
+        "INSERT INTO rss_data (item_id, item_feedid, item_link) VALUES (7, 1, 'a'), (8, 1, 'b');"
+        "INSERT INTO rss_enclosure (enc_itemid, enc_url) VALUES (7, 'u1'), (7, 'u2'), (8, 'u3');"
+        "DELETE FROM rss_data WHERE item_id = 7;");
+    EXPECT_EQ(db.ExecuteQuery("SELECT COUNT(*) FROM rss_enclosure;").GetInt(0, -1), 1);
+}
+
 TEST_F(SchemaTest, MissingTableOfAnOldFileIsCreated) {
     CppSQLite3Connection& db = OpenDb();
     db.ExecuteUpdate("CREATE TABLE feed_data (feed_id INTEGER PRIMARY KEY, feed_url TEXT);");
     ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
-    EXPECT_EQ(Names(db, "table").size(), 12u);
+    EXPECT_EQ(Names(db, "table").size(), 13u);
 }
 
 // Every older version reaches the newest with its channels and items kept, and the record of

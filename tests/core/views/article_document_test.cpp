@@ -152,6 +152,37 @@ TEST(SkinRenderer, EveryShippedSkinRendersItemAndPage) {
     }
 }
 
+TEST(SkinRenderer, EveryShippedSkinListsAttachmentsAndLeavesInertLinksUnclickable) {
+    RssItem item = SampleItem();
+    item.enclosures = {{"http://media.example/a b.mp3?x=1&y=\"2\"", "audio/mpeg", 1572864},
+                       {"http://media.example/c.pdf", "", 0}};
+    const std::string doc = BuildItemDocument(item, "默认");
+    ASSERT_TRUE(WellFormed(doc));
+    int elements = 0;
+    ElementText(doc, "enclosure", &elements);
+    EXPECT_EQ(elements, 10);  // rss, channel, item, five fields, two enclosures
+    RssItem inert = SampleItem();
+    inert.link = "unsafe:javascript:alert(1)";
+    for (const char* name : {"默认", "夜间", "书页"}) {
+        SCOPED_TRACE(name);
+        SkinRenderResult shown = RenderWithSkin(ShippedSkin(name), doc);
+        ASSERT_TRUE(shown.ok) << shown.error;
+        EXPECT_NE(shown.html.find("href=\"http://media.example/a%20b.mp3?x=1&amp;y=%222%22\""),
+                  std::string::npos)
+            << shown.html;
+        EXPECT_NE(shown.html.find("audio/mpeg"), std::string::npos);
+        EXPECT_NE(shown.html.find("1.5 MB"), std::string::npos);
+        EXPECT_NE(shown.html.find("href=\"http://media.example/c.pdf\""), std::string::npos);
+
+        SkinRenderResult plain = RenderWithSkin(ShippedSkin(name), BuildItemDocument(inert, name));
+        ASSERT_TRUE(plain.ok) << plain.error;
+        // The inert link names the anchor only: no href anywhere.
+        EXPECT_EQ(plain.html.find("unsafe:"), plain.html.find("name=\"unsafe:") + 6);
+        EXPECT_EQ(plain.html.find("href=\"unsafe:"), std::string::npos);
+        EXPECT_EQ(plain.html.find("class=\"enclosures\""), std::string::npos);
+    }
+}
+
 TEST(SkinRenderer, MissingOrBrokenSkinIsAnErrorNotACrash) {
     test::TempDir dir("skins");
     std::string doc = BuildItemDocument(SampleItem(), "x");
