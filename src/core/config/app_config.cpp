@@ -198,6 +198,19 @@ int CAppConfig::ReadAppearanceSettings(AppearanceSettings& out) {
 int CAppConfig::WriteAppearanceSettings(const AppearanceSettings& in) {
     return RunWrite(m_path, m_messages, AppearanceFields(in));
 }
+int CAppConfig::ReadMaxFeedItems() {
+    CXmlDocument doc;
+    if (!doc.LoadFile(m_path)) {
+        return 0;
+    }
+    long long value = 0;
+    XmlNode node = doc.SelectNode("/app/rss/maxfeeditems");
+    if (!node || !ParseInt(Trim(node.Text()), value) || value <= 0) {
+        return 0;
+    }
+    return value > 16000000 ? 16000000 : static_cast<int>(value);
+}
+
 int CAppConfig::ReadStartupSettings(StartupSettings& out) {
     return RunRead(m_path, m_messages, StartupFields(out));
 }

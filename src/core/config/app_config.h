@@ -102,6 +102,10 @@ public:
     int ReadStartupSettings(StartupSettings& out);
     // Never shows a message; 1 even when the file lacks the elements (see FetchSettings).
     int ReadFetchSettings(FetchSettings& out);
+    // `/app/rss/maxfeeditems`, the most items read from one feed document. 0 when the file or
+    // the element is missing or holds no positive number (a file from before the setting): the
+    // caller's default applies. Quiet: a missing element is no fault here.
+    int ReadMaxFeedItems();
     int WriteStartupSettings(const StartupSettings& in);
     // `outbarmode` outside 0..2 (a hand-edited file) reads as 1, the reader.
     int ReadFrameModes(FrameModes& out);

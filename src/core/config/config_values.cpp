@@ -47,6 +47,7 @@ const KeyRule kRules[] = {
     {"rss/storagenum", Kind::Range, 10, 16000000, kMsgBadStorageCount},
     {"rss/fetchesinflight", Kind::Range, 1, 64, kMsgFetchesInFlightRange},
     {"rss/fetchesperhost", Kind::Range, 1, 16, kMsgFetchesPerHostRange},
+    {"rss/maxfeeditems", Kind::Range, 1, 16000000, kMsgBadStorageCount},
     {"rss/titleunreadcolor", Kind::Colour},
     {"rss/titlereadcolor", Kind::Colour},
     {"rss/dateandauthorcolor", Kind::Colour},

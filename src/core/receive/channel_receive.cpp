@@ -109,6 +109,7 @@ FetchedFeed FetchChannel(const ReceiveContext& context, const std::string& url,
     fetched.previous = previous;
     CFeedFetcher fetcher(context.http);
     fetcher.SetAbortFlag(context.stop);
+    fetcher.SetMaxItems(context.maxFeedItems);
     fetched.ok = fetcher.FetchFeed(url, fetched.items, previous.validators);
     fetched.result = fetcher.LastResult();
     return fetched;

@@ -46,10 +46,11 @@ namespace zirvo {
 struct ReceiveContext {
     CChannelTree* tree = nullptr;
     IReceiveObserver* observer = nullptr;
-    std::string dataRoot;                     // the store is dataRoot + "/Storage/rss.db"
-    IHttpClient* http = nullptr;              // null: each fetch uses its own curl client
-    const std::atomic<bool>* stop = nullptr;  // besides the process-wide closing flag
-    int parallelFetches = 4;                  // folder walks: fetches running ahead of the merge
+    std::string dataRoot;                        // the store is dataRoot + "/Storage/rss.db"
+    IHttpClient* http = nullptr;                 // null: each fetch uses its own curl client
+    const std::atomic<bool>* stop = nullptr;     // besides the process-wide closing flag
+    int parallelFetches = 4;                     // folder walks: fetches running ahead of the merge
+    size_t maxFeedItems = kDefaultMaxFeedItems;  // the most items read from one answer
 
     // The closing flag or the stop flag is set.
     bool Stopping() const;

@@ -24,6 +24,10 @@ void CReceiveManager::SetFetchesPerHost(int count) {
     m_fetchesPerHost = std::max(1, count);
 }
 
+void CReceiveManager::SetMaxFeedItems(size_t count) {
+    m_maxFeedItems = count == 0 ? kDefaultMaxFeedItems : count;
+}
+
 bool CReceiveManager::Launch(ReceiveRequest request, bool folder) {
     ReceiveContext context;
     context.tree = &m_tree;
@@ -41,6 +45,7 @@ bool CReceiveManager::Launch(ReceiveRequest request, bool folder) {
     context.http = m_http != nullptr ? m_http : m_engine.get();
     context.stop = m_workers.StopFlag();
     context.parallelFetches = m_parallelFetches;
+    context.maxFeedItems = m_maxFeedItems;
     auto body = [this, context, request, folder] {
         if (folder) {
             ReceiveFolderWorker(context, request);

@@ -60,6 +60,8 @@ public:
     // and by all workers together. Applies to receives started afterwards (the engine is
     // replaced once no worker runs).
     void SetParallelFetches(int count);
+    // The most items read from one feed answer (0: the default).
+    void SetMaxFeedItems(size_t count);
     int ParallelFetches() const { return m_parallelFetches; }
     // Of those, at most this many to one site (at least 1).
     void SetFetchesPerHost(int count);
@@ -107,6 +109,7 @@ private:
     // The shared engine when no client was handed in; replaced (under the owning thread) only
     // while no worker runs.
     std::unique_ptr<CHttpMulti> m_engine;
+    size_t m_maxFeedItems = kDefaultMaxFeedItems;
     CWorkerSet m_workers;  // last: closed (joined) before the members above go
 };
 

@@ -38,15 +38,14 @@ TEST_F(ReceiveTest, FeedOrderDecidesItemIdsFirstItemNewest) {
 }
 
 TEST_F(ReceiveTest, UnreadableFeedsFailWithImage4AndStoreNothing) {
-    const char* paths[] = {"/corpus/gulp-atom.atom",
-                           "/corpus/rss-1.rss",
-                           "/html",
-                           "/status/404",
-                           "/truncated",
-                           "/no-link.xml"};
+    const char* paths[] = {"/bad.json",   "/empty.atom", "/html",
+                           "/status/404", "/truncated",  "/no-link.xml"};
     ASSERT_TRUE(Server().Put("/no-link.xml",
                              "<rss><channel><item><title>a</title></item><item>"
                              "<link>http://x/b</link></item></channel></rss>"));
+    ASSERT_TRUE(Server().Put("/bad.json", "{\"items\": [{\"url\": \"http://x/1\"}"));
+    ASSERT_TRUE(Server().Put(
+        "/empty.atom", "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>t</title></feed>"));
     for (const char* path : paths) {
         SCOPED_TRACE(path);
         m_observer.Clear();
@@ -60,6 +59,34 @@ TEST_F(ReceiveTest, UnreadableFeedsFailWithImage4AndStoreNothing) {
         EXPECT_FALSE(outcomes[0].ok);
         EXPECT_FALSE(outcomes[0].error.empty());
     }
+}
+
+TEST_F(ReceiveTest, AtomRdfAndJsonFeedsMergeLikeRss) {
+    const std::pair<const char*, size_t> feeds[] = {{"/corpus/atom-bases.atom", 4},
+                                                    {"/corpus/rss-1.0-dc.rdf", 2},
+                                                    {"/corpus/json-feed.json", 3}};
+    for (const auto& [path, count] : feeds) {
+        SCOPED_TRACE(path);
+        NodeId channel = AddChannel(path, path);
+        ASSERT_TRUE(ReceiveOne(channel));
+        EXPECT_EQ(ImageOf(channel), kImageReceived);
+        EXPECT_EQ(StoredLinks(channel).size(), count);
+        EXPECT_EQ(m_tree.Unread(channel), static_cast<int>(count));
+        ASSERT_TRUE(ReceiveOne(channel));
+        EXPECT_EQ(StoredLinks(channel).size(), count);
+    }
+}
+
+TEST_F(ReceiveTest, OnlyTheFirstItemsUpToTheLimitAreRead) {
+    Strings links;
+    for (int i = 0; i < 12; ++i) {
+        links.push_back("http://x/" + std::to_string(i));
+    }
+    ASSERT_TRUE(Server().Put("/long.xml", FeedWith(links)));
+    m_manager->SetMaxFeedItems(5);
+    NodeId channel = AddChannel("Long", "/long.xml");
+    ASSERT_TRUE(ReceiveOne(channel));
+    EXPECT_EQ(StoredLinks(channel), Strings(links.begin(), links.begin() + 5));
 }
 
 TEST_F(ReceiveTest, FolderAndUnboundableNodesAreNotStarted) {
