@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 build=${ZIRVO_FUZZ_BUILD_DIR:-build-fuzz}
-read -r -a targets <<<"${ZIRVO_FUZZ_TARGETS:-feed opml rpc_answer backup date hand_over ebook window_message article}"
+read -r -a targets <<<"${ZIRVO_FUZZ_TARGETS:-feed discovery opml rpc_answer backup date hand_over ebook window_message article}"
 corpus_dir=../shared/corpus
 
 echo "== configure ($build: clang, libFuzzer, AddressSanitizer + UndefinedBehaviorSanitizer)"
@@ -29,8 +29,8 @@ seed_dirs() {
     [ -d "fuzz/seeds/$target" ] && cp fuzz/seeds/"$target"/* "$seeds"/
     case $target in
         feed)
-            find tests/data -type f \( -name '*.rss' -o -name '*.xml' -o -name '*.atom' \) \
-                -exec cp -t "$seeds" {} +
+            find tests/data -type f \( -name '*.rss' -o -name '*.xml' -o -name '*.atom' \
+                -o -name '*.rdf' -o -name '*.json' \) -exec cp -t "$seeds" {} +
             [ -d "$corpus_dir/feeds" ] && find "$corpus_dir/feeds" -type f -size -256k \
                 -exec cp -t "$seeds" {} +
             ;;

@@ -43,13 +43,8 @@ size_t OneLineSize(const std::string& text) {
     return size;
 }
 
-// "从地址获取": the channel title read from the feed. A feed that cannot be fetched says why; only
-// a feed without a title gets the hint to give one.
-std::string TitleFromFeed(CliContext& context, const std::string& url) {
-    CFeedFetcher fetcher;
-    std::string fetched;
-    const bool read = fetcher.FetchChannelTitle(url, fetched);
-    const FeedFetchResult& result = fetcher.LastResult();
+// Why a fetch for "从地址获取" failed, as the error to end the command with.
+[[noreturn]] void FailLookUp(const std::string& url, const FeedFetchResult& result) {
     if (result.httpStatus >= 400) {
         throw CliError(StrFormat("cannot fetch %s: the server answered HTTP %d", url.c_str(),
                                  result.httpStatus));
@@ -62,15 +57,63 @@ std::string TitleFromFeed(CliContext& context, const std::string& url) {
         case FeedFailure::Aborted:
             throw CliError("cannot fetch " + url + ": " + FeedFailureName(result.failure) +
                            (result.error.empty() ? "" : ": " + result.error));
-        case FeedFailure::Empty:
-        case FeedFailure::NotXml:
-        case FeedFailure::Html:
-            throw CliError(url + " is not a feed (" + FeedFailureName(result.failure) + ")");
         default:
             break;
     }
+    throw CliError(url + " is not a feed (" + FeedFailureName(result.failure) +
+                   (result.error.empty() ? "" : ": " + result.error) + ")");
+}
+
+// What an address given to add leads to: a feed, or the one feed a web page names, or the
+// --pick'th of several (1-based).
+struct AddTarget {
+    std::string url;
+    std::string title;
+    std::string home;
+};
+
+AddTarget LookUp(const std::string& url, long long pick) {
+    CFeedFetcher fetcher;
+    FeedLookup lookup;
+    if (!fetcher.LookUpFeed(url, lookup)) {
+        FailLookUp(url, fetcher.LastResult());
+    }
+    if (lookup.feedUrl.empty()) {
+        const size_t count = lookup.candidates.size();
+        if (pick < 1 || static_cast<size_t>(pick) > count) {
+            std::string list;
+            for (size_t i = 0; i < count; ++i) {
+                const DiscoveredFeed& feed = lookup.candidates[i];
+                list += StrFormat("\n  %zu  %s", i + 1, feed.url.c_str()) +
+                        (feed.title.empty() ? "" : "  " + feed.title);
+            }
+            throw CliError::Usage(
+                StrFormat("%s names %zu feeds; choose one with --pick N:", url.c_str(), count) +
+                list);
+        }
+        const DiscoveredFeed& chosen = lookup.candidates[static_cast<size_t>(pick - 1)];
+        FeedChannelInfo info;
+        if (!fetcher.FetchChannelInfo(chosen.url, info) &&
+            fetcher.LastResult().failure != FeedFailure::NoItems) {
+            FailLookUp(chosen.url, fetcher.LastResult());
+        }
+        lookup.feedUrl = chosen.url;
+        lookup.channel = info;
+        if (lookup.channel.title.empty()) {
+            lookup.channel.title = chosen.title;
+        }
+        if (lookup.channel.homePage.empty()) {
+            lookup.channel.homePage = url;
+        }
+    }
+    return {lookup.feedUrl, lookup.channel.title, lookup.channel.homePage};
+}
+
+// "从地址获取": the channel title read from the feed. Only a feed without a title gets the hint to
+// give one.
+std::string CaptionFromFeed(CliContext& context, const std::string& fetched) {
     const std::string caption = CaptionFromText(fetched);
-    if (!read || caption.empty()) {
+    if (caption.empty()) {
         throw CliError(std::string(kNoTitleFromAddress) +
                        " (the feed has no title: give one with --title)");
     }
@@ -148,9 +191,13 @@ void RunTree(CliContext& context, const CCommandLine& parsed) {
 }
 
 void RunAdd(CliContext& context, const CCommandLine& parsed) {
-    const std::string url = parsed.Positionals().empty() ? "" : parsed.Positionals()[0];
-    const std::string home = parsed.ValueOr("--home", "");
+    std::string url = parsed.Positionals().empty() ? "" : parsed.Positionals()[0];
+    std::string home = parsed.ValueOr("--home", "");
     std::optional<std::string> title = parsed.Value("--title");
+    long long pick = 0;
+    if (parsed.Has("--pick") && (!ParseInt(parsed.ValueOr("--pick", ""), pick) || pick < 1)) {
+        throw CliError::Usage("--pick takes the number of a feed the page names (1, 2, ...)");
+    }
 
     CReaderSession session(context.root.Dir(), context.reporter);
     if (!session.Open()) {
@@ -162,8 +209,9 @@ void RunAdd(CliContext& context, const CCommandLine& parsed) {
         throw CliError::Usage(error);
     }
     CChannelTree& tree = session.Tree();
-    if (!title) {
-        // "从地址获取": the title is read from the feed, after the address passed its checks.
+    if (!title || pick > 0) {
+        // "从地址获取": the address is fetched after it passed its checks; a web page leads to
+        // the feed it names.
         FieldCheck check = CheckFetchAddress(url);
         if (!check.ok && (url.empty() || HasInvalidCharacters(url))) {
             throw CliError::Usage(check.message);
@@ -171,7 +219,17 @@ void RunAdd(CliContext& context, const CCommandLine& parsed) {
         if (!check.ok || !IsWebAddress(url)) {
             throw CliError::Usage(NonWebAddressMessage(url));
         }
-        title = TitleFromFeed(context, url);
+        const AddTarget target = LookUp(url, pick);
+        if (target.url != url) {
+            context.out.Note("the page names the feed " + target.url);
+        }
+        url = target.url;
+        if (home.empty() && !parsed.Has("--home")) {
+            home = target.home;
+        }
+        if (!title) {
+            title = CaptionFromFeed(context, target.title);
+        }
     }
     FieldCheck check = CheckChannelFields(*title, url, home);
     if (!check.ok) {
@@ -364,16 +422,21 @@ const CliCommandRegistrar kAdd(
          cmd.Positionals("URL", "the feed address (http:// or https://)", 1, 1)
              .Option("--title", "TEXT", "the channel's caption (default: the feed's title)")
              .Option("--folder", "PATH", "the folder to add to (default: the top level)")
-             .Option("--home", "URL", "the channel's home page")
+             .Option("--home", "URL", "the channel's home page (default: the feed's own)")
+             .Option("--pick", "N", "of the feeds a web page names, take the Nth")
              .Description(
-                 "Adds a channel as the last node of its folder. Without --title the feed is\n"
-                 "fetched and its channel title is used. The address must be one that no other\n"
-                 "channel has; title and addresses must not hold '<' or '>'.\n"
+                 "Adds a channel as the last node of its folder. Without --title the address is\n"
+                 "fetched: a feed gives its title and home page; a web page gives the feed it\n"
+                 "names (RSS, Atom or JSON Feed links), or lists them when it names several,\n"
+                 "to be chosen with --pick. Any format is read: RSS 0.9x/1.0/2.0, Atom, JSON\n"
+                 "Feed. Title and addresses must not hold '<' or '>'.\n"
                  "Prints the new channel: type feed_id unread path url.")
              .Examples({{"zirvo-cli add https://example.org/feed.xml",
                          "subscribe with the feed's own title"},
                         {"zirvo-cli add https://example.org/rss --title Example --folder News",
-                         "subscribe under News with a title of your own"}});
+                         "subscribe under News with a title of your own"},
+                        {"zirvo-cli add https://example.org/ --pick 2",
+                         "the second feed the web page names"}});
      },
      RunAdd});
 

@@ -98,6 +98,42 @@ class TreeTest(FeedCliTestCase):
         self.ok('receive', 'Other')
         self.assertIsNotNone(self.json('tree', 'Other')[0]['feed_id'])
 
+    def test_AddingAWebPageSubscribesToTheFeedItNames(self):
+        page = ('<!DOCTYPE html><html><head>%s</head><body>page</body></html>')
+        one = '<link rel="alternate" type="application/atom+xml" href="/corpus/atom-bases.atom">'
+        self.put('/one.html', page % one, 'text/html')
+        added = self.add('/one.html')
+        self.assertEqual(added['url'], self.url('/corpus/atom-bases.atom'))
+        self.assertEqual(added['path'], 'Example Blog & notes')
+        two = one + ('<link rel="alternate" type="application/feed+json" '
+                     'href="/corpus/json-feed.json" title="JSON">')
+        self.put('/two.html', page % two, 'text/html')
+        result = self.fails(2, 'names 2 feeds; choose one with --pick N', 'add',
+                            self.url('/two.html'))
+        self.assertIn('2  %s  JSON' % self.url('/corpus/json-feed.json'), result.stderr)
+        picked = self.add('/two.html', None, '--pick', '2')
+        self.assertEqual(picked['url'], self.url('/corpus/json-feed.json'))
+        self.assertEqual(picked['path'], 'JSON Example')
+        self.fails(2, '--pick takes', 'add', self.url('/two.html'), '--pick', 'x')
+        self.fails(2, 'choose one with --pick N', 'add', self.url('/two.html'), '--pick', '3')
+        self.put('/self.html', page % '<link rel="alternate" type="application/rss+xml" '
+                 'href="/self.html">', 'text/html')
+        self.fails(1, 'is not a feed', 'add', self.url('/self.html'))
+
+    def test_ShowListsTheAttachmentsOfAnItem(self):
+        self.add('/corpus/rss2-extras.rss', 'Extras')
+        self.ok('receive', 'Extras')
+        items = self.json('list', 'Extras')
+        first = [i for i in items if i['title'] == 'Relative'][0]
+        shown = self.run_cli('show', first['id'])
+        self.assertEqual(shown.returncode, 0, shown.stderr)
+        self.assertIn('Attachments:\n  http://extras.example.com/files/a.ogg  (audio/ogg, 100 B)',
+                      shown.stdout)
+        self.assertIn('  http://cdn.example.com/b.mp4  (video/mp4)', shown.stdout)
+        record = self.json('show', first['id'], '--keep-unread')[0]
+        self.assertEqual(record['attachments'], ['http://extras.example.com/files/a.ogg',
+                                                 'http://cdn.example.com/b.mp4'])
+
 
 if __name__ == '__main__':
     unittest.main(verbosity=2)

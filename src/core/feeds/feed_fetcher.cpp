@@ -41,6 +41,10 @@ FeedFailure FromParse(FeedParseError error) {
             return FeedFailure::Html;
         case FeedParseError::NoItems:
             return FeedFailure::NoItems;
+        case FeedParseError::NotJson:
+            return FeedFailure::NotJson;
+        case FeedParseError::TooLarge:
+            return FeedFailure::TooLarge;
     }
     return FeedFailure::NotXml;
 }
@@ -87,6 +91,8 @@ const char* FeedFailureName(FeedFailure failure) {
             return "no items";
         case FeedFailure::BadAnswer:
             return "bad answer";
+        case FeedFailure::NotJson:
+            return "not JSON";
     }
     return "?";
 }
@@ -150,14 +156,17 @@ bool CFeedFetcher::Get(const std::string& url, HttpResponse& response, const Fee
     return true;
 }
 
-bool CFeedFetcher::Load(const HttpResponse& response, CXmlDocument& doc) {
+bool CFeedFetcher::Parse(const std::string& url, const HttpResponse& response, ParsedFeed& parsed) {
+    FeedReadOptions options;
+    options.documentUrl = response.effectiveUrl.empty() ? url : response.effectiveUrl;
+    options.maxItems = m_maxItems;
     std::string error;
-    FeedParseError parsed =
-        LoadFeedDocument(response.body, CharsetOf(response.contentType), doc, error);
-    if (parsed == FeedParseError::None) {
+    FeedParseError result =
+        ParseFeed(response.body, CharsetOf(response.contentType), options, parsed, error);
+    if (result == FeedParseError::None) {
         return true;
     }
-    m_result.failure = FromParse(parsed);
+    m_result.failure = FromParse(result);
     m_result.error = error;
     if (response.status >= 400) {
         m_result.error = StrFormat("HTTP %d: ", response.status) + m_result.error;
@@ -175,38 +184,107 @@ bool CFeedFetcher::FetchFeed(const std::string& url, std::vector<RssItem>& items
     if (m_result.notModified) {
         return true;
     }
-    CXmlDocument doc;
-    if (!Load(response, doc)) {
+    ParsedFeed parsed;
+    bool ok = Parse(url, response, parsed);
+    items = std::move(parsed.items);
+    m_channel = std::move(parsed.channel);
+    m_format = parsed.format;
+    return ok;
+}
+
+bool CFeedFetcher::FetchChannelInfo(const std::string& url, FeedChannelInfo& info) {
+    info = FeedChannelInfo();
+    HttpResponse response;
+    if (!Get(url, response)) {
         return false;
     }
-    if (ReadFeedItems(doc, items) == 0) {
-        m_result.failure = FeedFailure::NoItems;
-        m_result.error = DescribeMissingItems(doc);
-        if (response.status >= 400) {
-            m_result.error = StrFormat("HTTP %d: ", response.status) + m_result.error;
+    ParsedFeed parsed;
+    // The channel is all that is wanted; a feed without items still names itself.
+    Parse(url, response, parsed);
+    if (parsed.format == FeedFormat::Unknown) {
+        if (m_result.failure == FeedFailure::None) {
+            m_result.failure = FeedFailure::NoItems;
+            m_result.error = "the answer is not a feed";
         }
+        return false;
+    }
+    m_result.failure = FeedFailure::None;
+    m_result.error.clear();
+    info = std::move(parsed.channel);
+    if (info.title.empty()) {
+        m_result.failure = FeedFailure::NoItems;
+        m_result.error = "the feed has no title";
         return false;
     }
     return true;
 }
 
-bool CFeedFetcher::FetchChannelTitle(const std::string& url, std::string& title) {
-    title.clear();
+bool CFeedFetcher::LookUpFeed(const std::string& url, FeedLookup& lookup) {
+    lookup = FeedLookup();
     HttpResponse response;
     if (!Get(url, response)) {
         return false;
     }
-    CXmlDocument doc;
-    if (!Load(response, doc)) {
+    ParsedFeed parsed;
+    Parse(url, response, parsed);
+    if (parsed.format != FeedFormat::Unknown) {
+        // A feed, with or without items: subscribing to it is the user's call.
+        m_result.failure = FeedFailure::None;
+        m_result.error.clear();
+        lookup.feedUrl = url;
+        lookup.channel = std::move(parsed.channel);
+        return true;
+    }
+    // A web page, or markup that is not XML at all: what it links to may be a feed.
+    if (m_result.failure != FeedFailure::Html && m_result.failure != FeedFailure::NotXml) {
         return false;
     }
-    title = ReadChannelTitle(doc);
-    if (title.empty()) {
-        m_result.failure = FeedFailure::NoItems;
-        m_result.error = "the answer has no /rss/channel/title";
+    const std::string page = response.effectiveUrl.empty() ? url : response.effectiveUrl;
+    lookup.candidates = DiscoverFeeds(response.body, page);
+    if (lookup.candidates.empty()) {
+        if (m_result.failure == FeedFailure::Html) {
+            m_result.error = "the page names no feed";
+        }
         return false;
+    }
+    if (lookup.candidates.size() > 1) {
+        m_result.failure = FeedFailure::None;
+        m_result.error.clear();
+        return true;
+    }
+    const DiscoveredFeed only = lookup.candidates.front();
+    HttpResponse second;
+    ParsedFeed feed;
+    if (Get(only.url, second)) {
+        Parse(only.url, second, feed);
+    }
+    if (feed.format == FeedFormat::Unknown) {
+        if (m_result.failure == FeedFailure::None) {
+            m_result.failure = FeedFailure::NoItems;
+        }
+        m_result.error = "the feed the page names (" + only.url + ") cannot be read: " +
+                         (m_result.error.empty() ? "not a feed" : m_result.error);
+        return false;
+    }
+    FeedChannelInfo info = std::move(feed.channel);
+    m_result.failure = FeedFailure::None;
+    m_result.error.clear();
+    lookup.feedUrl = only.url;
+    lookup.channel = std::move(info);
+    if (lookup.channel.title.empty()) {
+        lookup.channel.title = only.title;
+    }
+    if (lookup.channel.homePage.empty()) {
+        lookup.channel.homePage = page;
     }
     return true;
+}
+
+bool CFeedFetcher::FetchChannelTitle(const std::string& url, std::string& title) {
+    FeedChannelInfo info;
+    bool ok = FetchChannelInfo(url, info);
+    title = std::move(info.title);
+    return ok;
 }
 
 bool FetchFeed(const std::string& url, std::vector<RssItem>& items) {

@@ -7,12 +7,12 @@
 // the local-address rule does not exempt the host; a proxy user name adds Basic proxy
 // authorisation. The transfer stops at once when the process-wide closing flag or the
 // fetcher's own abort flag is set. The HTTP status is not looked at: any answer that parses as
-// an RSS 2.0 feed is read (the status only helps to explain a failure), with one exception:
-// given the validators of the last answer (ETag, Last-Modified), the request is conditional
-// (If-None-Match, If-Modified-Since) and a 304 answer means the feed has not changed. A 304 to a
-// request that sent no validator is a failure. The result carries the answer's own validators
-// (only keepable ones, http_caching.h) and how long the site asks to be left alone
-// (Cache-Control max-age, or Retry-After on 429 and 503).
+// a feed of a known format is read (the status only helps to explain a failure), with one
+// exception: given the validators of the last answer (ETag, Last-Modified), the request is
+// conditional (If-None-Match, If-Modified-Since) and a 304 answer means the feed has not
+// changed. A 304 to a request that sent no validator is a failure. The result carries the
+// answer's own validators (only keepable ones, http_caching.h) and how long the site asks to be
+// left alone (Cache-Control max-age, or Retry-After on 429 and 503).
 //
 // Threading: one CFeedFetcher per thread (it keeps the result of its last fetch); the free
 // functions may be called from any thread.
@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "core/config/app_config.h"
+#include "core/feeds/feed_discovery.h"
 #include "core/feeds/feed_parser.h"
 #include "core/feeds/rss_item.h"
 #include "core/net/http_client.h"
@@ -39,6 +40,14 @@ inline constexpr long kFeedStallTimeoutMs = 30000;
 // report a failed read by number (the receive pipeline itself shows no message).
 inline constexpr int kMsgFeedItemsUnreadable = 5001;
 
+// What an address given for a subscription leads to.
+struct FeedLookup {
+    std::string feedUrl;      // the feed to subscribe; empty when a page names several
+    FeedChannelInfo channel;  // that feed's title and home page (a page's address when the
+                              // feed names none)
+    std::vector<DiscoveredFeed> candidates;  // the feeds a web page names, in its order
+};
+
 enum class FeedFailure {
     None,
     BadUrl,   // not an http or https address
@@ -49,8 +58,9 @@ enum class FeedFailure {
     Empty,      // the answer has no body
     NotXml,     // not well-formed XML
     Html,       // an HTML page instead of a feed
-    NoItems,    // XML without an RSS 2.0 item that has a link
+    NoItems,    // a document without an item to store
     BadAnswer,  // an answer HTTP does not allow here (304 to an unconditional request)
+    NotJson,    // JSON that is not well-formed or nests too deep
 };
 
 // What a conditional request sends back: the validators of the last answer that was stored.
@@ -88,6 +98,8 @@ public:
     void SetAbortFlag(const std::atomic<bool>* abortFlag) { m_abortFlag = abortFlag; }
     // Uses `proxy` instead of the process-wide record.
     void SetProxy(const ProxySettings& proxy);
+    // The most items read from one answer (the first in document order).
+    void SetMaxItems(size_t maxItems) { m_maxItems = maxItems; }
 
     // GET `url` and read its items into `items` (cleared first). False when the fetch or the
     // read fails, when no item was read, or when the closing flag is set once the answer is in.
@@ -95,23 +107,37 @@ public:
     // LastResult().notModified.
     bool FetchFeed(const std::string& url, std::vector<RssItem>& items,
                    const FeedValidators& sent = {});
-    // GET `url` and read `/rss/channel/title`. False when the answer is not XML or the title is
-    // missing or empty.
+    // GET `url` and read the feed's title and home page (any format; a feed without items
+    // will do). False when the answer is not a feed or names no title.
+    bool FetchChannelInfo(const std::string& url, FeedChannelInfo& info);
+    // FetchChannelInfo's title.
     bool FetchChannelTitle(const std::string& url, std::string& title);
+    // The address of a subscription to be: a feed gives itself and its channel; a web page
+    // its feed links (feed_discovery.h): one is read for its channel, several are listed in
+    // `candidates` with `feedUrl` left empty. A page behind a page's link is not followed
+    // further. False when the address is neither a feed nor a page naming one (the failure
+    // says why).
+    bool LookUpFeed(const std::string& url, FeedLookup& lookup);
 
     const FeedFetchResult& LastResult() const { return m_result; }
+    // What the last FetchFeed read about the channel, and its format.
+    const FeedChannelInfo& LastChannel() const { return m_channel; }
+    FeedFormat LastFormat() const { return m_format; }
 
 private:
     // The GET; false with m_result filled when no answer arrived.
     bool Get(const std::string& url, HttpResponse& response, const FeedValidators& sent = {});
-    bool Load(const HttpResponse& response, CXmlDocument& doc);
+    bool Parse(const std::string& url, const HttpResponse& response, ParsedFeed& parsed);
 
     std::unique_ptr<IHttpClient> m_ownClient;
     IHttpClient* m_http;
     const std::atomic<bool>* m_abortFlag = nullptr;
     bool m_hasProxy = false;
     ProxySettings m_proxy;
+    size_t m_maxItems = kDefaultMaxFeedItems;
     FeedFetchResult m_result;
+    FeedChannelInfo m_channel;
+    FeedFormat m_format = FeedFormat::Unknown;
 };
 
 // FetchFeed on a fetcher of its own.

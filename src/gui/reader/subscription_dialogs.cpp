@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -60,7 +61,7 @@ CChannelFields::CChannelFields(QWidget* parent) : QWidget(parent) {
     titleLabel->setBuddy(m_title);
     form->addRow(titleLabel, titleRow);
     form->addRow(QStringLiteral("主页(&H):"), m_homeUrl);
-    connect(m_fetch, &QPushButton::clicked, this, &CChannelFields::FetchTitle);
+    connect(m_fetch, &QPushButton::clicked, this, [this] { FetchTitle(); });
 }
 
 void CChannelFields::PrefillFromClipboard() {
@@ -129,19 +130,64 @@ bool CChannelFields::Validate(const CChannelTree& tree) {
     return true;
 }
 
-void CChannelFields::FetchTitle() {
+void CChannelFields::FetchTitle(std::function<void(bool)> finished) {
     const FieldCheck check = CheckFetchAddress(Std(FeedUrl()));
     if (!check.ok) {
         ShowFailure(check);
+        if (finished) {
+            finished(false);
+        }
         return;
     }
-    m_titleFetch->Start(FeedUrl(), [this](const QString& title) {
-        if (title.isEmpty()) {
-            ShowReaderMessage(this, QString::fromUtf8(kNoTitleFromAddress));
-        } else {
-            m_title->setText(title);
-        }
+    m_titleFetch->Start(FeedUrl(), [this, finished](const FeedLookupAnswer& answer) {
+        TakeAnswer(answer, finished);
     });
+}
+
+bool CChannelFields::Fetching() const {
+    return m_titleFetch->Running();
+}
+
+void CChannelFields::TakeAnswer(const FeedLookupAnswer& answer,
+                                std::function<void(bool)> finished) {
+    if (answer.feedUrl.isEmpty() && answer.candidateUrls.size() > 1) {
+        // A web page that names several feeds: the user picks one, which is then read.
+        QStringList choices;
+        for (int i = 0; i < answer.candidateUrls.size(); ++i) {
+            const QString& title = answer.candidateTitles.value(i);
+            choices << (title.isEmpty() ? answer.candidateUrls[i]
+                                        : title + QStringLiteral("  (") + answer.candidateUrls[i] +
+                                              QStringLiteral(")"));
+        }
+        bool chosen = false;
+        const QString choice = QInputDialog::getItem(
+            this, QStringLiteral("选择订阅"), QStringLiteral("该网页提供了多个订阅, 请选择一个:"),
+            choices, 0, false, &chosen);
+        const int index = choices.indexOf(choice);
+        if (!chosen || index < 0) {
+            if (finished) {
+                finished(false);
+            }
+            return;
+        }
+        m_feedUrl->setText(answer.candidateUrls[index]);
+        FetchTitle(finished);
+        return;
+    }
+    if (!answer.feedUrl.isEmpty() && answer.feedUrl != FeedUrl()) {
+        m_feedUrl->setText(answer.feedUrl);
+    }
+    if (!answer.homePage.isEmpty() && HomeUrl().isEmpty()) {
+        m_homeUrl->setText(answer.homePage);
+    }
+    if (answer.title.isEmpty()) {
+        ShowReaderMessage(this, QString::fromUtf8(kNoTitleFromAddress));
+    } else {
+        m_title->setText(answer.title);
+    }
+    if (finished) {
+        finished(!answer.title.isEmpty());
+    }
 }
 
 CAddChannelDialog::CAddChannelDialog(const CChannelTree& tree, QWidget* parent)

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 #include "core/subscriptions/channel_checks.h"
 
@@ -20,6 +21,7 @@ class QPushButton;
 namespace zirvo::gui {
 
 class CTitleFetch;
+struct FeedLookupAnswer;
 
 // Title, RSS address (prefilled from the clipboard for a new channel), home page and the
 // "从地址获取" button.
@@ -40,9 +42,16 @@ public:
     // showing the message.
     bool Validate(const CChannelTree& tree);
     QPushButton* FetchButton() const { return m_fetch; }
+    QLineEdit* FeedUrlEdit() const { return m_feedUrl; }
+    // "从地址获取" (also what the wizard runs for an empty name): the address is looked up off
+    // the window thread; a feed fills the title (and an empty home page), a web page that
+    // names one feed puts that feed's address in, one that names several asks which.
+    // `finished` runs on the window thread afterwards with whether a title was filled in.
+    void FetchTitle(std::function<void(bool)> finished = {});
+    bool Fetching() const;
 
 private:
-    void FetchTitle();
+    void TakeAnswer(const FeedLookupAnswer& answer, std::function<void(bool)> finished);
 
     QLineEdit* m_title = nullptr;
     QLineEdit* m_feedUrl = nullptr;

@@ -5,6 +5,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QWizardPage>
@@ -115,9 +118,38 @@ NodeId CSubscriptionWizard::ChosenFolder() const {
     return item ? item->data(0, kPickerNodeRole).toInt() : kNoNode;
 }
 
+void CSubscriptionWizard::initializePage(int id) {
+    QWizard::initializePage(id);
+    if (id == 0 && m_fields) {
+        // After QWizard has given the page's first field the focus.
+        QTimer::singleShot(0, m_fields->FeedUrlEdit(), [edit = m_fields->FeedUrlEdit()] {
+            edit->setFocus(Qt::OtherFocusReason);
+        });
+    }
+}
+
 bool CSubscriptionWizard::validateCurrentPage() {
     if (currentId() == 0) {
         if (m_fields) {
+            if (m_fields->Fetching()) {
+                return false;  // "下一步" again while the name is being fetched
+            }
+            if (m_fields->Title().isEmpty() &&
+                CheckFetchAddress(m_fields->FeedUrl().toStdString()).ok) {
+                // The name comes from the feed; the page is left once it has arrived.
+                QPointer<CSubscriptionWizard> self(this);
+                button(QWizard::NextButton)->setEnabled(false);
+                m_fields->FetchTitle([self](bool filled) {
+                    if (!self) {
+                        return;
+                    }
+                    self->button(QWizard::NextButton)->setEnabled(true);
+                    if (filled && self->currentId() == 0) {
+                        self->next();
+                    }
+                });
+                return false;
+            }
             return m_fields->Validate(m_tree);
         }
         const FieldCheck check =

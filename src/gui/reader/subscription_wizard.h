@@ -2,7 +2,8 @@
 // "新建订阅向导": the main window's way to add a channel (or a folder): a first page with the
 // fields and checks of the add dialogs, a second page "选择一个目录" with the folders of the
 // tree and "添加到根节点". Finishing without the box and without a folder gives "请选择一个目录!"
-// and the wizard stays.
+// and the wizard stays. The cursor starts in the address field; "下一步" with an empty name runs
+// "从地址获取" first (off the window thread) and goes on once the feed named itself.
 //
 // Threading: window thread.
 
@@ -36,6 +37,9 @@ public:
     QTreeWidget* FolderTree() const { return m_folders; }
 
     bool validateCurrentPage() override;
+
+protected:
+    void initializePage(int id) override;
 
 private:
     const CChannelTree& m_tree;

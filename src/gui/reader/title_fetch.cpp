@@ -27,7 +27,7 @@ CTitleFetch::~CTitleFetch() {
     }
 }
 
-void CTitleFetch::Start(const QString& url, std::function<void(const QString&)> done) {
+void CTitleFetch::Start(const QString& url, std::function<void(const FeedLookupAnswer&)> done) {
     if (m_running) {
         return;
     }
@@ -41,21 +41,38 @@ void CTitleFetch::Start(const QString& url, std::function<void(const QString&)> 
     std::shared_ptr<std::atomic<bool>> abort = m_abort;
     const std::string address = url.toStdString();
     Pool().start([self, abort, address, done = std::move(done)] {
-        std::string title;
-        CFeedFetcher fetcher;
-        fetcher.SetAbortFlag(abort.get());
-        if (!fetcher.FetchChannelTitle(address, title)) {
-            title.clear();
+        FeedLookup lookup;
+        try {
+            CFeedFetcher fetcher;
+            fetcher.SetAbortFlag(abort.get());
+            if (!fetcher.LookUpFeed(address, lookup)) {
+                lookup = FeedLookup();
+            }
+            // A feed's title can run over lines or to megabytes; the tree keeps captions short.
+            lookup.channel.title = CaptionFromText(lookup.channel.title);
+            for (DiscoveredFeed& candidate : lookup.candidates) {
+                candidate.title = CaptionFromText(candidate.title);
+            }
+        } catch (...) {
+            lookup = FeedLookup();  // out of memory: nothing was found
         }
-        // A feed's title can run over lines or to megabytes; the tree keeps captions short.
-        title = CaptionFromText(title);
         if (*abort) {
             return;
+        }
+        FeedLookupAnswer answer;
+        answer.feedUrl = QString::fromStdString(lookup.feedUrl);
+        answer.title = QString::fromStdString(lookup.channel.title).simplified();
+        answer.homePage = QString::fromStdString(lookup.channel.homePage);
+        if (lookup.feedUrl.empty()) {
+            for (const DiscoveredFeed& candidate : lookup.candidates) {
+                answer.candidateUrls << QString::fromStdString(candidate.url);
+                answer.candidateTitles << QString::fromStdString(candidate.title).simplified();
+            }
         }
         // The functor runs on the window thread, where `self` can be checked safely.
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [self, done, title = QString::fromStdString(title)] {
+            [self, done, answer = std::move(answer)] {
                 if (!self) {
                     return;
                 }
@@ -64,7 +81,7 @@ void CTitleFetch::Start(const QString& url, std::function<void(const QString&)> 
                     self->m_button->setEnabled(true);
                     self->m_button->setText(QStringLiteral("从地址获取"));
                 }
-                done(title.simplified());
+                done(answer);
                 emit self->Finished();
             },
             Qt::QueuedConnection);

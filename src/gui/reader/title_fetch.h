@@ -1,7 +1,8 @@
 #pragma once
-// "从地址获取": reads a feed's channel title off the window thread. The button shows "获取中..."
-// and is disabled while the fetch runs; the answer comes back to the window thread, where the
-// title goes into the title field or "无法获取标题!" is shown.
+// "从地址获取": looks an address up off the window thread (CFeedFetcher::LookUpFeed): a feed gives
+// its channel title and home page; a web page the feed it names, or the list of them when it
+// names several. The button shows "获取中..." and is disabled while the fetch runs; the answer
+// comes back to the window thread.
 //
 // Threading: Start and the callback run on the window thread; the fetch runs on a pool thread
 // and is aborted when the owner goes or the program closes.
@@ -9,6 +10,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -17,14 +19,24 @@ class QPushButton;
 
 namespace zirvo::gui {
 
+// What the look-up found, on the window thread.
+struct FeedLookupAnswer {
+    QString feedUrl;  // the feed to subscribe; empty when a page names several or none
+    QString title;    // its channel title, one line; may be empty
+    QString homePage;
+    QStringList candidateUrls;  // the feeds a page names, when it names several
+    QStringList candidateTitles;
+};
+
 class CTitleFetch : public QObject {
     Q_OBJECT
 public:
     CTitleFetch(QPushButton* button, QObject* parent);
     ~CTitleFetch() override;
 
-    // Fetches `url`'s title; `done` gets it (empty when none could be read) on the window thread.
-    void Start(const QString& url, std::function<void(const QString&)> done);
+    // Looks `url` up; `done` gets the answer on the window thread (all empty when nothing
+    // could be read).
+    void Start(const QString& url, std::function<void(const FeedLookupAnswer&)> done);
     bool Running() const { return m_running; }
 
 signals:

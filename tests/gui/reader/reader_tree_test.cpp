@@ -6,9 +6,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QWizard>
 #include <QtTest>
@@ -42,6 +44,7 @@ private slots:
     void ClickingAChannelReceivesItWhenAsked();
     void CountsOfAnEarlierReceiveShowAtStartUp();
     void AddDialogAsksAboutAKnownAddressAndCutsAFetchedTitle();
+    void WizardNamesTheChannelFromTheFeedAWebPageOffers();
 };
 
 void ReaderTreeTest::WizardAddsChannelThatReceivesWithCountsOnFolder() {
@@ -397,6 +400,65 @@ void ReaderTreeTest::AddDialogAsksAboutAKnownAddressAndCutsAFetchedTitle() {
     const std::string title = second.Fields()->Title().toStdString();
     QCOMPARE(title.size(), kMaxCaptionBytes);
     QVERIFY(title.rfind("First second xxx", 0) == 0);
+}
+
+namespace {
+
+// Answers the next input dialog (the choice among a page's feeds) with its `index`th item; the
+// wizard stays the active modal window until then.
+void ChooseInNextInputDialog(int index) {
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, index] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible()) {
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        dialog->setTextValue(dialog->comboBoxItems().value(index));
+        dialog->accept();
+    });
+    timer->start();
+}
+
+}  // namespace
+
+void ReaderTreeTest::WizardNamesTheChannelFromTheFeedAWebPageOffers() {
+    CReaderFixture f;
+    f.WriteOpml({});
+    f.Open();
+    QVERIFY(f.Server().Put("/two.html",
+                           "<html><head><link rel=\"alternate\" type=\"application/atom+xml\" "
+                           "href=\"/corpus/atom-bases.atom\"><link rel=\"alternate\" "
+                           "type=\"application/feed+json\" href=\"/corpus/json-feed.json\" "
+                           "title=\"JSON\"></head><body></body></html>",
+                           "text/html"));
+    const QString page = QString::fromStdString(f.Server().Url("/two.html"));
+    QString title;
+    QString address;
+    QString home;
+    AnswerNextModal([&](QWidget* modal) {
+        auto* wizard = qobject_cast<QWizard*>(modal);
+        QVERIFY(wizard);
+        auto* url = wizard->findChild<QLineEdit*>(QStringLiteral("feedUrlEdit"));
+        QTRY_COMPARE(wizard->focusWidget(), static_cast<QWidget*>(url));
+        url->setText(page);
+        ChooseInNextInputDialog(1);
+        wizard->next();  // an empty name: fetched first, the page stays meanwhile
+        QCOMPARE(wizard->currentId(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(wizard->currentId(), 1, 20000);
+        title = wizard->findChild<QLineEdit*>(QStringLiteral("titleEdit"))->text();
+        address = url->text();
+        home = wizard->findChild<QLineEdit*>(QStringLiteral("homeUrlEdit"))->text();
+        wizard->findChild<QCheckBox*>(QStringLiteral("toRootCheck"))->setChecked(true);
+        wizard->accept();
+    });
+    f.Controller().OpenAddSubscription(QString());
+    QCOMPARE(title, QStringLiteral("JSON Example"));
+    QCOMPARE(address, QString::fromStdString(f.Server().Url("/corpus/json-feed.json")));
+    QCOMPARE(home, QStringLiteral("https://json.example.org/"));
+    QVERIFY(f.Find("JSON Example") != kNoNode);
 }
 
 QTEST_MAIN(ReaderTreeTest)
