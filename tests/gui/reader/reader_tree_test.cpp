@@ -428,10 +428,15 @@ void ReaderTreeTest::WizardNamesTheChannelFromTheFeedAWebPageOffers() {
     CReaderFixture f;
     f.WriteOpml({});
     f.Open();
+    QVERIFY(f.Server().Put("/j.json",
+                           "{\"version\": \"https://jsonfeed.org/version/1.1\", \"title\": "
+                           "\"JSON Example\", \"home_page_url\": \"https://json.example.org/\", "
+                           "\"items\": [{\"id\": \"1\", \"url\": \"https://json.example.org/1\"}]}",
+                           "application/feed+json"));
     QVERIFY(f.Server().Put("/two.html",
                            "<html><head><link rel=\"alternate\" type=\"application/atom+xml\" "
-                           "href=\"/corpus/atom-bases.atom\"><link rel=\"alternate\" "
-                           "type=\"application/feed+json\" href=\"/corpus/json-feed.json\" "
+                           "href=\"/a.atom\"><link rel=\"alternate\" "
+                           "type=\"application/feed+json\" href=\"/j.json\" "
                            "title=\"JSON\"></head><body></body></html>",
                            "text/html"));
     const QString page = QString::fromStdString(f.Server().Url("/two.html"));
@@ -456,7 +461,7 @@ void ReaderTreeTest::WizardNamesTheChannelFromTheFeedAWebPageOffers() {
     });
     f.Controller().OpenAddSubscription(QString());
     QCOMPARE(title, QStringLiteral("JSON Example"));
-    QCOMPARE(address, QString::fromStdString(f.Server().Url("/corpus/json-feed.json")));
+    QCOMPARE(address, QString::fromStdString(f.Server().Url("/j.json")));
     QCOMPARE(home, QStringLiteral("https://json.example.org/"));
     QVERIFY(f.Find("JSON Example") != kNoNode);
 }
