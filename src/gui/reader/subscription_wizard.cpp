@@ -74,7 +74,7 @@ CSubscriptionWizard::CSubscriptionWizard(const CChannelTree& tree, bool folder, 
         m_folderUrl->setObjectName(QStringLiteral("folderUrlEdit"));
         m_folderUrl->setPlaceholderText(QStringLiteral("可以不填"));
         auto* form = new QFormLayout;
-        form->addRow(QStringLiteral("目录名称(&N):"), m_folderName);
+        form->addRow(QStringLiteral("目录名称(&M):"), m_folderName);
         form->addRow(QStringLiteral("主页(&H):"), m_folderUrl);
         firstLayout->addLayout(form);
     }
