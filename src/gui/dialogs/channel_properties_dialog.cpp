@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -77,6 +78,20 @@ QWidget* CChannelPropertiesDialog::BuildGeneralPage(const ChannelNode& node) {
     cl->addRow(QStringLiteral("文章总数:"), m_total);
     cl->addRow(QStringLiteral("未读文章:"), m_unread);
     layout->addWidget(counts);
+
+    auto* fetch = new QGroupBox(QStringLiteral("上次收取"), page);
+    auto* fl = new QFormLayout(fetch);
+    m_lastFetchTime = new QLabel(QStringLiteral("从未收取"), fetch);
+    m_lastFetchTime->setObjectName(QStringLiteral("lastFetchTime"));
+    m_lastFetchMessage = new QLabel(QStringLiteral("-"), fetch);
+    m_lastFetchMessage->setObjectName(QStringLiteral("lastFetchMessage"));
+    m_lastFetchMessage->setWordWrap(true);
+    m_lastFetchMessage->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The message comes from the network: never read as rich text.
+    m_lastFetchMessage->setTextFormat(Qt::PlainText);
+    fl->addRow(QStringLiteral("时间:"), m_lastFetchTime);
+    fl->addRow(QStringLiteral("结果:"), m_lastFetchMessage);
+    layout->addWidget(fetch);
     layout->addStretch();
 
     // One channel's two counts use the channel index; cheap enough for the window thread.
@@ -91,7 +106,23 @@ QWidget* CChannelPropertiesDialog::BuildGeneralPage(const ChannelNode& node) {
         m_total->setText(QStringLiteral("0"));
         m_unread->setText(QStringLiteral("0"));
     }
+    ShowLastFetch(feedId);
     return page;
+}
+
+void CChannelPropertiesDialog::ShowLastFetch(int feedId) {
+    // One row by key, like the counts above.
+    FeedFetchState state;
+    if (feedId <= 0 || !m_session.Store().GetFetchState(feedId, state) || state.NeverFetched()) {
+        return;
+    }
+    m_lastFetchTime->setText(QDateTime::fromSecsSinceEpoch(state.time)
+                                 .toLocalTime()
+                                 .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    const QString verdict = state.ok ? QStringLiteral("成功") : QStringLiteral("失败");
+    m_lastFetchMessage->setText(state.message.empty() ? verdict
+                                                      : verdict + QStringLiteral(": ") +
+                                                            QString::fromStdString(state.message));
 }
 
 QWidget* CChannelPropertiesDialog::BuildStoragePage(const ChannelNode& node) {

@@ -1,8 +1,9 @@
 #pragma once
 // The channel property sheet "频道设置": the general page (title, RSS address, home page, the
-// receive options and the channel's counts) and the storage page. OK checks the storage page
-// with the core's rule, then hands everything to the tree editor, which checks the general
-// fields, writes the subscription file, the node and the channel's feed_data row.
+// receive options, the channel's counts and how its last fetch went) and the storage page. OK
+// checks the storage page with the core's rule, then hands everything to the tree editor, which
+// checks the general fields, writes the subscription file, the node and the channel's feed_data
+// row.
 //
 // Threading: window thread.
 
@@ -36,6 +37,7 @@ public:
 private:
     QWidget* BuildGeneralPage(const ChannelNode& node);
     QWidget* BuildStoragePage(const ChannelNode& node);
+    void ShowLastFetch(int feedId);
 
     CReaderSession& m_session;
     NodeId m_channel;
@@ -48,6 +50,8 @@ private:
     QCheckBox* m_notice = nullptr;
     QLabel* m_total = nullptr;
     QLabel* m_unread = nullptr;
+    QLabel* m_lastFetchTime = nullptr;
+    QLabel* m_lastFetchMessage = nullptr;
     QWidget* m_storagePage = nullptr;
     QCheckBox* m_ownStorage = nullptr;
     CStorageChoice* m_storage = nullptr;

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include "core/config/proxy.h"
 #include "core/session/reader_session.h"
 #include "core/util/closing_flag.h"
+#include "gui/dialogs/channel_properties_dialog.h"
 #include "gui/dialogs/cleaning_wizard.h"
 #include "gui/dialogs/folder_properties_dialog.h"
 #include "gui/dialogs/system_options_dialog.h"
@@ -195,6 +197,45 @@ private slots:
                 session.Store().GetFeedSettings(session.Tree().Node(channel)->feedUrl, id, stored));
             QCOMPARE(stored.rssRank, 5);
         }
+    }
+
+    void ChannelPropertiesShowTheLastFetchOfEachChannel() {
+        SeededRoot r;
+        WriteOpml(r,
+                  "<outline title=\"A\" xmlUrl=\"http://127.0.0.1:9/a\"/>"
+                  "<outline title=\"B\" xmlUrl=\"http://127.0.0.1:9/b\"/>");
+        CReaderSession session(r.root.Dir(), r.reporter);
+        QVERIFY(session.Open());
+        const std::vector<NodeId> channels = session.Tree().Children(kNoNode);
+        QCOMPARE(channels.size(), size_t{2});
+        int failedId = 0;
+        QVERIFY(session.Store().AddFeed("http://127.0.0.1:9/a", failedId));
+        FeedFetchState failed;
+        const QDateTime when(QDate(2026, 3, 4), QTime(5, 6, 7));
+        failed.time = when.toSecsSinceEpoch();
+        failed.message = "HTTP error: <b>404</b> Not Found";
+        QVERIFY(session.Store().SaveFetchState(failedId, failed));
+
+        CChannelPropertiesDialog dialog(session, channels[0], nullptr);
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lastFetchTime"))->text(),
+                 QStringLiteral("2026-03-04 05:06:07"));
+        auto* message = dialog.findChild<QLabel*>(QStringLiteral("lastFetchMessage"));
+        QCOMPARE(message->text(), QStringLiteral("失败: HTTP error: <b>404</b> Not Found"));
+        QCOMPARE(message->textFormat(), Qt::PlainText);
+
+        // Never fetched (and not even in the store): said so, nothing invented.
+        CChannelPropertiesDialog fresh(session, channels[1], nullptr);
+        QCOMPARE(fresh.findChild<QLabel*>(QStringLiteral("lastFetchTime"))->text(),
+                 QStringLiteral("从未收取"));
+        QCOMPARE(fresh.findChild<QLabel*>(QStringLiteral("lastFetchMessage"))->text(),
+                 QStringLiteral("-"));
+
+        failed.ok = true;
+        failed.message = "received, 3 items in the feed";
+        QVERIFY(session.Store().SaveFetchState(failedId, failed));
+        CChannelPropertiesDialog again(session, channels[0], nullptr);
+        QCOMPARE(again.findChild<QLabel*>(QStringLiteral("lastFetchMessage"))->text(),
+                 QStringLiteral("成功: received, 3 items in the feed"));
     }
 };
 
