@@ -266,7 +266,9 @@ private slots:
         QCOMPARE(list->model()->index(0, 0).data().toString(),
                  QStringLiteral("标题]]><b>粗</b> 结束"));
         QSignalSpy loaded(r.library->Page(), &CBlogArticlePage::LoadFinished);
+        QSignalSpy rendered(r.library->Page(), &CBlogArticlePage::Rendered);
         list->setCurrentIndex(list->model()->index(0, 0));
+        QVERIFY(rendered.wait(10000));
         QString html = r.library->Page()->RenderedHtml();
         QVERIFY(html.contains(QStringLiteral("标题]]&gt;&lt;b&gt;粗&lt;/b&gt;")));
         QVERIFY(html.contains(QStringLiteral("#eef1f5")));  // the default template
@@ -279,6 +281,7 @@ private slots:
         // 2167 after the template changed: the article is shown again in the dark one.
         QVERIFY(r.registry.WriteAccountValue("a", "logxsl", "夜间"));
         r.frame->OnWindowMessage(2167, 0, 0);
+        QVERIFY(rendered.wait(10000));
         html = r.library->Page()->RenderedHtml();
         QVERIFY(html.contains(QStringLiteral("#15171b")));
         QVERIFY(loaded.wait(10000));
@@ -287,7 +290,64 @@ private slots:
         // A template that does not exist falls back to the default one.
         QVERIFY(r.registry.WriteAccountValue("a", "logxsl", "../../gone"));
         r.frame->OnWindowMessage(2167, 0, 0);
+        QVERIFY(rendered.wait(10000));
         QVERIFY(r.library->Page()->RenderedHtml().contains(QStringLiteral("#eef1f5")));
+    }
+
+    void LoopingTemplateRunsOffTheWindowThreadAndNeverShowsAnOlderArticle() {
+        LibraryRoot r;
+        QVERIFY(r.ok);
+        zirvo::test::CBlogServer server;
+        QVERIFY(r.AddAccount("a", server));
+        // Two to the fortieth calls: only the renderer's time budget ends it.
+        QFile loop(QString::fromStdString(r.root.Path("Data/LogSkin/循环.xsl")));
+        QVERIFY(loop.open(QIODevice::WriteOnly));
+        loop.write(
+            "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+            "<xsl:output method=\"html\"/><xsl:template match=\"/\"><html><body><p>start</p>"
+            "<xsl:call-template name=\"t\"><xsl:with-param name=\"n\" select=\"40\"/>"
+            "</xsl:call-template></body></html></xsl:template><xsl:template name=\"t\">"
+            "<xsl:param name=\"n\"/><xsl:if test=\"$n &gt; 0\"><xsl:call-template name=\"t\">"
+            "<xsl:with-param name=\"n\" select=\"$n - 1\"/></xsl:call-template>"
+            "<xsl:call-template name=\"t\"><xsl:with-param name=\"n\" select=\"$n - 1\"/>"
+            "</xsl:call-template></xsl:if></xsl:template></xsl:stylesheet>");
+        loop.close();
+        QVERIFY(r.registry.WriteAccountValue("a", "logxsl", "循环"));
+        const int first = AddDraft(r.Store(), "a", "第一篇");
+        const int second = AddDraft(r.Store(), "a", "第二篇");
+        QVERIFY(r.library->SelectCode(1030));
+        QTableView* list = r.library->List();
+        QCOMPARE(list->model()->rowCount(), 2);
+        const int firstRow = r.library->Model()->RowOf(first);
+        const int secondRow = r.library->Model()->RowOf(second);
+        CBlogArticlePage* page = r.library->Page();
+        QSignalSpy rendered(page, &CBlogArticlePage::Rendered);
+
+        // The window thread comes back at once while the template loops.
+        list->setCurrentIndex(list->model()->index(firstRow, 0));
+        QVERIFY(page->Rendering());
+        QVERIFY(page->RenderedHtml().isEmpty());
+        // Another article is picked meanwhile: only it is ever shown.
+        list->setCurrentIndex(list->model()->index(secondRow, 0));
+        QTRY_VERIFY_WITH_TIMEOUT(!page->Rendering(), 20000);
+        QCOMPARE(rendered.count(), 1);
+        QCOMPARE(rendered.at(0).at(0).toInt(), second);
+        QCOMPARE(page->ShownArticle(), second);
+        const QString html = page->RenderedHtml();
+        QVERIFY(html.contains(QStringLiteral("第二篇")));
+        QVERIFY(!html.contains(QStringLiteral("第一篇")));
+        // Stopped by the time budget and replaced by the default template, which says so.
+        QVERIFY(page->LastError().contains(QStringLiteral("超时")));
+        QVERIFY(html.contains(QStringLiteral("#eef1f5")));
+
+        // Leaving for another folder while a transformation runs leaves the page blank.
+        list->setCurrentIndex(list->model()->index(firstRow, 0));
+        QVERIFY(page->Rendering());
+        QVERIFY(r.library->SelectCode(1040));
+        QTRY_VERIFY_WITH_TIMEOUT(!page->Rendering(), 20000);
+        QCOMPARE(rendered.count(), 1);
+        QCOMPARE(page->ShownArticle(), 0);
+        QVERIFY(page->RenderedHtml().isEmpty());
     }
 
     void PublishFetchAndServerFaults() {
