@@ -400,6 +400,18 @@ bool CReaderSession::ReceiveWeighted() {
     return true;
 }
 
+bool CReaderSession::ReceiveScheduled() {
+    if (!m_receiver) {
+        m_error = "receiving is not enabled";
+        return false;
+    }
+    if (!m_receiver->StartReceiveAll(false, true)) {
+        m_error = "cannot start the receive of " + PathText(kNoNode);
+        return false;
+    }
+    return true;
+}
+
 void CReaderSession::StopReceiving() {
     if (m_receiver) {
         m_receiver->Shutdown();

@@ -168,6 +168,9 @@ public:
     // The start-up and timer receive of the whole tree with the weight rule; refused while a
     // folder walk or another weighted walk runs (Error() set).
     bool ReceiveWeighted();
+    // The start-up and timer receive of the whole tree without the weight rule: Receive(kNoNode)
+    // that passes over channels whose site asked to be left alone until later.
+    bool ReceiveScheduled();
     // Stops and joins the running workers; later Receive calls are refused.
     void StopReceiving();
 

@@ -98,7 +98,8 @@ void CReaderController::StartScheduled(ScheduledReceive what) {
             m_session.ReceiveWeighted();
             break;
         case ScheduledReceive::All:
-            m_session.Receive(kNoNode);
+            // Unlike "全部更新", a site's request to wait is honoured.
+            m_session.ReceiveScheduled();
             break;
         case ScheduledReceive::None:
             break;

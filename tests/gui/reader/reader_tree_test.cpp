@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDateTime>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -38,6 +39,7 @@ private slots:
     void DeleteAsksThenRemovesFromFileAndStore();
     void RenameInPlaceWritesTitle();
     void ReceiveTimerFollowsSettings();
+    void TimerReceivePassesOverChannelsAskedToWait();
     void CloseWhileReceiveHangsReturns();
     void FailedChannelShowsFailedImage();
     void AddDialogPrefillsAndFetchesTitleOffTheWindowThread();
@@ -227,6 +229,38 @@ void ReaderTreeTest::ReceiveTimerFollowsSettings() {
     f.SetRssSetting("autoreceive", "0");
     f.Controller().ApplyReceiveSettings();
     QVERIFY(!f.Controller().TimerRunning());
+}
+
+void ReaderTreeTest::TimerReceivePassesOverChannelsAskedToWait() {
+    CReaderFixture f;
+    f.WriteOpml({{"waits", f.Server().Url("/gen/1?items=2"), {}},
+                 {"due", f.Server().Url("/gen/2?items=3"), {}}});
+    f.SetRssSetting("autoreceive", "1");
+    f.SetRssSetting("autoreceivetype", "1");
+    f.Open();
+    // The site answered the last fetch with a wait of an hour (max-age or Retry-After).
+    int waitingId = 0;
+    QVERIFY(f.Session().Store().AddFeed(f.Server().Url("/gen/1?items=2"), waitingId));
+    FeedFetchState asked;
+    asked.time = QDateTime::currentSecsSinceEpoch();
+    asked.ok = true;
+    asked.notBefore = asked.time + 3600;
+    QVERIFY(f.Session().Store().SaveFetchState(waitingId, asked));
+
+    auto* timer = f.Controller().findChild<QTimer*>(QStringLiteral("receiveTimer"));
+    QVERIFY(timer);
+    timer->start(5);
+    QTRY_VERIFY(!f.Server().RequestsFor("/gen/2").empty());
+    timer->stop();
+    f.Session().Receiver()->WaitIdle();
+    QTest::qWait(20);
+    QVERIFY(f.Server().RequestsFor("/gen/1").empty());
+    QCOMPARE(f.ShownUnread(f.Find("due")), 3);
+
+    // The user's own receive always asks.
+    f.ReceiveAndWait(f.Find("waits"));
+    QCOMPARE(f.Server().RequestsFor("/gen/1").size(), size_t{1});
+    QCOMPARE(f.ShownUnread(f.Find("waits")), 2);
 }
 
 void ReaderTreeTest::CloseWhileReceiveHangsReturns() {
