@@ -12,7 +12,10 @@
 #include <cstdio>
 #include <memory>
 
+#include "core/editorlink/blog_tree_code.h"
 #include "core/session/reader_session.h"
+#include "gui/library/blog_article_page.h"
+#include "gui/library/library_controller.h"
 #include "gui/reader/reader_controller.h"
 #include "gui/shell/main_frame.h"
 
@@ -24,17 +27,19 @@ constexpr int kTickMs = 10;
 constexpr qint64 kSettleMs = 300;
 constexpr qint64 kGiveUpMs = 300000;
 
-bool ReaderBusy(CReaderSession& session) {
+bool Busy(CReaderSession& session, CLibraryController* library) {
     return session.JobsRunning() > 0 ||
-           (session.Receiver() != nullptr && session.Receiver()->Running() > 0);
+           (session.Receiver() != nullptr && session.Receiver()->Running() > 0) ||
+           (library != nullptr &&
+            (library->BackgroundRunning() > 0 || library->Page()->Rendering()));
 }
 
-void ClickFirstRow(CReaderController& reader) {
-    auto* view = qobject_cast<QAbstractItemView*>(reader.ListWidget());
+void ClickFirstRow(QWidget* list, int column) {
+    auto* view = qobject_cast<QAbstractItemView*>(list);
     if (view == nullptr || view->model() == nullptr || view->model()->rowCount() == 0) {
         return;
     }
-    const QModelIndex index = view->model()->index(0, 3);
+    const QModelIndex index = view->model()->index(0, column);
     const QPoint at = view->visualRect(index).center();
     const QPointF local(at);
     const QPointF global(view->viewport()->mapToGlobal(at));
@@ -90,7 +95,7 @@ private:
     }
 
     void CheckSettled() {
-        if (ReaderBusy(m_session) || !m_started) {
+        if (Busy(m_session, m_frame.Library()) || !m_started) {
             m_idle.invalidate();
             if (m_stepClock.elapsed() < kGiveUpMs) {
                 return;
@@ -158,8 +163,42 @@ private:
         } else if (verb == QLatin1String("receiveall")) {
             m_reader.ReceiveAll();
         } else if (verb == QLatin1String("click")) {
-            ClickFirstRow(m_reader);
+            ClickFirstRow(m_reader.ListWidget(), 3);
+        } else if (verb == QLatin1String("blog")) {
+            SelectBlogFolder(argument);
+        } else if (verb == QLatin1String("blogclick") && m_frame.Library() != nullptr) {
+            ClickFirstRow(m_frame.Library()->ListWidget(), 0);
         }
+    }
+
+    // "ACCOUNT/FOLDER": the blog mode, then the folder as a click on the tree selects it; the
+    // time until the first page is in the list goes out as "zirvo-firstpage STEP MS ROWS".
+    void SelectBlogFolder(const QString& argument) {
+        CLibraryController* library = m_frame.Library();
+        const std::string account = argument.section(QLatin1Char('/'), 0, 0).toStdString();
+        const int folder = argument.section(QLatin1Char('/'), 1).toInt();
+        if (library == nullptr) {
+            std::fprintf(stderr, "zirvo: no blog library\n");
+            return;
+        }
+        const std::vector<std::string> names = library->AccountNames();
+        const auto found = std::find(names.begin(), names.end(), account);
+        if (found == names.end()) {
+            std::fprintf(stderr, "zirvo: no account '%s'\n", account.c_str());
+            return;
+        }
+        m_frame.SetWorkMode(kModeBlog);
+        QElapsedTimer clock;
+        clock.start();
+        const int code = BlogTreeCode(static_cast<int>(found - names.begin()), folder);
+        library->SelectCode(code);
+        const qint64 elapsed = clock.elapsed();
+        const auto* view = qobject_cast<QAbstractItemView*>(library->ListWidget());
+        const int rows =
+            view != nullptr && view->model() != nullptr ? view->model()->rowCount() : 0;
+        std::fprintf(stderr, "zirvo-firstpage %s %lld %d\n",
+                     m_steps.value(m_index).toUtf8().constData(), static_cast<long long>(elapsed),
+                     rows);
     }
 
     CMainFrame& m_frame;

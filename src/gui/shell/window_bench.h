@@ -11,9 +11,14 @@
 //     clear                  clears the current tree node's items (the question answered yes)
 //     receiveall             "全部更新", until every receive has ended
 //     click                  a mouse click on the list's first row
-//   Each step ends when the reader has nothing running for 300 ms (at most 300 s); then
-//   "zirvo-stall STEP WORST_MS TOTAL_MS" goes to stderr and the next step starts. The window
-//   closes after the last step.
+//     blog:ACCOUNT/FOLDER    the blog mode and a folder of an account (folder digit 1 to 4);
+//                            also "zirvo-firstpage STEP MS ROWS": the time until the list
+//                            holds its first page
+//     blogclick              a mouse click on the blog list's first row (its article page
+//                            is rendered through the account's template)
+//   Each step ends when the reader and the blog library have nothing running for 300 ms (at most
+//   300 s); then "zirvo-stall STEP WORST_MS TOTAL_MS" goes to stderr and the next step starts. The
+//   window closes after the last step.
 //
 // Threading: window thread.
 
