@@ -2,18 +2,15 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "core/config/system_pages.h"
+#include "gui/dialogs/debug_settings_page.h"
 
 namespace zirvo::gui {
 
@@ -30,7 +27,8 @@ CSystemOptionsDialog::CSystemOptionsDialog(CAppConfig& config, QWidget* parent)
     m_tabs = new QTabWidget(this);
     m_proxyPage = BuildProxyPage();
     m_tabs->addTab(m_proxyPage, Q(kProxyPageTitle));
-    m_tabs->addTab(BuildAdvancedPage(), Q(kAdvancedPageTitle));
+    m_advancedPage = new CDebugSettingsPage(m_config, this);
+    m_tabs->addTab(m_advancedPage, Q(kAdvancedPageTitle));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
@@ -85,48 +83,6 @@ QWidget* CSystemOptionsDialog::BuildProxyPage() {
     return page;
 }
 
-QWidget* CSystemOptionsDialog::BuildAdvancedPage() {
-    auto* page = new QWidget(this);
-    auto* layout = new QVBoxLayout(page);
-    m_debugUse = new QCheckBox(Q(kDebugUseLabel) + QStringLiteral("(&D)"), page);
-    m_debugUse->setObjectName(QStringLiteral("debugUse"));
-    layout->addWidget(m_debugUse);
-    auto* row = new QHBoxLayout;
-    m_debugPath = new QLineEdit(page);
-    m_debugPath->setObjectName(QStringLiteral("debugPath"));
-    m_debugPath->setReadOnly(true);
-    m_change = new QPushButton(Q(kDebugChangeButton) + QStringLiteral("(&C)"), page);
-    m_change->setObjectName(QStringLiteral("change"));
-    row->addWidget(m_debugPath, 1);
-    row->addWidget(m_change);
-    layout->addLayout(row);
-    for (const char* text : {kDebugExplanation1, kDebugExplanation2, kDebugExplanation3}) {
-        auto* label = new QLabel(Q(text), page);
-        label->setWordWrap(true);
-        layout->addWidget(label);
-    }
-    layout->addStretch();
-
-    DebugSettings debug;
-    if (m_config.ReadDebugSettings(debug)) {
-        m_debugUse->setChecked(debug.use != 0);
-        m_debugPath->setText(QString::fromStdString(DebugPathText(debug.outFolder)));
-    }
-    m_change->setEnabled(DebugChangeEnabled(m_debugUse->isChecked()));
-    connect(m_debugUse, &QCheckBox::toggled, m_change,
-            [this](bool on) { m_change->setEnabled(DebugChangeEnabled(on)); });
-    connect(m_change, &QPushButton::clicked, this, &CSystemOptionsDialog::ChooseDebugFolder);
-    return page;
-}
-
-void CSystemOptionsDialog::ChooseDebugFolder() {
-    const QString folder = QFileDialog::getExistingDirectory(this, Q(kDebugFolderBrowserTitle));
-    if (!folder.isEmpty()) {
-        m_debugPath->setText(
-            QString::fromStdString(DebugPathTextForChosenFolder(folder.toStdString())));
-    }
-}
-
 void CSystemOptionsDialog::accept() {
     ProxyPageInput input;
     input.use = m_useProxy->isChecked();
@@ -146,9 +102,7 @@ void CSystemOptionsDialog::accept() {
     if (!CommitProxyPage(m_config, proxy)) {
         return;
     }
-    const DebugSettings debug =
-        AdvancedPageSettings(m_debugUse->isChecked(), m_debugPath->text().toStdString());
-    if (!m_config.WriteDebugSettings(debug)) {
+    if (!m_advancedPage->Commit()) {
         return;
     }
     QDialog::accept();

@@ -11,10 +11,11 @@
 
 class QCheckBox;
 class QLineEdit;
-class QPushButton;
 class QTabWidget;
 
 namespace zirvo::gui {
+
+class CDebugSettingsPage;
 
 class CSystemOptionsDialog : public QDialog {
     Q_OBJECT
@@ -27,8 +28,6 @@ public:
 
 private:
     QWidget* BuildProxyPage();
-    QWidget* BuildAdvancedPage();
-    void ChooseDebugFolder();
 
     CAppConfig& m_config;
     QTabWidget* m_tabs = nullptr;
@@ -39,9 +38,7 @@ private:
     QLineEdit* m_port = nullptr;
     QLineEdit* m_userName = nullptr;
     QLineEdit* m_password = nullptr;
-    QCheckBox* m_debugUse = nullptr;
-    QLineEdit* m_debugPath = nullptr;
-    QPushButton* m_change = nullptr;
+    CDebugSettingsPage* m_advancedPage = nullptr;
 };
 
 }  // namespace zirvo::gui

@@ -24,6 +24,7 @@
 #include "gui/library/account_wizard.h"
 #include "gui/library/blog_article_model.h"
 #include "gui/library/blog_article_page.h"
+#include "gui/library/blog_settings_dialog.h"
 #include "gui/library/blog_tree_widget.h"
 #include "gui/library/ebook_launcher.h"
 #include "gui/library/local_login_dialog.h"
@@ -466,6 +467,16 @@ void CLibraryController::OpenAccountSettings(int code) {
         return;
     }
     sheet.exec();
+}
+
+void CLibraryController::OpenBlogSettings() {
+    CBlogSettingsDialog dialog(
+        m_context.config, m_context.registry, [this] { RunNewAccountWizard(); },
+        [this](const std::string& account) {
+            OpenAccountSettings(CodeOfAccount(account, kTreeAccountNode));
+        },
+        m_window);
+    dialog.exec();
 }
 
 void CLibraryController::StartReceive(int count) {

@@ -120,6 +120,8 @@ public slots:
     void OnArticleStyleChanged();
     void RunNewAccountWizard();
     void OpenAccountSettings(int code);
+    // "BLOG设置": the accounts with the wizard and their settings sheets, and diagnostic mode.
+    void OpenBlogSettings();
     void StartReceive(int count);
     // The close sequence: no job or background work reports any more; all are joined.
     void Shutdown();

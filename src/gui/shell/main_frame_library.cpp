@@ -33,6 +33,7 @@ void CMainFrame::AttachLibrary(CLibraryController* library) {
         m_commands->Action(kCmdGetPosts), m_commands->Action(kCmdComposePost),
         m_commands->Action(kCmdImportPosts), m_commands->Action(kCmdAccountSettings),
         m_commands->Action(kCmdNewAccount)});
+    m_commands->SetHandler(kCmdBlogSettings, library, [library] { library->OpenBlogSettings(); });
     // "获取日志" opens its count choices from the arrow and fetches from the button itself.
     if (auto* button = qobject_cast<QToolButton*>(
             m_modeToolBars[kModeBlog]->widgetForAction(m_commands->Action(kCmdGetPosts)))) {

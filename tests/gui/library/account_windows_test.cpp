@@ -17,7 +17,9 @@
 #include "core/editorlink/blog_tree_code.h"
 #include "gui/library/account_settings_sheet.h"
 #include "gui/library/account_wizard.h"
+#include "gui/library/blog_settings_dialog.h"
 #include "gui/library/blog_tree_widget.h"
+#include "gui/shell/command_table.h"
 #include "library_fixture.h"
 
 using namespace zirvo;
@@ -317,6 +319,60 @@ private slots:
         QCOMPARE(tree->topLevelItemCount(), 2);
         // The account after the deleted one takes its place, codes included.
         QCOMPARE(tree->TextOf(1100), QStringLiteral("three 的博客"));
+    }
+    void BlogSettingsListsAccountsOpensTheirWindowsAndWritesDiagnostics() {
+        LibraryRoot r;
+        QVERIFY(r.ok);
+        zirvo::test::CBlogServer server;
+        QVERIFY(r.AddAccount("one", server));
+        QVERIFY(r.AddAccount("two", server));
+        QVERIFY(r.registry.WriteAccountValue("two", "localloginverify", "1"));
+        CModalAnswerer answers;
+        answers.ignore << QStringLiteral("blogSettingsDialog");
+
+        QAction* command = r.frame->Commands()->Action(kCmdBlogSettings);
+        QVERIFY(command->isEnabled());
+        QVERIFY(!command->toolTip().contains(QStringLiteral("尚未完成")));
+
+        QStringList seen;
+        QString protection;
+        bool done = false;
+        auto drive = [&] {
+            auto* dialog = qobject_cast<CBlogSettingsDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("BLOG设置"));
+            QTreeWidget* list = dialog->Accounts();
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                seen << list->topLevelItem(i)->text(0) + QLatin1Char('|') +
+                            list->topLevelItem(i)->text(1);
+            }
+            protection = list->topLevelItem(1)->text(4);
+            // The account's own settings sheet, then the wizard: both the real windows.
+            list->setCurrentItem(list->topLevelItem(0));
+            Child<QPushButton>(dialog, "accountSettingsButton")->click();
+            Child<QPushButton>(dialog, "newAccountButton")->click();
+            // A description changed meanwhile shows when the list is read again.
+            QVERIFY(r.registry.WriteAccountValue("one", "description", "改过的描述"));
+            dialog->ReloadAccounts();
+            QCOMPARE(list->currentItem()->text(1), QStringLiteral("改过的描述"));
+            // Diagnostic mode, written on OK.
+            dialog->Pages()->setCurrentIndex(1);
+            Child<QCheckBox>(dialog, "debugUse")->setChecked(true);
+            SaveScreenshot(dialog, QStringLiteral("blog-settings"));
+            dialog->accept();
+            done = true;
+        };
+        QTimer::singleShot(100, this, drive);
+        command->trigger();
+        QVERIFY(done);
+        QCOMPARE(seen,
+                 (QStringList{QStringLiteral("one|one 的博客"), QStringLiteral("two|two 的博客")}));
+        QCOMPARE(protection, QStringLiteral("开启"));
+        QVERIFY(answers.Saw(QStringLiteral("帐户设置: one")));
+        QVERIFY(answers.Saw(U(kTextWizardTitle)));
+        DebugSettings debug;
+        QVERIFY(r.config.ReadDebugSettings(debug));
+        QCOMPARE(debug.use, 1);
     }
 };
 
