@@ -10,6 +10,7 @@
 #include <QWebEngineView>
 
 #include "core/articles/blog_store.h"
+#include "core/blogapi/blog_transport.h"
 #include "core/editorlink/blog_tree_code.h"
 #include "core/publishing/publish_jobs.h"
 #include "gui/library/blog_article_model.h"
@@ -392,6 +393,50 @@ private slots:
         QCOMPARE(tree->TextOf(1120), QStringLiteral("已发日志"));
     }
 
+    void RedirectsAreFollowedOnlyWhereAllowedAndNothingIsLost() {
+        LibraryRoot r;
+        QVERIFY(r.ok);
+        zirvo::test::CBlogServer target;
+        zirvo::test::CBlogServer moved(
+            zirvo::test::BlogServerOptions{.redirectTo = target.Url("/RPC2")});
+        zirvo::test::CBlogServer toFile(
+            zirvo::test::BlogServerOptions{.redirectTo = "file:///etc/passwd"});
+        QVERIFY(target.Ok() && moved.Ok() && toFile.Ok());
+        QVERIFY(r.AddAccount("moved", moved));
+        QVERIFY(r.AddAccount("file", toFile));
+        AddDraft(r.Store(), "moved", "搬家以后");
+        AddDraft(r.Store(), "file", "不能去的地方");
+        r.frame->OnWindowMessage(2166, 1030, 0);
+        r.frame->OnWindowMessage(2166, 1130, 0);
+        CModalAnswerer answers;
+        answers.answer = QMessageBox::No;
+        QSignalSpy shown(&r.reporter, &CQtMessageReporter::MessageShown);
+        CBlogTreeWidget* tree = r.library->Tree();
+
+        // A redirect to another web address is followed with the post and published there.
+        QVERIFY(r.library->SelectCode(1030));
+        SelectRows(r.library->List(), {0});
+        r.library->PublishSelected();
+        QTRY_COMPARE_WITH_TIMEOUT(tree->TextOf(1020), QStringLiteral("已发日志[1]"), 20000);
+        QVERIFY(!target.Requests().empty());
+
+        // A redirect to a file: refused with its message; the draft stays, nothing published.
+        QVERIFY(r.library->SelectCode(1130));
+        SelectRows(r.library->List(), {0});
+        r.library->PublishSelected();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::any_of(shown.begin(), shown.end(),
+                        [](const QList<QVariant>& args) {
+                            return args.at(0).toString() ==
+                                   QString::fromUtf8(kTextRedirectRefusedSummary);
+                        }),
+            20000);
+        QTRY_COMPARE(r.library->ProgressWindows(), size_t(0));
+        QCOMPARE(tree->TextOf(1130), QStringLiteral("草稿箱[1]"));
+        QCOMPARE(tree->TextOf(1120), QStringLiteral("已发日志"));
+        QCOMPARE(r.library->Model()->rowCount(), 1);
+    }
+
     void PublishToSeveralAccounts() {
         LibraryRoot r;
         QVERIFY(r.ok);
@@ -444,7 +489,7 @@ private slots:
         QVERIFY(r.AddAccount("a", server));
         QVERIFY(r.AddAccount("b", server));
         AddDraft(r.Store(), "a", "一]]>二");
-        AddDraft(r.Store(), "a", "三");
+        AddDraft(r.Store(), "a", "三\x01\x1f\x7f");
         AddDraft(r.Store(), "a", "四");
         CModalAnswerer answers;
         QSignalSpy done(r.library.get(), &CLibraryController::BackgroundDone);
@@ -471,6 +516,9 @@ private slots:
         QVERIFY(r.Store().ListArticles(3, "b", imported, 10, 0));
         QCOMPARE(imported.at(0).title, std::string("一]]>二"));
         QCOMPARE(imported.at(0).pubDate, std::string("2026-12-01 10:00:00"));
+        // Characters XML cannot carry were dropped on the way out; the rest came back.
+        QCOMPARE(imported.at(1).title.substr(0, 3), std::string("三"));
+        QVERIFY(imported.at(1).title.find('\x01') == std::string::npos);
 
         // A file that is not a backup: a clear message, nothing added.
         QFile junk(QString::fromStdString(r.dir.Path()) + QStringLiteral("/junk.xml"));
@@ -483,6 +531,54 @@ private slots:
         QVERIFY(done.wait(10000));
         QTRY_VERIFY(!answers.texts.isEmpty());
         QCOMPARE(r.library->Tree()->TextOf(1130), QStringLiteral("草稿箱[3]"));
+    }
+
+    void BackupOfAHundredThousandItemsImportsOffTheWindowThread() {
+        LibraryRoot r;
+        QVERIFY(r.ok);
+        zirvo::test::CBlogServer server;
+        QVERIFY(r.AddAccount("a", server));
+        const QString path = QString::fromStdString(r.dir.Path()) + QStringLiteral("/big.xml");
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss version=\"2.0\"><channel>"
+                "<title>t</title><link></link><description>d</description>");
+            for (int i = 0; i < 100000; ++i) {
+                file.write(QStringLiteral("<item id=\"%1\"><title><![CDATA[第%1篇]]]]><![CDATA[>]]>"
+                                          "</title><description><![CDATA[<p>%1</p>]]>"
+                                          "</description></item>")
+                               .arg(i + 1)
+                               .toUtf8());
+            }
+            file.write("</channel></rss>");
+        }
+        CModalAnswerer answers;
+        QSignalSpy done(r.library.get(), &CLibraryController::BackgroundDone);
+        r.library->SetFileChooser([path](bool, const QString&) { return path; });
+        QVERIFY(r.library->SelectCode(1030));
+        int ticks = 0;
+        QTimer probe;
+        connect(&probe, &QTimer::timeout, this, [&ticks] { ++ticks; });
+        probe.start(10);
+        r.library->ImportIntoDrafts(1030);
+        // The call came back before the import was done; the window kept turning meanwhile.
+        QCOMPARE(r.library->BackgroundRunning(), size_t(1));
+        QVERIFY(done.wait(120000));
+        QVERIFY(ticks > 0);
+        QTRY_VERIFY(answers.Saw(QStringLiteral("导入成功 100000 篇日志")));
+        QCOMPARE(r.library->Tree()->TextOf(1030), QStringLiteral("草稿箱[100000]"));
+        // The list shows the drafts again, page by page.
+        QCOMPARE(r.library->Model()->Total(), 100000);
+        QCOMPARE(r.library->Model()->rowCount(), CBlogArticleModel::kPageRows);
+        BlogArticleList first;
+        QVERIFY(r.Store().ListArticles(3, "a", first, 100000, 0));
+        QCOMPARE(static_cast<int>(first.size()), 100000);
+        QVERIFY(std::any_of(first.begin(), first.end(),
+                            [](const BlogArticle& a) { return a.title == "第1篇]]>"; }));
+        QVERIFY(std::all_of(first.begin(), first.end(),
+                            [](const BlogArticle& a) { return a.pubDate != "NULL"; }));
     }
 
     void ProtectedAccountAsksOncePerRun() {
