@@ -6,8 +6,11 @@
 #include "cli_command.h"
 #include "core/blogapi/post_dates.h"
 #include "core/db/sqlite_exception.h"
+#include "core/editorlink/editor_program.h"
+#include "core/editorlink/editor_task.h"
 #include "core/publishing/article_operations.h"
 #include "core/publishing/remote_edit.h"
+#include "core/util/files.h"
 #include "core/util/strings.h"
 #include "core/util/text_codec.h"
 
@@ -201,6 +204,34 @@ void RunDelete(CliContext& context, CBlogSession& session, const CCommandLine& p
     }
 }
 
+// Hands the article to the editor the way the blog tree does: the task file, then the editor.
+void RunOpen(CliContext& context, CBlogSession& session, const CCommandLine& parsed) {
+    const std::vector<ArticleOwner> owners = LocateOneList(session, kCommand, parsed.Positionals());
+    const ArticleOwner& owner = owners[0];
+    const std::string program = FindEditorProgram(RunningExecutableDir());
+    if (program.empty()) {
+        throw CliError(std::string(kTextEditorMissing) +
+                       " (set ZIRVO_EDITOR to the editor's path)");
+    }
+    std::vector<std::string> accounts;
+    if (!session.Registry().ListAccountNames(accounts)) {
+        throw CliError::Reported();
+    }
+    const std::string taskPath = EditorTaskPath(context.root.Dir());
+    if (!WriteArticleTask(taskPath, owner.folder, std::to_string(owner.id), owner.account,
+                          accounts)) {
+        throw CliError("cannot write the hand-over file " + taskPath);
+    }
+    std::string error;
+    if (!StartEditorProgram(program, context.root.Dir(), error)) {
+        RemoveFile(taskPath);
+        throw CliError("cannot start the editor: " + error);
+    }
+    context.out.Write({{"id", FieldValue(owner.id)},
+                       {"account", FieldValue(owner.account)},
+                       {"editor", FieldValue(program)}});
+}
+
 void RunArticle(CliContext& context, const CCommandLine& parsed) {
     const std::string sub = parsed.Chosen();
     const CCommandLine& line = parsed.Child(sub);
@@ -214,6 +245,8 @@ void RunArticle(CliContext& context, const CCommandLine& parsed) {
         RunShow(context, session, line);
     } else if (sub == "edit") {
         RunEdit(context, session, line);
+    } else if (sub == "open") {
+        RunOpen(context, session, line);
     } else if (sub == "move") {
         RunTransfer(context, session, line, TransferKind::kMove);
     } else if (sub == "copy") {
@@ -239,7 +272,7 @@ void DefineTransfer(CCommandLine& cmd, const char* verb) {
 
 const CliCommandRegistrar kArticle({
     "article",
-    "articles of the blog library: new, list, show, edit, move, copy, delete",
+    "articles of the blog library: new, list, show, edit, open, move, copy, delete",
     [](CCommandLine& cmd) {
         cmd.Sub("new", "save a draft and print its id")
             .Required("--account", "NAME", "the account")
@@ -274,6 +307,12 @@ const CliCommandRegistrar kArticle({
             .Examples({{"zirvo-cli article edit 3 --title 'Better title'", "retitle a draft"},
                        {"zirvo-cli article edit 5 --content-file new.html --remote",
                         "change a published post on the server"}});
+        cmd.Sub("open", "open an article in the editor program")
+            .Positionals("ID", "the article", 1, 1)
+            .Description(
+                "Writes the editor's task as the blog tree does and starts the editor "
+                "(beside zirvo-cli, or $ZIRVO_EDITOR) on the same data root.")
+            .Examples({{"zirvo-cli article open 3", "edit article 3 in the editor"}});
         DefineTransfer(cmd.Sub("move", "move articles of one list (not received ones)"), "move");
         DefineTransfer(cmd.Sub("copy", "copy articles of one list"), "copy");
         cmd.Sub("delete", "move articles to the recycle bin, remove those already there")

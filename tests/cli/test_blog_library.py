@@ -4,6 +4,7 @@ publishing to several accounts, the backup file, server refusals and bad input."
 import json
 import os
 import sys
+import time
 import unittest
 import xmlrpc.client
 
@@ -51,6 +52,44 @@ class LibraryTest(BlogCliTestCase):
         self.assertIsNone(self.folder_of(first))
         self.assertIsNone(self.folder_of(second))
         self.assertEqual(self.server_post_ids(), [])
+
+    def test_open_hands_the_article_to_the_editor(self):
+        draft = self.new_article('乙', '草稿', '<p>x</p>')
+        # The editor's stand-in copies the task file it finds and the arguments it got.
+        seen = os.path.join(self.root, 'seen')
+        peer = os.path.join(self.root, 'editor-peer')
+        with open(peer, 'w') as f:
+            f.write('#!/bin/sh\necho "$1 $2" > "%s.part"\n'
+                    'cat "$2/Temp/subprocess.xml" >> "%s.part"\nmv "%s.part" "%s"\n' % ((seen,) * 4))
+        os.chmod(peer, 0o755)
+        old = os.environ.get('ZIRVO_EDITOR')
+        self.addCleanup(lambda: os.environ.pop('ZIRVO_EDITOR', None) if old is None
+                        else os.environ.__setitem__('ZIRVO_EDITOR', old))
+        os.environ['ZIRVO_EDITOR'] = peer
+        record = self.json('article', 'open', str(draft))
+        self.assertEqual(record[0]['id'], draft)
+        self.assertEqual(record[0]['account'], '乙')
+        for _ in range(250):
+            if os.path.exists(seen):
+                break
+            time.sleep(0.02)
+        with open(seen, encoding='utf-8') as f:
+            arguments, task = f.read().split('\n', 1)
+        self.assertEqual(arguments, '--root ' + os.path.join(self.root, 'data'))
+        self.assertEqual(
+            task, '<?xml version="1.0" encoding="UTF-8"?><root><processtype>3</processtype>'
+            '<account>乙</account><index>%d</index><publishfoldertreeid>1120'
+            '</publishfoldertreeid><draftfoldertreeid>1130</draftfoldertreeid><accounts>'
+            '<account><name>甲</name><treeid>1000</treeid></account><account><name>乙</name>'
+            '<treeid>1100</treeid></account></accounts></root>' % draft)
+
+        # Without an editor nothing is left behind for the next one started by hand.
+        os.remove(os.path.join(self.root, 'data', 'Temp', 'subprocess.xml'))
+        os.environ['ZIRVO_EDITOR'] = os.path.join(self.root, 'no-such-editor')
+        self.fails(1, 'editor', 'article', 'open', str(draft))
+        self.assertFalse(os.path.exists(os.path.join(self.root, 'data', 'Temp',
+                                                     'subprocess.xml')))
+        self.fails(1, '99999', 'article', 'open', '99999')
 
     def test_saving_follows_the_editor_rules(self):
         self.fails(1, '没有输入内容!', 'article', 'new', '--account', '甲', '--title', 't',

@@ -18,6 +18,20 @@ void TakeMove(const CBloggerClient& client, std::string* movedTo) {
     }
 }
 
+bool SendMedia(const BlogEndpoint& account, const ConnectionSettings& connection,
+               const BlogClientServices& services, const std::string& name, const std::string& type,
+               const std::string& bitsBase64, std::string& url, std::string* movedTo) {
+    CMetaWeblogClient client(account, connection, services);
+    std::string answerUrl;
+    const int result = client.NewMediaObject(name, type, bitsBase64, answerUrl);
+    TakeMove(client, movedTo);
+    if (!result) {
+        return false;
+    }
+    url = answerUrl;
+    return true;
+}
+
 FetchOutcome Names(int result, const std::vector<BlogCategory>& categories,
                    std::vector<std::string>& names) {
     names.clear();
@@ -90,16 +104,20 @@ bool UploadFile(const BlogEndpoint& account, const ConnectionSettings& connectio
         return false;
     }
     record.bitsBase64 = Base64Encode(bytes);
-    CMetaWeblogClient client(account, connection, services);
-    std::string answerUrl;
-    int result = client.NewMediaObject(record.fileName, MediaTypeForExtension(record.extension),
-                                       record.bitsBase64, answerUrl);
-    TakeMove(client, movedTo);
-    if (!result) {
+    return SendMedia(account, connection, services, record.fileName,
+                     MediaTypeForExtension(record.extension), record.bitsBase64, url, movedTo);
+}
+
+bool UploadPicture(const BlogEndpoint& account, const ConnectionSettings& connection,
+                   const BlogClientServices& services, const std::string& name,
+                   const std::string& mimeType, const std::string& bytes, std::string& url,
+                   std::string* movedTo) {
+    if (bytes.size() > kMaxUploadBytes) {
+        services.messages.ShowMessageBox("Alloc memory error");
         return false;
     }
-    url = answerUrl;
-    return true;
+    return SendMedia(account, connection, services, name, mimeType, Base64Encode(bytes), url,
+                     movedTo);
 }
 
 }  // namespace zirvo

@@ -51,4 +51,11 @@ bool UploadFile(const BlogEndpoint& account, const ConnectionSettings& connectio
                 const BlogClientServices& services, UploadRecord& record, std::string& url,
                 std::string* movedTo = nullptr);
 
+// A picture the user dropped or pasted: `bytes` (at most kMaxUploadBytes, else "Alloc memory
+// error") sent under `name` with the MIME type `mimeType`. True with the server's URL.
+bool UploadPicture(const BlogEndpoint& account, const ConnectionSettings& connection,
+                   const BlogClientServices& services, const std::string& name,
+                   const std::string& mimeType, const std::string& bytes, std::string& url,
+                   std::string* movedTo = nullptr);
+
 }  // namespace zirvo

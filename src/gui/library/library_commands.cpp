@@ -11,6 +11,7 @@
 #include "core/accounts/account_rules.h"
 #include "core/articles/blog_store.h"
 #include "core/editorlink/blog_tree_code.h"
+#include "core/editorlink/editor_program.h"
 #include "core/publishing/article_backup.h"
 #include "core/publishing/article_operations.h"
 #include "core/publishing/publish_jobs.h"
@@ -142,8 +143,15 @@ QMenu* CLibraryController::BuildListMenu(QWidget* parent) {
     QAction* edit = nullptr;
     if (!(several && !onServer)) {
         edit = add(QStringLiteral("编辑(&E)..."), "articleEdit");
-        edit->setEnabled(false);
-        edit->setToolTip(QStringLiteral("编辑日志需要编辑器程序, 它还没有安装"));
+        if (several) {
+            edit->setEnabled(false);
+            edit->setToolTip(QStringLiteral("一次只能编辑一篇日志"));
+        } else if (EditorProgram().empty()) {
+            edit->setEnabled(false);
+            edit->setToolTip(QString::fromUtf8(kTextEditorMissing));
+        } else {
+            connect(edit, &QAction::triggered, this, [this] { EditSelected(); });
+        }
     }
     if (onServer) {
         menu->setObjectName(QStringLiteral("ReportMenu"));

@@ -17,6 +17,7 @@
 #include "core/accounts/local_login.h"
 #include "core/articles/blog_store.h"
 #include "core/editorlink/blog_tree_code.h"
+#include "core/editorlink/editor_program.h"
 #include "core/integration/window_message.h"
 #include "core/publishing/publish_jobs.h"
 #include "core/views/blog_article_document.h"
@@ -95,6 +96,7 @@ CLibraryController::CLibraryController(const LibraryContext& context, QWidget* w
             &CLibraryController::ShowTreeMenu);
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { ShowCurrentArticle(); });
+    connect(m_list, &QAbstractItemView::activated, this, [this] { EditSelected(); });
     connect(m_list, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { ShowListMenu(m_list->viewport()->mapToGlobal(pos)); });
 
@@ -408,9 +410,7 @@ void CLibraryController::BindCommands(const LibraryCommands& commands) {
     connect(m_getPostsMenu, &QMenu::aboutToShow, this, &CLibraryController::UpdateGetPostsMenu);
     commands.getPosts->setMenu(m_getPostsMenu);
 
-    // Posts are written in the editor program, which this build does not carry yet.
-    commands.composePost->setEnabled(false);
-    commands.composePost->setToolTip(QStringLiteral("撰写日志需要编辑器程序, 它还没有安装"));
+    connect(commands.composePost, &QAction::triggered, this, [this] { ComposePost(); });
     RefreshCommands();
 }
 
@@ -450,6 +450,11 @@ void CLibraryController::RefreshCommands() {
     m_commands.accountSettings->setEnabled(account);
     m_commands.accountSettings->setToolTip(account ? QStringLiteral("账户设置") : why);
     m_commands.newAccount->setEnabled(true);
+    const bool editor = !EditorProgram().empty();
+    m_commands.composePost->setEnabled(account && editor);
+    m_commands.composePost->setToolTip(!account  ? why
+                                       : !editor ? QString::fromUtf8(kTextEditorMissing)
+                                                 : QStringLiteral("撰写日志"));
 }
 
 void CLibraryController::RunNewAccountWizard() {

@@ -99,6 +99,14 @@ public:
     CMultiPublishDialog* PublishToSeveral();
     void DeleteSelectedFromServer();
     void ExportSelected();
+    // The editor program: "撰写日志" on the current account, "编辑(&E)..." (or a double click) on
+    // the selected article, "发布到博客(&P)..." on a feed item (the account chosen in a dialog).
+    // Each writes the editor's task and starts the editor; false when nothing started (said).
+    bool ComposePost();
+    bool EditSelected();
+    bool PublishFeedItem(int itemId);
+    // Where the editor program is; empty when there is none (the commands are then disabled).
+    static std::string EditorProgram();
     // Folder commands on the tree item `code`.
     void ClearFolder(int code);
     void ExportFolder(int code);
@@ -137,6 +145,8 @@ private:
     int CodeOfAccount(const std::string& account, int folder) const;
     std::string AccountAt(int index) const;
     bool PassLocalLogin(const std::string& account);
+    // Starts the editor on the task just written; says why when it cannot.
+    bool StartEditor(bool taskWritten);
     void OnTreeClicked(int code);
     void ShowCurrentArticle();
     void RefreshCommands();

@@ -7,6 +7,8 @@
 #include <QActionGroup>
 #include <QMenu>
 
+#include "core/editorlink/editor_program.h"
+
 #include "gui/reader/article_page.h"
 #include "gui/reader/article_table_view.h"
 #include "gui/reader/channel_tree_widget.h"
@@ -20,7 +22,6 @@ namespace {
 
 const char kFavouritesLater[] = "RSS收藏的窗口尚未完成";
 const char kBrowserLater[] = "浏览器收藏夹的集成尚未完成";
-const char kPublishLater[] = "博客文章库和日志编辑器尚未完成";
 
 QMenu* NewMenu(const QString& title, const QString& name, QWidget* parent) {
     auto* menu = new QMenu(title, parent);
@@ -160,7 +161,12 @@ void CReaderController::CreateListActions() {
                     kFavouritesLater);
     MakeUnavailable(QStringLiteral("添加到IE收藏夹(&E)..."), "listAddToBrowserFavourites", l,
                     kBrowserLater);
-    MakeUnavailable(QStringLiteral("发布到博客(&P)..."), "listPublishToBlog", l, kPublishLater);
+    QAction* publish = MakeAction(QStringLiteral("发布到博客(&P)..."), QKeySequence(),
+                                  "listPublishToBlog", l, &C::CmdPublishToBlog);
+    if (FindEditorProgram(RunningExecutableDir()).empty()) {
+        publish->setEnabled(false);
+        publish->setToolTip(QString::fromUtf8(kTextEditorMissing));
+    }
     QAction* itemProperties =
         MakeAction(QStringLiteral("属性(&S)..."), QKeySequence(Qt::ALT | Qt::Key_Return),
                    "listItemProperties", l, &C::CmdItemProperties);

@@ -121,6 +121,9 @@ signals:
     void FilterShown(int filter);
     // "制作CHM电子书" on a channel or folder: the e-book dialog for it.
     void EbookRequested(int node);
+    // "发布到博客(&P)..." on an item of the list: the blog library asks for the account and
+    // starts the editor with the item.
+    void PublishToBlogRequested(int itemId);
 
 private:
     // ---- building ----
@@ -192,6 +195,7 @@ private:
     void OnListMenu(int row, const QPoint& globalPos);
     void CmdOpenItemInBrowser();
     void CmdItemProperties();
+    void CmdPublishToBlog();
     void CmdToggleRead();
     void CmdCollapseGroups();
     void CmdExpandGroups();

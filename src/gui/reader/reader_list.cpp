@@ -263,6 +263,12 @@ void CReaderController::CmdOpenItemInBrowser() {
     }
 }
 
+void CReaderController::CmdPublishToBlog() {
+    if (const int itemId = CurrentItemId(); itemId != 0) {
+        emit PublishToBlogRequested(itemId);
+    }
+}
+
 void CReaderController::CmdItemProperties() {
     const int id = CurrentItemId();
     RssItem item;

@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "gui/library/library_controller.h"
+#include "gui/reader/reader_controller.h"
 #include "gui/shell/command_table.h"
 #include "gui/shell/main_frame.h"
 
@@ -40,6 +41,10 @@ void CMainFrame::AttachLibrary(CLibraryController* library) {
         button->setPopupMode(QToolButton::MenuButtonPopup);
     }
     connect(this, &CMainFrame::BlogTreeUpdate, library, &CLibraryController::OnBlogTreeUpdate);
+    if (m_reader != nullptr) {
+        connect(m_reader, &CReaderController::PublishToBlogRequested, library,
+                [library](int itemId) { library->PublishFeedItem(itemId); });
+    }
     connect(this, &CMainFrame::ArticleStyleChanged, library,
             &CLibraryController::OnArticleStyleChanged);
     connect(this, &CMainFrame::ShutdownReaderRequested, library, &CLibraryController::Shutdown);

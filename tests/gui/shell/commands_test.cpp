@@ -11,7 +11,9 @@
 #include <QToolButton>
 #include <QWidgetAction>
 #include <QtTest>
+
 #include <fstream>
+#include "core/editorlink/editor_program.h"
 
 #include "core/session/reader_session.h"
 #include "gui/reader/reader_controller.h"
@@ -243,12 +245,18 @@ private slots:
         for (int id : {kCmdImportOpml, kCmdExportCurrent, kCmdExportAll}) {
             QVERIFY(!w.frame->Commands()->Action(id)->isEnabled());
         }
-        for (const char* name :
-             {"listAddToFavourites", "listAddToBrowserFavourites", "listPublishToBlog"}) {
+        for (const char* name : {"listAddToFavourites", "listAddToBrowserFavourites"}) {
             QAction* action = w.reader->Action(QString::fromLatin1(name));
             QVERIFY(action != nullptr);
             QVERIFY(!action->isEnabled());
             QVERIFY(action->toolTip().contains(QStringLiteral("尚未完成")));
+        }
+        // Publishing an item needs the editor program; where there is none, it says so.
+        QAction* publish = w.reader->Action(QStringLiteral("listPublishToBlog"));
+        QVERIFY(publish != nullptr);
+        QCOMPARE(publish->isEnabled(), !FindEditorProgram(RunningExecutableDir()).empty());
+        if (!publish->isEnabled()) {
+            QCOMPARE(publish->toolTip(), QString::fromUtf8(kTextEditorMissing));
         }
     }
 
