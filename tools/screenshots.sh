@@ -2,7 +2,9 @@
 # Pictures of the windows for a look by eye (not committed): the reader with a received channel
 # and a rendered article in each shipped skin, the welcome page, the options dialog and its
 # appearance page, the system settings, the channel and folder properties, the cleaning wizard,
-# the message dialog and the notice.
+# the message dialog and the notice; then the blog side as its window tests leave it: the blog
+# mode with an article in each shipped template, the new-account wizard's pages, the account
+# settings sheet, "BLOG设置", the multi-publish dialog and the CHM dialog.
 #
 # Usage: tools/screenshots.sh [OUT_DIR] [BUILD_DIR]   (default: build/screenshots, build)
 # Needs xvfb-run, imagemagick (import) and fonts-noto-cjk; the feed comes from a local server.
@@ -104,3 +106,13 @@ shot folder-list ZIRVO_SELECT="中文资讯"
 for window in options appearance system channel folder wizard message notice; do
     shot "$window" ZIRVO_SELECT="中文资讯/示例频道" ZIRVO_OPEN=$window
 done
+
+# The blog windows: their tests take the pictures on a real (virtual) display.
+for test in gui_library_tree gui_library_accounts gui_ebook; do
+    binary="$PWD/$build/tests/gui/library/$test"
+    [ -x "$binary" ] || { echo "   ($test not built: no pictures from it)"; continue; }
+    xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb ZIRVO_SCREENSHOTS="$out" \
+        ZIRVO_DATA_DIR="$PWD/data" QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu "$binary" \
+        >"$work/$test.log" 2>&1 || echo "   $test failed, see its output: $(tail -3 "$work/$test.log")"
+done
+ls "$out" | sed -n 's/^\(blog\|wizard\|settings\|multi\|ebook\).*/   &/p'

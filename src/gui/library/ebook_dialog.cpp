@@ -138,6 +138,8 @@ void CEbookDialog::OnFinished(const EbookResult& result) {
         result.detail.empty() ? Q(result.message) : Q(result.message + "\n" + result.detail);
     if (result.Ok()) {
         m_ui->startButton->setText(Q(kEbookButtonDone));
+        // Nothing is left to cancel: the book is written.
+        m_ui->cancelButton->setText(tr("关闭"));
         AppendStatus(Q(result.message));
         emit Finished(true, Q(result.message));
         QMessageBox::information(this, windowTitle(), Q(result.message));

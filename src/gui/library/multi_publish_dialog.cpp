@@ -39,8 +39,10 @@ CMultiPublishDialog::CMultiPublishDialog(const LibraryContext& context, CPublish
         header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     }
     header->setSectionResizeMode(kDescription, QHeaderView::Stretch);
-    table->setMinimumWidth(fontMetrics().averageCharWidth() * 60);
-    table->setMinimumHeight(fontMetrics().height() * 14);
+    // Room for the longest descriptions and, without scrolling, the rows of a few accounts.
+    table->setMinimumWidth(fontMetrics().averageCharWidth() * 80);
+    table->setMinimumHeight(header->sizeHint().height() +
+                            table->verticalHeader()->defaultSectionSize() * 8 + 4);
     ShowRows();
     connect(m_ui->publishButton, &QPushButton::clicked, this, &CMultiPublishDialog::Publish);
     connect(m_ui->closeButton, &QPushButton::clicked, this, &CMultiPublishDialog::reject);

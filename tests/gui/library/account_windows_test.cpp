@@ -347,6 +347,7 @@ private slots:
                             list->topLevelItem(i)->text(1);
             }
             protection = list->topLevelItem(1)->text(4);
+            SaveScreenshot(dialog, QStringLiteral("blog-settings-accounts"));
             // The account's own settings sheet, then the wizard: both the real windows.
             list->setCurrentItem(list->topLevelItem(0));
             Child<QPushButton>(dialog, "accountSettingsButton")->click();
@@ -358,7 +359,7 @@ private slots:
             // Diagnostic mode, written on OK.
             dialog->Pages()->setCurrentIndex(1);
             Child<QCheckBox>(dialog, "debugUse")->setChecked(true);
-            SaveScreenshot(dialog, QStringLiteral("blog-settings"));
+            SaveScreenshot(dialog, QStringLiteral("blog-settings-advanced"));
             dialog->accept();
             done = true;
         };

@@ -82,6 +82,21 @@ private slots:
     void ClosingTheWindowStopsARunningExport();
 };
 
+namespace {
+
+// With ZIRVO_SCREENSHOTS set (tools/screenshots.sh), a picture of the window for a look by eye.
+void SaveScreenshot(QWidget* widget, const char* name) {
+    const QString folder = qEnvironmentVariable("ZIRVO_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        QTest::qWait(200);
+        widget->grab().save(folder + QLatin1Char('/') + QString::fromLatin1(name) +
+                            QStringLiteral(".png"));
+    }
+}
+
+}  // namespace
+
 void EbookDialogTest::StartsWithTheFeedDefaultsAndChecksItsFields() {
     CReaderFixture f;
     QVERIFY(f.Server().Put("/pics.xml", PictureFeed(f.Server(), "/pic/a.png")));
@@ -211,11 +226,14 @@ void EbookDialogTest::BlogFolderBookFoldsByCategory() {
     byCategory->setChecked(true);
     const std::string book = dir.PathOf("blog.chm");
     Child<QLineEdit>(dialog.get(), "outputPath")->setText(QString::fromStdString(book));
+    SaveScreenshot(dialog.get(), "ebook-dialog");
     QSignalSpy finished(dialog.get(), &gui::CEbookDialog::Finished);
     CMessageBoxAnswerer answers;
     QTest::mouseClick(Child<QPushButton>(dialog.get(), "startButton"), Qt::LeftButton);
     QVERIFY(finished.wait(60000));
     QVERIFY2(finished[0][0].toBool(), qPrintable(finished[0][1].toString()));
+    SaveScreenshot(dialog.get(), "ebook-dialog-done");
+    QCOMPARE(Child<QPushButton>(dialog.get(), "cancelButton")->text(), QStringLiteral("关闭"));
     QVERIFY(FileExists(book));
     std::string contents;
     QVERIFY(ReadFileBytes(root.Path("Temp/CHMTemp/MyLogCHM.hhc"), contents));
