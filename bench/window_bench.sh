@@ -153,6 +153,7 @@ for _ in 1 2 3 4 5; do steps="$steps;select:目录00/频道0000;select:目录00/
 for _ in 1 2 3; do steps="$steps;select:目录01;select:目录02"; done
 steps="$steps;click;unread;select:目录03;markread;select:目录49/频道0999;clear"
 steps="$steps;select:目录00/频道0000;receiveall;click"
+steps="$steps;search:文章 7 of channel;search:7 o;search:不存在的词"
 for _ in 1 2 3; do steps="$steps;blog:bench/3;blog:bench/4"; done
 steps="$steps;blog:bench/3;blogclick"
 

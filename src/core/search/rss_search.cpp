@@ -57,6 +57,63 @@ void ApplyHeading(SearchResult& result, const std::string& heading) {
     }
 }
 
+bool PrepareLocalSearch(const CChannelTree& tree, int scope, const std::string& keyword,
+                        bool fullText, LocalSearchRequest& request) {
+    request = LocalSearchRequest();
+    request.scope = scope;
+    request.keyword = keyword;
+    request.fullText = fullText;
+    if (scope == kSearchAllChannels) {
+        return true;
+    }
+    const NodeId current = tree.Current();
+    if (scope != kSearchCurrentChannel || current == kNoNode || !tree.Exists(current)) {
+        return false;
+    }
+    for (NodeId id : tree.SubtreeChannels(current)) {
+        if (const std::optional<ChannelNode> node = tree.Node(id)) {
+            request.channels.emplace_back(node->feedId, node->feedUrl);
+        }
+    }
+    request.pathCaption = tree.PathCaption(current);
+    return true;
+}
+
+bool RunLocalSearch(CRssStore& store, const LocalSearchRequest& request, SearchResult& result,
+                    std::string& error) {
+    result = SearchResult();
+    error.clear();
+    const bool allChannels = request.scope == kSearchAllChannels;
+    FeedIdList feeds;
+    for (const auto& [bound, url] : request.channels) {
+        int feedId = bound;
+        bool found = bound != 0;
+        if (!found && !store.FindFeedId(url, feedId, found)) {
+            error = store.GetLastError();
+            return false;
+        }
+        if (found && feedId != 0) {
+            feeds.emplace_back(feeds.size(), feedId);
+        }
+    }
+    if (!allChannels && feeds.empty()) {
+        return false;
+    }
+    if (!store.SearchItems(request.keyword, result.items, feeds, allChannels, request.fullText)) {
+        error = store.GetLastError();
+        result.items.clear();
+        return false;
+    }
+    if (result.items.empty()) {
+        return false;
+    }
+    const int count = static_cast<int>(result.items.size());
+    ApplyHeading(result, allChannels
+                             ? AllChannelsSearchHeading(count, request.keyword)
+                             : LocalSearchHeading(count, request.keyword, request.pathCaption));
+    return true;
+}
+
 bool SearchLocal(CChannelTree& tree, CRssStore& store, int scope, const std::string& keyword,
                  bool fullText, SearchResult& result, CErrorMsgDialog& messages) {
     result = SearchResult();

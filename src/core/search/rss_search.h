@@ -7,6 +7,7 @@
 // Threading: the window thread (the tree's owner); the store belongs to that thread.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/config/error_msg_dialog.h"
@@ -46,6 +47,28 @@ std::string NewsSearchHeading(int count, const std::string& keyword);
 
 // Fills every item's group text with `heading`.
 void ApplyHeading(SearchResult& result, const std::string& heading);
+
+// What a local search needs from the tree, copied on the tree owner's thread so that the query
+// can run on a worker with a store of its own.
+struct LocalSearchRequest {
+    int scope = kSearchAllChannels;
+    std::string keyword;
+    bool fullText = true;
+    // Scope 0: the channels searched, as (bound feed_id or 0, address).
+    std::vector<std::pair<int, std::string>> channels;
+    std::string pathCaption;  // scope 0: the current node's "A → B" path
+};
+
+// Scope 0 copies the current node's channels (every depth below a folder) and its path; scope
+// 1 needs nothing. False, with nothing to search, when scope 0 has no current node or the
+// scope is not a local one.
+bool PrepareLocalSearch(const CChannelTree& tree, int scope, const std::string& keyword,
+                        bool fullText, LocalSearchRequest& request);
+// Runs a prepared search on `store` (any thread's own). Unbound channels are looked up by
+// address, never added: a channel without a row has no items. True with at least one row and
+// the heading applied; false without rows (`error` empty) or on a store failure (`error` set).
+bool RunLocalSearch(CRssStore& store, const LocalSearchRequest& request, SearchResult& result,
+                    std::string& error);
 
 // Local search, scope 0 or 1. Scope 0 searches the tree's current node: a channel (bound first)
 // or every channel below a folder at any depth; without a current node nothing happens (false,

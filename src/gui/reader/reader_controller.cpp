@@ -67,6 +67,7 @@ CReaderController::CReaderController(CReaderSession& session, CCommandTable& com
 
     CreateWidgets(parentForWidgets);
     CreateActions();
+    CreateSearch();
     LoadViewSettings();
     RebuildTree();
     if (m_tree->topLevelItemCount() > 0) {

@@ -49,6 +49,7 @@ class CArticleTableView;
 class CCommandTable;
 class CChannelTreeWidget;
 class CReceiveObserverAdapter;
+class CSearchWindow;
 
 class CReaderController : public QObject {
     Q_OBJECT
@@ -79,6 +80,9 @@ public:
     int Filter() const { return m_filter; }
     bool TimerRunning() const;
     int TimerPeriodMs() const;
+    CSearchWindow* SearchWindow() const { return m_searchWindow; }
+    // The list shows news search results: its ids name rows of the staging table.
+    bool ListFromStaging() const { return m_fromStaging; }
 
 public slots:
     void ReceiveAll();
@@ -112,6 +116,11 @@ public slots:
     // The local welcome page (how to add a feed, import OPML, where the data lives) in the
     // page pane, through the current skin; shown before the first list.
     void ShowWelcome();
+    // "搜索(&F)": the search panel in front.
+    void OpenSearch();
+    // The panel's search (SearchScope, keyword, full text or title only, result count) on a
+    // worker; the results replace the list as one page under the search's heading.
+    void Search(int scope, const QString& keyword, bool fullText, const QString& count);
 
 signals:
     void StatusText(const QString& text);
@@ -124,6 +133,8 @@ signals:
     // "发布到博客(&P)..." on an item of the list: the blog library asks for the account and
     // starts the editor with the item.
     void PublishToBlogRequested(int itemId);
+    // A search is over: `count` results listed (0: none, the list kept its rows).
+    void SearchFinished(int count);
 
 private:
     // ---- building ----
@@ -144,6 +155,8 @@ private:
     int FindUnreadRow(int from) const;
     void ShowAndMarkRow(int row);
     void LoadViewSettings();
+    void CreateSearch();
+    void ShowSearchResults(std::vector<RssItem> items, bool fromStaging);
 
     // ---- tree ----
     void RebuildTree();
@@ -265,6 +278,9 @@ private:
     std::vector<RssItem> m_pageItems;  // with bodies in quick reading
     int m_shownMaxItemId = 0;          // the shown list's ItemPage::maxItemId
     bool m_showingAllUnread = false;
+    // Every read of an item by id goes to the staging table while the list shows news results.
+    bool m_fromStaging = false;
+    CSearchWindow* m_searchWindow = nullptr;
     // Why each channel's last fetch in this run failed; shown in its tooltip until it succeeds.
     QHash<NodeId, QString> m_fetchFailures;
     int m_listGeneration = 0;  // counts list changes: a late background list is dropped

@@ -88,6 +88,7 @@ void CReaderController::ShowNode(NodeId node, int page, bool selected) {
 void CReaderController::FillList(ItemPage page, int ownerTag, bool refresh) {
     ++m_listGeneration;
     m_refillTimer->stop();
+    m_fromStaging = false;
     m_shownMaxItemId = page.maxItemId;
     m_ownerTag = ownerTag;
     m_page_ = page.page;
@@ -97,7 +98,10 @@ void CReaderController::FillList(ItemPage page, int ownerTag, bool refresh) {
             auto found = page.channels.find(item.channelId);
             const std::optional<ChannelNode> channel =
                 found == page.channels.end() ? std::nullopt : m_session.Tree().Node(found->second);
-            item.group = channel ? channel->caption : std::string("?");
+            // A row that comes with its group (a search's heading) keeps it.
+            if (item.group.empty()) {
+                item.group = channel ? channel->caption : std::string("?");
+            }
         }
     }
     m_pageItems = page.items;
@@ -189,7 +193,7 @@ void CReaderController::ShowRowItem(int row) {
         return;
     }
     RssItem item;
-    if (!m_session.Store().GetItem(listed->id, false, item)) {
+    if (!m_session.Store().GetItem(listed->id, m_fromStaging, item)) {
         emit StatusText(QStringLiteral("无法读取文章: ") + Q(m_session.Store().GetLastError()));
         return;
     }
@@ -207,7 +211,10 @@ void CReaderController::OnRowPressed(int row, int column) {
     }
     const int itemId = item->id;
     if (column == kColReadState) {
-        MarkItem(itemId, item->read == 0);
+        // News results are no items of a channel: they have no read state to keep.
+        if (!m_fromStaging) {
+            MarkItem(itemId, item->read == 0);
+        }
         return;
     }
     if (item->read == 0 && m_ownerTag != 0) {
@@ -236,7 +243,7 @@ int CReaderController::CurrentItemId() const {
 void CReaderController::OpenRowLink(int row) {
     const int itemId = m_model->ItemId(row);
     std::string link;
-    if (itemId == 0 || !m_session.Store().GetItemLink(itemId, false, link)) {
+    if (itemId == 0 || !m_session.Store().GetItemLink(itemId, m_fromStaging, link)) {
         return;
     }
     const QUrl url(Q(link));
@@ -272,7 +279,7 @@ void CReaderController::CmdPublishToBlog() {
 void CReaderController::CmdItemProperties() {
     const int id = CurrentItemId();
     RssItem item;
-    if (id == 0 || !m_session.Store().GetItem(id, false, item)) {
+    if (id == 0 || !m_session.Store().GetItem(id, m_fromStaging, item)) {
         return;
     }
     CItemPropertiesDialog dialog(item, m_list);
@@ -357,7 +364,7 @@ void CReaderController::PageOrNextUnread() {
 
 void CReaderController::CmdToggleRead() {
     const RssItem* item = m_model->Item(m_list->currentIndex().row());
-    if (item != nullptr) {
+    if (item != nullptr && !m_fromStaging) {
         MarkItem(item->id, item->read == 0);
     }
 }

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "core/editorlink/blog_tree_code.h"
+#include "core/search/rss_search.h"
 #include "core/session/reader_session.h"
 #include "gui/library/blog_article_page.h"
 #include "gui/library/library_controller.h"
@@ -162,6 +163,8 @@ private:
             }
         } else if (verb == QLatin1String("receiveall")) {
             m_reader.ReceiveAll();
+        } else if (verb == QLatin1String("search")) {
+            m_reader.Search(kSearchAllChannels, argument, true, QStringLiteral("10"));
         } else if (verb == QLatin1String("click")) {
             ClickFirstRow(m_reader.ListWidget(), 3);
         } else if (verb == QLatin1String("blog")) {

@@ -104,6 +104,40 @@ TEST_F(RssSearchTest, CurrentScopeWithoutCurrentNodeDoesNothing) {
     EXPECT_EQ(m_reporter.MessageBoxes(), (std::vector<std::string>{"没有符合条件的搜索结果!"}));
 }
 
+TEST_F(RssSearchTest, PreparedSearchRunsOnAnotherConnectionWithoutAddingRows) {
+    // A channel the store has never seen lies in the folder as well.
+    m_tree.AddNode(m_news, "Unknown", "http://127.0.0.1/unknown.xml", "");
+    m_tree.SetCurrent(m_news);
+    LocalSearchRequest request;
+    ASSERT_TRUE(PrepareLocalSearch(m_tree, kSearchCurrentChannel, "linux", true, request));
+    EXPECT_EQ(request.channels.size(), 2u);
+    EXPECT_EQ(request.pathCaption, "新闻");
+    int channels = 0;
+    int items = 0;
+    ASSERT_TRUE(m_store.CountAll(channels, items));
+
+    CRssStore other(m_dir.Path());
+    ASSERT_TRUE(other.Open()) << other.GetLastError();
+    SearchResult result;
+    std::string error;
+    ASSERT_TRUE(RunLocalSearch(other, request, result, error)) << error;
+    ASSERT_EQ(result.items.size(), 2u);
+    EXPECT_EQ(result.heading, "有 2 项符合关键字 \"linux\" 的结果, 在 \"新闻\" 中");
+    int channelsAfter = 0;
+    ASSERT_TRUE(other.CountAll(channelsAfter, items));
+    EXPECT_EQ(channelsAfter, channels);
+
+    EXPECT_TRUE(PrepareLocalSearch(m_tree, kSearchAllChannels, "nothing", true, request));
+    EXPECT_FALSE(RunLocalSearch(other, request, result, error));
+    EXPECT_TRUE(error.empty());
+    EXPECT_TRUE(result.items.empty());
+    // No current node, or a scope that is not local: nothing to search.
+    m_tree.SetCurrent(kNoNode);
+    EXPECT_FALSE(PrepareLocalSearch(m_tree, kSearchCurrentChannel, "linux", true, request));
+    EXPECT_FALSE(PrepareLocalSearch(m_tree, kSearchNewsService, "linux", true, request));
+    EXPECT_TRUE(m_reporter.MessageBoxes().empty());
+}
+
 TEST(SearchPanel, ScopeCountAndKeywordTexts) {
     int scope = -1;
     EXPECT_TRUE(ScopeFromText("本地-当前频道", scope));
