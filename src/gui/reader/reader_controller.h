@@ -156,7 +156,7 @@ private:
     void ShowAndMarkRow(int row);
     void LoadViewSettings();
     void CreateSearch();
-    void ShowSearchResults(std::vector<RssItem> items, bool fromStaging);
+    void ShowSearchResults(ItemPage found, bool fromStaging);
 
     // ---- tree ----
     void RebuildTree();

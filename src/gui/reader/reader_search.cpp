@@ -80,6 +80,12 @@ void CReaderController::Search(int scope, const QString& keyword, bool fullText,
             JobOutcome outcome;
             SearchResult result;
             outcome.ok = RunLocalSearch(store, request, result, outcome.error);
+            // The heading keeps the true count; the list takes the newest rows as a folder list
+            // does (100,000 rows would hold the window up while they are laid out).
+            if (result.items.size() > static_cast<size_t>(kFeedsItemsLimit)) {
+                result.items.resize(kFeedsItemsLimit);
+                outcome.page.truncated = true;
+            }
             outcome.page.items = std::move(result.items);
             return outcome;
         };
@@ -95,23 +101,24 @@ void CReaderController::Search(int scope, const QString& keyword, bool fullText,
             emit SearchFinished(0);
             return;
         }
-        ShowSearchResults(std::move(done.page.items), fromStaging);
+        ShowSearchResults(std::move(done.page), fromStaging);
     });
     if (started) {
         m_searchWindow->SetSearching(true, busy);
     }
 }
 
-void CReaderController::ShowSearchResults(std::vector<RssItem> items, bool fromStaging) {
+void CReaderController::ShowSearchResults(ItemPage found, bool fromStaging) {
     // Leaving a list the user chose marks it read when the settings say so, as any new list.
     if (m_session.Settings().switchChannelAutoMakeRead != 0 && m_ownerTag != 0 &&
         m_shownNode != kNoNode && m_session.Tree().Exists(m_shownNode)) {
         MarkNodeReadInBackground(m_shownNode, m_shownMaxItemId);
     }
-    const int count = static_cast<int>(items.size());
-    const QString heading = items.empty() ? QString() : Q(items.front().group);
+    const int count = static_cast<int>(found.items.size());
+    const bool truncated = found.truncated;
+    const QString heading = found.items.empty() ? QString() : Q(found.items.front().group);
     ItemPage page;
-    page.items = std::move(items);
+    page.items = std::move(found.items);
     page.total = count;
     page.pageSize = count + 1;
     page.folder = true;  // one group under the heading
@@ -121,7 +128,8 @@ void CReaderController::ShowSearchResults(std::vector<RssItem> items, bool fromS
     FillList(std::move(page), 0);
     m_fromStaging = fromStaging;
     m_list->SetEmptyText(QString());
-    emit StatusText(heading);
+    emit StatusText(truncated ? heading + QStringLiteral(" (只列出最新的 %1 项)").arg(count)
+                              : heading);
     emit SearchFinished(count);
 }
 

@@ -109,7 +109,9 @@ private:
         }
         const qint64 total = m_stepClock.elapsed() - (m_idle.isValid() ? m_idle.elapsed() : 0);
         std::fprintf(
-            stderr, "zirvo-stall %s %lld %lld\n", m_steps.value(m_index).toUtf8().constData(),
+            stderr, "zirvo-stall %s %lld %lld\n",
+            // One word per figure: a search keyword may hold blanks.
+            m_steps.value(m_index).replace(QLatin1Char(' '), QLatin1Char('_')).toUtf8().constData(),
             static_cast<long long>(std::max<qint64>(m_worst, 0)), static_cast<long long>(total));
         std::fflush(stderr);
         Next();
