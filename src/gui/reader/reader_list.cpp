@@ -271,6 +271,12 @@ void CReaderController::CmdOpenItemInBrowser() {
 }
 
 void CReaderController::CmdPublishToBlog() {
+    // The editor reads the item by its id from the item table: a news result's id names a
+    // row of the staging table, which would publish another item.
+    if (m_fromStaging) {
+        emit StatusText(QStringLiteral("新闻搜索的结果不能发布到博客"));
+        return;
+    }
     if (const int itemId = CurrentItemId(); itemId != 0) {
         emit PublishToBlogRequested(itemId);
     }
