@@ -1,0 +1,369 @@
+// The editor's HTML view with the shipped editing page and with pages of the tests' own: content
+// in and out (Chinese included), pages without the functions, the append rule, hostile content
+// handed in or pasted (nothing of it runs or loads), what the page may fetch, links that must not
+// navigate, edits marking the document modified, and pasted pictures.
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <QtTest>
+
+#include "editor_view_fixture.h"
+#include "support/feed_server.h"
+
+using namespace zirvo;
+using namespace zirvo::test;
+using editor::CEditorHtmlView;
+using editor::EditorCommand;
+
+namespace {
+
+// A page that keeps what it is given as it is (no cleaning of its own), so that a test sees
+// exactly what the view handed over.
+const char kPlainPage[] =
+    "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body>"
+    "<div id=\"box\" contenteditable=\"true\"></div><script>"
+    "var box=document.getElementById('box');"
+    "function In(h){box.innerHTML=h;return true;}"
+    "function Out(){return box.innerHTML;}"
+    "function Broken(){throw new Error('no');}"
+    "</script></body></html>";
+
+QString ServerUrl(const CFeedServer& server, const char* path) {
+    return QString::fromStdString(server.Url(path));
+}
+
+bool Requested(const CFeedServer& server, const std::string& prefix) {
+    return !server.RequestsFor(prefix).empty();
+}
+
+void ShowView(CEditorHtmlView& view) {
+    view.resize(900, 640);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+}
+
+// Puts the caret at the end of the page's editable text and gives the view the focus.
+void FocusText(CEditorHtmlView& view, const QString& element) {
+    view.activateWindow();
+    view.WebView()->setFocus();
+    PageValue(view, QStringLiteral("(function(){var e=document.getElementById('") + element +
+                        QStringLiteral("');e.focus();var r=document.createRange();"
+                                       "r.selectNodeContents(e);r.collapse(false);"
+                                       "var s=getSelection();s.removeAllRanges();s.addRange(r);"
+                                       "return true;})()"));
+}
+
+}  // namespace
+
+class EditorHtmlViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void ContentRoundTripsThroughTheShippedPage();
+    void PageWithoutTheFunctionsFailsEveryCall();
+    void AppendFollowsTheRule();
+    void HostileContentHandedInNeverRuns();
+    void PastedHtmlIsCleanedAndLoadsNothing();
+    void PageReachesOnlyPicturesAndItsOwnFolder();
+    void LinksNeverNavigate();
+    void TypingMarksTheDocumentModified();
+    void PastedPictureIsOffered();
+};
+
+void EditorHtmlViewTest::ContentRoundTripsThroughTheShippedPage() {
+    CEditorHtmlView view;
+    ShowView(view);
+    const QString first = QStringLiteral("<p>你好,<b>世界</b> and English</p>");
+    QCOMPARE(ShowAndWait(view, ShippedEditorPage(), first), std::optional<bool>(true));
+    QVERIFY(view.IsPageLoaded());
+    QCOMPARE(ContentOf(view), first);
+    QVERIFY(!view.IsModified());
+
+    const QString second = QStringLiteral(
+        "<h2>标题</h2><ul><li>一</li><li>二</li></ul><blockquote>引用 quote</blockquote>"
+        "<p style=\"text-align: center;\"><a href=\"https://example.org/路径\">链接</a>"
+        "<img src=\"http://127.0.0.1:9/p.png\" alt=\"图\"></p>");
+    QCOMPARE(SetAndWait(view, second), std::optional<bool>(true));
+    QCOMPARE(ContentOf(view), second);
+
+    // The source view shows the same article, and an edit made there comes back cleaned.
+    PageValue(view, QStringLiteral("document.getElementById('sourceButton').click()"));
+    QCOMPARE(PageValue(view, QStringLiteral("document.getElementById('source').value")),
+             PageValue(view, QStringLiteral("document.getElementById('editor').innerHTML")));
+    PageValue(view, QStringLiteral("document.getElementById('source').value="
+                                   "'<p>源码 <script>window.bad=1</script></p>'"));
+    QCOMPARE(ContentOf(view), QStringLiteral("<p>源码 </p>"));
+    QCOMPARE(PageValue(view, QStringLiteral("window.bad")), QStringLiteral("undefined"));
+}
+
+void EditorHtmlViewTest::PageWithoutTheFunctionsFailsEveryCall() {
+    QTemporaryDir dir;
+    const QString page =
+        WritePage(dir, {{QStringLiteral("index.html"), QLatin1String(kPlainPage)}});
+    CEditorHtmlView view;
+    ShowView(view);
+    // The page loads, but does not take the content: the named functions do not exist.
+    QCOMPARE(ShowAndWait(view, page, QStringLiteral("<p>x</p>"), QStringLiteral("Missing"),
+                         QStringLiteral("AlsoMissing")),
+             std::optional<bool>(false));
+    QVERIFY(view.IsPageLoaded());
+    QCOMPARE(ContentOf(view), QStringLiteral("<failed>"));
+    QCOMPARE(SetAndWait(view, QStringLiteral("<p>y</p>")), std::optional<bool>(false));
+    QCOMPARE(AppendAndWait(view, QStringLiteral("<p>z</p>")), std::optional<bool>(false));
+
+    // A function that throws fails like a missing one.
+    QCOMPARE(ShowAndWait(view, page, QString(), QStringLiteral("Broken"), QStringLiteral("Broken")),
+             std::optional<bool>(false));
+    QCOMPARE(ContentOf(view), QStringLiteral("<failed>"));
+
+    // A page that is not there, and one not named index.html, give no content either.
+    CEditorHtmlView other;
+    QCOMPARE(ShowAndWait(other, dir.filePath(QStringLiteral("nothing/index.html"))),
+             std::optional<bool>(false));
+    QCOMPARE(ContentOf(other), QStringLiteral("<failed>"));
+    WritePage(dir, {{QStringLiteral("page.html"), QLatin1String(kPlainPage)}});
+    QCOMPARE(ShowAndWait(other, dir.filePath(QStringLiteral("page.html")),
+                         QStringLiteral("<p>a</p>"), QStringLiteral("In"), QStringLiteral("Out")),
+             std::optional<bool>(false));
+    QCOMPARE(ContentOf(other), QString());
+}
+
+void EditorHtmlViewTest::AppendFollowsTheRule() {
+    QTemporaryDir dir;
+    // This page starts with an empty upper-case div, as some editing pages do, and ignores the
+    // first content it is given.
+    const QString page = WritePage(
+        dir, {{QStringLiteral("index.html"),
+               QStringLiteral("<!DOCTYPE html><meta charset=\"utf-8\"><script>var c='<DIV></DIV>';"
+                              "var calls=0;function In(h){if(calls++>0)c=h;}"
+                              "function Out(){return c;}</script>")}});
+    CEditorHtmlView view;
+    ShowView(view);
+    QCOMPARE(ShowAndWait(view, page, QString(), QStringLiteral("In"), QStringLiteral("Out")),
+             std::optional<bool>(true));
+    QCOMPARE(AppendAndWait(view, QStringLiteral("<p>一</p>")), std::optional<bool>(true));
+    QCOMPARE(ContentOf(view), QStringLiteral("<div><p>一</p></div>"));
+    QVERIFY(view.IsModified());
+    QCOMPARE(AppendAndWait(view, QStringLiteral("<p>二</p>")), std::optional<bool>(true));
+    QCOMPARE(ContentOf(view), QStringLiteral("<div><p>一</p></div><p>二</p>"));
+    QCOMPARE(SetAndWait(view, QString()), std::optional<bool>(true));
+    QVERIFY(!view.IsModified());
+    QCOMPARE(AppendAndWait(view, QStringLiteral("<img src=\"https://example.org/a.png\">")),
+             std::optional<bool>(true));
+    QCOMPARE(ContentOf(view), QStringLiteral("<img src=\"https://example.org/a.png\">"));
+}
+
+void EditorHtmlViewTest::HostileContentHandedInNeverRuns() {
+    const QString hostile = QStringLiteral(
+        "<p id=\"keep\">正文</p><script>window.ran='script';document.title='pwned'</script>"
+        "<img src=\"nothing:\" onerror=\"window.ran='onerror'\">"
+        "<svg><script>window.ran='svg'</script></svg>"
+        "<a href=\"javascript:window.ran='link'\" id=\"bad\">点</a>"
+        "<iframe src=\"javascript:parent.ran='frame'\"></iframe>"
+        "<object data=\"javascript:window.ran='object'\"></object>"
+        "<style>p{color:red}</style><p onclick=\"window.ran='click'\" "
+        "style=\"color: green; background-image: url(http://127.0.0.1:9/x.png)\">绿</p>");
+    // The shipped page cleans what it gets, and so does the view for a page that does not.
+    QTemporaryDir dir;
+    const QString plain =
+        WritePage(dir, {{QStringLiteral("index.html"), QLatin1String(kPlainPage)}});
+    for (const auto& [page, in, out] :
+         {std::tuple{ShippedEditorPage(), QStringLiteral("HtmlTextIn"),
+                     QStringLiteral("HtmlTextOut")},
+          std::tuple{plain, QStringLiteral("In"), QStringLiteral("Out")}}) {
+        CEditorHtmlView view;
+        ShowView(view);
+        QCOMPARE(ShowAndWait(view, page, hostile, in, out), std::optional<bool>(true));
+        QCOMPARE(SetAndWait(view, hostile), std::optional<bool>(true));
+        PageValue(view, QStringLiteral("(function(){var p=document.querySelectorAll('p');"
+                                       "p[p.length-1].click();return 1;})()"));
+        QTest::qWait(300);
+        QCOMPARE(PageValue(view, QStringLiteral("window.ran")), QStringLiteral("undefined"));
+        const QString content = ContentOf(view);
+        QVERIFY2(content.contains(QStringLiteral("正文")), qPrintable(content));
+        QVERIFY2(content.contains(QStringLiteral("color: green")), qPrintable(content));
+        for (const char* gone : {"script", "onerror", "onclick", "javascript:", "<style", "<iframe",
+                                 "<object", "<svg", "url("}) {
+            QVERIFY2(!content.contains(QLatin1String(gone), Qt::CaseInsensitive),
+                     qPrintable(QLatin1String(gone) + QStringLiteral(" in ") + content));
+        }
+    }
+}
+
+void EditorHtmlViewTest::PastedHtmlIsCleanedAndLoadsNothing() {
+    CFeedServer server;
+    CEditorHtmlView view;
+    ShowView(view);
+    QCOMPARE(ShowAndWait(view, ShippedEditorPage(), QStringLiteral("<p>开头</p>")),
+             std::optional<bool>(true));
+    const QString pasted =
+        QStringLiteral("<p>粘贴的<b>粗体</b></p><script>window.ran='script'</script>") +
+        QStringLiteral("<img src=\"") + ServerUrl(server, "/pic/shown.png") +
+        QStringLiteral("\" onerror=\"window.ran='onerror'\" onload=\"window.ran='onload'\">") +
+        QStringLiteral("<img src=\"file:///etc/hostname\">") +
+        QStringLiteral("<a href=\"javascript:window.ran='link'\">链接</a>") +
+        QStringLiteral("<style>@import url(") + ServerUrl(server, "/style.css") +
+        QStringLiteral(");</style><link rel=\"stylesheet\" href=\"") +
+        ServerUrl(server, "/link.css") + QStringLiteral("\"><iframe src=\"") +
+        ServerUrl(server, "/frame") + QStringLiteral("\"></iframe><object data=\"") +
+        ServerUrl(server, "/object") + QStringLiteral("\"></object><p style=\"background: url(") +
+        ServerUrl(server, "/background.png") + QStringLiteral(")\">背景</p>");
+    auto* mime = new QMimeData;
+    mime->setHtml(pasted);
+    mime->setText(QStringLiteral("粘贴的粗体"));
+    QGuiApplication::clipboard()->setMimeData(mime);
+    FocusText(view, QStringLiteral("editor"));
+    view.RunCommand(EditorCommand::Paste);
+
+    QTRY_VERIFY_WITH_TIMEOUT(ContentOf(view).contains(QStringLiteral("粗体")), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(Requested(server, "/pic/shown.png"), 20000);
+    QTest::qWait(500);
+    const QString content = ContentOf(view);
+    QVERIFY2(content.contains(QStringLiteral("<b>粗体</b>")), qPrintable(content));
+    for (const char* gone : {"script", "onerror", "onload", "javascript:", "<style", "<iframe",
+                             "<object", "file:", "url(", "<link"}) {
+        QVERIFY2(!content.contains(QLatin1String(gone), Qt::CaseInsensitive),
+                 qPrintable(QLatin1String(gone) + QStringLiteral(" in ") + content));
+    }
+    QCOMPARE(PageValue(view, QStringLiteral("window.ran")), QStringLiteral("undefined"));
+    for (const char* never : {"/style.css", "/link.css", "/frame", "/object", "/background.png"}) {
+        QVERIFY2(!Requested(server, never), never);
+    }
+    QVERIFY(view.IsModified());
+}
+
+void EditorHtmlViewTest::PageReachesOnlyPicturesAndItsOwnFolder() {
+    CFeedServer server;
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("page")));
+    WritePage(dir, {{QStringLiteral("secret.js"), QStringLiteral("window.leaked=true;")},
+                    {QStringLiteral("page/inside.js"), QStringLiteral("window.inside=true;")}});
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("secret.js")),
+                        dir.filePath(QStringLiteral("page/outside.js"))));
+    // The page tries every way out it has: a script beside its folder through a link, and the
+    // web through fetch, a script, a style sheet, a frame and a beacon; only the picture may go.
+    const QString page = QStringLiteral(
+                             "<!DOCTYPE html><meta charset=\"utf-8\"><body><script "
+                             "src=\"inside.js\"></script><script src=\"outside.js\"></script>"
+                             "<script src=\"../secret.js\"></script><script src=\"") +
+                         ServerUrl(server, "/script.js") +
+                         QStringLiteral("\"></script><link rel=\"stylesheet\" href=\"") +
+                         ServerUrl(server, "/sheet.css") + QStringLiteral("\"><iframe src=\"") +
+                         ServerUrl(server, "/frame") + QStringLiteral("\"></iframe><img src=\"") +
+                         ServerUrl(server, "/pic/allowed.png") +
+                         QStringLiteral("\"><script>fetch('") + ServerUrl(server, "/fetch") +
+                         QStringLiteral("').catch(function(){});navigator.sendBeacon('") +
+                         ServerUrl(server, "/beacon") +
+                         QStringLiteral(
+                             "','x');function In(h){}function Out(){return '';}"
+                             "</script></body>");
+    QFile file(dir.filePath(QStringLiteral("page/index.html")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(page.toUtf8());
+    file.close();
+
+    CEditorHtmlView view;
+    ShowView(view);
+    QCOMPARE(
+        ShowAndWait(view, file.fileName(), QString(), QStringLiteral("In"), QStringLiteral("Out")),
+        std::optional<bool>(true));
+    QTRY_VERIFY_WITH_TIMEOUT(Requested(server, "/pic/allowed.png"), 20000);
+    QTest::qWait(500);
+    QCOMPARE(PageValue(view, QStringLiteral("window.inside")), QStringLiteral("true"));
+    QCOMPARE(PageValue(view, QStringLiteral("window.leaked")), QStringLiteral("undefined"));
+    for (const char* never : {"/script.js", "/sheet.css", "/frame", "/fetch", "/beacon"}) {
+        QVERIFY2(!Requested(server, never), never);
+    }
+}
+
+void EditorHtmlViewTest::LinksNeverNavigate() {
+    CFeedServer server;
+    CEditorHtmlView view;
+    ShowView(view);
+    const QString content = QStringLiteral("<p><a href=\"") + ServerUrl(server, "/away") +
+                            QStringLiteral("\">离开这里 leave</a></p>");
+    QCOMPARE(ShowAndWait(view, ShippedEditorPage(), content), std::optional<bool>(true));
+    const QUrl before = view.WebView()->url();
+
+    // A real mouse click (plain and with Ctrl) on the link, then the ways a script would try.
+    const QString box =
+        PageValue(view, QStringLiteral("(function(){var r=document.querySelector('#editor a')"
+                                       ".getBoundingClientRect();return [r.left+r.width/2,"
+                                       "r.top+r.height/2];})()"));
+    const QStringList xy = box.mid(1, box.size() - 2).split(QLatin1Char(','));
+    QCOMPARE(xy.size(), 2);
+    const QPoint at(qRound(xy[0].toDouble()), qRound(xy[1].toDouble()));
+    QWidget* target = view.WebView()->focusProxy();
+    QVERIFY(target);
+    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseClick(target, Qt::LeftButton, Qt::ControlModifier, at);
+    QTest::mouseClick(target, Qt::MiddleButton, Qt::NoModifier, at);
+    PageValue(view, QStringLiteral("document.querySelector('#editor a').click()"));
+    PageValue(view, QStringLiteral("void window.open('") + ServerUrl(server, "/opened") +
+                        QStringLiteral("')"));
+    PageValue(view, QStringLiteral("location.href='") + ServerUrl(server, "/assigned") +
+                        QStringLiteral("'"));
+    QTest::qWait(1500);
+    QCOMPARE(view.WebView()->url(), before);
+    QVERIFY(server.Requests().empty());
+    QVERIFY(ContentOf(view).contains(QStringLiteral("离开这里")));
+}
+
+void EditorHtmlViewTest::TypingMarksTheDocumentModified() {
+    CEditorHtmlView view;
+    ShowView(view);
+    QCOMPARE(ShowAndWait(view, ShippedEditorPage(), QStringLiteral("<p>起</p>")),
+             std::optional<bool>(true));
+    QVERIFY(!view.IsModified());
+    QSignalSpy edited(&view, &CEditorHtmlView::contentEdited);
+    FocusText(view, QStringLiteral("editor"));
+    QTest::keyClicks(view.WebView()->focusProxy(), QStringLiteral("abc"));
+    QVERIFY(edited.wait(10000));
+    QVERIFY(view.IsModified());
+    QTRY_VERIFY_WITH_TIMEOUT(ContentOf(view).contains(QStringLiteral("起abc")), 10000);
+    view.MarkSaved();
+    QVERIFY(!view.IsModified());
+
+    // Commands of the context menu edit the text too.
+    PageValue(view, QStringLiteral("(function(){var s=getSelection();s.selectAllChildren("
+                                   "document.getElementById('editor'));return 1;})()"));
+    view.RunCommand(EditorCommand::Bold);
+    QTRY_VERIFY_WITH_TIMEOUT(view.IsModified(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ContentOf(view).contains(QStringLiteral("<b>")), 10000);
+    QCOMPARE(SetAndWait(view, QStringLiteral("<p>新</p>")), std::optional<bool>(true));
+    QVERIFY(!view.IsModified());
+}
+
+void EditorHtmlViewTest::PastedPictureIsOffered() {
+    CEditorHtmlView view;
+    ShowView(view);
+    QCOMPARE(ShowAndWait(view, ShippedEditorPage(), QStringLiteral("<p>图</p>")),
+             std::optional<bool>(true));
+    QImage image(37, 21, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    auto* mime = new QMimeData;
+    mime->setImageData(image);
+    QGuiApplication::clipboard()->setMimeData(mime);
+    QSignalSpy offered(&view, &CEditorHtmlView::picturesOffered);
+    FocusText(view, QStringLiteral("editor"));
+    view.RunCommand(EditorCommand::Paste);
+    QVERIFY(offered.wait(20000));
+    const auto pictures = offered.first().first().value<QList<editor::OfferedPicture>>();
+    QCOMPARE(pictures.size(), 1);
+    QCOMPARE(pictures[0].fileName, QStringLiteral("paste-1.png"));
+    QCOMPARE(pictures[0].mimeType, QStringLiteral("image/png"));
+    const QImage back = QImage::fromData(pictures[0].data);
+    QCOMPARE(back.size(), QSize(37, 21));
+    // The picture is not put into the text as a local or inline address.
+    const QString content = ContentOf(view);
+    QVERIFY2(!content.contains(QLatin1String("<img")), qPrintable(content));
+}
+
+QTEST_MAIN(EditorHtmlViewTest)
+#include "editor_html_view_test.moc"
