@@ -66,18 +66,6 @@ void RequireAccount(CBlogSession& session, const std::string& name) {
     }
 }
 
-// "8080" for "http://host:8080/path"; empty when the address names no port.
-std::string PortWrittenIn(const std::string& url) {
-    const std::string host = SplitEndpoint(url).host;
-    const size_t colon = host.rfind(':');
-    if (colon == std::string::npos || host.find(']', colon) != std::string::npos) {
-        return "";
-    }
-    const std::string digits = host.substr(colon + 1);
-    long long value = 0;
-    return ParseInt(digits, value) && value > 0 ? digits : "";
-}
-
 [[noreturn]] void Refuse(CliContext& context, const RuleResult& result) {
     context.messages.ShowMessageBox(result.message);
     throw CliError::Reported();

@@ -6,6 +6,7 @@
 #include "core/blogapi/blog_transport.h"
 #include "core/blogapi/msn_spaces_client.h"
 #include "core/config/app_config.h"
+#include "core/util/strings.h"
 
 namespace zirvo {
 namespace {
@@ -73,6 +74,33 @@ int TestAccountConnection(const NewAccount& account, const ConnectionSettings& c
     }
     services.messages.ShowMessageBox(kTextUserValid);
     return 1;
+}
+
+}  // namespace zirvo
+
+namespace zirvo {
+
+int MoveAccountEndpoint(CAccountRegistry& registry, const std::string& accountName,
+                        const std::string& address) {
+    const std::string lower = ToLowerAscii(address);
+    const bool web = lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0;
+    const EndpointParts parts = SplitEndpoint(address);
+    if (!web || parts.host.empty()) {
+        return 0;
+    }
+    std::string apiType;
+    if (!registry.ReadAccountValue(accountName, "blogapitype", apiType) ||
+        apiType == kApiMsnSpaces) {
+        return 0;
+    }
+    std::string port = PortWrittenIn(address);
+    if (port.empty()) {
+        port = parts.secure ? "443" : "80";
+    }
+    return registry.WriteAccountValue(accountName, "xmlrpcurl", address) != 0 &&
+                   registry.WriteAccountValue(accountName, "port", port) != 0
+               ? 1
+               : 0;
 }
 
 }  // namespace zirvo

@@ -39,4 +39,11 @@ std::unique_ptr<CBloggerClient> CreateBlogClient(CAccountRegistry& registry,
 int TestAccountConnection(const NewAccount& account, const ConnectionSettings& connection,
                           const BlogClientServices& services);
 
+// The account's server answered from `address` (a redirect the client followed): the account
+// takes that address as its XML-RPC address, with the port written in it, else 443 for https,
+// else 80. 0 when the account has a fixed address ("MSN Spaces"), the address is not a web
+// address, or the registry refused (its message shown).
+int MoveAccountEndpoint(CAccountRegistry& registry, const std::string& accountName,
+                        const std::string& address);
+
 }  // namespace zirvo

@@ -22,6 +22,17 @@ EndpointParts SplitEndpoint(const std::string& endpointUrl) {
     return parts;
 }
 
+std::string PortWrittenIn(const std::string& endpointUrl) {
+    const std::string host = SplitEndpoint(endpointUrl).host;
+    const size_t colon = host.rfind(':');
+    if (colon == std::string::npos || host.find(']', colon) != std::string::npos) {
+        return "";
+    }
+    const std::string digits = host.substr(colon + 1);
+    long long value = 0;
+    return ParseInt(digits, value) && value > 0 ? digits : "";
+}
+
 std::string HostWithPort(const std::string& host, int port) {
     if (port <= 0) {
         return host;

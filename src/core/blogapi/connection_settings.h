@@ -42,6 +42,9 @@ struct EndpointParts {
 
 EndpointParts SplitEndpoint(const std::string& endpointUrl);
 
+// "8080" for "http://host:8080/path"; empty when the address names no port.
+std::string PortWrittenIn(const std::string& endpointUrl);
+
 // The host text with the account's port put in: a positive port replaces a port already in the
 // host ("[v6]:p" forms included); 0 keeps the host as it stands.
 std::string HostWithPort(const std::string& host, int port);

@@ -10,8 +10,10 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTableView>
 
+#include "core/accounts/account_endpoint.h"
 #include "core/accounts/account_messages.h"
 #include "core/accounts/account_rules.h"
 #include "core/accounts/local_login.h"
@@ -121,6 +123,8 @@ CLibraryController::CLibraryController(const LibraryContext& context, QWidget* w
                 }
             });
     connect(m_observer, &CPublishObserverAdapter::JobEnded, this, &CLibraryController::OnJobEnded);
+    connect(m_observer, &CPublishObserverAdapter::EndpointMoved, this,
+            &CLibraryController::OfferMovedEndpoint);
     connect(m_observer, &CPublishObserverAdapter::RowStatus, this,
             [this](int jobId, int row, const QString& text) {
                 if (m_multiDialog) {
@@ -472,6 +476,34 @@ void CLibraryController::OpenAccountSettings(int code) {
         return;
     }
     sheet.exec();
+}
+
+void CLibraryController::OfferMovedEndpoint(const QString& account, const QString& address) {
+    // Once per account and address in a run: every call of a job (and every job of a
+    // multi-publish) may meet the same redirect.
+    const QString key = account + QLatin1Char('\n') + address;
+    if (!m_movedEndpointsOffered.insert(key.toStdString()).second) {
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::Question, QStringLiteral("博客服务器已迁移"),
+                                QStringLiteral("账户“%1”的博客服务器从新地址回答了:\n%2\n\n"
+                                               "要把账户的XML-RPC地址和端口改为这个新地址吗?")
+                                    .arg(account, address),
+                                QMessageBox::Yes | QMessageBox::No, m_window);
+    box->setObjectName(QStringLiteral("movedEndpointQuestion"));
+    box->setDefaultButton(QMessageBox::Yes);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    // Not exec(): the jobs report through the window thread and must not wait for the answer.
+    connect(box, &QMessageBox::finished, this, [this, account, address](int answer) {
+        if (answer != QMessageBox::Yes) {
+            return;
+        }
+        if (MoveAccountEndpoint(m_context.registry, account.toStdString(), address.toStdString()) !=
+            0) {
+            emit StatusText(QStringLiteral("账户“%1”的XML-RPC地址已改为 %2").arg(account, address));
+        }
+    });
+    box->open();
 }
 
 void CLibraryController::OpenBlogSettings() {

@@ -128,6 +128,9 @@ public slots:
     void OnArticleStyleChanged();
     void RunNewAccountWizard();
     void OpenAccountSettings(int code);
+    // A job's calls were redirected to `address`: asks (once per account and address in this
+    // run, without blocking the jobs) whether the account should take the new address.
+    void OfferMovedEndpoint(const QString& account, const QString& address);
     // "BLOG设置": the accounts with the wizard and their settings sheets, and diagnostic mode.
     void OpenBlogSettings();
     void StartReceive(int count);
@@ -183,6 +186,7 @@ private:
 
     std::vector<AccountListEntry> m_accounts;
     std::set<std::string> m_verified;
+    std::set<std::string> m_movedEndpointsOffered;
     std::string m_currentAccount;
     int m_currentFolder = 0;
     QString m_skinName;

@@ -84,10 +84,13 @@ void CPublishObserverAdapter::OnRowStatus(int jobId, int row, const std::string&
     Send([this, jobId, row, text] { emit RowStatus(jobId, row, Q(text)); });
 }
 
-void CPublishObserverAdapter::OnEndpointMoved(int jobId, const std::string&,
+void CPublishObserverAdapter::OnEndpointMoved(int jobId, const std::string& account,
                                               const std::string& address) {
     const std::string text = EndpointMovedText(address);
-    Send([this, jobId, text] { emit JobStatus(jobId, Q(text)); });
+    Send([this, jobId, text, account, address] {
+        emit JobStatus(jobId, Q(text));
+        emit EndpointMoved(Q(account), Q(address));
+    });
 }
 
 void CPublishObserverAdapter::OnJobEnded(int jobId, int result) {

@@ -43,6 +43,8 @@ signals:
     void JobNotice(int notice);
     void ArticlesChanged(const QString& account, int folder);
     void RowStatus(int jobId, int row, const QString& text);
+    // The account's server answered from another address (after JobStatus said so).
+    void EndpointMoved(const QString& account, const QString& address);
     void JobEnded(int jobId, int result);
 
 private:

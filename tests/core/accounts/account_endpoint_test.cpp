@@ -110,6 +110,54 @@ TEST_F(AccountEndpointTest, RegisteredAccountGetsTheClientOfItsFlavour) {
     EXPECT_EQ(m_reporter.Numbers(), std::vector<int>{6001});
 }
 
+TEST_F(AccountEndpointTest, MovedEndpointBecomesTheAccountsAddressWithItsPort) {
+    ASSERT_TRUE(m_server.Ok()) << m_server.Error();
+    test::CBlogServer moved(test::BlogServerOptions{.redirectTo = m_server.Url("/RPC2")});
+    ASSERT_TRUE(moved.Ok()) << moved.Error();
+    NewAccount account = ServerAccount("搬家", "MetaWeblog", "secret");
+    account.port = std::to_string(moved.Port());
+    ASSERT_EQ(m_registry.AddAccount(account), 1);
+    std::unique_ptr<CBloggerClient> client =
+        CreateBlogClient(m_registry, "搬家", m_config, Services(), false);
+    ASSERT_NE(client, nullptr);
+    std::string url, id, name;
+    ASSERT_EQ(client->GetUsersBlogs(url, id, name), 1);
+    ASSERT_EQ(client->MovedTo(), m_server.Url("/RPC2"));
+
+    ASSERT_EQ(MoveAccountEndpoint(m_registry, "搬家", client->MovedTo()), 1);
+    AccountInfo info;
+    ASSERT_EQ(m_registry.ReadAccount("搬家", info), 1);
+    EXPECT_EQ(info.xmlrpcUrl, m_server.Url("/RPC2"));
+    EXPECT_EQ(info.port, std::to_string(m_server.Port()));
+    // The next client goes straight to the new address.
+    const size_t redirected = moved.Requests().size();
+    client = CreateBlogClient(m_registry, "搬家", m_config, Services(), false);
+    ASSERT_EQ(client->GetUsersBlogs(url, id, name), 1);
+    EXPECT_TRUE(client->MovedTo().empty());
+    EXPECT_EQ(moved.Requests().size(), redirected);
+
+    // Without a port in the address: the scheme's.
+    ASSERT_EQ(MoveAccountEndpoint(m_registry, "搬家", "https://blog.example.org/xmlrpc.php"), 1);
+    ASSERT_EQ(m_registry.ReadAccount("搬家", info), 1);
+    EXPECT_EQ(info.port, "443");
+    ASSERT_EQ(MoveAccountEndpoint(m_registry, "搬家", "HTTP://blog.example.org/xmlrpc.php"), 1);
+    ASSERT_EQ(m_registry.ReadAccount("搬家", info), 1);
+    EXPECT_EQ(info.port, "80");
+    // Not a web address: nothing changes.
+    EXPECT_EQ(MoveAccountEndpoint(m_registry, "搬家", "file:///etc/passwd"), 0);
+    EXPECT_EQ(MoveAccountEndpoint(m_registry, "搬家", "https:///nohost"), 0);
+    ASSERT_EQ(m_registry.ReadAccount("搬家", info), 1);
+    EXPECT_EQ(info.xmlrpcUrl, "HTTP://blog.example.org/xmlrpc.php");
+
+    // MSN Spaces keeps its fixed address.
+    ASSERT_EQ(m_registry.AddAccount(ServerAccount("msn", "MSN Spaces", "secret")), 1);
+    ASSERT_EQ(m_registry.ReadAccount("msn", info), 1);
+    const std::string fixed = info.xmlrpcUrl;
+    EXPECT_EQ(MoveAccountEndpoint(m_registry, "msn", "https://elsewhere.example/RPC2"), 0);
+    ASSERT_EQ(m_registry.ReadAccount("msn", info), 1);
+    EXPECT_EQ(info.xmlrpcUrl, fixed);
+}
+
 TEST_F(AccountEndpointTest, UnknownFlavourGivesNoClient) {
     ASSERT_EQ(m_registry.AddAccount(ServerAccount("odd", "LiveJournal", "x")), 1);
     EXPECT_EQ(CreateBlogClient(m_registry, "odd", m_config, Services(), false), nullptr);

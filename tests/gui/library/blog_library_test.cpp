@@ -399,26 +399,61 @@ private slots:
         zirvo::test::CBlogServer target;
         zirvo::test::CBlogServer moved(
             zirvo::test::BlogServerOptions{.redirectTo = target.Url("/RPC2")});
+        zirvo::test::CBlogServer moved2(
+            zirvo::test::BlogServerOptions{.redirectTo = target.Url("/RPC2")});
         zirvo::test::CBlogServer toFile(
             zirvo::test::BlogServerOptions{.redirectTo = "file:///etc/passwd"});
-        QVERIFY(target.Ok() && moved.Ok() && toFile.Ok());
+        QVERIFY(target.Ok() && moved.Ok() && moved2.Ok() && toFile.Ok());
         QVERIFY(r.AddAccount("moved", moved));
         QVERIFY(r.AddAccount("file", toFile));
+        QVERIFY(r.AddAccount("moved2", moved2));
         AddDraft(r.Store(), "moved", "搬家以后");
+        AddDraft(r.Store(), "moved", "又一篇");
         AddDraft(r.Store(), "file", "不能去的地方");
-        r.frame->OnWindowMessage(2166, 1030, 0);
-        r.frame->OnWindowMessage(2166, 1130, 0);
+        AddDraft(r.Store(), "moved2", "同意更新");
+        for (int code : {1030, 1130, 1230}) {
+            r.frame->OnWindowMessage(2166, code, 0);
+        }
         CModalAnswerer answers;
         answers.answer = QMessageBox::No;
         QSignalSpy shown(&r.reporter, &CQtMessageReporter::MessageShown);
         CBlogTreeWidget* tree = r.library->Tree();
+        const QString newAddress = QString::fromStdString(target.Url("/RPC2"));
+        auto questions = [&answers, &newAddress] {
+            return static_cast<int>(std::count_if(
+                answers.texts.begin(), answers.texts.end(),
+                [&newAddress](const QString& text) { return text.contains(newAddress); }));
+        };
 
-        // A redirect to another web address is followed with the post and published there.
+        // A redirect to another web address is followed with the post and published there; the
+        // user is asked once whether the account should move.
         QVERIFY(r.library->SelectCode(1030));
         SelectRows(r.library->List(), {0});
         r.library->PublishSelected();
         QTRY_COMPARE_WITH_TIMEOUT(tree->TextOf(1020), QStringLiteral("已发日志[1]"), 20000);
         QVERIFY(!target.Requests().empty());
+        QTRY_COMPARE(questions(), 1);
+        SelectRows(r.library->List(), {0});
+        r.library->PublishSelected();
+        QTRY_COMPARE_WITH_TIMEOUT(tree->TextOf(1020), QStringLiteral("已发日志[2]"), 20000);
+        QTest::qWait(200);
+        QCOMPARE(questions(), 1);
+        AccountInfo info;
+        QVERIFY(r.registry.ReadAccount("moved", info));
+        QCOMPARE(info.port, std::to_string(moved.Port()));  // "No" kept the account
+
+        // "Yes" moves the account: its next call goes straight to the new address.
+        answers.answer = QMessageBox::Yes;
+        QVERIFY(r.library->SelectCode(1230));
+        SelectRows(r.library->List(), {0});
+        r.library->PublishSelected();
+        QTRY_COMPARE_WITH_TIMEOUT(tree->TextOf(1220), QStringLiteral("已发日志[1]"), 20000);
+        QTRY_COMPARE(questions(), 2);
+        QTRY_VERIFY(r.registry.ReadAccount("moved2", info) &&
+                    info.port != std::to_string(moved2.Port()));
+        QCOMPARE(QString::fromStdString(info.xmlrpcUrl), newAddress);
+        QCOMPARE(info.port, std::to_string(target.Port()));
+        answers.answer = QMessageBox::No;
 
         // A redirect to a file: refused with its message; the draft stays, nothing published.
         QVERIFY(r.library->SelectCode(1130));
