@@ -11,21 +11,77 @@
 
 namespace zirvo {
 
-bool FetchOpmlAddress(IHttpClient& http, const std::string& url, std::string& bytes) {
+bool FetchOpmlAddress(IHttpClient& http, const std::string& url, std::string& bytes,
+                      std::string* why, const std::atomic<bool>* abort) {
     bytes.clear();
-    if (!IsWebAddress(url)) {
+    auto fail = [why](std::string cause) {
+        if (why) {
+            *why = std::move(cause);
+        }
         return false;
+    };
+    if (!IsWebAddress(url)) {
+        return fail("only http:// and https:// addresses can be fetched");
     }
     HttpRequest request;
     request.url = url;
     request.userAgent = kFeedUserAgent;
+    request.abortFlag = abort;
     ApplyProxy(request, ProcessProxy(), url);
     HttpResponse response = http.Perform(request);
-    if (!response.Completed() || response.status < 200 || response.status > 299) {
-        return false;
+    if (!response.Completed()) {
+        return fail(response.error);
+    }
+    if (response.status < 200 || response.status > 299) {
+        return fail("the server answered HTTP " + std::to_string(response.status));
     }
     bytes = std::move(response.body);
     return true;
+}
+
+OpmlSourceRead ReadOpmlSourceFile(const std::string& path) {
+    OpmlSourceRead read;
+    CXmlDocument doc;
+    if (!doc.LoadFile(path)) {
+        // The fixed text first, then why and where, so that a broken file can be mended.
+        read.message = std::string(kUnknownOpmlFormat) + "\n" + doc.LastError();
+        return read;
+    }
+    if (!COpmlTree::ReadOutlines(doc, read.outlines)) {
+        read.message = std::string(kUnknownOpmlFormat) + "\n" +
+                       "the file is XML but not OPML: its root element is <" + doc.Root().Name() +
+                       "> and it has no /opml/body";
+        return read;
+    }
+    read.ok = true;
+    return read;
+}
+
+OpmlSourceRead ReadOpmlSourceBytes(const std::string& tempDir, const std::string& url,
+                                   std::string_view bytes) {
+    OpmlSourceRead read;
+    if (!IsWebAddress(url)) {
+        read.message = kInvalidLink;
+        return read;
+    }
+    const std::string path = JoinPath(tempDir, TempNameForOpmlUrl(url));
+    if (!MakeDirectories(tempDir) || !WriteFileAtomic(path, bytes)) {
+        read.message = std::string(kUnknownOpmlFormat) + "\ncannot write " + path;
+        return read;
+    }
+    return ReadOpmlSourceFile(path);
+}
+
+OpmlSourceRead ReadOpmlSourceAddress(const std::string& tempDir, const std::string& url,
+                                     IHttpClient& http, const std::atomic<bool>* abort) {
+    std::string bytes;
+    std::string why;
+    if (!FetchOpmlAddress(http, url, bytes, &why, abort)) {
+        OpmlSourceRead read;
+        read.message = std::string(kInvalidLink) + "\n" + why;
+        return read;
+    }
+    return ReadOpmlSourceBytes(tempDir, url, bytes);
 }
 
 namespace {
@@ -90,22 +146,17 @@ bool COpmlImport::Begin() {
 }
 
 bool COpmlImport::LoadSourceFile(const std::string& path) {
+    return TakeSource(ReadOpmlSourceFile(path));
+}
+
+bool COpmlImport::TakeSource(OpmlSourceRead read) {
     m_source.Clear();
     m_refused.clear();
-    CXmlDocument doc;
-    std::vector<OpmlOutline> outlines;
-    if (!doc.LoadFile(path)) {
-        // The fixed text first, then why and where, so that a broken file can be mended.
-        m_messages.ShowMessageBox(std::string(kUnknownOpmlFormat) + "\n" + doc.LastError());
+    if (!read.ok) {
+        m_messages.ShowMessageBox(read.message);
         return false;
     }
-    if (!COpmlTree::ReadOutlines(doc, outlines)) {
-        m_messages.ShowMessageBox(std::string(kUnknownOpmlFormat) + "\n" +
-                                  "the file is XML but not OPML: its root element is <" +
-                                  doc.Root().Name() + "> and it has no /opml/body");
-        return false;
-    }
-    SetSource(std::move(outlines));
+    SetSource(std::move(read.outlines));
     return true;
 }
 
@@ -149,28 +200,12 @@ std::vector<RefusedOutline> COpmlImport::DropAlreadySubscribed() {
 }
 
 bool COpmlImport::LoadSourceBytes(const std::string& url, std::string_view bytes) {
-    m_source.Clear();
-    if (!IsWebAddress(url)) {
-        m_messages.ShowMessageBox(kInvalidLink);
-        return false;
-    }
-    const std::string path = JoinPath(m_root.TempDir(), TempNameForOpmlUrl(url));
-    if (!MakeDirectories(m_root.TempDir()) || !WriteFileAtomic(path, bytes)) {
-        m_messages.ShowMessageBox(kUnknownOpmlFormat);
-        return false;
-    }
-    return LoadSourceFile(path);
+    return TakeSource(ReadOpmlSourceBytes(m_root.TempDir(), url, bytes));
 }
 
 bool COpmlImport::LoadSourceAddress(const std::string& url, IHttpClient* http) {
-    m_source.Clear();
     CCurlHttpClient ownClient;
-    std::string bytes;
-    if (!FetchOpmlAddress(http ? *http : ownClient, url, bytes)) {
-        m_messages.ShowMessageBox(kInvalidLink);
-        return false;
-    }
-    return LoadSourceBytes(url, bytes);
+    return TakeSource(ReadOpmlSourceAddress(m_root.TempDir(), url, http ? *http : ownClient));
 }
 
 NodeId COpmlImport::Import(NodeId sourceNode, NodeId target, bool toRoot) {

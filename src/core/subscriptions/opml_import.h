@@ -19,10 +19,14 @@
 // copy is written again only when a folder is added to it or the list is saved.
 //
 // An OPML address is fetched with a plain GET (the feed fetcher's User-Agent, redirects followed,
-// the process-wide proxy); a failed request or an answer outside 200..299 is "无效的链接!".
+// the process-wide proxy); a failed request or an answer outside 200..299 is "无效的链接!",
+// followed on a second line by what went wrong.
 //
-// Threading: the window thread.
+// Threading: COpmlImport belongs to one thread (the window thread). Reading a source list
+// (ReadOpmlSourceFile, ReadOpmlSourceAddress) touches nothing of it and runs on any thread, so
+// that a window can fetch and parse on a worker and hand the outcome to TakeSource.
 
+#include <atomic>
 #include <set>
 #include <string>
 #include <string_view>
@@ -41,8 +45,26 @@ inline constexpr const char* kInvalidLink = "无效的链接!";
 inline constexpr const char* kImportFailed = "导入失败";
 inline constexpr const char* kImportWorkingCopy = "temp.opml";
 
-// The GET of an OPML address: true with the body for an answer with status 200..299.
-bool FetchOpmlAddress(IHttpClient& http, const std::string& url, std::string& bytes);
+// The GET of an OPML address: true with the body for an answer with status 200..299; otherwise
+// `why` (when given) says what went wrong. `abort` set stops the transfer.
+bool FetchOpmlAddress(IHttpClient& http, const std::string& url, std::string& bytes,
+                      std::string* why = nullptr, const std::atomic<bool>* abort = nullptr);
+
+// A source list as read from a file or an address, before the import's checks.
+struct OpmlSourceRead {
+    bool ok = false;
+    std::string message;  // when !ok: what to show ("无法识别的OPML文件格式" or "无效的链接!"...)
+    std::vector<OpmlOutline> outlines;
+};
+
+// Reads an OPML file. Any thread.
+OpmlSourceRead ReadOpmlSourceFile(const std::string& path);
+// Keeps `bytes` fetched from `url` as tempDir/TempNameForOpmlUrl(url) and reads that file.
+OpmlSourceRead ReadOpmlSourceBytes(const std::string& tempDir, const std::string& url,
+                                   std::string_view bytes);
+// Fetches `url` and reads the answer as above. Any thread.
+OpmlSourceRead ReadOpmlSourceAddress(const std::string& tempDir, const std::string& url,
+                                     IHttpClient& http, const std::atomic<bool>* abort = nullptr);
 
 // An outline the import left out of the source list.
 struct RefusedOutline {
@@ -73,6 +95,9 @@ public:
     // Fetches `url` (through `http`, or a client of its own when null) and loads the answer as
     // above; "无效的链接!" when the address is not http(s) or the fetch fails.
     bool LoadSourceAddress(const std::string& url, IHttpClient* http = nullptr);
+    // A source list read elsewhere (on a worker): shows its message when it failed (the source
+    // stays empty), else makes it the source list after the checks above.
+    bool TakeSource(OpmlSourceRead read);
 
     // Moves `sourceNode` with its subtree from the source to the end of `target` in the current
     // list (kNoNode or `toRoot`: the top level). A channel may be the target. Returns the new

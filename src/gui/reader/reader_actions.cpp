@@ -68,6 +68,9 @@ void CReaderController::CreateTreeActions() {
     m_commands.SetHandler(kCmdReceiveAll, this, [this] { ReceiveAll(); });
     m_commands.SetHandler(kCmdAddSubscription, this, [this] { CmdAddChannel(); });
     m_commands.SetHandler(kCmdNewFolder, this, [this] { CmdAddFolder(); });
+    m_commands.SetHandler(kCmdImportOpml, this, [this] { CmdImportOpml(); });
+    m_commands.SetHandler(kCmdExportCurrent, this, [this] { CmdExportOpml(false); });
+    m_commands.SetHandler(kCmdExportAll, this, [this] { CmdExportOpml(true); });
     m_commands.Action(kCmdReceiveAll)->setIcon(TreeImage(kImageReceived));
 
     auto& t = m_treeActions;

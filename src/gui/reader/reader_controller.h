@@ -14,8 +14,9 @@
 // The class is one object in several files by job: reader_controller.cpp (building, window
 // messages, the end), reader_actions.cpp (commands and menus), reader_tree.cpp (the channel
 // tree and its commands), reader_list.cpp (the article list and its commands),
-// reader_receive.cpp (receiving, the start-up receive and the timer) and reader_jobs.cpp (work
-// on the whole item table, run as jobs of the session, and refilling the shown list).
+// reader_receive.cpp (receiving, the start-up receive and the timer), reader_jobs.cpp (work
+// on the whole item table, run as jobs of the session, and refilling the shown list) and
+// reader_opml.cpp (OPML import and export).
 //
 // Threading: window thread. Receive workers reach it only through CReceiveObserverAdapter; the
 // session's jobs post their outcome (a value) back to it.
@@ -191,6 +192,12 @@ private:
     void CmdRename();
     void CmdProperties();
     void CmdEbook();
+
+    // ---- OPML exchange (reader_opml.cpp) ----
+    void CmdImportOpml();
+    void CmdExportOpml(bool all);
+    // Loads the tree again from the subscription file (after an import), counts from the store.
+    void ReloadFromFile();
 
     // ---- list ----
     // Lists `node` (a channel's page, a folder's combined list). `selected`: the user has just

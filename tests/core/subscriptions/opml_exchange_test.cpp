@@ -319,10 +319,11 @@ TEST_F(OpmlExchangeTest, OpmlAddressIsFetchedOverHttp) {
     EXPECT_EQ(import.Source().LiveCount(), 0u);
     const std::vector<std::string> shown = m_reporter.MessageBoxes();
     ASSERT_EQ(shown.size(), 3u);
-    EXPECT_EQ(shown[0], "无效的链接!");
+    // The Part's text, then the cause on a line of its own.
+    EXPECT_EQ(shown[0], "无效的链接!\nthe server answered HTTP 404");
     EXPECT_TRUE(StartsWith(shown[1], "无法识别的OPML文件格式\n")) << shown[1];
     EXPECT_NE(shown[1].find("<html>"), std::string::npos) << shown[1];
-    EXPECT_EQ(shown[2], "无效的链接!");
+    EXPECT_TRUE(StartsWith(shown[2], "无效的链接!\n")) << shown[2];
 }
 
 TEST(OpmlTempName, FollowsTheAddress) {
