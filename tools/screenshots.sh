@@ -108,11 +108,11 @@ for window in options appearance system channel folder wizard message notice; do
 done
 
 # The blog windows: their tests take the pictures on a real (virtual) display.
-for test in gui_library_tree gui_library_accounts gui_ebook; do
-    binary="$PWD/$build/tests/gui/library/$test"
+for test in gui_library_tree gui_library_accounts gui_ebook gui_editor_view; do
+    binary=$(ls "$PWD/$build"/tests/gui/*/"$test" 2>/dev/null | head -1)
     [ -x "$binary" ] || { echo "   ($test not built: no pictures from it)"; continue; }
     xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb ZIRVO_SCREENSHOTS="$out" \
         ZIRVO_DATA_DIR="$PWD/data" QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu "$binary" \
         >"$work/$test.log" 2>&1 || echo "   $test failed, see its output: $(tail -3 "$work/$test.log")"
 done
-ls "$out" | sed -n 's/^\(blog\|wizard\|settings\|multi\|ebook\).*/   &/p'
+ls "$out" | sed -n 's/^\(blog\|wizard\|settings\|multi\|ebook\|editor\).*/   &/p'

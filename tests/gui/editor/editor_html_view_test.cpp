@@ -5,9 +5,11 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -48,13 +50,15 @@ void ShowView(CEditorHtmlView& view) {
     QVERIFY(QTest::qWaitForWindowExposed(&view));
 }
 
-// Puts the caret at the end of the page's editable text and gives the view the focus.
+// Puts the caret at the end of the last paragraph of the page's editable text and gives the view
+// the focus.
 void FocusText(CEditorHtmlView& view, const QString& element) {
     view.activateWindow();
     view.WebView()->setFocus();
     PageValue(view, QStringLiteral("(function(){var e=document.getElementById('") + element +
                         QStringLiteral("');e.focus();var r=document.createRange();"
-                                       "r.selectNodeContents(e);r.collapse(false);"
+                                       "r.selectNodeContents(e.lastElementChild||e);"
+                                       "r.collapse(false);"
                                        "var s=getSelection();s.removeAllRanges();s.addRange(r);"
                                        "return true;})()"));
 }
@@ -74,6 +78,8 @@ private slots:
     void LinksNeverNavigate();
     void TypingMarksTheDocumentModified();
     void PastedPictureIsOffered();
+    void ToolBarWorksFromTheKeyboard();
+    void ShowsChineseEnglishAndPictures();
 };
 
 void EditorHtmlViewTest::ContentRoundTripsThroughTheShippedPage() {
@@ -363,6 +369,101 @@ void EditorHtmlViewTest::PastedPictureIsOffered() {
     // The picture is not put into the text as a local or inline address.
     const QString content = ContentOf(view);
     QVERIFY2(!content.contains(QLatin1String("<img")), qPrintable(content));
+}
+
+void EditorHtmlViewTest::ToolBarWorksFromTheKeyboard() {
+    CEditorHtmlView view;
+    ShowView(view);
+    QCOMPARE(ShowAndWait(view, ShippedEditorPage(), QStringLiteral("<p>键盘 keyboard</p>")),
+             std::optional<bool>(true));
+    // Select the paragraph's text, go to the tool bar with Alt+F10, walk to "粗体" with the
+    // arrows and press Enter: the selection turns bold and the text has the focus again after Esc.
+    PageValue(view, QStringLiteral("(function(){var p=document.querySelector('#editor p');"
+                                   "document.getElementById('editor').focus();"
+                                   "getSelection().selectAllChildren(p);return 1;})()"));
+    view.activateWindow();
+    view.WebView()->setFocus();
+    QWidget* keys = view.WebView()->focusProxy();
+    QTest::keyClick(keys, Qt::Key_F10, Qt::AltModifier);
+    QTRY_COMPARE(PageValue(view, QStringLiteral("document.activeElement.dataset.cmd")),
+                 QStringLiteral("\"undo\""));
+    for (int i = 0; i < 3; ++i) {  // redo, paragraph format, bold
+        QTest::keyClick(keys, Qt::Key_Right);
+    }
+    QTRY_COMPARE(PageValue(view, QStringLiteral("document.activeElement.dataset.cmd")),
+                 QStringLiteral("\"bold\""));
+    QTest::keyClick(keys, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(ContentOf(view).contains(QStringLiteral("<b>键盘 keyboard</b>")),
+                             10000);
+    QTRY_VERIFY(view.IsModified());
+    QTest::keyClick(keys, Qt::Key_Escape);
+    QTRY_COMPARE(PageValue(view, QStringLiteral("document.activeElement.id")),
+                 QStringLiteral("\"editor\""));
+
+    // The picture button asks for an address and refuses anything but a web address.
+    PageValue(view, QStringLiteral("document.querySelector('[data-cmd=picture]').click()"));
+    QTRY_COMPARE(PageValue(view, QStringLiteral("document.activeElement.id")),
+                 QStringLiteral("\"promptInput\""));
+    PageValue(view, QStringLiteral("document.getElementById('promptInput').value="
+                                   "'file:///etc/passwd'"));
+    QTest::keyClick(keys, Qt::Key_Return);
+    QTRY_VERIFY(PageValue(view, QStringLiteral("document.getElementById('promptError')"
+                                               ".textContent.length>0")) == QStringLiteral("true"));
+    PageValue(view, QStringLiteral("document.getElementById('promptInput').value="
+                                   "'https://example.org/图.png'"));
+    QTest::keyClick(keys, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        ContentOf(view).contains(QStringLiteral("<img src=\"https://example.org/图.png\"")), 10000);
+    QVERIFY(!ContentOf(view).contains(QLatin1String("file:")));
+}
+
+void EditorHtmlViewTest::ShowsChineseEnglishAndPictures() {
+    CFeedServer server;
+    QImage photo(320, 180, QImage::Format_RGB32);
+    photo.fill(QColor(0x4a, 0x90, 0xd9));
+    for (int y = 120; y < 180; ++y) {
+        for (int x = 0; x < 320; ++x) {
+            photo.setPixelColor(x, y, QColor(0x3c, 0x8d, 0x40));
+        }
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    photo.save(&buffer, "PNG");
+    QVERIFY(server.Put("/photo.png", png.toStdString(), "image/png"));
+
+    CEditorHtmlView view;
+    view.resize(1000, 680);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const QString article =
+        QStringLiteral(
+            "<h2>周末去爬山 A weekend in the hills</h2><p>早上七点出发,天气很好。"
+            "We left at seven; the air was <b>clear</b> and <i>cool</i>.</p>"
+            "<p><img src=\"") +
+        ServerUrl(server, "/photo.png") +
+        QStringLiteral(
+            "\" alt=\"山景\"></p><ul><li>带水和午饭 water and lunch</li>"
+            "<li>穿好鞋 good shoes</li></ul><blockquote>山不在高,有仙则名。</blockquote>"
+            "<p>更多照片见<a href=\"https://example.org/\">相册</a>。</p>");
+    QCOMPARE(ShowAndWait(view, ShippedEditorPage(), article), std::optional<bool>(true));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        PageValue(view, QStringLiteral("document.querySelector('#editor img').naturalWidth")),
+        QStringLiteral("320"), 20000);
+    // The article's Chinese has a font with its characters (fonts-noto-cjk on Debian).
+    QCOMPARE(PageValue(view, QStringLiteral("document.fonts.check('16px \"Noto Sans CJK SC\"',"
+                                            "'周末去爬山')")),
+             QStringLiteral("true"));
+    const QString folder = qEnvironmentVariable("ZIRVO_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        QTest::qWait(500);
+        QWidget* window = view.window();
+        const QImage shot = window->screen()
+                                ? window->screen()->grabWindow(window->winId()).toImage()
+                                : window->grab().toImage();
+        shot.save(folder + QStringLiteral("/editor-page.png"));
+    }
 }
 
 QTEST_MAIN(EditorHtmlViewTest)

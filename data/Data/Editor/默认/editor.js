@@ -1,7 +1,7 @@
 // The editing page of the post editor. The program hands the article in with HtmlTextIn(html)
 // and takes it back with HtmlTextOut(""); everything else here is the tool bar. Typing costs
-// nothing per key beyond the browser's own editing: tool states are refreshed at most once a
-// frame, and the article is serialised only when the program asks for it.
+// nothing per key beyond the browser's own editing: tool states are refreshed when the typing
+// pauses, and the article is serialised only when the program asks for it.
 'use strict';
 
 var editor = document.getElementById('editor');
@@ -66,16 +66,14 @@ function restoreSelection() {
 
 // ---- tool states --------------------------------------------------------------------------------
 
-var statesPending = false;
+// Asking the engine for the states may lay the page out: it waits until the typing pauses.
+var statesTimer = 0;
 function scheduleStates() {
-    if (!statesPending) {
-        statesPending = true;
-        requestAnimationFrame(updateStates);
-    }
+    clearTimeout(statesTimer);
+    statesTimer = setTimeout(updateStates, 150);
 }
 
 function updateStates() {
-    statesPending = false;
     toolbar.querySelectorAll('[data-state]').forEach(function (button) {
         var on = false;
         try {
@@ -336,7 +334,9 @@ toolbar.addEventListener('keydown', function (event) {
         restoreSelection();
         return;
     }
-    if (next >= 0 && document.activeElement.tagName !== 'SELECT') {
+    // Left and right move between the tools, also from the paragraph box (which keeps up and
+    // down for its own choices).
+    if (next >= 0) {
         event.preventDefault();
         focusTool(list[next]);
     }
