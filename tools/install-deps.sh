@@ -9,7 +9,7 @@ packages=(
     libcli11-dev nlohmann-json3-dev
     qt6-base-dev qt6-webengine-dev qt6-translations-l10n fonts-noto-cjk fp-utils
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    python3
+    python3 appstream desktop-file-utils
 )
 if [ "${ZIRVO_WITH_DESKTOP_TOOLS:-0}" = 1 ]; then
     packages+=(xvfb imagemagick)

@@ -170,7 +170,8 @@ void COpmlImportDialog::TakeRead(OpmlSourceRead read) {
                     break;
                 }
             }
-            status += QStringLiteral(" %1 个条目不能订阅, 没有列出.").arg(refused);
+            status +=
+                QStringLiteral(" %1 个条目不能订阅, 没有列出 (原因见这里的提示).").arg(refused);
             m_ui->sourceStatus->setToolTip(lines.join(QLatin1Char('\n')));
         }
         m_ui->sourceStatus->setText(status);

@@ -56,6 +56,8 @@ CMainFrame::CMainFrame(const CDataRoot& root, CAppConfig& config, CQtMessageRepo
           kCmdReaderSettings, kCmdSystemSettings, kCmdCompactFeeds, kCmdCompactArticles}) {
         m_commands->SetHandler(id, this, [this, id] { RunCommand(id); });
     }
+    m_commands->SetHandler(kCmdBrowserMenuAdd, this, [this] { AddBrowserMenu(); });
+    m_commands->SetHandler(kCmdBrowserMenuRemove, this, [this] { RemoveBrowserMenu(); });
     m_notifier = new CPopupNotifier(this);
     connect(m_notifier, &CPopupNotifier::TextClicked, this, &CMainFrame::ShowMainWindow);
 }

@@ -138,6 +138,10 @@ private:
     void StartOutsideProgram(const QString& name, const QStringList& arguments, bool quiet);
     void OpenReaderSettings();
     void OpenSystemSettings();
+    // "添加" and "移除" of the browser menu: the program as the handler of qova: links and RSS
+    // files (main_frame_desktop.cpp).
+    void AddBrowserMenu();
+    void RemoveBrowserMenu();
     void OpenCleaningWizard();
     void CompactArticles();
     void ShowAbout();
