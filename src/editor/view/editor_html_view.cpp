@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "editor/view/editor_web_page.h"
+#include "editor/view/markup_depth.h"
 
 // The guard's scripts are resources of a static library: nothing would pull them in otherwise.
 static void InitEditorViewResources() {
@@ -357,10 +358,11 @@ void CEditorHtmlView::SetContent(const QString& html, std::function<void(bool)> 
         return;
     }
     finish = AnswerOnce<bool>(this, html.size(), std::move(finish), false, m_pendingCalls);
-    // The page gets the content only as the guard cleaned it; without the guard it gets nothing.
+    // The page gets the content only as the guard cleaned it (nested no deeper than the parser
+    // copes with); without the guard it gets nothing.
     QPointer<CEditorHtmlView> self(this);
     m_page->runJavaScript(QStringLiteral("window.zirvoGuard ? zirvoGuard.clean(") +
-                              ScriptString(html) + QStringLiteral(") : null"),
+                              ScriptString(BoundMarkupDepth(html)) + QStringLiteral(") : null"),
                           kGuardWorld, [self, finish](const QVariant& cleaned) {
                               if (!self || self->m_going) {
                                   return;
