@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
+#include <QInputDialog>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
 #include <QSignalSpy>
@@ -79,6 +81,8 @@ private slots:
     void TypingMarksTheDocumentModified();
     void PastedPictureIsOffered();
     void ToolBarWorksFromTheKeyboard();
+    void DroppedFilesAreOfferedOrRefused();
+    void LinkCommandAsksForAWebAddress();
     void ShowsChineseEnglishAndPictures();
 };
 
@@ -415,6 +419,84 @@ void EditorHtmlViewTest::ToolBarWorksFromTheKeyboard() {
     QTRY_VERIFY_WITH_TIMEOUT(
         ContentOf(view).contains(QStringLiteral("<img src=\"https://example.org/图.png\"")), 10000);
     QVERIFY(!ContentOf(view).contains(QLatin1String("file:")));
+}
+
+void EditorHtmlViewTest::DroppedFilesAreOfferedOrRefused() {
+    CEditorHtmlView view;
+    ShowView(view);
+    QCOMPARE(ShowAndWait(view, ShippedEditorPage(), QStringLiteral("<p>拖放</p>")),
+             std::optional<bool>(true));
+    QImage image(12, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    QSignalSpy offered(&view, &CEditorHtmlView::picturesOffered);
+    QSignalSpy refused(&view, &CEditorHtmlView::picturesRefused);
+    // A drop as the engine delivers it: a real picture under a name with a path in it, bytes
+    // that only claim to be a picture, a text file, and one picture over the size limit.
+    PageValue(
+        view,
+        QStringLiteral("(function(png){var t=new DataTransfer();"
+                       "var bytes=Uint8Array.from(atob(png),function(c){return c.charCodeAt(0);});"
+                       "t.items.add(new File([bytes],'../../相册/山.png',{type:'image/png'}));"
+                       "t.items.add(new File(['not a picture'],'fake.png',{type:'image/png'}));"
+                       "t.items.add(new File(['text'],'notes.txt',{type:'text/plain'}));"
+                       "t.items.add(new File([new Uint8Array(") +
+            QString::number(CEditorHtmlView::kMaxOfferedPicture + 1) +
+            QStringLiteral(")],'big.png',{type:'image/png'}));"
+                           "var e=document.getElementById('editor');"
+                           "e.dispatchEvent(new DragEvent('drop',{dataTransfer:t,"
+                           "bubbles:true,cancelable:true,clientX:20,clientY:80}));return 1;})('") +
+            QString::fromLatin1(png.toBase64()) + QStringLiteral("')"));
+    QTRY_VERIFY_WITH_TIMEOUT(offered.size() == 1 && refused.size() == 1, 20000);
+    const auto pictures = offered.first().first().value<QList<editor::OfferedPicture>>();
+    QCOMPARE(pictures.size(), 1);
+    QCOMPARE(pictures[0].fileName, QStringLiteral("山.png"));
+    QCOMPARE(pictures[0].mimeType, QStringLiteral("image/png"));
+    QCOMPARE(pictures[0].data, png);
+    QStringList names = refused.first().first().toStringList();
+    names.sort();
+    QCOMPARE(names, (QStringList{QStringLiteral("big.png"), QStringLiteral("fake.png"),
+                                 QStringLiteral("notes.txt")}));
+    QCOMPARE(view.WebView()->url().scheme(), QStringLiteral("zirvo-editor"));
+    QVERIFY(!ContentOf(view).contains(QLatin1String("<img")));
+}
+
+void EditorHtmlViewTest::LinkCommandAsksForAWebAddress() {
+    CEditorHtmlView view;
+    ShowView(view);
+    QCOMPARE(ShowAndWait(view, ShippedEditorPage(), QStringLiteral("<p>博客 blog</p>")),
+             std::optional<bool>(true));
+    auto answer = [&view](const QString& address) {
+        QInputDialog* dialog = nullptr;
+        QTRY_VERIFY((dialog = view.findChild<QInputDialog*>()) != nullptr);
+        dialog->setTextValue(address);
+        dialog->accept();
+        QTRY_VERIFY(view.findChild<QInputDialog*>() == nullptr);
+    };
+    PageValue(view, QStringLiteral("(function(){var p=document.querySelector('#editor p');"
+                                   "document.getElementById('editor').focus();"
+                                   "getSelection().selectAllChildren(p);return 1;})()"));
+    view.RunCommand(EditorCommand::Link);
+    answer(QStringLiteral("javascript:alert(1)"));
+    QMessageBox* box = nullptr;
+    QTRY_VERIFY((box = view.findChild<QMessageBox*>()) != nullptr);
+    box->accept();
+    QTest::qWait(200);
+    QVERIFY(!ContentOf(view).contains(QLatin1String("<a")));
+
+    PageValue(view, QStringLiteral("(function(){var p=document.querySelector('#editor p');"
+                                   "document.getElementById('editor').focus();"
+                                   "getSelection().selectAllChildren(p);return 1;})()"));
+    view.RunCommand(EditorCommand::Link);
+    answer(QStringLiteral("example.org/日志"));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        ContentOf(view).contains(QStringLiteral("<a href=\"http://example.org/%E6%97%A5%E5%BF%97\">"
+                                                "博客 blog</a>")),
+        10000);
+    QVERIFY(view.IsModified());
 }
 
 void EditorHtmlViewTest::ShowsChineseEnglishAndPictures() {
