@@ -9,9 +9,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QStackedWidget>
 #include <QTableView>
+#include <QVBoxLayout>
 
 #include "core/accounts/account_endpoint.h"
 #include "core/accounts/account_messages.h"
@@ -55,7 +59,11 @@ CLibraryController::CLibraryController(const LibraryContext& context, QWidget* w
                                        QObject* parent)
     : QObject(parent), m_context(context), m_window(window) {
     m_ebook = new CEbookLauncher(m_context.root, nullptr, window);
-    m_tree = new CBlogTreeWidget(window);
+    m_treePane = new QStackedWidget(window);
+    m_treePane->setObjectName(QStringLiteral("blogTreePane"));
+    m_tree = new CBlogTreeWidget(m_treePane);
+    m_treePane->addWidget(m_tree);
+    m_treePane->addWidget(BuildEmptyPane(m_treePane));
     m_model = new CBlogArticleModel(m_context.store, this);
     m_list = new QTableView(window);
     m_list->setObjectName(QStringLiteral("blogList"));
@@ -140,7 +148,30 @@ CLibraryController::~CLibraryController() {
 }
 
 QWidget* CLibraryController::TreeWidget() const {
-    return m_tree;
+    return m_treePane;
+}
+
+QWidget* CLibraryController::BuildEmptyPane(QWidget* parent) {
+    // Without an account the pane would be a blank box and every blog command disabled; it says
+    // where to begin instead.
+    auto* pane = new QWidget(parent);
+    pane->setObjectName(QStringLiteral("noAccountsPane"));
+    auto* layout = new QVBoxLayout(pane);
+    auto* text = new QLabel(QStringLiteral("还没有博客账户。\n\n新建一个账户后, 这里会列出它的"
+                                           "已收日志、已发日志、草稿箱和垃圾箱。"),
+                            pane);
+    text->setWordWrap(true);
+    auto* button = new QPushButton(QStringLiteral("新建账户(&N)..."), pane);
+    button->setObjectName(QStringLiteral("noAccountsNewButton"));
+    connect(button, &QPushButton::clicked, this, &CLibraryController::RunNewAccountWizard);
+    layout->addWidget(text);
+    layout->addWidget(button, 0, Qt::AlignLeft);
+    layout->addStretch();
+    return pane;
+}
+
+void CLibraryController::ShowTreeOrHint() {
+    m_treePane->setCurrentIndex(m_accounts.empty() ? 1 : 0);
 }
 
 QWidget* CLibraryController::ListWidget() const {
@@ -191,6 +222,7 @@ void CLibraryController::BuildTree() {
     }
     m_context.store.CommitTransaction();
     m_tree->Build(m_accounts, counts);
+    ShowTreeOrHint();
 }
 
 std::string CLibraryController::AccountAt(int index) const {
@@ -257,6 +289,7 @@ void CLibraryController::OnBlogTreeUpdate(qint64 wParam, qint64 lParam) {
     } else {
         Recount(code);
     }
+    ShowTreeOrHint();
     RefreshCommands();
 }
 

@@ -29,6 +29,7 @@
 
 class QAction;
 class QMenu;
+class QStackedWidget;
 class QTableView;
 class QWidget;
 
@@ -144,6 +145,9 @@ signals:
 
 private:
     void BuildTree();
+    QWidget* BuildEmptyPane(QWidget* parent);
+    // The tree, or the hint with its 新建账户 button while there is no account.
+    void ShowTreeOrHint();
     std::vector<int> CountFolders(const std::string& account);
     int CodeOfAccount(const std::string& account, int folder) const;
     std::string AccountAt(int index) const;
@@ -174,6 +178,7 @@ private:
 
     LibraryContext m_context;
     QWidget* m_window;
+    QStackedWidget* m_treePane = nullptr;
     CBlogTreeWidget* m_tree = nullptr;
     QTableView* m_list = nullptr;
     CBlogArticleModel* m_model = nullptr;

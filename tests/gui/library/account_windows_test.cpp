@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -320,6 +321,25 @@ private slots:
         // The account after the deleted one takes its place, codes included.
         QCOMPARE(tree->TextOf(1100), QStringLiteral("three 的博客"));
     }
+    void WithoutAccountsThePaneSaysWhereToBegin() {
+        LibraryRoot r;
+        QVERIFY(r.ok);
+        CModalAnswerer answers;
+        auto* pane = qobject_cast<QStackedWidget*>(r.library->TreeWidget());
+        QVERIFY(pane != nullptr);
+        QCOMPARE(pane->currentWidget()->objectName(), QStringLiteral("noAccountsPane"));
+        Child<QPushButton>(pane, "noAccountsNewButton")->click();
+        QTRY_VERIFY(answers.Saw(U(kTextWizardTitle)));
+
+        zirvo::test::CBlogServer server;
+        QVERIFY(r.AddAccount("one", server));
+        QCOMPARE(pane->currentWidget(), static_cast<QWidget*>(r.library->Tree()));
+        // The last account deleted: the hint comes back.
+        QVERIFY(r.registry.DeleteAccount("one"));
+        r.frame->OnWindowMessage(2166, 1000, 99999);
+        QCOMPARE(pane->currentWidget()->objectName(), QStringLiteral("noAccountsPane"));
+    }
+
     void BlogSettingsListsAccountsOpensTheirWindowsAndWritesDiagnostics() {
         LibraryRoot r;
         QVERIFY(r.ok);
