@@ -70,14 +70,16 @@ CEditorFrame::CEditorFrame(const EditorContext& context, EditorTask task, std::s
     m_localId = m_task.index;
     setWindowTitle(QString::fromStdString(EditorWindowTitle(m_task.processType, m_task.account)));
 
-    auto* splitter = new QSplitter(Qt::Vertical, this);
-    splitter->setChildrenCollapsible(false);
-    m_header = new CHeaderBar(splitter);
-    m_view = new CEditorHtmlView(splitter);
-    splitter->addWidget(m_header);
-    splitter->addWidget(m_view);
-    splitter->setStretchFactor(1, 1);
-    setCentralWidget(splitter);
+    m_splitter = new QSplitter(Qt::Vertical, this);
+    m_splitter->setChildrenCollapsible(false);
+    m_header = new CHeaderBar(m_splitter);
+    m_placeholder = new QWidget(m_splitter);
+    m_splitter->addWidget(m_header);
+    m_splitter->addWidget(m_placeholder);
+    m_splitter->setStretchFactor(1, 1);
+    setCentralWidget(m_splitter);
+    // The commands wait for the page (Start).
+    m_busy = true;
     m_extended = new CExtendedOptions(this);
     m_status = new QLabel(this);
     statusBar()->addWidget(m_status, 1);
@@ -107,12 +109,6 @@ CEditorFrame::CEditorFrame(const EditorContext& context, EditorTask task, std::s
     connect(m_header->MyBlogButton(), &QPushButton::clicked, this, &CEditorFrame::OpenMyBlog);
     connect(m_extended->FetchButton(), &QPushButton::clicked, this,
             &CEditorFrame::FetchSystemCategories);
-    connect(m_view, &CEditorHtmlView::picturesOffered, this, &CEditorFrame::UploadOffered);
-    connect(m_view, &CEditorHtmlView::pageLoaded, this, [this](bool ok) {
-        if (!ok) {
-            m_status->setText(QStringLiteral("编辑页面没有载入, 请在\"帐户设置\"中检查编辑器页面"));
-        }
-    });
 
     // Every stored change of a multi-account publish is told to the main program.
     connect(m_observer, &gui::CPublishObserverAdapter::TreeRecount, this,
@@ -234,7 +230,26 @@ void CEditorFrame::Run(int command) {
     }
 }
 
+void CEditorFrame::CreateView() {
+    m_view = new CEditorHtmlView;
+    m_splitter->replaceWidget(1, m_view);
+    m_placeholder->deleteLater();
+    m_placeholder = nullptr;
+    connect(m_view, &CEditorHtmlView::picturesOffered, this, &CEditorFrame::UploadOffered);
+    connect(m_view, &CEditorHtmlView::pageLoaded, this, [this](bool ok) {
+        if (!ok) {
+            m_status->setText(QStringLiteral("编辑页面没有载入, 请在\"帐户设置\"中检查编辑器页面"));
+        }
+    });
+}
+
 void CEditorFrame::Start() {
+    if (m_view != nullptr) {
+        return;
+    }
+    CreateView();
+    m_busy = false;
+    UpdateCommands();
     LoadDocument();
     ShowEditorPage();
     FillCategoryBox(true);
@@ -307,6 +322,10 @@ void CEditorFrame::ShowAtStoredPlace() {
 }
 
 void CEditorFrame::closeEvent(QCloseEvent* event) {
+    if (m_view == nullptr) {
+        event->accept();
+        return;
+    }
     if (m_busy) {
         event->ignore();
         return;

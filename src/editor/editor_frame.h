@@ -32,6 +32,7 @@
 class QAction;
 class QCloseEvent;
 class QLabel;
+class QSplitter;
 
 namespace zirvo {
 class CPublishJobs;
@@ -56,8 +57,9 @@ public:
                  std::set<std::string> verified = {}, QWidget* parent = nullptr);
     ~CEditorFrame() override;
 
-    // Loads the task's article (or feed item), restores the account's window rectangle, shows
-    // the page and fills the category boxes. Call once, before show().
+    // Creates the editing page's view (the web engine starts here, so a window shown before
+    // has appeared at once), loads the task's article or feed item into it and fills the
+    // category boxes. Call once; until then the commands wait.
     void Start();
     void ShowAtStoredPlace();
 
@@ -74,6 +76,7 @@ public:
     const BlogPost& Document() const { return m_document; }
     CHeaderBar* HeaderBar() const { return m_header; }
     CExtendedOptions* ExtendedOptionsWindow() const { return m_extended; }
+    // Null until Start().
     CEditorHtmlView* View() const { return m_view; }
     // A worker runs (its progress window is up).
     bool Busy() const { return m_busy; }
@@ -87,6 +90,7 @@ protected:
 
 private:
     void BuildCommands();
+    void CreateView();
     void UpdateCommands();
     void LoadDocument();
     void ShowEditorPage();
@@ -130,6 +134,8 @@ private:
     CExtendedOptions* m_extended = nullptr;
     CEditorHtmlView* m_view = nullptr;
     QLabel* m_status = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QWidget* m_placeholder = nullptr;
     std::map<int, QAction*> m_actions;
     QAction* m_saveShortcut = nullptr;
     QPointer<gui::CPublishProgressWindow> m_progress;

@@ -1,6 +1,7 @@
 #include "editor/editor_startup.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLibraryInfo>
@@ -189,14 +190,25 @@ int RunEditor(int argc, char** argv) {
     {
         CEditorFrame frame(context, task, flavour, verified);
         reporter.SetParentWindow(&frame);
-        frame.Start();
+        // The window is up before the web engine starts: the page fills it a moment later.
         frame.ShowAtStoredPlace();
-        if (qEnvironmentVariableIntValue("ZIRVO_TIMINGS") != 0) {
-            QTimer::singleShot(0, &frame, [&sinceStart] {
-                std::fprintf(stderr, "editor-timing shown %lld\n",
-                             static_cast<long long>(sinceStart.elapsed()));
-            });
+        const bool timings = qEnvironmentVariableIntValue("ZIRVO_TIMINGS") != 0;
+        if (timings) {
+            std::fprintf(stderr, "editor-timing shown %lld at %lld\n",
+                         static_cast<long long>(sinceStart.elapsed()),
+                         static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
         }
+        QTimer::singleShot(0, &frame, [&frame, &sinceStart, timings] {
+            frame.Start();
+            if (timings) {
+                QObject::connect(frame.View(), &CEditorHtmlView::pageLoaded, &frame,
+                                 [&sinceStart](bool ok) {
+                                     std::fprintf(stderr, "editor-timing page-loaded %lld %s\n",
+                                                  static_cast<long long>(sinceStart.elapsed()),
+                                                  ok ? "ok" : "failed");
+                                 });
+            }
+        });
         exitCode = app.exec();
         reporter.SetParentWindow(nullptr);
         reporter.Shutdown();

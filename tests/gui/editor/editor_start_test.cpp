@@ -135,8 +135,8 @@ private slots:
         task.accounts = {{"home", 1000}, {"work", 1100}};
         auto frame = std::make_unique<CEditorFrame>(context, task, "MetaWeblog",
                                                     std::set<std::string>{"work"});
-        QSignalSpy loaded(frame->View(), &CEditorHtmlView::pageLoaded);
         frame->Start();
+        QSignalSpy loaded(frame->View(), &CEditorHtmlView::pageLoaded);
         frame->ShowAtStoredPlace();
         QTRY_VERIFY_WITH_TIMEOUT(!frame->Busy(), 30000);
         QVERIFY(frame->View()->IsPageLoaded() || loaded.wait(60000));

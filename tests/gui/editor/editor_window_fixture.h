@@ -108,8 +108,8 @@ struct EditorRoot {
                                        EditorContext context) {
         auto frame = std::make_unique<CEditorFrame>(context, task, flavour,
                                                     std::set<std::string>{task.account});
-        QSignalSpy loaded(frame->View(), &CEditorHtmlView::pageLoaded);
         frame->Start();
+        QSignalSpy loaded(frame->View(), &CEditorHtmlView::pageLoaded);
         frame->ShowAtStoredPlace();
         if (!WaitIdle(*frame) || (!frame->View()->IsPageLoaded() && !loaded.wait(60000))) {
             return nullptr;

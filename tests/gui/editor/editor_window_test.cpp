@@ -3,8 +3,12 @@
 // failures that must keep the user's text.
 
 #include <QAction>
+#include <QBuffer>
 #include <QComboBox>
+#include <QDir>
+#include <QImage>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include "core/editorlink/category_cache.h"
@@ -19,6 +23,20 @@ using zirvo::gui::test::CModalAnswerer;
 using zirvo::test::CBlogServer;
 
 namespace zirvo::editor::test {
+
+namespace {
+
+// Pictures for a look by eye, when ZIRVO_SCREENSHOTS names a folder (tools/screenshots.sh).
+void SaveScreenshot(QWidget* widget, const QString& name) {
+    const QString folder = qEnvironmentVariable("ZIRVO_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        QTest::qWait(500);
+        widget->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+    }
+}
+
+}  // namespace
 
 class EditorWindowTest : public QObject {
     Q_OBJECT
@@ -239,6 +257,9 @@ private slots:
             QVERIFY(frame);
             QCOMPARE(frame->HeaderBar()->CategoryBox()->count(), 4);
             QCOMPARE(CountCalls(server, "metaWeblog.getCategories"), 1);
+            frame->HeaderBar()->CategoryBox()->showPopup();
+            SaveScreenshot(frame.get(), QStringLiteral("editor-categories"));
+            frame->HeaderBar()->CategoryBox()->hidePopup();
 
             // The system categories come with "获取".
             QVERIFY(frame->ExtendedOptionsWindow()->FetchButton()->isEnabled());
@@ -276,8 +297,15 @@ private slots:
         answers.ignore << QStringLiteral("CPublishProgressWindow");
         auto frame = r.Open(r.Task(kTaskNewArticle, "home"), "MetaWeblog");
         QVERIFY(frame);
-        QVERIFY(EditorRoot::SetContent(*frame, QStringLiteral("<p>看图 picture</p>")));
-        const std::string picture = r.dir.WriteFile("pics/日落.png", std::string("\x89PNG\r\n", 6));
+        frame->HeaderBar()->TitleBox()->setText(QStringLiteral("周末去海边 A weekend by the sea"));
+        QVERIFY(EditorRoot::SetContent(
+            *frame, QStringLiteral("<h2>海边的日落</h2><p>看图 picture: the sun went down at "
+                                   "<b>18:40</b>, 天空从橙色变成紫色。</p>")));
+        QImage image(160, 90, QImage::Format_RGB32);
+        image.fill(QColor(0xF0, 0x80, 0x30));
+        const std::string picture = r.dir.PathOf("pics/日落.png");
+        QDir().mkpath(QString::fromStdString(r.dir.PathOf("pics")));
+        QVERIFY(image.save(QString::fromStdString(picture)));
         QSignalSpy finished(frame.get(), &CEditorFrame::CommandFinished);
         frame->UploadPath(QString::fromStdString(picture));
         QVERIFY(finished.wait(30000));
@@ -294,15 +322,25 @@ private slots:
         // A picture pasted into the page goes the same way.
         finished.clear();
         OfferedPicture pasted;
-        pasted.fileName = QStringLiteral("paste-1.gif");
-        pasted.mimeType = QStringLiteral("image/gif");
-        pasted.data = QByteArray("GIF89a", 6);
+        pasted.fileName = QStringLiteral("paste-1.png");
+        pasted.mimeType = QStringLiteral("image/png");
+        QImage small(60, 60, QImage::Format_RGB32);
+        small.fill(QColor(0x30, 0x60, 0xC0));
+        QBuffer buffer(&pasted.data);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(small.save(&buffer, "PNG"));
         emit frame->View()->picturesOffered({pasted});
         QVERIFY(finished.wait(30000));
         QCOMPARE(finished.first().at(1).toBool(), true);
         QCOMPARE(CountCalls(server, "metaWeblog.newMediaObject"), 2);
-        QVERIFY(server.LastRequest().body.find("image/gif") != std::string::npos);
-        QVERIFY(EditorRoot::Content(*frame).contains(QStringLiteral("paste-1.gif")));
+        QVERIFY(server.LastRequest().body.find("paste-1.png") != std::string::npos);
+        QVERIFY(EditorRoot::Content(*frame).contains(QStringLiteral("paste-1.png")));
+        SaveScreenshot(frame.get(), QStringLiteral("editor-article"));
+        frame->HeaderBar()->ExtendedButton()->click();
+        frame->ExtendedOptionsWindow()->TagsBox()->setText(QStringLiteral("旅行, sea, 日落"));
+        frame->ExtendedOptionsWindow()->ExcerptBox()->setPlainText(
+            QStringLiteral("一个关于海边日落的周末。A weekend by the sea."));
+        SaveScreenshot(frame->ExtendedOptionsWindow(), QStringLiteral("editor-extended-options"));
     }
 
     void AFailedPublishKeepsTheTextAndChangesNothing() {
