@@ -108,7 +108,7 @@ for window in options appearance system channel folder wizard message notice; do
 done
 
 # The blog windows: their tests take the pictures on a real (virtual) display.
-for test in gui_library_tree gui_library_accounts gui_ebook gui_editor_view; do
+for test in gui_library_tree gui_library_accounts gui_ebook gui_editor_view gui_editor_window; do
     binary=$(ls "$PWD/$build"/tests/gui/*/"$test" 2>/dev/null | head -1)
     [ -x "$binary" ] || { echo "   ($test not built: no pictures from it)"; continue; }
     xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb ZIRVO_SCREENSHOTS="$out" \

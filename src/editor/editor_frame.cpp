@@ -236,6 +236,10 @@ void CEditorFrame::CreateView() {
     m_placeholder->deleteLater();
     m_placeholder = nullptr;
     connect(m_view, &CEditorHtmlView::picturesOffered, this, &CEditorFrame::UploadOffered);
+    connect(m_view, &CEditorHtmlView::picturesRefused, this, [this](const QStringList& names) {
+        m_status->setText(QStringLiteral("没有插入 %1: 不是图片, 或者大于 10 MB")
+                              .arg(names.join(QStringLiteral(", "))));
+    });
     connect(m_view, &CEditorHtmlView::pageLoaded, this, [this](bool ok) {
         if (!ok) {
             m_status->setText(QStringLiteral("编辑页面没有载入, 请在\"帐户设置\"中检查编辑器页面"));
