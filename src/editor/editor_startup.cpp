@@ -136,7 +136,7 @@ int RunEditor(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("zirvo-editor"));
     QApplication::setApplicationDisplayName(QStringLiteral("Zirvo 日志编辑器"));
     QApplication::setApplicationVersion(QStringLiteral(ZIRVO_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("zirvo-editor"));
+    QApplication::setDesktopFileName(QStringLiteral("org.zirvo.Zirvo.Editor"));
     QTranslator qtTexts;
     if (qtTexts.load(QStringLiteral("qtbase_zh_CN"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
