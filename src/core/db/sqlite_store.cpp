@@ -94,9 +94,13 @@ int CSQLiteStore::LastInsertId() {
     }
 }
 
+// NOTE: a write transaction takes the write lock when it begins. Begun deferred, a statement
+// whose triggers feed the full-text index reads first and then asks for the lock without
+// SQLite's busy handler: under another connection's write it failed at once with "database is
+// locked" instead of waiting out the busy timeout.
 bool CSQLiteStore::RunInTransaction(const std::function<void()>& body) {
     try {
-        m_db.ExecuteUpdate("begin transaction;");
+        m_db.ExecuteUpdate("begin immediate transaction;");
         body();
         m_db.ExecuteUpdate("commit transaction;");
         return true;
@@ -109,7 +113,7 @@ bool CSQLiteStore::RunInTransaction(const std::function<void()>& body) {
 
 bool CSQLiteStore::RunAtomically(const std::function<void()>& body) {
     try {
-        m_db.ExecuteUpdate("begin transaction;");
+        m_db.ExecuteUpdate("begin immediate transaction;");
         body();
         m_db.ExecuteUpdate("commit transaction;");
         return true;

@@ -12,12 +12,21 @@ namespace zirvo {
 // " AND item_read = 0"; false for a filter outside ItemFilter.
 bool ItemFilterCondition(int filter, const char*& condition);
 
-// One page of channel `id` (ListItems), and the filter's total.
-std::string ItemsPageStatement(int id, int filter, bool withBody, int offset, int count);
+struct ItemOrder;
+
+// The ORDER BY terms of a list order, for example "item_title COLLATE NOCASE ASC, item_id
+// DESC": only texts of this table, never text from a caller. False for a key outside
+// ItemSortKey.
+bool ItemOrderTerms(const ItemOrder& order, std::string& terms);
+
+// One page of channel `id` (ListItems), and the filter's total. The order must be valid
+// (ItemOrderTerms); an invalid one lists newest first.
+std::string ItemsPageStatement(int id, int filter, bool withBody, int offset, int count,
+                               const ItemOrder& order);
 std::string ItemsTotalStatement(int id, int filter);
-// The folder list of the channels `ids` ("1,2,3"), newest first, capped at kFeedsItemsLimit.
-std::string FeedsItemsStatement(const std::string& ids, int filter);
-// The newest unread items of every channel, capped at kFeedsItemsLimit.
-std::string UnreadItemsStatement();
+// The folder list of the channels `ids` ("1,2,3"), capped at kFeedsItemsLimit.
+std::string FeedsItemsStatement(const std::string& ids, int filter, const ItemOrder& order);
+// The first unread items of every channel, capped at kFeedsItemsLimit.
+std::string UnreadItemsStatement(const ItemOrder& order);
 
 }  // namespace zirvo

@@ -63,6 +63,26 @@ enum ItemFilter : int {
     kNewItems = 3,
 };
 
+// The column a list is ordered by (the article list's sortable columns). The default, newest
+// first, is the order items arrived in.
+enum ItemSortKey : int {
+    kSortNewest = 0,  // item_id: the order of arrival
+    kSortNew = 1,     // the new flag
+    kSortRead = 2,    // the read state
+    kSortAttachment = 3,
+    kSortTitle = 4,
+    kSortDate = 5,  // the stored publication date ("%d-%.2d-%.2d %.2d:%.2d:%.2d" sorts as text)
+    kSortAuthor = 6,
+};
+
+// A list's order: equal keys keep the newest first, so a page boundary never depends on how
+// SQLite happens to walk the rows.
+struct ItemOrder {
+    int key = kSortNewest;
+    bool descending = true;
+    bool operator==(const ItemOrder&) const = default;
+};
+
 // The removed-links record of one channel keeps this many, the newest. The record only holds
 // links the feed still lists, so it reaches the cap only for feeds read past the default item
 // limit (kDefaultMaxFeedItems); there the oldest removed links may come back.
@@ -125,16 +145,19 @@ public:
     // Replaces channel `id`'s staging rows by `items` (the news search results); each item
     // gets its staging id, and new and read 0.
     bool StageItems(int id, std::vector<RssItem>& items);
-    // One page, newest first, appended to `items`; `total` counts the whole filter. LIMIT takes
-    // `offset` first, then `count`. Link and description are read only `withBody`. A filter
-    // outside ItemFilter returns false at once.
+    // One page in `order` (newest first by default), appended to `items`; `total` counts the
+    // whole filter. LIMIT takes `offset` first, then `count`. Link and description are read
+    // only `withBody`. A filter outside ItemFilter or a key outside ItemSortKey returns false
+    // at once.
     bool ListItems(int id, int filter, bool withBody, std::vector<RssItem>& items, int& total,
-                   int count, int offset);
-    // Up to kFeedsItemsLimit items of several channels, newest first, without link and body.
-    bool ListFeedsItems(const FeedIdList& feeds, int filter, std::vector<RssItem>& items);
-    // Up to kFeedsItemsLimit unread items of every channel, newest first; `count` counts them
-    // all.
-    bool ListUnread(std::vector<RssItem>& items, int& count);
+                   int count, int offset, const ItemOrder& order = {});
+    // Up to kFeedsItemsLimit items of several channels, first in `order`, without link and
+    // body.
+    bool ListFeedsItems(const FeedIdList& feeds, int filter, std::vector<RssItem>& items,
+                        const ItemOrder& order = {});
+    // Up to kFeedsItemsLimit unread items of every channel, first in `order`; `count` counts
+    // them all.
+    bool ListUnread(std::vector<RssItem>& items, int& count, const ItemOrder& order = {});
     // The highest item id handed out so far (0 for an empty table): every item received later
     // has a higher one.
     bool MaxItemId(int& id);

@@ -18,14 +18,18 @@ const char* ItemTable(bool fromStaging) {
 }  // namespace
 
 bool CRssStore::ListItems(int id, int filter, bool withBody, std::vector<RssItem>& items,
-                          int& total, int count, int offset) {
+                          int& total, int count, int offset, const ItemOrder& order) {
     const char* condition = nullptr;
     if (!ItemFilterCondition(filter, condition)) {
         SetLastError(StrFormat("unknown item filter %d", filter));
         return false;
     }
+    if (std::string terms; !ItemOrderTerms(order, terms)) {
+        SetLastError(StrFormat("unknown sort column %d", order.key));
+        return false;
+    }
     return RunRead([&] {
-        const std::string sql = ItemsPageStatement(id, filter, withBody, offset, count);
+        const std::string sql = ItemsPageStatement(id, filter, withBody, offset, count, order);
         for (CppSQLite3Cursor row = Connection().ExecuteQuery(sql); !row.AtEnd(); row.NextRow()) {
             RssItem item;
             item.id = row.GetInt("item_id");
@@ -45,17 +49,22 @@ bool CRssStore::ListItems(int id, int filter, bool withBody, std::vector<RssItem
     });
 }
 
-bool CRssStore::ListFeedsItems(const FeedIdList& feeds, int filter, std::vector<RssItem>& items) {
+bool CRssStore::ListFeedsItems(const FeedIdList& feeds, int filter, std::vector<RssItem>& items,
+                               const ItemOrder& order) {
     const char* condition = nullptr;
     if (!ItemFilterCondition(filter, condition)) {
         SetLastError(StrFormat("unknown item filter %d", filter));
+        return false;
+    }
+    if (std::string terms; !ItemOrderTerms(order, terms)) {
+        SetLastError(StrFormat("unknown sort column %d", order.key));
         return false;
     }
     if (feeds.empty()) {
         return true;
     }
     return RunRead([&] {
-        const std::string sql = FeedsItemsStatement(FormatFeedIds(feeds), filter);
+        const std::string sql = FeedsItemsStatement(FormatFeedIds(feeds), filter, order);
         for (CppSQLite3Cursor row = Connection().ExecuteQuery(sql); !row.AtEnd(); row.NextRow()) {
             RssItem item;
             item.id = row.GetInt("item_id");
@@ -70,10 +79,14 @@ bool CRssStore::ListFeedsItems(const FeedIdList& feeds, int filter, std::vector<
     });
 }
 
-bool CRssStore::ListUnread(std::vector<RssItem>& items, int& count) {
+bool CRssStore::ListUnread(std::vector<RssItem>& items, int& count, const ItemOrder& order) {
+    if (std::string terms; !ItemOrderTerms(order, terms)) {
+        SetLastError(StrFormat("unknown sort column %d", order.key));
+        return false;
+    }
     return RunRead([&] {
-        for (CppSQLite3Cursor row = Connection().ExecuteQuery(UnreadItemsStatement()); !row.AtEnd();
-             row.NextRow()) {
+        for (CppSQLite3Cursor row = Connection().ExecuteQuery(UnreadItemsStatement(order));
+             !row.AtEnd(); row.NextRow()) {
             RssItem item;
             item.id = row.GetInt("item_id");
             item.channelId = row.GetInt("item_feedid");

@@ -221,7 +221,8 @@ bool CReaderSession::LoadUnreadCounts() {
     return LoadUnreadCountsWith(m_store, m_tree, m_error);
 }
 
-bool CReaderSession::ListPage(NodeId id, int filter, int page, bool withBody, ItemPage& out) {
+bool CReaderSession::ListPage(NodeId id, int filter, int page, bool withBody, ItemPage& out,
+                              const ItemOrder& order) {
     out = ItemPage{};
     if (filter < kAllItems || filter > kNewItems) {
         m_error = "unknown item filter " + std::to_string(filter);
@@ -246,7 +247,7 @@ bool CReaderSession::ListPage(NodeId id, int filter, int page, bool withBody, It
         const long long offset = static_cast<long long>(out.page) * out.pageSize;
         if (feedId != 0 && offset <= 0x7fffffff) {
             if (!m_store.ListItems(feedId, filter, withBody, out.items, out.total, out.pageSize,
-                                   static_cast<int>(offset))) {
+                                   static_cast<int>(offset), order)) {
                 return StoreFailed("cannot read the items");
             }
             if (!m_store.FillEnclosures(out.items)) {
@@ -256,7 +257,7 @@ bool CReaderSession::ListPage(NodeId id, int filter, int page, bool withBody, It
         } else if (feedId != 0) {
             // Past any page there can be: only the count is wanted.
             std::vector<RssItem> none;
-            if (!m_store.ListItems(feedId, filter, false, none, out.total, 1, 0)) {
+            if (!m_store.ListItems(feedId, filter, false, none, out.total, 1, 0, order)) {
                 return StoreFailed("cannot read the items");
             }
         }
@@ -267,7 +268,8 @@ bool CReaderSession::ListPage(NodeId id, int filter, int page, bool withBody, It
     if (!KnownFeedIds(id, feeds)) {
         return false;
     }
-    if (!m_store.ListFeedsItems(feeds, filter, out.items) || !m_store.FillEnclosures(out.items)) {
+    if (!m_store.ListFeedsItems(feeds, filter, out.items, order) ||
+        !m_store.FillEnclosures(out.items)) {
         return StoreFailed("cannot read the items");
     }
     for (const auto& [handle, feedId] : feeds) {
@@ -281,10 +283,10 @@ bool CReaderSession::ListPage(NodeId id, int filter, int page, bool withBody, It
 }
 
 bool ListAllUnreadWith(CRssStore& store, const CChannelTree& tree, ItemPage& out,
-                       std::string& error) {
+                       std::string& error, const ItemOrder& order) {
     out = ItemPage{};
     int count = 0;
-    if (!store.MaxItemId(out.maxItemId) || !store.ListUnread(out.items, count)) {
+    if (!store.MaxItemId(out.maxItemId) || !store.ListUnread(out.items, count, order)) {
         error = "cannot read the unread items: " + store.GetLastError();
         return false;
     }

@@ -51,7 +51,7 @@ int ArticlePageSize(const ChannelTreeSettings& settings);
 
 // One page of the article list.
 struct ItemPage {
-    std::vector<RssItem> items;  // newest first
+    std::vector<RssItem> items;  // in the order asked for (newest first by default)
     int page = 0;                // 0-based
     int pageCount = 1;           // at least 1, also for an empty list
     int total = 0;               // items matching the filter (a folder list: the rows listed)
@@ -65,11 +65,11 @@ struct ItemPage {
     std::map<int, NodeId> channels;
 };
 
-// Every unread item of every channel, newest first, as one page of at most kFeedsItemsLimit
-// rows (`truncated` when there are more), read with `store` (any thread's own). False with
-// `error` set on a store failure.
+// Every unread item of every channel, first in `order` (newest first by default), as one page
+// of at most kFeedsItemsLimit rows (`truncated` when there are more), read with `store` (any
+// thread's own). False with `error` set on a store failure.
 bool ListAllUnreadWith(CRssStore& store, const CChannelTree& tree, ItemPage& out,
-                       std::string& error);
+                       std::string& error, const ItemOrder& order = {});
 
 // Stores each channel's unread count, as `store` (any thread's own) counts it, in the tree
 // (folders sum up). Channels the store does not know keep their counts. False with `error` set
@@ -126,9 +126,12 @@ public:
     // A channel's page `page` (0-based) for `filter` (ItemFilter), or the combined list of
     // every channel below a folder (kNoNode: the whole tree), which has one page. A page past
     // the end comes back empty with the true page count, so the caller can say so. Bodies (link
-    // and description) are read only `withBody`, and never for folder lists. False with Error()
-    // set on a store failure or a filter outside ItemFilter.
-    bool ListPage(NodeId id, int filter, int page, bool withBody, ItemPage& out);
+    // and description) are read only `withBody`, and never for folder lists. The store orders
+    // the rows (`order`, newest first by default), so that every page is a slice of one order.
+    // False with Error() set on a store failure, a filter outside ItemFilter or a key outside
+    // ItemSortKey.
+    bool ListPage(NodeId id, int filter, int page, bool withBody, ItemPage& out,
+                  const ItemOrder& order = {});
     // ListAllUnreadWith on the session's store.
     bool ListAllUnread(ItemPage& out);
 

@@ -214,12 +214,9 @@ bool CChannelTreeEditor::SetFolderProperties(NodeId id, const std::string& text,
     return true;
 }
 
-bool CChannelTreeEditor::Delete(NodeId id, CRssStore& store) {
-    if (!m_tree.Exists(id)) {
-        return false;
-    }
-    FeedIdList feeds;
-    if (!BindSubtree(m_tree, id, store, feeds)) {
+bool CChannelTreeEditor::FeedsLeavingWith(NodeId id, CRssStore& store, FeedIdList& feeds) {
+    feeds.clear();
+    if (!m_tree.Exists(id) || !BindSubtree(m_tree, id, store, feeds)) {
         return false;
     }
     // Addresses still subscribed elsewhere keep their row and items.
@@ -233,12 +230,31 @@ bool CChannelTreeEditor::Delete(NodeId id, CRssStore& store) {
         std::optional<ChannelNode> node = m_tree.Node(static_cast<NodeId>(entry.first));
         return node && keptUrls.count(node->feedUrl) != 0;
     });
+    return true;
+}
+
+bool CChannelTreeEditor::Delete(NodeId id, CRssStore& store) {
+    FeedIdList feeds;
+    if (!FeedsLeavingWith(id, store, feeds)) {
+        return false;
+    }
     // The file first: should it fail, the items are still there for the node that stays.
     if (!m_file.Delete(m_tree.PathOf(id),
                        [&] { return feeds.empty() || store.DeleteFeeds(feeds); })) {
         return false;
     }
     return m_tree.Remove(id);
+}
+
+bool CChannelTreeEditor::DeleteNodeFirst(NodeId id, CRssStore& store, FeedIdList& feeds) {
+    if (!FeedsLeavingWith(id, store, feeds)) {
+        return false;
+    }
+    if (!m_file.Delete(m_tree.PathOf(id)) || !m_tree.Remove(id)) {
+        feeds.clear();
+        return false;
+    }
+    return true;
 }
 
 bool CChannelTreeEditor::ClearArticles(NodeId id, CRssStore& store) {

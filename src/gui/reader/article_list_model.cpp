@@ -1,6 +1,7 @@
 #include "gui/reader/article_list_model.h"
 
 #include <QHash>
+#include <algorithm>
 #include <iterator>
 
 #include "gui/reader/reader_icons.h"
@@ -84,7 +85,13 @@ bool SameRow(const RssItem& a, const RssItem& b) {
 }  // namespace
 
 void CArticleListModel::RefreshItems(std::vector<RssItem> items, bool grouped) {
-    if (grouped || m_grouped) {
+    const auto newestFirst = [](const std::vector<RssItem>& list) {
+        return std::is_sorted(list.begin(), list.end(),
+                              [](const RssItem& a, const RssItem& b) { return a.id > b.id; });
+    };
+    // The walk below merges two lists newest first; a list in a column's order is kept only
+    // when it holds the same rows in the same order.
+    if (grouped || m_grouped || !newestFirst(items) || !newestFirst(m_items)) {
         bool same = grouped == m_grouped && items.size() == m_items.size();
         for (size_t i = 0; same && i < items.size(); ++i) {
             same = items[i].id == m_items[i].id && items[i].group == m_items[i].group;
@@ -336,6 +343,12 @@ QVariant CArticleListModel::headerData(int section, Qt::Orientation orientation,
             default:
                 return QString();
         }
+    }
+    if (role == Qt::InitialSortOrderRole) {
+        // A first click puts what matters first: new, unread, with attachments, the latest.
+        return section == kColReadState || section == kColTitle || section == kColAuthor
+                   ? Qt::AscendingOrder
+                   : Qt::DescendingOrder;
     }
     if (role == Qt::DecorationRole) {
         switch (section) {

@@ -59,8 +59,8 @@ public:
     void SetItems(std::vector<RssItem> items, bool grouped);
     // The same list read again (after a receive or a read mark): rows are inserted for new
     // ids and removed for ids that left, and the rows whose flags or texts changed repaint,
-    // so the view keeps its current row, selection and scroll position. A grouped list whose
-    // rows changed is replaced (SetItems).
+    // so the view keeps its current row, selection and scroll position. A grouped list, or one
+    // in a column's order, whose rows changed is replaced (SetItems).
     void RefreshItems(std::vector<RssItem> items, bool grouped);
     void Clear();
 

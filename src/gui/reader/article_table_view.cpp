@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 
 #include "gui/reader/article_list_model.h"
 
@@ -26,7 +27,22 @@ CArticleTableView::CArticleTableView(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setMinimumSectionSize(18);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setSortIndicatorShown(true);
+    // Arrival order (newest first) is no column's order: no indicator until a header is clicked.
+    horizontalHeader()->setSortIndicator(-1, Qt::DescendingOrder);
+    connect(horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
+            [this](int column, Qt::SortOrder order) {
+                if (column >= 0 && column < kColGroup) {
+                    emit SortRequested(column, order);
+                }
+            });
     setIconSize(QSize(16, 16));
+}
+
+void CArticleTableView::ShowSortIndicator(int column, Qt::SortOrder order) {
+    const QSignalBlocker blocker(horizontalHeader());
+    horizontalHeader()->setSortIndicator(column, order);
 }
 
 void CArticleTableView::SetListModel(CArticleListModel* model) {

@@ -3,6 +3,8 @@
 // header rows spanning the table, and the keys of the list (arrows move and show the item,
 // Enter opens it, Space pages the article). It tells whether the current row changed by a
 // mouse press (a click marks the row read) or by the keyboard (the row is only shown).
+// A click on a column header asks for the list in that column's order (SortRequested); the
+// view never sorts rows itself, since a page holds only part of the list.
 //
 // Threading: window thread.
 
@@ -26,8 +28,11 @@ public:
     void MoveCurrent(int delta);
     // What an empty list says in its middle.
     void SetEmptyText(const QString& text);
+    // The header's sort indicator, without asking for a sort; column -1 shows none.
+    void ShowSortIndicator(int column, Qt::SortOrder order);
 
 signals:
+    void SortRequested(int column, Qt::SortOrder order);
     void RowPressed(int row, int column);
     void OpenRequested(int row);
     void PageArticleRequested();

@@ -214,6 +214,7 @@ void CReaderController::CreateWidgets(QWidget* parent) {
     connect(m_list, &CArticleTableView::PageArticleRequested, this,
             &CReaderController::PageOrNextUnread);
     connect(m_list, &CArticleTableView::ContextMenuAt, this, &CReaderController::OnListMenu);
+    connect(m_list, &CArticleTableView::SortRequested, this, &CReaderController::OnSortRequested);
 
     std::string skin;
     if (m_session.AppConfig().ReadAppValue(kArticleStyleKey, skin) != 1 || skin.empty()) {

@@ -79,6 +79,8 @@ public:
     int CurrentPage() const { return m_page_; }
     int PageCount() const { return m_pageCount; }
     int Filter() const { return m_filter; }
+    // The order the store lists the rows in (a header click changes it; newest first at start).
+    ItemOrder Order() const { return m_order; }
     bool TimerRunning() const;
     int TimerPeriodMs() const;
     CSearchWindow* SearchWindow() const { return m_searchWindow; }
@@ -220,6 +222,8 @@ private:
     void CmdCollapseGroups();
     void CmdExpandGroups();
     int CurrentItemId() const;
+    // A header click: the shown list again, from its first page, in that column's order.
+    void OnSortRequested(int column, Qt::SortOrder order);
 
     // ---- jobs on the session's workers ----
     struct JobOutcome {
@@ -282,6 +286,7 @@ private:
     int m_page_ = 0;
     int m_pageCount = 1;
     int m_filter = kUnreadItems;
+    ItemOrder m_order;                 // kept across lists, refills and filters
     std::vector<RssItem> m_pageItems;  // with bodies in quick reading
     int m_shownMaxItemId = 0;          // the shown list's ItemPage::maxItemId
     bool m_showingAllUnread = false;

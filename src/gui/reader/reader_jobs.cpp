@@ -117,9 +117,9 @@ void CReaderController::ShowAllUnreadPage(bool refresh) {
     const CChannelTree* tree = &m_session.Tree();
     RunStoreJob(
         QStringLiteral("正在读取所有未读文章..."),
-        [tree](CRssStore& store) {
+        [tree, order = m_order](CRssStore& store) {
             JobOutcome outcome;
-            outcome.ok = ListAllUnreadWith(store, *tree, outcome.page, outcome.error);
+            outcome.ok = ListAllUnreadWith(store, *tree, outcome.page, outcome.error, order);
             return outcome;
         },
         [this, generation, refresh](JobOutcome outcome) {

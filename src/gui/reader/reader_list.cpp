@@ -64,7 +64,7 @@ void CReaderController::ShowNode(NodeId node, int page, bool selected) {
         }
     }
     ItemPage result;
-    if (!m_session.ListPage(node, m_filter, page, m_page->QuickReading(), result)) {
+    if (!m_session.ListPage(node, m_filter, page, m_page->QuickReading(), result, m_order)) {
         // The list keeps its rows; the user learns why nothing changed.
         emit StatusText(QStringLiteral("无法读取文章列表: ") + Q(m_session.Error()));
         return;
@@ -179,6 +179,21 @@ void CReaderController::SetFilter(int filter) {
     }
     emit FilterShown(filter);
     if (m_shownNode != kNoNode) {
+        ShowNode(m_shownNode, 0, false);
+    }
+}
+
+void CReaderController::OnSortRequested(int column, Qt::SortOrder order) {
+    static const int kKeyOfColumn[] = {kSortNew,   kSortRead, kSortAttachment,
+                                       kSortTitle, kSortDate, kSortAuthor};
+    if (column < 0 || column >= static_cast<int>(std::size(kKeyOfColumn))) {
+        return;
+    }
+    m_order = ItemOrder{kKeyOfColumn[column], order == Qt::DescendingOrder};
+    if (m_showingAllUnread) {
+        ShowAllUnreadPage(true);
+    } else if (m_shownNode != kNoNode) {
+        // The first page of the new order; the current item stays current when it is on it.
         ShowNode(m_shownNode, 0, false);
     }
 }

@@ -463,7 +463,10 @@ void CReaderController::CmdDelete() {
         m_shownNode != kNoNode && m_session.Tree().IsInSubtree(m_shownNode, id);
     const bool shownAround = !shownInside && ListShowsPartOf(id);
     const NodeId parent = m_session.Tree().Parent(id);
-    if (!m_session.Editor().Delete(id, m_session.Store())) {
+    FeedIdList feeds;
+    if (!m_session.Editor().DeleteNodeFirst(id, m_session.Store(), feeds)) {
+        // A file that cannot be written has been reported with its message; the node stays.
+        emit StatusText(QStringLiteral("无法删除这个频道或目录"));
         return;
     }
     {
@@ -480,9 +483,31 @@ void CReaderController::CmdDelete() {
         m_shownNode = kNoNode;
         m_ownerTag = 0;
         ClearList();
-    } else if (shownAround || m_showingAllUnread) {
-        RefillShownList();
+    } else if (shownAround) {
+        RefillShownList();  // the folder no longer names the channel
     }
+    if (feeds.empty()) {
+        return;
+    }
+    // A channel of 100,000 items takes seconds to delete: the node went at once, its items
+    // go in one transaction on a job of the session.
+    RunStoreJob(
+        QStringLiteral("正在删除频道的文章..."),
+        [feeds](CRssStore& store) {
+            JobOutcome outcome;
+            outcome.ok = store.DeleteFeeds(feeds);
+            outcome.error = outcome.ok ? std::string() : store.GetLastError();
+            return outcome;
+        },
+        [this](JobOutcome outcome) {
+            if (!outcome.ok) {
+                emit StatusText(QStringLiteral("频道已删除, 但无法删除它的文章: ") +
+                                Q(outcome.error));
+            }
+            if (m_showingAllUnread) {
+                RefillShownList();
+            }
+        });
 }
 
 void CReaderController::CmdRename() {

@@ -1,6 +1,9 @@
 // Channel rows: look-up by URL, settings, deletes and counts.
 
+#include <chrono>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "rss_store_fixture.h"
@@ -69,6 +72,35 @@ TEST_F(RssStoreTest, BatchUpdateWritesOnlyTheSelectedSettings) {
     ASSERT_TRUE(m_store.UpdateFeeds({{0, c}}, kUpdateAllSettings, values));
     EXPECT_EQ(row(c).GetText(0), "12/50/01");
     EXPECT_FALSE(m_store.UpdateFeeds(ab, 5, values));
+}
+
+TEST_F(RssStoreTest, WritesWaitForAnotherConnectionsWriteInsteadOfFailing) {
+    // The items feed the full-text index through triggers; with another connection writing,
+    // every kind of item write must wait for the lock, as the busy timeout promises.
+    const int a = NewChannel("http://example.com/a");
+    const int b = NewChannel("http://example.com/b");
+    ASSERT_TRUE(m_store.SaveReceivedItems(a, Feed({"a1", "a2"}), 3, 0));
+    ASSERT_TRUE(m_store.SaveReceivedItems(b, Feed({"b1"}), 3, 0));
+    auto whileLocked = [this](const std::function<bool()>& write) {
+        m_peer.ExecuteUpdate("BEGIN IMMEDIATE;");
+        std::thread release([this] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            m_peer.ExecuteUpdate("COMMIT;");
+        });
+        const bool ok = write();
+        release.join();
+        return ok;
+    };
+    EXPECT_TRUE(whileLocked([&] { return m_store.SetFeedRead(a, 1); })) << m_store.GetLastError();
+    EXPECT_TRUE(whileLocked([&] {
+        return m_store.SaveReceivedItems(b, Feed({"b2", "b1"}), 3, 0);
+    })) << m_store.GetLastError();
+    EXPECT_TRUE(whileLocked([&] {
+        return m_store.DeleteFeeds({{0, a}});
+    })) << m_store.GetLastError();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM rss_data;"), 2);
+    EXPECT_EQ(
+        Scalar("SELECT COUNT(*) FROM rss_data WHERE item_feedid = " + std::to_string(a) + ";"), 0);
 }
 
 TEST_F(RssStoreTest, DeletingChannelsTakesTheirItems) {

@@ -89,6 +89,109 @@ TEST_F(RssItemsTest, SeveralChannelsListNewestFirstWithTheirIds) {
     EXPECT_EQ(items.size(), 4u);  // n0 and n3 of each
 }
 
+TEST_F(RssItemsTest, OrderedPagesAreSlicesOfOneOrder) {
+    // Titles, dates and authors that disagree with the order of arrival, ties included, so
+    // that a page boundary inside a run of equal keys shows whether paging stays right.
+    const int channel = NewChannel("c");
+    std::vector<RssItem> feed;
+    for (int i = 0; i < 9; ++i) {
+        RssItem item =
+            Item("c/" + std::to_string(i), i % 3 == 0 ? "beta" : "Alpha " + std::to_string(8 - i),
+                 StrFormat("2006-01-%.2d 08:00:00", 1 + (i * 5) % 9));
+        item.author = i % 2 == 0 ? "zed" : "Ann";
+        feed.push_back(item);
+    }
+    ASSERT_TRUE(m_store.SaveReceivedItems(channel, feed, 3, 0));
+    std::vector<RssItem> all = AllItems(channel);
+    ASSERT_EQ(all.size(), 9u);
+    ASSERT_TRUE(m_store.SetItemRead(all[4].id, 1));
+    ASSERT_TRUE(m_store.SetItemRead(all[7].id, 1));
+    m_peer.ExecuteUpdate(StrFormat(
+        "INSERT INTO rss_enclosure (enc_itemid, enc_url, enc_type, enc_length) VALUES (%d, "
+        "'http://e/a.mp3', 'audio/mpeg', '1');",
+        all[5].id));
+
+    // What SQLite says the order is, over the whole channel.
+    auto expected = [&](const std::string& by) {
+        std::vector<int> ids;
+        for (CppSQLite3Cursor row = m_peer.ExecuteQuery(StrFormat(
+                 "SELECT item_id FROM rss_data WHERE item_feedid = %d ORDER BY %s, item_id DESC;",
+                 channel, by.c_str()));
+             !row.AtEnd(); row.NextRow()) {
+            ids.push_back(row.GetInt(0));
+        }
+        return ids;
+    };
+    const std::vector<std::pair<ItemOrder, std::string>> cases = {
+        {{kSortTitle, false}, "lower(item_title) ASC"},
+        {{kSortTitle, true}, "lower(item_title) DESC"},
+        {{kSortDate, false}, "item_pubDate ASC"},
+        {{kSortDate, true}, "item_pubDate DESC"},
+        {{kSortAuthor, false}, "lower(item_author) ASC"},
+        {{kSortRead, true}, "item_read DESC"},
+        {{kSortNew, false}, "item_new ASC"},
+        {{kSortAttachment, true}, StrFormat("item_id = %d DESC", all[5].id)},
+        {{kSortNewest, false}, "item_id ASC"},
+    };
+    for (const auto& [order, by] : cases) {
+        SCOPED_TRACE(by);
+        std::vector<int> listed;
+        int total = 0;
+        for (int offset : {0, 4, 8}) {  // three pages of four, the last one short
+            std::vector<RssItem> page;
+            ASSERT_TRUE(
+                m_store.ListItems(channel, kAllItems, offset == 4, page, total, 4, offset, order))
+                << m_store.GetLastError();
+            EXPECT_EQ(page.size(), offset == 8 ? 1u : 4u);
+            for (const RssItem& item : page) {
+                listed.push_back(item.id);
+            }
+        }
+        EXPECT_EQ(total, 9);
+        EXPECT_EQ(listed, expected(by));
+    }
+    // The first title in ascending order, whatever its case ("Alpha 0" before "beta").
+    std::vector<RssItem> first;
+    int total = 0;
+    ASSERT_TRUE(m_store.ListItems(channel, kAllItems, false, first, total, 1, 0,
+                                  ItemOrder{kSortTitle, false}));
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].title, "Alpha 0");
+
+    // A folder list and the unread list take the same order.
+    const int other = NewChannel("d");
+    ASSERT_TRUE(m_store.SaveReceivedItems(other, {Item("d/0", "AAA first")}, 3, 0));
+    std::vector<RssItem> folder;
+    ASSERT_TRUE(m_store.ListFeedsItems({{0, channel}, {0, other}}, kUnreadItems, folder,
+                                       ItemOrder{kSortTitle, false}));
+    ASSERT_EQ(folder.size(), 8u);
+    EXPECT_EQ(folder[0].title, "AAA first");
+    EXPECT_EQ(folder[7].title, "beta");
+    std::vector<RssItem> unread;
+    int count = 0;
+    ASSERT_TRUE(m_store.ListUnread(unread, count, ItemOrder{kSortTitle, true}));
+    ASSERT_EQ(unread.size(), 8u);
+    EXPECT_EQ(unread[0].title, "beta");
+    EXPECT_EQ(unread[7].title, "AAA first");
+}
+
+TEST_F(RssItemsTest, OrderOutsideTheColumnsIsRefused) {
+    const int channel = FillChannel("c", 3);
+    std::vector<RssItem> items;
+    int total = -7;
+    int count = -7;
+    for (int key : {-1, 7, 1000}) {
+        EXPECT_FALSE(m_store.ListItems(channel, kAllItems, false, items, total, 10, 0,
+                                       ItemOrder{key, true}));
+        EXPECT_NE(m_store.GetLastError().find("sort"), std::string::npos);
+        EXPECT_FALSE(
+            m_store.ListFeedsItems({{0, channel}}, kAllItems, items, ItemOrder{key, true}));
+        EXPECT_FALSE(m_store.ListUnread(items, count, ItemOrder{key, false}));
+    }
+    EXPECT_TRUE(items.empty());
+    EXPECT_EQ(total, -7);
+}
+
 TEST_F(RssItemsTest, UnreadListSpansChannels) {
     FillChannel("a", 4);
     FillChannel("b", 4);

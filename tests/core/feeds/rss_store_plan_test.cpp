@@ -70,13 +70,25 @@ protected:
     std::vector<int> m_channels;
 };
 
+// Every order the article list can ask for.
+std::vector<ItemOrder> AllOrders() {
+    std::vector<ItemOrder> orders;
+    for (int key = kSortNewest; key <= kSortAuthor; ++key) {
+        orders.push_back(ItemOrder{key, true});
+        orders.push_back(ItemOrder{key, false});
+    }
+    return orders;
+}
+
 TEST_F(RssStorePlanTest, ChannelPagesAndTotalsSearchTheChannel) {
     // A mostly read channel and an all-unread one.
     for (int channel : {m_channels[1], m_channels[2]}) {
         for (int filter : {kAllItems, kReadItems, kUnreadItems, kNewItems}) {
             for (bool body : {false, true}) {
-                ExpectNoFullScan(ItemsPageStatement(channel, filter, body, 0, 50));
-                ExpectNoFullScan(ItemsPageStatement(channel, filter, body, 950, 50));
+                for (const ItemOrder& order : AllOrders()) {
+                    ExpectNoFullScan(ItemsPageStatement(channel, filter, body, 0, 50, order));
+                    ExpectNoFullScan(ItemsPageStatement(channel, filter, body, 950, 50, order));
+                }
             }
             ExpectNoFullScan(ItemsTotalStatement(channel, filter));
         }
@@ -91,7 +103,9 @@ TEST_F(RssStorePlanTest, FolderListsSearchTheFoldersChannels) {
     const std::string mixed = StrFormat("%d,%d", m_channels[2], m_channels[7]);
     for (const std::string& ids : {mostlyRead, mixed}) {
         for (int filter : {kAllItems, kReadItems, kUnreadItems, kNewItems}) {
-            ExpectNoFullScan(FeedsItemsStatement(ids, filter));
+            for (const ItemOrder& order : AllOrders()) {
+                ExpectNoFullScan(FeedsItemsStatement(ids, filter, order));
+            }
         }
     }
 }
@@ -122,7 +136,7 @@ TEST_F(RssStorePlanTest, FolderListsGiveTheNewestRowsOfTheFilter) {
 TEST_F(RssStorePlanTest, AllUnreadWalksOnlyTheUnreadIndexNewestFirst) {
     // Every channel's unread items: the partial unread index in id order is the right walk,
     // and the cap stops it after one folder list's worth of rows, with no sort of them all.
-    const std::vector<std::string> plan = Plan(UnreadItemsStatement());
+    const std::vector<std::string> plan = Plan(UnreadItemsStatement(ItemOrder{}));
     ASSERT_EQ(plan.size(), 1u) << Joined(plan);
     EXPECT_NE(plan[0].find("USING INDEX rss_data_unread"), std::string::npos) << Joined(plan);
     std::vector<RssItem> items;

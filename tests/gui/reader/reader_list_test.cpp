@@ -4,9 +4,12 @@
 
 #include <sqlite3.h>
 #include <QAbstractButton>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QtTest>
+#include <algorithm>
+#include <cstdio>
 
 #include "core/feeds/rss_store.h"
 #include "gui/reader/article_list_model.h"
@@ -36,6 +39,66 @@ std::string FeedOf(const std::string& name, int first, int last) {
                 "/" + n + "</link><pubDate>Tue, 03 Jan 2006 08:00:00 GMT</pubDate></item>";
     }
     return body + "</channel></rss>";
+}
+
+// Items `first` to `last` whose dates follow neither their numbers nor their titles.
+std::string DatedFeed(const std::string& name, int first, int last) {
+    std::string body =
+        "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>" + name + "</title>";
+    for (int i = last; i >= first; --i) {
+        const std::string n = std::to_string(i);
+        char date[64];
+        std::snprintf(date, sizeof date, "Tue, %02d Jan 2006 08:%02d:00 GMT", 1 + (i * 7) % 28,
+                      i % 60);
+        body += "<item><title>" + name + " " + n + "</title><link>http://127.0.0.1:9/" + name +
+                "/" + n + "</link><pubDate>" + date + "</pubDate></item>";
+    }
+    return body + "</channel></rss>";
+}
+
+void ClickHeader(gui::CArticleTableView* list, int column) {
+    QHeaderView* header = list->horizontalHeader();
+    const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(x, header->height() / 2));
+}
+
+// The ids of every page of the shown list, from the first page on.
+std::vector<int> IdsOfAllPages(gui::CReaderController& controller) {
+    controller.GoToPage(0);
+    std::vector<int> ids;
+    for (;;) {
+        const gui::CArticleListModel* model = controller.ListModel();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            ids.push_back(model->ItemId(row));
+        }
+        if (controller.CurrentPage() + 1 >= controller.PageCount()) {
+            return ids;
+        }
+        controller.NextPage();
+    }
+}
+
+// `items` (newest first) stably sorted by `less`: equal keys keep the newest first.
+template <typename Less>
+std::vector<int> SortedIds(std::vector<RssItem> items, Less less) {
+    std::stable_sort(items.begin(), items.end(), less);
+    std::vector<int> ids;
+    for (const RssItem& item : items) {
+        ids.push_back(item.id);
+    }
+    return ids;
+}
+
+// Within each group of a grouped list the titles ascend.
+bool TitlesAscendInGroups(const gui::CArticleListModel* model) {
+    for (int row = 1; row < model->rowCount(); ++row) {
+        if (!model->IsHeader(row) && !model->IsHeader(row - 1) &&
+            model->Item(row - 1)->title > model->Item(row)->title) {
+            return false;
+        }
+    }
+    return true;
 }
 
 int StoredUnread(CReaderFixture& f, const std::string& path) {
@@ -72,6 +135,7 @@ private slots:
     void ItemPropertiesText();
     void NextUnreadCrossesPagesAndChannelsMarkingRead();
     void FirstStartShowsTheWelcomePage();
+    void HeaderClickSortsThroughTheStoreAcrossPages();
 };
 
 void ReaderListTest::PagesThroughOneHundredTwentyItems() {
@@ -403,6 +467,95 @@ void ReaderListTest::FirstStartShowsTheWelcomePage() {
     QVERIFY(html.contains(QStringLiteral("添加订阅")));
     QVERIFY(html.contains(QStringLiteral("import-opml")));
     QVERIFY(html.contains(QString::fromStdString(f.Root().Path()).toHtmlEscaped()));
+}
+
+void ReaderListTest::HeaderClickSortsThroughTheStoreAcrossPages() {
+    CReaderFixture f;
+    QVERIFY(f.Server().Put("/a.xml", DatedFeed("a", 1, 60)));
+    QVERIFY(f.Server().Put("/b.xml", DatedFeed("b", 1, 5)));
+    f.WriteOpml({{"目录",
+                  "",
+                  {{"一", f.Server().Url("/a.xml"), {}}, {"二", f.Server().Url("/b.xml"), {}}}}});
+    f.SetRssSetting("switchchannelautomakeread", "0");
+    f.Open();
+    f.ReceiveAndWait(kNoNode);
+    gui::CReaderController& controller = f.Controller();
+    gui::CArticleTableView* list = controller.List();
+    gui::CArticleListModel* model = controller.ListModel();
+    controller.SetFilter(kAllItems);
+    controller.SelectNode(f.Find("目录/一"));
+    QCOMPARE(controller.PageCount(), 2);
+
+    // The channel in arrival order, three of its oldest items read.
+    std::vector<RssItem> arrival;
+    int total = 0;
+    QVERIFY(f.Session().Store().ListItems(f.Session().Tree().Node(f.Find("目录/一"))->feedId,
+                                          kAllItems, false, arrival, total, 100, 0));
+    QCOMPARE(arrival.size(), size_t(60));
+    for (size_t i : {size_t(57), size_t(58), size_t(20)}) {
+        QVERIFY(f.Session().Store().SetItemRead(arrival[i].id, 1));
+        arrival[i].read = 1;
+    }
+    const std::vector<int> byTitle =
+        SortedIds(arrival, [](const RssItem& a, const RssItem& b) { return a.title < b.title; });
+    QVERIFY(byTitle != SortedIds(arrival, [](const RssItem&, const RssItem&) { return false; }));
+
+    ClickHeader(list, gui::kColTitle);
+    QCOMPARE(list->horizontalHeader()->sortIndicatorSection(), int(gui::kColTitle));
+    QCOMPARE(list->horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
+    QCOMPARE(controller.CurrentPage(), 0);
+    QCOMPARE(model->Item(0)->title, std::string("a 1"));
+    QCOMPARE(model->Item(1)->title, std::string("a 10"));
+    QCOMPARE(IdsOfAllPages(controller), byTitle);
+
+    ClickHeader(list, gui::kColTitle);  // the same header again: the other way
+    QCOMPARE(list->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+    QCOMPARE(IdsOfAllPages(controller), std::vector<int>(byTitle.rbegin(), byTitle.rend()));
+
+    ClickHeader(list, gui::kColDate);  // the latest first
+    QCOMPARE(list->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+    QCOMPARE(IdsOfAllPages(controller), SortedIds(arrival, [](const RssItem& a, const RssItem& b) {
+                 return a.date > b.date;
+             }));
+
+    ClickHeader(list, gui::kColReadState);  // unread first; the read ones end the last page
+    QCOMPARE(list->horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
+    const std::vector<int> byRead =
+        SortedIds(arrival, [](const RssItem& a, const RssItem& b) { return a.read < b.read; });
+    QCOMPARE(IdsOfAllPages(controller), byRead);
+    QCOMPARE(model->rowCount(), 10);
+    QCOMPARE(model->Item(9)->read, 1);
+    QCOMPARE(model->Item(6)->read, 0);
+
+    // The order holds for the folder's list and for the unread items of every channel.
+    ClickHeader(list, gui::kColTitle);
+    QCOMPARE(controller.Order(), (ItemOrder{kSortTitle, false}));
+    controller.SelectNode(f.Find("目录"));
+    QVERIFY(model->Grouped());
+    QCOMPARE(model->ItemRowCount(), 65);
+    QVERIFY(TitlesAscendInGroups(model));
+    QCOMPARE(model->Item(1)->title, std::string("a 1"));
+    QCOMPARE(list->horizontalHeader()->sortIndicatorSection(), int(gui::kColTitle));
+    controller.Action(QStringLiteral("listAllUnread"))->trigger();
+    QTRY_COMPARE(model->ItemRowCount(), 62);
+    QVERIFY(TitlesAscendInGroups(model));
+
+    // A receive refills the shown channel in the order chosen.
+    controller.SelectNode(f.Find("目录/一"));
+    ClickHeader(list, gui::kColTitle);
+    QCOMPARE(controller.Order(), (ItemOrder{kSortTitle, true}));
+    QCOMPARE(model->Item(0)->title, std::string("a 9"));
+    QCOMPARE(model->Item(2)->title, std::string("a 7"));
+    QVERIFY(f.Server().Put("/a.xml", DatedFeed("a", 1, 70)));
+    f.ReceiveAndWait(f.Find("目录/一"));
+    QTRY_COMPARE(model->Item(2)->title, std::string("a 70"));
+    QCOMPARE(model->Item(0)->title, std::string("a 9"));
+    QCOMPARE(controller.PageCount(), 2);
+    QCOMPARE(controller.Order(), (ItemOrder{kSortTitle, true}));
+    QCOMPARE(list->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+    for (int row = 1; row < model->rowCount(); ++row) {
+        QVERIFY(model->Item(row - 1)->title >= model->Item(row)->title);
+    }
 }
 
 QTEST_MAIN(ReaderListTest)

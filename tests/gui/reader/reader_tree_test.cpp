@@ -15,7 +15,9 @@
 #include <QTreeWidget>
 #include <QWizard>
 #include <QtTest>
+#include <algorithm>
 
+#include "core/db/sqlite_connection.h"
 #include "core/util/closing_flag.h"
 #include "gui/reader/article_list_model.h"
 #include "gui/reader/channel_tree_widget.h"
@@ -37,6 +39,7 @@ private slots:
     void MoveUpAndToRootWriteTheFile();
     void DroppingOntoFolderOrChannelMovesAndOwnSubtreeIsRefused();
     void DeleteAsksThenRemovesFromFileAndStore();
+    void DeletedItemsGoOnAWorkerAndAFailureIsReported();
     void RenameInPlaceWritesTitle();
     void ReceiveTimerFollowsSettings();
     void TimerReceivePassesOverChannelsAskedToWait();
@@ -183,9 +186,60 @@ void ReaderTreeTest::DeleteAsksThenRemovesFromFileAndStore() {
     f.Controller().Action(QStringLiteral("treeDelete"))->trigger();
     QCOMPARE(f.Find("A"), kNoNode);
     QCOMPARE(f.OpmlOutline(), (std::vector<std::string>{"b"}));
-    QVERIFY(f.Session().Store().CountAll(channels, items));
-    QCOMPARE(items, 2);
     QCOMPARE(f.Controller().ListModel()->rowCount(), 0);
+    QTRY_VERIFY(f.Session().Store().CountAll(channels, items) && items == 2);
+    QTRY_COMPARE(f.Session().JobsRunning(), size_t(0));
+    QVERIFY(f.Session().Store().CountAll(channels, items));
+    QCOMPARE(channels, 1);
+}
+
+void ReaderTreeTest::DeletedItemsGoOnAWorkerAndAFailureIsReported() {
+    CReaderFixture f;
+    f.WriteOpml({{"A", "", {{"a1", f.Server().Url("/gen/3?items=4"), {}}}},
+                 {"b", f.Server().Url("/gen/4?items=2"), {}},
+                 {"c", f.Server().Url("/gen/5?items=3"), {}}});
+    f.Open();
+    f.ReceiveAndWait(kNoNode);
+    QSignalSpy status(&f.Controller(), &gui::CReaderController::StatusText);
+    auto countAll = [&f] {
+        int channels = 0;
+        int items = 0;
+        return f.Session().Store().CountAll(channels, items) ? items : -1;
+    };
+    QCOMPARE(countAll(), 9);
+
+    // Another connection holds the write lock: the window goes on while the delete waits.
+    CppSQLite3Connection peer;
+    peer.Open(f.Root().PathOf("Storage/rss.db"));
+    peer.ExecuteUpdate("BEGIN IMMEDIATE;");
+    f.Controller().SelectNode(f.Find("b"));
+    AnswerNextModal(
+        [](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
+    f.Controller().Action(QStringLiteral("treeDelete"))->trigger();
+    QCOMPARE(f.Find("b"), kNoNode);  // the node at once
+    QCOMPARE(f.OpmlOutline(), (std::vector<std::string>{"A", "  a1", "c"}));
+    QCOMPARE(f.Controller().Tree()->topLevelItemCount(), 2);
+    QTest::qWait(300);
+    QCOMPARE(f.Session().JobsRunning(), size_t(1));
+    QCOMPARE(countAll(), 9);  // the items when the lock is free
+    peer.ExecuteUpdate("COMMIT;");
+    QTRY_COMPARE(countAll(), 7);
+    QTRY_COMPARE(f.Session().JobsRunning(), size_t(0));
+
+    // A store that refuses: nothing of the channel's items goes, and the user learns why.
+    peer.ExecuteUpdate(
+        "CREATE TRIGGER keep_feeds BEFORE DELETE ON feed_data BEGIN SELECT RAISE(ABORT, "
+        "'kept by the test'); END;");
+    f.Controller().SelectNode(f.Find("c"));
+    AnswerNextModal(
+        [](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
+    status.clear();
+    f.Controller().Action(QStringLiteral("treeDelete"))->trigger();
+    QCOMPARE(f.Find("c"), kNoNode);
+    QTRY_VERIFY(std::any_of(status.begin(), status.end(), [](const QList<QVariant>& args) {
+        return args[0].toString().contains(QStringLiteral("kept by the test"));
+    }));
+    QCOMPARE(countAll(), 7);  // all or nothing
 }
 
 void ReaderTreeTest::RenameInPlaceWritesTitle() {
