@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <algorithm>
 
 #include "gui/reader/article_list_model.h"
 
@@ -40,6 +42,17 @@ CArticleTableView::CArticleTableView(QWidget* parent) : QTableView(parent) {
     setIconSize(QSize(16, 16));
 }
 
+void CArticleTableView::FitDateColumn(const QFont& font) {
+    // Every stored date has one shape; the widest digit leaves room for any of them. The cell
+    // adds the style's text margins on both sides, the header its label and sort arrow.
+    const int text = QFontMetrics(font).horizontalAdvance(QStringLiteral("8888-88-88 88:88:88"));
+    const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    const int label =
+        horizontalHeader()->fontMetrics().horizontalAdvance(QStringLiteral("发表时间")) +
+        horizontalHeader()->fontMetrics().height() * 2;
+    setColumnWidth(kColDate, std::max(text + margin + 6, label));
+}
+
 void CArticleTableView::ShowSortIndicator(int column, Qt::SortOrder order) {
     const QSignalBlocker blocker(horizontalHeader());
     horizontalHeader()->setSortIndicator(column, order);
@@ -57,7 +70,7 @@ void CArticleTableView::SetListModel(CArticleListModel* model) {
     header->setSectionResizeMode(kColDate, QHeaderView::Interactive);
     header->setSectionResizeMode(kColAuthor, QHeaderView::Interactive);
     setColumnWidth(kColTitle, 300);
-    setColumnWidth(kColDate, 150);
+    FitDateColumn(font());
     setColumnWidth(kColAuthor, 110);
     setColumnHidden(kColGroup, true);
     connect(model, &QAbstractItemModel::modelReset, this, [this] {

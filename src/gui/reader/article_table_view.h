@@ -28,6 +28,9 @@ public:
     void MoveCurrent(int delta);
     // What an empty list says in its middle.
     void SetEmptyText(const QString& text);
+    // Makes the date column as wide as a stored date ("%d-%.2d-%.2d %.2d:%.2d:%.2d") drawn in
+    // `font`, and its header, need.
+    void FitDateColumn(const QFont& font);
     // The header's sort indicator, without asking for a sort; column -1 shows none.
     void ShowSortIndicator(int column, Qt::SortOrder order);
 

@@ -44,6 +44,7 @@ void CReaderController::LoadViewSettings() {
         style.boldTitleFont = appearance.useBoldTitleFont != 0;
     }
     m_model->SetStyle(style);
+    m_list->FitDateColumn(style.smallFont);
 }
 
 void CReaderController::ShowNode(NodeId node, int page, bool selected) {

@@ -136,6 +136,7 @@ private slots:
     void NextUnreadCrossesPagesAndChannelsMarkingRead();
     void FirstStartShowsTheWelcomePage();
     void HeaderClickSortsThroughTheStoreAcrossPages();
+    void DateColumnShowsWholeDates();
 };
 
 void ReaderListTest::PagesThroughOneHundredTwentyItems() {
@@ -556,6 +557,25 @@ void ReaderListTest::HeaderClickSortsThroughTheStoreAcrossPages() {
     for (int row = 1; row < model->rowCount(); ++row) {
         QVERIFY(model->Item(row - 1)->title >= model->Item(row)->title);
     }
+}
+
+void ReaderListTest::DateColumnShowsWholeDates() {
+    CReaderFixture f;
+    QVERIFY(f.Server().Put("/a.xml", DatedFeed("a", 1, 30)));
+    f.WriteOpml({{"一", f.Server().Url("/a.xml"), {}}});
+    f.Open();
+    f.ReceiveAndWait(kNoNode);
+    f.Controller().SelectNode(f.Find("一"));
+    gui::CArticleTableView* list = f.Controller().List();
+    const QAbstractItemView* view = list;  // where sizeHintForColumn is public
+    QCOMPARE(f.Controller().ListModel()->rowCount(), 30);
+    // What the cells ask for (text, font and the style's margins) fits: nothing is cut.
+    QVERIFY2(list->columnWidth(gui::kColDate) >= view->sizeHintForColumn(gui::kColDate),
+             qPrintable(QStringLiteral("%1 < %2")
+                            .arg(list->columnWidth(gui::kColDate))
+                            .arg(view->sizeHintForColumn(gui::kColDate))));
+    // And without wasting the title's room.
+    QVERIFY(list->columnWidth(gui::kColDate) < 2 * view->sizeHintForColumn(gui::kColDate));
 }
 
 QTEST_MAIN(ReaderListTest)
