@@ -235,6 +235,13 @@ private slots:
             QCOMPARE(sheet.windowTitle(), QStringLiteral("帐户设置: one"));
             sheet.show();
             SaveScreenshot(&sheet, QStringLiteral("settings-0-general"));
+            if (auto* pages = sheet.findChild<QTabWidget*>()) {
+                for (int page : {1, 2}) {
+                    pages->setCurrentIndex(page);
+                    SaveScreenshot(&sheet, QStringLiteral("settings-%1-page").arg(page));
+                }
+                pages->setCurrentIndex(0);
+            }
             auto* recent = Child<QSpinBox>(&sheet, "recentSpin");
             QCOMPARE(recent->value(), 5);
             for (int bad : {0, 1000}) {
