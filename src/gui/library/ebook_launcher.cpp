@@ -67,6 +67,14 @@ CEbookDialog* CEbookLauncher::MakeDialogForNode(NodeId node) {
         new CEbookDialog(root, m_workers, std::move(request), std::move(prepare), m_window));
 }
 
+CEbookDialog* CEbookLauncher::MakeDialogForArticles(EbookArticles gathered) {
+    EbookRequest request;
+    request.source = EbookSource::FeedItems;
+    request.articles = std::move(gathered.articles);
+    request.categories = std::move(gathered.categories);
+    return Track(new CEbookDialog(m_root, m_workers, std::move(request), {}, m_window));
+}
+
 CEbookDialog* CEbookLauncher::MakeDialogForBlogFolder(const std::string& account, int folder) {
     EbookRequest request;
     request.source = EbookSource::BlogArticles;

@@ -12,6 +12,7 @@
 
 #include <string>
 
+#include "core/ebook/ebook_sources.h"
 #include "core/subscriptions/channel_node.h"
 #include "core/util/data_root.h"
 #include "core/util/worker_set.h"
@@ -37,6 +38,9 @@ public:
     // Builds the dialog for a channel or folder (kNoNode: every channel); null, with the cause
     // shown, when the tree or the store cannot say which channels.
     CEbookDialog* MakeDialogForNode(NodeId node);
+    // The dialog for feed items gathered already (the favourites, read on the window thread
+    // from their indexed rows).
+    CEbookDialog* MakeDialogForArticles(EbookArticles gathered);
     // The dialog for the articles of one folder of an account.
     CEbookDialog* MakeDialogForBlogFolder(const std::string& account, int folder);
     // Shows the dialog (window-modal) and lets it delete itself when closed.

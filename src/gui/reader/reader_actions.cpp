@@ -160,8 +160,9 @@ void CReaderController::CreateListActions() {
     QAction* open =
         MakeAction(QStringLiteral("在浏览器中查看(&B)"), QKeySequence(Qt::CTRL | Qt::Key_B),
                    "listOpenInBrowser", l, &C::CmdOpenItemInBrowser);
-    MakeUnavailable(QStringLiteral("添加到RSS收藏(&A)..."), "listAddToFavourites", l,
-                    kFavouritesLater);
+    QAction* keep = MakeUnavailable(QStringLiteral("添加到RSS收藏(&A)..."), "listAddToFavourites",
+                                    l, kFavouritesLater);
+    keep->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     MakeUnavailable(QStringLiteral("添加到IE收藏夹(&E)..."), "listAddToBrowserFavourites", l,
                     kBrowserLater);
     QAction* publish = MakeAction(QStringLiteral("发布到博客(&P)..."), QKeySequence(),
@@ -176,7 +177,7 @@ void CReaderController::CreateListActions() {
     QAction* toggleRead =
         MakeAction(QStringLiteral("切换已读/未读(&T)"), QKeySequence(Qt::CTRL | Qt::Key_M),
                    "listToggleRead", l, &C::CmdToggleRead);
-    for (QAction* action : {open, itemProperties, toggleRead}) {
+    for (QAction* action : {open, itemProperties, toggleRead, keep}) {
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         m_list->addAction(action);
     }
@@ -283,6 +284,20 @@ void CReaderController::BuildMainMenus() {
     view->addMenu(page);
     view->addSeparator();
     view->addAction(m_commands.Action(kCmdSearch));
+}
+
+void CReaderController::SetKeepHandler(std::function<void(int itemId, bool fromStaging)> keep) {
+    QAction* action = Action(QStringLiteral("listAddToFavourites"));
+    if (!keep || action == nullptr) {
+        return;
+    }
+    connect(action, &QAction::triggered, this, [this, keep = std::move(keep)] {
+        if (const int id = CurrentItemId(); id != 0) {
+            keep(id, m_fromStaging);
+        }
+    });
+    action->setEnabled(true);
+    action->setToolTip(QString());
 }
 
 void CReaderController::UpdatePagingActions() {

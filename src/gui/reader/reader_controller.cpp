@@ -228,15 +228,26 @@ void CReaderController::CreateWidgets(QWidget* parent) {
             emit StatusText(error);
         }
     });
-    connect(m_page, &CArticlePage::PreviousItemRequested, this,
-            [this] { m_list->MoveCurrent(-1); });
-    connect(m_page, &CArticlePage::NextItemRequested, this, [this] { m_list->MoveCurrent(1); });
+    // The favourites mode shows its items on the same page: only the list shown drives it.
+    connect(m_page, &CArticlePage::PreviousItemRequested, this, [this] {
+        if (m_list->isVisible()) {
+            m_list->MoveCurrent(-1);
+        }
+    });
+    connect(m_page, &CArticlePage::NextItemRequested, this, [this] {
+        if (m_list->isVisible()) {
+            m_list->MoveCurrent(1);
+        }
+    });
     connect(m_page, &CArticlePage::SkinChanged, this, [this] {
-        if (m_list->currentIndex().isValid()) {
+        if (m_list->isVisible() && m_list->currentIndex().isValid()) {
             ShowRowItem(m_list->currentIndex().row());
         }
     });
     connect(m_page, &CArticlePage::ModeChanged, this, [this] {
+        if (!m_list->isVisible()) {
+            return;
+        }
         if (m_shownNode != kNoNode && m_page->QuickReading()) {
             ShowNode(m_shownNode, m_page_, false);  // the page needs the bodies
         } else if (m_list->currentIndex().isValid()) {

@@ -119,6 +119,9 @@ public slots:
     // The local welcome page (how to add a feed, import OPML, where the data lives) in the
     // page pane, through the current skin; shown before the first list.
     void ShowWelcome();
+    // "添加到RSS收藏(&A)..." (Ctrl+D) keeps the list's current item through `keep`, with the
+    // table its id names (the staging table for news results); disabled until it is set.
+    void SetKeepHandler(std::function<void(int itemId, bool fromStaging)> keep);
     // "搜索(&F)": the search panel in front.
     void OpenSearch();
     // The panel's search (SearchScope, keyword, full text or title only, result count) on a

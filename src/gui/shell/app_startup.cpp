@@ -29,6 +29,7 @@
 #include "core/util/files.h"
 #include "gui/common/qt_message_reporter.h"
 #include "gui/library/library_controller.h"
+#include "gui/reader/favourites_controller.h"
 #include "gui/reader/reader_controller.h"
 #include "gui/shell/command_line.h"
 #include "gui/shell/local_channel.h"
@@ -191,6 +192,8 @@ int RunZirvo(int argc, char** argv) {
     }
     CReaderController reader(session, *frame.Commands(), &frame);
     frame.AttachReader(&reader, &session);
+    CFavouritesController favourites(session, *frame.Commands(), reader.Page(), &frame);
+    frame.AttachFavourites(&favourites);
 
     // The blog library's own connection to the article store (the frame checked it opens).
     CBlogStore articles(root.Dir());

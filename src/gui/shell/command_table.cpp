@@ -60,7 +60,7 @@ const CommandInfo kCommands[] = {
      kBrowserLater},
     {kCmdNewFavouriteFolder, "新建收藏夹", "actionNewFavouriteFolder", kNoKey, "", "folder-new",
      kNoIcon, kFavouritesLater},
-    {kCmdAddFavourite, "添加收藏", "actionAddFavourite", kNoKey, "Ctrl+D", "bookmark-new", kNoIcon,
+    {kCmdAddFavourite, "添加收藏", "actionAddFavourite", kNoKey, "", "bookmark-new", kNoIcon,
      kFavouritesLater},
     {kCmdAddFavouriteItem, "添加收藏项", "actionAddFavouriteItem", kNoKey, "", "", kNoIcon,
      kFavouritesLater},

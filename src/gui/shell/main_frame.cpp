@@ -171,9 +171,9 @@ void CMainFrame::SetWorkMode(int mode) {
         m_navigation->setCurrentIndex(kPageOfMode[mode]);
     }
     if (m_listStack != nullptr) {
-        // Index = work mode.
+        // Index = work mode; the favourites show their items on the reader's page.
         m_listStack->setCurrentIndex(mode);
-        m_pageStack->setCurrentIndex(mode);
+        m_pageStack->setCurrentIndex(mode == kModeFavourites ? kModeRss : mode);
     }
     ApplyMenusForMode();
     for (int i = 0; i < 3; ++i) {

@@ -38,6 +38,7 @@ class CReaderSession;
 namespace zirvo::gui {
 
 class CCommandTable;
+class CFavouritesController;
 class CLibraryController;
 class CReaderController;
 class CPopupNotifier;
@@ -77,6 +78,10 @@ public:
     // blog commands and messages. The controller must outlive the window's close.
     void AttachLibrary(CLibraryController* library);
     CLibraryController* Library() const { return m_library; }
+    // Puts the favourites tree and list into the favourites mode's panes (the page is the
+    // reader's) and lets the reader's list keep its items there. After AttachReader.
+    void AttachFavourites(CFavouritesController* favourites);
+    CFavouritesController* Favourites() const { return m_favourites; }
     // The reader session the tree dialogs (properties, cleaning) work on; AttachReader sets it.
     void SetSession(CReaderSession* session) { m_session = session; }
 
@@ -160,6 +165,7 @@ private:
 
     CReaderController* m_reader = nullptr;
     CLibraryController* m_library = nullptr;
+    CFavouritesController* m_favourites = nullptr;
     CReaderSession* m_session = nullptr;
     CCommandTable* m_commands = nullptr;
     CPopupNotifier* m_notifier = nullptr;

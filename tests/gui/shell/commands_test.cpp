@@ -16,6 +16,7 @@
 #include "core/editorlink/editor_program.h"
 
 #include "core/session/reader_session.h"
+#include "gui/reader/favourites_controller.h"
 #include "gui/reader/reader_controller.h"
 #include "gui/shell/command_table.h"
 #include "shell_fixture.h"
@@ -171,6 +172,7 @@ struct Window {
     std::unique_ptr<CMainFrame> frame;
     std::unique_ptr<CReaderSession> session;
     CReaderController* reader = nullptr;
+    CFavouritesController* favourites = nullptr;
 
     Window() {
         std::ofstream(r.root.OpmlPath(), std::ios::trunc)
@@ -184,6 +186,9 @@ struct Window {
         }
         reader = new CReaderController(*session, *frame->Commands(), frame.get());
         frame->AttachReader(reader, session.get());
+        favourites =
+            new CFavouritesController(*session, *frame->Commands(), reader->Page(), frame.get());
+        frame->AttachFavourites(favourites);
         frame->show();
     }
     ~Window() {
@@ -245,12 +250,17 @@ private slots:
         for (int id : {kCmdImportOpml, kCmdExportCurrent, kCmdExportAll}) {
             QVERIFY(w.frame->Commands()->Action(id)->isEnabled());
         }
-        for (const char* name : {"listAddToFavourites", "listAddToBrowserFavourites"}) {
+        for (const char* name : {"listAddToBrowserFavourites"}) {
             QAction* action = w.reader->Action(QString::fromLatin1(name));
             QVERIFY(action != nullptr);
             QVERIFY(!action->isEnabled());
             QVERIFY(action->toolTip().contains(QStringLiteral("尚未完成")));
         }
+        // Keeping an item goes to the favourites, and Ctrl+D is its key alone.
+        QAction* keep = w.reader->Action(QStringLiteral("listAddToFavourites"));
+        QVERIFY(keep->isEnabled());
+        QCOMPARE(keep->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+        QVERIFY(w.frame->Commands()->Action(kCmdAddFavourite)->shortcut().isEmpty());
         // Publishing an item needs the editor program; where there is none, it says so.
         QAction* publish = w.reader->Action(QStringLiteral("listPublishToBlog"));
         QVERIFY(publish != nullptr);
