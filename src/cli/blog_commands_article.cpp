@@ -312,7 +312,9 @@ const CliCommandRegistrar kArticle({
             .Description(
                 "Writes the editor's task as the blog tree does and starts the editor "
                 "(beside zirvo-cli, or $ZIRVO_EDITOR) on the same data root.")
-            .Examples({{"zirvo-cli article open 3", "edit article 3 in the editor"}});
+            .Examples({{"zirvo-cli article open 3", "edit article 3 in the editor"},
+                       {"ZIRVO_EDITOR=/opt/zirvo/editor zirvo-cli article open 3",
+                        "with an editor that is not beside zirvo-cli"}});
         DefineTransfer(cmd.Sub("move", "move articles of one list (not received ones)"), "move");
         DefineTransfer(cmd.Sub("copy", "copy articles of one list"), "copy");
         cmd.Sub("delete", "move articles to the recycle bin, remove those already there")
