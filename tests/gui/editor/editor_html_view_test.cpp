@@ -9,6 +9,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
@@ -83,6 +85,7 @@ private slots:
     void ToolBarWorksFromTheKeyboard();
     void DroppedFilesAreOfferedOrRefused();
     void LinkCommandAsksForAWebAddress();
+    void FindBarCountsMatches();
     void ShowsChineseEnglishAndPictures();
 };
 
@@ -497,6 +500,41 @@ void EditorHtmlViewTest::LinkCommandAsksForAWebAddress() {
                                                 "博客 blog</a>")),
         10000);
     QVERIFY(view.IsModified());
+}
+
+void EditorHtmlViewTest::FindBarCountsMatches() {
+    CEditorHtmlView view;
+    ShowView(view);
+    QCOMPARE(ShowAndWait(view, ShippedEditorPage(),
+                         QStringLiteral("<p>山高水长,山清水秀 mountain</p><p>青山</p>")),
+             std::optional<bool>(true));
+    view.RunCommand(EditorCommand::Find);
+    QLineEdit* field = view.findChild<QLineEdit*>();
+    QVERIFY(field);
+    QTRY_VERIFY(field->isVisible());
+    QTest::keyClicks(field, QStringLiteral("mountain"));
+    QLabel* count = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            for (QLabel* label : view.findChildren<QLabel*>()) {
+                if (label->text() == QStringLiteral("1/1")) {
+                    count = label;
+                    return true;
+                }
+            }
+            return false;
+        }(),
+        10000);
+    field->clear();
+    field->insert(QStringLiteral("山"));
+    QTRY_VERIFY_WITH_TIMEOUT(count->text().endsWith(QStringLiteral("/3")), 10000);
+    const QString first = count->text();
+    QTest::keyClick(field, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(count->text() != first && count->text().endsWith(QStringLiteral("/3")),
+                             10000);
+    QTest::keyClick(field, Qt::Key_Escape);
+    QTRY_VERIFY(!field->isVisible());
+    QCOMPARE(count->text(), QString());
 }
 
 void EditorHtmlViewTest::ShowsChineseEnglishAndPictures() {
