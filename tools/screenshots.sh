@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Pictures of the windows for a look by eye (not committed): the reader with a received channel
-# and a rendered article in each shipped skin, the welcome page, the options dialog and its
-# appearance page, the system settings, the channel and folder properties, the cleaning wizard,
-# the message dialog and the notice; then the blog side as its window tests leave it: the blog
-# mode with an article in each shipped template, the new-account wizard's pages, the account
-# settings sheet, "BLOG设置", the multi-publish dialog and the CHM dialog.
+# and a rendered article in each shipped skin, the welcome page, a failed channel's tooltip, the
+# options dialog and its appearance page, the system settings, the channel and folder
+# properties, the cleaning wizard, the message dialog and the notice; then the blog side as its
+# window tests leave it: the blog mode with an article in each shipped template, the
+# new-account wizard's pages, the account settings sheet, "BLOG设置", the multi-publish dialog
+# and the CHM dialog.
 #
 # Usage: tools/screenshots.sh [OUT_DIR] [BUILD_DIR]   (default: build/screenshots, build)
 # Needs xvfb-run, imagemagick (import) and fonts-noto-cjk; the feed comes from a local server.
@@ -103,6 +104,7 @@ for skin in "$root"/Data/RssSkin/*.xsl; do
 done
 set_value articlestyle 默认
 shot folder-list ZIRVO_SELECT="中文资讯"
+shot failed-channel ZIRVO_SELECT="中文资讯/另一个频道" ZIRVO_OPEN=tooltip
 for window in options appearance system channel folder wizard message notice; do
     shot "$window" ZIRVO_SELECT="中文资讯/示例频道" ZIRVO_OPEN=$window
 done

@@ -5,10 +5,13 @@
 #include <QCoreApplication>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolTip>
+#include <QTreeWidgetItem>
 #include <cstdio>
 
 #include "core/session/reader_session.h"
 #include "gui/dialogs/reader_options_dialog.h"
+#include "gui/reader/channel_tree_widget.h"
 #include "gui/reader/reader_controller.h"
 #include "gui/shell/command_table.h"
 #include "gui/shell/main_frame.h"
@@ -59,6 +62,20 @@ void OpenNamed(CMainFrame& frame, CReaderController& reader, CReaderSession& ses
             }
         });
         frame.RunCommand(kCmdReaderSettings);
+    } else if (name == QLatin1String("tooltip")) {
+        // The shown channel received again, then its tree tooltip (a failure says why).
+        const NodeId shown = reader.ShownNode();
+        if (shown == kNoNode || !session.Receive(shown, true, true)) {
+            return;
+        }
+        QTimer::singleShot(2500, &frame, [&reader, shown] {
+            CChannelTreeWidget* tree = reader.Tree();
+            if (QTreeWidgetItem* item = tree->ItemOf(shown)) {
+                const QRect rect = tree->visualItemRect(item);
+                QToolTip::showText(tree->viewport()->mapToGlobal(rect.center()), item->toolTip(0),
+                                   tree);
+            }
+        });
     } else if (name == QLatin1String("notice")) {
         frame.OnWindowMessage(2168, 0, 2);
     } else if (name == QLatin1String("message")) {

@@ -8,7 +8,8 @@
 //   ZIRVO_SELECT_ROUNDS=N       runs the selection list N times (default 1)
 //   ZIRVO_SHOW_ITEM=1           makes the first row of the last list current (shows the article)
 //   ZIRVO_OPEN=NAME             opens a window afterwards: options, system, channel, folder,
-//                               wizard, notice, message
+//                               wizard, notice, message; or "tooltip": receives the shown
+//                               channel and shows its tree tooltip
 //   ZIRVO_QUIT_AFTER_MS=N       closes the main window N ms after the script ran
 //
 // Threading: window thread.
