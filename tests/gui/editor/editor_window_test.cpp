@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "core/editorlink/category_cache.h"
 #include "core/editorlink/editor_document.h"
@@ -18,6 +19,7 @@
 #include "editor/extended_options.h"
 #include "editor/header_bar.h"
 #include "editor_window_fixture.h"
+#include "gui/library/multi_publish_dialog.h"
 
 using zirvo::gui::test::CModalAnswerer;
 using zirvo::test::CBlogServer;
@@ -468,6 +470,58 @@ private slots:
             QCOMPARE(EditorRoot::Run(*frame, kCmdSaveDraft), std::optional<bool>(true));
         }
         QCOMPARE(r.Count(kBlogFolderDrafts, "home"), 2);
+    }
+
+    void PublishingToSeveralAccountsCopiesTheArticleIntoEach() {
+        EditorRoot r;
+        CBlogServer server;
+        QVERIFY(r.ok && server.Ok());
+        QVERIFY(r.AddAccount("home", server));
+        QVERIFY(r.AddAccount("work", server));
+        QVERIFY(r.registry.WriteRelations("home", {"work"}));
+        CModalAnswerer answers;
+        answers.ignore << QStringLiteral("CPublishProgressWindow");
+        auto frame = r.Open(r.Task(kTaskNewArticle, "home"), "MetaWeblog");
+        QVERIFY(frame);
+        QVERIFY(EditorRoot::SetContent(*frame, QStringLiteral("<p>两处都发 both</p>")));
+        frame->HeaderBar()->TitleBox()->setText(QStringLiteral("同时发布"));
+        QCOMPARE(EditorRoot::Run(*frame, kCmdPublishSeveral), std::optional<bool>(true));
+        auto* dialog = frame->findChild<gui::CMultiPublishDialog*>();
+        QVERIFY(dialog != nullptr);
+        QCOMPARE(dialog->RowText(0, 2), QStringLiteral("home"));
+        QCOMPARE(dialog->RowText(1, 2), QStringLiteral("work"));
+        QVERIFY(dialog->Publish());
+        QTRY_COMPARE_WITH_TIMEOUT(r.Count(kBlogFolderPublished, "work"), 1, 30000);
+        // The article was never stored: its own account gets a copy like any other.
+        QTRY_COMPARE_WITH_TIMEOUT(r.Count(kBlogFolderPublished, "home"), 1, 30000);
+        QCOMPARE(CountCalls(server, "metaWeblog.newPost"), 2);
+        QVERIFY(frame->State().published);
+        QVERIFY(!frame->Action(kCmdPublish)->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::count(r.posted.begin(), r.posted.end(), Posted{2166, 1120, 1}) == 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::count(r.posted.begin(), r.posted.end(), Posted{2166, 1020, 1}) == 1, 10000);
+        dialog->close();
+    }
+
+    void CtrlSSavesAndCtrlEnterPublishes() {
+        EditorRoot r;
+        CBlogServer server;
+        QVERIFY(r.ok && server.Ok());
+        QVERIFY(r.AddAccount("home", server));
+        CModalAnswerer answers;
+        answers.ignore << QStringLiteral("CPublishProgressWindow");
+        auto frame = r.Open(r.Task(kTaskNewArticle, "home"), "MetaWeblog");
+        QVERIFY(frame);
+        frame->activateWindow();
+        QVERIFY(EditorRoot::SetContent(*frame, QStringLiteral("<p>keys</p>")));
+        frame->HeaderBar()->TitleBox()->setFocus();
+        QTest::keyClick(frame->HeaderBar()->TitleBox(), Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(r.Count(kBlogFolderDrafts, "home"), 1, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!frame->Busy(), 30000);
+        QTest::keyClick(frame->HeaderBar()->TitleBox(), Qt::Key_Return, Qt::ControlModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(r.Count(kBlogFolderPublished, "home"), 1, 30000);
+        QCOMPARE(r.Count(kBlogFolderDrafts, "home"), 0);
     }
 };
 
