@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """zirvo-cli reading feeds end to end: subscribe, receive, list, read, search, clean."""
 
+import json
 import os
 import re
+import sqlite3
 import sys
 import time
 import unittest
@@ -165,6 +167,40 @@ class ReadingTest(FeedCliTestCase):
         tree = {r['path']: r['unread'] for r in self.json('tree')}
         self.assertEqual((tree['News'], tree['News/Inner'], tree['Outside']), (5, 3, 0))
         self.fails(2, 'one page only', 'list', 'News', '--page', '2')
+
+    def test_SearchBuildsTheIndexOfAnUpgradedStoreWithProgressLines(self):
+        day = 'Tue, 03 Jan 2006 08:00:00 GMT'
+        self.put('/site/w.xml', rss('W', [('http://w/1', 'Walrus one', day, 'x')]))
+        self.add('/site/w.xml')
+        self.ok('receive', '/')
+        # The store as a program from before the full-text index left it, holding many items.
+        db = sqlite3.connect(self.db_path)
+        db.executescript(
+            'DROP TRIGGER rss_data_fts_added; DROP TRIGGER rss_data_fts_removed;'
+            'DROP TRIGGER rss_data_fts_changed; DROP TRIGGER rss_data_enclosures_removed;'
+            'DROP TABLE rss_fts; DROP TABLE rss_enclosure; DROP TABLE rssfts_build;'
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 9000) "
+            "INSERT INTO rss_data (item_feedid, item_link, item_title, item_description) "
+            "SELECT 1, 'http://w/x' || i, CASE WHEN i % 10 = 0 THEN 'Walrus ' ELSE 'Gull ' END "
+            "|| i, 'text' FROM n;"
+            'PRAGMA user_version = 4;')
+        db.commit()
+        db.close()
+        result = self.run_cli('search', 'walrus', json_output=True)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        progress = [line for line in result.stderr.splitlines() if 'search index' in line]
+        self.assertEqual(progress[0], 'building the search index: 0%')
+        self.assertEqual(progress[-1], 'building the search index: 100%')
+        self.assertGreater(len(progress), 3)
+        self.assertEqual(len(json.loads(result.stdout)), 901)
+        # Built once: the next search says nothing of it.
+        again = self.run_cli('search', 'walrus')
+        self.assertNotIn('search index', again.stderr)
+        db = sqlite3.connect(self.db_path)
+        indexed = db.execute("SELECT COUNT(*) FROM rss_fts WHERE rss_fts MATCH 'alr'").fetchone()
+        self.assertEqual(indexed[0], 901)
+        self.assertEqual(db.execute('SELECT COUNT(*) FROM rssfts_build').fetchone()[0], 0)
+        db.close()
 
     def test_SearchTakesQuotesInTheKeywordLiterally(self):
         day = 'Tue, 03 Jan 2006 08:00:00 GMT'

@@ -16,6 +16,9 @@ namespace {
 struct SchemaStep {
     int version;
     const char* sql;
+    // A step whose work a later step undoes is skipped when the file goes to that version or
+    // beyond (0: never skipped).
+    int supersededBy = 0;
 };
 
 // NOTE: steps are only ever appended. A released step never changes: files out there already
@@ -152,22 +155,26 @@ const std::vector<SchemaStep> kRssSteps = {
     {5,
      "CREATE VIRTUAL TABLE IF NOT EXISTS rss_fts USING fts5(item_title, item_description, "
      "content='rss_data', content_rowid='item_id', tokenize='trigram', detail='none', "
-     "columnsize=0);"},
-    {5, "INSERT INTO rss_fts (rss_fts) VALUES ('rebuild');"},
+     "columnsize=0);",
+     7},
+    {5, "INSERT INTO rss_fts (rss_fts) VALUES ('rebuild');", 7},
     {5,
      "CREATE TRIGGER IF NOT EXISTS rss_data_fts_added AFTER INSERT ON rss_data BEGIN INSERT "
      "INTO rss_fts (rowid, item_title, item_description) VALUES (NEW.item_id, NEW.item_title, "
-     "NEW.item_description); END;"},
+     "NEW.item_description); END;",
+     7},
     {5,
      "CREATE TRIGGER IF NOT EXISTS rss_data_fts_removed AFTER DELETE ON rss_data BEGIN INSERT "
      "INTO rss_fts (rss_fts, rowid, item_title, item_description) VALUES ('delete', "
-     "OLD.item_id, OLD.item_title, OLD.item_description); END;"},
+     "OLD.item_id, OLD.item_title, OLD.item_description); END;",
+     7},
     {5,
      "CREATE TRIGGER IF NOT EXISTS rss_data_fts_changed AFTER UPDATE OF item_id, item_title, "
      "item_description ON rss_data BEGIN INSERT INTO rss_fts (rss_fts, rowid, item_title, "
      "item_description) VALUES ('delete', OLD.item_id, OLD.item_title, OLD.item_description); "
      "INSERT INTO rss_fts (rowid, item_title, item_description) VALUES (NEW.item_id, "
-     "NEW.item_title, NEW.item_description); END;"},
+     "NEW.item_title, NEW.item_description); END;",
+     7},
     // Attachments of stored items (RSS enclosures, Atom enclosure links, JSON Feed
     // attachments), beside the items so that the item rows keep their shape; they go with
     // their item whatever deletes it.
@@ -178,6 +185,43 @@ const std::vector<SchemaStep> kRssSteps = {
     {6,
      "CREATE TRIGGER IF NOT EXISTS rss_data_enclosures_removed AFTER DELETE ON rss_data BEGIN "
      "DELETE FROM rss_enclosure WHERE enc_itemid = OLD.item_id; END;"},
+    // The full-text index again, now built after the upgrade instead of inside it: rebuilding
+    // a big store's index took the whole upgrade's write lock (and the window) for minutes.
+    // rssfts_build holds the item ids still to be indexed, (build_done, build_end]; the
+    // search reads the items without the index while that row exists (search_index_build.h),
+    // and the triggers leave those ids alone until the build reaches them.
+    {7, "DROP TRIGGER IF EXISTS rss_data_fts_added;"},
+    {7, "DROP TRIGGER IF EXISTS rss_data_fts_removed;"},
+    {7, "DROP TRIGGER IF EXISTS rss_data_fts_changed;"},
+    {7, "DROP TABLE IF EXISTS rss_fts;"},
+    {7,
+     "CREATE VIRTUAL TABLE IF NOT EXISTS rss_fts USING fts5(item_title, item_description, "
+     "content='rss_data', content_rowid='item_id', tokenize='trigram', detail='none', "
+     "columnsize=0);"},
+    {7,
+     "CREATE TABLE IF NOT EXISTS rssfts_build (build_done INTEGER NOT NULL, build_end INTEGER "
+     "NOT NULL);"},
+    {7,
+     "INSERT INTO rssfts_build (build_done, build_end) SELECT 0, newest FROM (SELECT "
+     "MAX(item_id) AS newest FROM rss_data) WHERE newest IS NOT NULL;"},
+    {7,
+     "CREATE TRIGGER IF NOT EXISTS rss_data_fts_added AFTER INSERT ON rss_data BEGIN INSERT "
+     "INTO rss_fts (rowid, item_title, item_description) SELECT NEW.item_id, NEW.item_title, "
+     "NEW.item_description WHERE NOT EXISTS (SELECT 1 FROM rssfts_build WHERE NEW.item_id > "
+     "build_done AND NEW.item_id <= build_end); END;"},
+    {7,
+     "CREATE TRIGGER IF NOT EXISTS rss_data_fts_removed AFTER DELETE ON rss_data BEGIN INSERT "
+     "INTO rss_fts (rss_fts, rowid, item_title, item_description) SELECT 'delete', "
+     "OLD.item_id, OLD.item_title, OLD.item_description WHERE NOT EXISTS (SELECT 1 FROM "
+     "rssfts_build WHERE OLD.item_id > build_done AND OLD.item_id <= build_end); END;"},
+    {7,
+     "CREATE TRIGGER IF NOT EXISTS rss_data_fts_changed AFTER UPDATE OF item_id, item_title, "
+     "item_description ON rss_data BEGIN INSERT INTO rss_fts (rss_fts, rowid, item_title, "
+     "item_description) SELECT 'delete', OLD.item_id, OLD.item_title, OLD.item_description "
+     "WHERE NOT EXISTS (SELECT 1 FROM rssfts_build WHERE OLD.item_id > build_done AND "
+     "OLD.item_id <= build_end); INSERT INTO rss_fts (rowid, item_title, item_description) "
+     "SELECT NEW.item_id, NEW.item_title, NEW.item_description WHERE NOT EXISTS (SELECT 1 FROM "
+     "rssfts_build WHERE NEW.item_id > build_done AND NEW.item_id <= build_end); END;"},
 };
 
 const std::vector<SchemaStep> kBlogSteps = {
@@ -281,7 +325,8 @@ bool EnsureSchema(CppSQLite3Connection& db, const std::vector<SchemaStep>& steps
                 return false;
             }
             for (const SchemaStep& step : steps) {
-                if (step.version > version) {
+                const bool superseded = step.supersededBy != 0 && newest >= step.supersededBy;
+                if (step.version > version && !superseded) {
                     db.ExecuteUpdate(step.sql);
                 }
             }

@@ -10,8 +10,9 @@
 // a channel (rssremoved_data) and the item count per channel (rsscount_data), both kept by
 // triggers on rss_data; version 4 the record of each channel's last fetch (rssfetch_data);
 // version 5 the full-text index of the items (rss_fts, FTS5 trigrams, kept by triggers and built
-// from the items already there). A file whose version is newer than this program's is refused
-// and left untouched.
+// from the items already there); version 6 the items' enclosures (rss_enclosure); version 7 the
+// full-text index anew, built after the upgrade in steps (rssfts_build). A file whose version is
+// newer than this program's is refused and left untouched.
 //
 // Threading: works on the caller's connection, on the caller's thread. Two connections that
 // prepare the same file at once are serialised by the write lock; the second finds the work done.

@@ -23,6 +23,9 @@
 //   rss_enclosure     attachments of rss_data items (enc_itemid, enc_url, enc_type,
 //                     enc_length), in feed order by rowid; written by the merge for the items it
 //                     stores, deleted with their item by a trigger
+//   rss_fts           the full-text index of titles and descriptions (search_index.h), kept by
+//                     triggers; rssfts_build the ids it still lacks after an upgrade
+//                     (search_index_build.h)
 //
 // Every operation returns true on success; on failure the cause is in GetLastError (SQLite's
 // formatted message, or "没有对应id的rss item" / "没有对应的rss item" for a missing row). Writes
@@ -43,6 +46,7 @@
 #include "core/feeds/feed_fetch_state.h"
 #include "core/feeds/feed_settings.h"
 #include "core/feeds/rss_item.h"
+#include "core/feeds/search_index_build.h"
 
 namespace zirvo {
 
@@ -184,6 +188,18 @@ public:
     // `feeds`.
     bool SearchItems(const std::string& keyword, std::vector<RssItem>& items,
                      const FeedIdList& feeds, bool allChannels, bool alsoDescription);
+    // One page of what SearchItems finds: `limit` items after the first `offset`, in the
+    // same order. The index hands its rows newest first, so the first page of a common word
+    // does not read every match.
+    bool SearchItemsPage(const std::string& keyword, const FeedIdList& feeds, bool allChannels,
+                         bool alsoDescription, int offset, int limit, std::vector<RssItem>& items);
+
+    // --- The full-text index's build after an upgrade (search_index_build.h) -------------------
+    // `build` says which item ids are still to be indexed; not pending when none are.
+    bool GetSearchIndexBuild(SearchIndexBuild& build);
+    // Indexes the next `maxItems` ids of the pending range in one transaction and says what is
+    // left; the range's end is removed with its last batch.
+    bool BuildSearchIndexBatch(int maxItems, SearchIndexBuild& build);
     // Deletes items of the listed channels dated more than `days` days before now (all of
     // them when `days` is 0); unread items only `includeUnread`. Negative days are refused.
     bool CleanFeeds(const FeedIdList& feeds, int days, bool includeUnread);

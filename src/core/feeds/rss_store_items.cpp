@@ -273,18 +273,18 @@ bool CRssStore::SetFeedsReadUpTo(const FeedIdList& feeds, int read, int maxItemI
     });
 }
 
-bool CRssStore::SearchItems(const std::string& keyword, std::vector<RssItem>& items,
-                            const FeedIdList& feeds, bool allChannels, bool alsoDescription) {
-    if (!allChannels && feeds.empty()) {
-        return true;
-    }
+namespace {
+
+// The search statement; `page` (" LIMIT n OFFSET k" or empty) is appended. `indexed`: the
+// index narrows the rows, the LIKE test of the plain statement decides on each; its rows come
+// newest first from the index itself, so a page stops reading early.
+std::string SearchStatement(const std::string& keyword, const FeedIdList& feeds, bool allChannels,
+                            bool alsoDescription, bool indexed, const std::string& page) {
     // The keyword is quoted like every other text: a quote in it must neither break the
     // statement nor change what it does.
-    const std::string word = Quoted(keyword);
+    const std::string word = CSQLiteStore::Quoted(keyword);
     const std::string ids = FormatFeedIds(feeds);
-    std::string sql;
-    if (SearchUsesIndex(keyword)) {
-        // The index narrows the rows; the LIKE test of the plain statement decides on each.
+    if (indexed) {
         std::string test = StrFormat("[rss_data].item_title LIKE '%%%s%%'", word.c_str());
         if (alsoDescription) {
             test = StrFormat("(%s OR [rss_data].item_description LIKE '%%%s%%')", test.c_str(),
@@ -293,33 +293,61 @@ bool CRssStore::SearchItems(const std::string& keyword, std::vector<RssItem>& it
         if (!allChannels) {
             test += StrFormat(" AND [rss_data].item_feedid IN (%s)", ids.c_str());
         }
-        sql = StrFormat(
+        return StrFormat(
             "SELECT [rss_data].* FROM [rss_fts] JOIN [rss_data] ON [rss_data].item_id = "
-            "[rss_fts].rowid WHERE [rss_fts] MATCH '%s' AND %s ORDER BY [rss_data].item_id DESC;",
-            Quoted(TrigramQuery(keyword)).c_str(), test.c_str());
-    } else if (allChannels && !alsoDescription) {
-        sql = StrFormat(
+            "[rss_fts].rowid WHERE [rss_fts] MATCH '%s' AND %s ORDER BY [rss_fts].rowid "
+            "DESC%s;",
+            CSQLiteStore::Quoted(TrigramQuery(keyword)).c_str(), test.c_str(), page.c_str());
+    }
+    if (allChannels && !alsoDescription) {
+        return StrFormat(
             "SELECT * FROM [rss_data] WHERE item_title LIKE '%%%s%%' ORDER BY item_id "
-            "DESC;",
-            word.c_str());
-    } else if (allChannels) {
-        sql = StrFormat(
+            "DESC%s;",
+            word.c_str(), page.c_str());
+    }
+    if (allChannels) {
+        return StrFormat(
             "SELECT * FROM [rss_data] WHERE item_title LIKE '%%%s%%' OR "
-            "item_description LIKE '%%%s%%' ORDER BY item_id DESC;",
-            word.c_str(), word.c_str());
-    } else if (!alsoDescription) {
-        sql = StrFormat(
+            "item_description LIKE '%%%s%%' ORDER BY item_id DESC%s;",
+            word.c_str(), word.c_str(), page.c_str());
+    }
+    if (!alsoDescription) {
+        return StrFormat(
             "SELECT * FROM [rss_data] WHERE item_title LIKE '%%%s%%' AND item_feedid "
-            "IN (%s) ORDER BY item_id DESC;",
-            word.c_str(), ids.c_str());
-    } else {
-        sql = StrFormat(
-            "SELECT * FROM [rss_data] WHERE item_title LIKE '%%%s%%' AND item_feedid "
-            "IN (%s) OR item_description LIKE '%%%s%%' AND item_feedid IN (%s) ORDER "
-            "BY item_id DESC;",
-            word.c_str(), ids.c_str(), word.c_str(), ids.c_str());
+            "IN (%s) ORDER BY item_id DESC%s;",
+            word.c_str(), ids.c_str(), page.c_str());
+    }
+    return StrFormat(
+        "SELECT * FROM [rss_data] WHERE item_title LIKE '%%%s%%' AND item_feedid "
+        "IN (%s) OR item_description LIKE '%%%s%%' AND item_feedid IN (%s) ORDER "
+        "BY item_id DESC%s;",
+        word.c_str(), ids.c_str(), word.c_str(), ids.c_str(), page.c_str());
+}
+
+}  // namespace
+
+bool CRssStore::SearchItems(const std::string& keyword, std::vector<RssItem>& items,
+                            const FeedIdList& feeds, bool allChannels, bool alsoDescription) {
+    return SearchItemsPage(keyword, feeds, allChannels, alsoDescription, 0, -1, items);
+}
+
+bool CRssStore::SearchItemsPage(const std::string& keyword, const FeedIdList& feeds,
+                                bool allChannels, bool alsoDescription, int offset, int limit,
+                                std::vector<RssItem>& items) {
+    if (!allChannels && feeds.empty()) {
+        return true;
     }
     return RunRead([&] {
+        bool indexed = SearchUsesIndex(keyword);
+        if (indexed) {
+            // An index still being built after an upgrade would miss the older items.
+            indexed = Connection().ExecuteQuery("SELECT 1 FROM [rssfts_build] LIMIT 1;").AtEnd();
+        }
+        const std::string page = limit < 0 && offset <= 0 ? std::string()
+                                                          : StrFormat(" LIMIT %d OFFSET %d", limit,
+                                                                      offset > 0 ? offset : 0);
+        const std::string sql =
+            SearchStatement(keyword, feeds, allChannels, alsoDescription, indexed, page);
         for (CppSQLite3Cursor row = Connection().ExecuteQuery(sql); !row.AtEnd(); row.NextRow()) {
             items.push_back(ReadFullItem(row, true));
         }

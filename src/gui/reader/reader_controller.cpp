@@ -91,6 +91,7 @@ CReaderController::CReaderController(CReaderSession& session, CCommandTable& com
                 emit StatusText(QStringLiteral("无法统计未读文章: ") + Q(outcome.error));
             }
             RefreshAllCounts();
+            BuildSearchIndexInBackground();
             if (m_startupReceivePending) {
                 m_startupReceivePending = false;
                 StartScheduled(zirvo::StartupReceive(m_session.Settings().startupAutoReceive,

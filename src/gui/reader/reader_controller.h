@@ -242,6 +242,9 @@ private:
     // Marks the node's items read (up to `upToItemId` when above 0) on a worker; the counts
     // and the shown list follow when it is done.
     void MarkNodeReadInBackground(NodeId node, int upToItemId);
+    // A store upgraded from before the full-text index gets it on a worker, its progress in
+    // the status bar; searches meanwhile read the items without it.
+    void BuildSearchIndexInBackground();
     // True when the shown list holds items of `node` (or of a channel of the same address).
     bool ListShowsPartOf(NodeId node) const;
     // Refills the shown list soon, once for a burst of receives.

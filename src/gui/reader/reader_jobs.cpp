@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include "core/util/closing_flag.h"
 #include "gui/reader/article_list_model.h"
 #include "gui/reader/reader_controller.h"
 #include "gui/reader/reader_text.h"
@@ -68,6 +69,46 @@ void CReaderController::MarkNodeReadInBackground(NodeId node, int upToItemId) {
             RefreshAllCounts();
             if (m_showingAllUnread || ListShowsPartOf(node)) {
                 RefillShownList();
+            }
+        });
+}
+
+void CReaderController::BuildSearchIndexInBackground() {
+    SearchIndexBuild build;
+    if (m_closing || !m_session.Store().GetSearchIndexBuild(build) || !build.pending) {
+        return;
+    }
+    QPointer<CReaderController> self(this);
+    RunStoreJob(
+        QStringLiteral("正在建立搜索索引..."),
+        [self](CRssStore& store) {
+            int shown = -1;
+            const auto progress = [self, &shown](const SearchIndexBuild& now) {
+                if (now.Percent() == shown) {
+                    return;
+                }
+                shown = now.Percent();
+                const QString text = QStringLiteral("正在建立搜索索引: %1%").arg(shown);
+                QMetaObject::invokeMethod(
+                    QCoreApplication::instance(),
+                    [self, text] {
+                        if (self && !self->m_closing) {
+                            emit self->StatusText(text);
+                        }
+                    },
+                    Qt::QueuedConnection);
+            };
+            JobOutcome outcome;
+            bool stopped = false;
+            outcome.ok = BuildSearchIndex(
+                             store, progress, [] { return IsClosing(); }, stopped) ||
+                         stopped;
+            outcome.error = outcome.ok ? std::string() : store.GetLastError();
+            return outcome;
+        },
+        [this](JobOutcome outcome) {
+            if (!outcome.ok) {
+                emit StatusText(QStringLiteral("无法建立搜索索引: ") + Q(outcome.error));
             }
         });
 }

@@ -3,6 +3,7 @@
 // marking the previous list read on a switch, and a store that fails while listing.
 
 #include <sqlite3.h>
+
 #include <QAbstractButton>
 #include <QHeaderView>
 #include <QMessageBox>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/db/schema.h"
 #include "core/feeds/rss_store.h"
 #include "gui/reader/article_list_model.h"
 #include "gui/reader/article_page.h"
@@ -125,6 +127,7 @@ public:
 
 private slots:
     void PagesThroughOneHundredTwentyItems();
+    void SearchIndexOfAnUpgradedStoreIsBuiltAfterStartUp();
     void UnreadFilterAndClickMarkReadInStoreAndTree();
     void KeyboardMovesShowsAndOpens();
     void FolderListIsGroupedByChannel();
@@ -401,6 +404,35 @@ void ReaderListTest::StoreErrorWhileListingKeepsRowsAndSaysWhy() {
     QCOMPARE(f.Controller().ListModel()->rowCount(), 3);
     QVERIFY(!status.isEmpty());
     QVERIFY(status.last().first().toString().startsWith(QStringLiteral("无法读取文章列表")));
+}
+
+void ReaderListTest::SearchIndexOfAnUpgradedStoreIsBuiltAfterStartUp() {
+    CReaderFixture f;
+    f.WriteOpml({{"频道", f.Server().Url("/gen/1?items=3"), {}}});
+    {
+        // The store as a version from before the full-text index left it (instead of the
+        // seeded one).
+        for (const char* name : {"Storage/rss.db", "Storage/rss.db-wal", "Storage/rss.db-shm"}) {
+            std::remove(f.Root().PathOf(name).c_str());
+        }
+        CppSQLite3Connection old;
+        old.Open(f.Root().PathOf("Storage/rss.db"));
+        std::string error;
+        QVERIFY2(EnsureRssSchemaUpTo(old, 4, error), error.c_str());
+        old.ExecuteUpdate(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 9000) "
+            "INSERT INTO rss_data (item_feedid, item_link, item_title) SELECT 1, 'http://x/' || "
+            "i, CASE WHEN i % 9 = 0 THEN 'Walrus ' ELSE 'Gull ' END || i FROM n;");
+    }
+    f.Open();
+    CRssStore store(f.Root().Path());
+    QVERIFY(store.Open());
+    SearchIndexBuild build;
+    QTRY_VERIFY_WITH_TIMEOUT(store.GetSearchIndexBuild(build) && !build.pending, 30000);
+    std::vector<RssItem> found;
+    QVERIFY(f.Session().Store().SearchItems("walrus", found, {}, true, false));
+    QCOMPARE(found.size(), size_t{1000});
+    QTRY_COMPARE(f.Session().JobsRunning(), size_t{0});
 }
 
 void ReaderListTest::ItemPropertiesText() {
