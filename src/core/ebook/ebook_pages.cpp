@@ -12,6 +12,7 @@
 #include "core/ebook/ebook_project.h"
 #include "core/net/http_client.h"
 #include "core/util/strings.h"
+#include "core/util/xml_text.h"
 
 namespace zirvo {
 namespace {
@@ -152,27 +153,7 @@ std::string FillTemplate(const std::string& pageTemplate,
 
 std::string EbookHtmlText(const std::string& text) {
     std::string out;
-    for (char c : EbookOneLine(text)) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                out += c;
-        }
-    }
+    AppendMarkupEscaped(out, EbookOneLine(text), MarkupQuotes::Both);
     return out;
 }
 

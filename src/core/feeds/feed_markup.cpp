@@ -8,30 +8,10 @@
 #include <memory>
 
 #include "core/util/strings.h"
+#include "core/util/xml_text.h"
 
 namespace zirvo {
 namespace {
-
-void AppendEscaped(std::string& out, std::string_view text, bool attribute) {
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += attribute ? "&quot;" : "\"";
-                break;
-            default:
-                out += c;
-        }
-    }
-}
 
 bool IsBlankChar(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -83,7 +63,7 @@ void WriteMarkup(std::string& out, const xmlNode* node) {
     for (; node != nullptr; node = node->next) {
         if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
             if (node->content != nullptr) {
-                AppendEscaped(out, Chars(node->content), false);
+                AppendMarkupEscaped(out, Chars(node->content), MarkupQuotes::None);
             }
             continue;
         }
@@ -110,7 +90,7 @@ void WriteMarkup(std::string& out, const xmlNode* node) {
             out += ' ';
             out += Chars(attr->name);
             out += "=\"";
-            AppendEscaped(out, value, true);
+            AppendMarkupEscaped(out, value, MarkupQuotes::Double);
             out += '"';
         }
         if (node->children == nullptr && IsVoidElement(name)) {
@@ -133,7 +113,7 @@ struct HtmlDocFree {
 
 std::string PlainTextAsHtml(std::string_view text) {
     std::string escaped;
-    AppendEscaped(escaped, text, false);
+    AppendMarkupEscaped(escaped, text, MarkupQuotes::None);
     std::string out;
     out.reserve(escaped.size());
     for (size_t i = 0; i < escaped.size(); ++i) {

@@ -5,11 +5,8 @@
 
 namespace zirvo {
 
-std::string XmlTextContent(std::string_view text) {
-    std::string clean = SanitizeXmlText(text);
-    std::string out;
-    out.reserve(clean.size());
-    for (char c : clean) {
+void AppendMarkupEscaped(std::string& out, std::string_view text, MarkupQuotes quotes) {
+    for (char c : text) {
         switch (c) {
             case '&':
                 out += "&amp;";
@@ -20,10 +17,23 @@ std::string XmlTextContent(std::string_view text) {
             case '>':
                 out += "&gt;";
                 break;
+            case '"':
+                out += quotes == MarkupQuotes::None ? "\"" : "&quot;";
+                break;
+            case '\'':
+                out += quotes == MarkupQuotes::Both ? "&#39;" : "'";
+                break;
             default:
                 out += c;
         }
     }
+}
+
+std::string XmlTextContent(std::string_view text) {
+    const std::string clean = SanitizeXmlText(text);
+    std::string out;
+    out.reserve(clean.size());
+    AppendMarkupEscaped(out, clean, MarkupQuotes::None);
     return out;
 }
 

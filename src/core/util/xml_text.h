@@ -1,6 +1,7 @@
 #pragma once
 // Pieces of the small XML files written as one string (the editor hand-over file, the article
-// page documents, the category caches), where the layout is fixed text and only values vary.
+// page documents, the category caches), where the layout is fixed text and only values vary, and
+// the escaping every writer of XML or HTML text shares.
 //
 // Threading: pure functions, any thread.
 
@@ -8,6 +9,17 @@
 #include <string_view>
 
 namespace zirvo {
+
+// Which quote characters AppendMarkupEscaped turns into references besides '&', '<' and '>'.
+enum class MarkupQuotes {
+    None,    // element text
+    Double,  // attribute values between double quotes: '"' as "&quot;"
+    Both,    // text that may land in either kind of attribute: also '\'' as "&#39;"
+};
+
+// Appends `text` with the characters that would end or open markup written as references; all
+// else (invalid XML characters included) is left to the caller.
+void AppendMarkupEscaped(std::string& out, std::string_view text, MarkupQuotes quotes);
 
 // Element text: drops what XML 1.0 cannot carry, then escapes '&', '<' and '>'.
 std::string XmlTextContent(std::string_view text);
