@@ -21,7 +21,6 @@ namespace zirvo::gui {
 namespace {
 
 const char kFavouritesLater[] = "RSS收藏的窗口尚未完成";
-const char kBrowserLater[] = "浏览器收藏夹的集成尚未完成";
 
 QMenu* NewMenu(const QString& title, const QString& name, QWidget* parent) {
     auto* menu = new QMenu(title, parent);
@@ -163,8 +162,9 @@ void CReaderController::CreateListActions() {
     QAction* keep = MakeUnavailable(QStringLiteral("添加到RSS收藏(&A)..."), "listAddToFavourites",
                                     l, kFavouritesLater);
     keep->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
-    MakeUnavailable(QStringLiteral("添加到IE收藏夹(&E)..."), "listAddToBrowserFavourites", l,
-                    kBrowserLater);
+    MakeAction(QStringLiteral("添加到IE收藏夹(&E)..."), QKeySequence(),
+               "listAddToBrowserFavourites", l, &C::CmdAddToBrowserFavourites);
+    UpdateBrowserFavouritesAction();
     QAction* publish = MakeAction(QStringLiteral("发布到博客(&P)..."), QKeySequence(),
                                   "listPublishToBlog", l, &C::CmdPublishToBlog);
     if (FindEditorProgram(RunningExecutableDir()).empty()) {

@@ -198,6 +198,11 @@ private:
     void CmdProperties();
     void CmdEbook();
 
+    // ---- "添加到IE收藏夹" (reader_links.cpp) ----
+    void CmdAddToBrowserFavourites();
+    // Enabled while the favourites folder exists; otherwise its tooltip says why.
+    void UpdateBrowserFavouritesAction();
+
     // ---- OPML exchange (reader_opml.cpp) ----
     void CmdImportOpml();
     void CmdExportOpml(bool all);

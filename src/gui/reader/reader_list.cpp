@@ -277,6 +277,7 @@ void CReaderController::OnListMenu(int row, const QPoint& globalPos) {
         }
         return;
     }
+    UpdateBrowserFavouritesAction();
     m_itemMenu->exec(globalPos);
 }
 
