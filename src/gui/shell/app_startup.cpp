@@ -120,7 +120,7 @@ int RunZirvo(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("zirvo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Zirvo"));
     QApplication::setApplicationVersion(QStringLiteral(ZIRVO_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("zirvo"));
+    QApplication::setDesktopFileName(QStringLiteral("org.zirvo.Zirvo"));
     // The interface is Chinese whatever the locale: the standard buttons and dialogs too.
     QTranslator qtTexts;
     if (qtTexts.load(QStringLiteral("qtbase_zh_CN"),
