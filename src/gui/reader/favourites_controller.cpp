@@ -122,6 +122,7 @@ void CFavouritesController::CreateWidgets(QWidget* parent) {
     m_list = new CArticleTableView(parent);
     m_list->setObjectName(QStringLiteral("favouriteList"));
     m_list->SetListModel(m_items);
+    m_list->FitDateColumn(style.smallFont);
     m_list->setDragEnabled(true);
     m_list->setDragDropMode(QAbstractItemView::DragOnly);
     m_list->setDefaultDropAction(Qt::MoveAction);

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -121,6 +122,15 @@ struct FavouritesPane {
     gui::CFavouritesController* controller = nullptr;
 };
 
+// Pictures for a look by eye when ZIRVO_SCREENSHOTS names a folder.
+void SaveScreenshot(QWidget* widget, const QString& name) {
+    const QString folder = qEnvironmentVariable("ZIRVO_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        widget->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+    }
+}
+
 void DropOnto(gui::CFavouriteTreeWidget* tree, NodeId node, QMimeData* mime) {
     const QPoint at = tree->visualItemRect(tree->ItemOf(node)).center();
     QDragEnterEvent enter(at, Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
@@ -169,6 +179,7 @@ void FavouritesTest::KeepNewNodeByHandDropExportImport() {
         CModalScript script({[&](QWidget* modal) {
             auto* dialog = qobject_cast<gui::CKeepFavouriteDialog*>(modal);
             QCOMPARE(dialog->windowTitle(), QStringLiteral("RSS收藏"));
+            SaveScreenshot(dialog, QStringLiteral("keep_favourite"));
             QPushButton* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
             QCOMPARE(ok->text(), QStringLiteral("收藏"));
             QCOMPARE(dialog->Chosen(), pane.Find("收藏夹/我的收藏"));
@@ -244,6 +255,10 @@ void FavouritesTest::KeepNewNodeByHandDropExportImport() {
     const QRect rect = fav.List()->visualRect(fav.ListModel()->index(0, gui::kColTitle));
     QTest::mouseClick(fav.List()->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
     QTRY_VERIFY(f.Controller().Page()->RenderedHtml().contains(QStringLiteral("正文")));
+    SaveScreenshot(pane.window.get(), QStringLiteral("favourites_mode"));
+    // Whole dates: a stored date is never cut in the favourites list either.
+    const QAbstractItemView* view = fav.List();
+    QVERIFY(fav.List()->columnWidth(gui::kColDate) >= view->sizeHintForColumn(gui::kColDate));
 
     // Dropping the row on the node shown is refused; on another node it moves there.
     std::unique_ptr<QMimeData> mime(

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -89,6 +90,15 @@ int RunSearch(CReaderFixture& f, int scope, const QString& keyword, bool titleOn
         }
     }
     return count;
+}
+
+// Pictures for a look by eye when ZIRVO_SCREENSHOTS names a folder.
+void SaveScreenshot(QWidget* widget, const QString& name) {
+    const QString folder = qEnvironmentVariable("ZIRVO_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        widget->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+    }
 }
 
 QString Heading(CReaderFixture& f) {
@@ -190,6 +200,9 @@ void ReaderSearchTest::LocalScopesListUnderTheHeadingAndClicksLeaveItemsUnread()
     QVERIFY(
         Heading(f).startsWith(QStringLiteral("有 2 项符合关键字 \"LINUX\" 的结果, 在全部频道中")));
     QVERIFY(!f.Controller().ListFromStaging());
+    SaveScreenshot(f.Window(), QStringLiteral("search_results"));
+    f.Controller().SearchWindow()->Present();
+    SaveScreenshot(f.Controller().SearchWindow(), QStringLiteral("search_panel"));
     // Clicking a result shows it and leaves it unread in the store.
     const int itemId = model->ItemId(1);
     ClickRow(f.Controller().List(), 1, gui::kColTitle);
