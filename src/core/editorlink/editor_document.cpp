@@ -5,6 +5,7 @@
 #include "core/editorlink/editor_task.h"
 #include "core/util/strings.h"
 #include "core/util/text_codec.h"
+#include "core/util/xml_text.h"
 
 namespace zirvo {
 
@@ -137,27 +138,7 @@ std::string PictureElement(const std::string& url) {
 std::string EscapeHtml(const std::string& text) {
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                out += c;
-        }
-    }
+    AppendMarkupEscaped(out, text, MarkupQuotes::Both);
     return out;
 }
 
