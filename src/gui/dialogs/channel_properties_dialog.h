@@ -8,14 +8,15 @@
 // Threading: window thread.
 
 #include <QDialog>
+#include <memory>
 
 #include "core/subscriptions/channel_tree.h"
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
 class QTabWidget;
+
+namespace Ui {
+class ChannelPropertiesDialog;
+}
 
 namespace zirvo {
 class CReaderSession;
@@ -23,38 +24,24 @@ class CReaderSession;
 
 namespace zirvo::gui {
 
-class CStorageChoice;
-
 class CChannelPropertiesDialog : public QDialog {
     Q_OBJECT
 
 public:
     CChannelPropertiesDialog(CReaderSession& session, NodeId channel, QWidget* parent);
+    ~CChannelPropertiesDialog() override;
 
-    QTabWidget* Pages() const { return m_tabs; }
+    QTabWidget* Pages() const;
     void accept() override;
 
 private:
-    QWidget* BuildGeneralPage(const ChannelNode& node);
-    QWidget* BuildStoragePage(const ChannelNode& node);
+    void ShowGeneral(const ChannelNode& node);
+    void ShowStorage(const ChannelNode& node);
     void ShowLastFetch(int feedId);
 
     CReaderSession& m_session;
     NodeId m_channel;
-    QTabWidget* m_tabs = nullptr;
-    QLineEdit* m_title = nullptr;
-    QLineEdit* m_address = nullptr;
-    QLineEdit* m_home = nullptr;
-    QComboBox* m_rank = nullptr;
-    QCheckBox* m_noAutoUpdate = nullptr;
-    QCheckBox* m_notice = nullptr;
-    QLabel* m_total = nullptr;
-    QLabel* m_unread = nullptr;
-    QLabel* m_lastFetchTime = nullptr;
-    QLabel* m_lastFetchMessage = nullptr;
-    QWidget* m_storagePage = nullptr;
-    QCheckBox* m_ownStorage = nullptr;
-    CStorageChoice* m_storage = nullptr;
+    std::unique_ptr<Ui::ChannelPropertiesDialog> m_ui;
 };
 
 }  // namespace zirvo::gui

@@ -1,21 +1,12 @@
 #include "gui/dialogs/folder_properties_dialog.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTabWidget>
-#include <QVBoxLayout>
 
 #include "core/session/reader_session.h"
+#include "gui/common/tab_order.h"
 #include "gui/dialogs/storage_choice.h"
+#include "ui_folder_properties_dialog.h"
 
 namespace zirvo::gui {
 
@@ -23,101 +14,73 @@ namespace {
 QString Q(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
+// Room for a typical address without scrolling, in the dialog's own font.
+constexpr int kAddressChars = 50;
 }  // namespace
 
 CFolderPropertiesDialog::CFolderPropertiesDialog(CReaderSession& session, NodeId folder,
                                                  QWidget* parent)
-    : QDialog(parent), m_session(session), m_folder(folder) {
-    setWindowTitle(QStringLiteral("频道目录设置"));
-    setObjectName(QStringLiteral("folderPropertiesDialog"));
-    m_tabs = new QTabWidget(this);
-    m_tabs->addTab(BuildGeneralPage(), QStringLiteral("常规"));
-    m_tabs->addTab(BuildBatchPage(), Q(kBatchDialogTitle));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_tabs);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CFolderPropertiesDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    : QDialog(parent),
+      m_session(session),
+      m_folder(folder),
+      m_ui(std::make_unique<Ui::FolderPropertiesDialog>()) {
+    m_ui->setupUi(this);
+    m_ui->homeUrl->setMinimumWidth(fontMetrics().averageCharWidth() * kAddressChars);
+    ChainTabOrder({m_ui->rank, m_ui->set1, m_ui->ownStorage, m_ui->storage, m_ui->set2,
+                   m_ui->noAutoUpdate, m_ui->set3, m_ui->showNotice, m_ui->set4, m_ui->setAll});
+    ShowGeneral();
+    ShowBatch();
+    connect(m_ui->buttons, &QDialogButtonBox::accepted, this, &CFolderPropertiesDialog::accept);
+    connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
-QWidget* CFolderPropertiesDialog::BuildGeneralPage() {
+CFolderPropertiesDialog::~CFolderPropertiesDialog() = default;
+
+QTabWidget* CFolderPropertiesDialog::Pages() const {
+    return m_ui->pages;
+}
+
+QPushButton* CFolderPropertiesDialog::SetAllButton() const {
+    return m_ui->setAll;
+}
+
+void CFolderPropertiesDialog::ShowGeneral() {
     const ChannelNode node = m_session.Tree().Node(m_folder).value_or(ChannelNode{});
-    auto* page = new QWidget(this);
-    auto* form = new QFormLayout(page);
-    m_title = new QLineEdit(QString::fromStdString(node.caption), page);
-    m_title->setObjectName(QStringLiteral("title"));
-    m_home = new QLineEdit(QString::fromStdString(node.homeUrl), page);
-    m_home->setObjectName(QStringLiteral("homeUrl"));
-    form->addRow(QStringLiteral("目录名称(&T):"), m_title);
-    form->addRow(QStringLiteral("主页(&H):"), m_home);
-    return page;
+    m_ui->title->setText(QString::fromStdString(node.caption));
+    m_ui->homeUrl->setText(QString::fromStdString(node.homeUrl));
 }
 
-QWidget* CFolderPropertiesDialog::BuildBatchPage() {
-    const FolderBatchInput input =
-        FolderBatchInputOf(m_session.Tree(), m_folder, m_session.Store());
-    auto* page = new QWidget(this);
-    auto* layout = new QVBoxLayout(page);
-    auto makeButton = [this, page](BatchGroup group) {
-        auto* button = new QPushButton(Q(kBatchSetButton), page);
-        button->setObjectName(QStringLiteral("set%1").arg(static_cast<int>(group)));
+void CFolderPropertiesDialog::ShowBatch() {
+    // The batch page's texts are the core's, shared with its rules.
+    m_ui->pages->setTabText(m_ui->pages->indexOf(m_ui->batchPage), Q(kBatchDialogTitle));
+    m_ui->rankGroup->setTitle(Q(kBatchRankGroup));
+    m_ui->rank->addItems({Q(kBatchRankByWeight), Q(kBatchRankAlways)});
+    m_ui->ownStorage->setText(Q(kBatchOwnStorage) + QStringLiteral("(&O)"));
+    m_ui->noAutoUpdate->setText(Q(kBatchNoAutoUpdate) + QStringLiteral("(&A)"));
+    m_ui->showNotice->setText(Q(kBatchShowNotice) + QStringLiteral("(&N)"));
+    m_ui->notes->setText(Q(kBatchNote1) + QStringLiteral("\n") + Q(kBatchNote2));
+    m_ui->setAll->setText(Q(kBatchSetAllButton));
+    connect(m_ui->setAll, &QPushButton::clicked, this,
+            [this] { RunBatch(m_ui->setAll, true, BatchGroup::RssRank); });
+    const std::pair<BatchGroup, QPushButton*> groups[] = {{BatchGroup::RssRank, m_ui->set1},
+                                                          {BatchGroup::Storage, m_ui->set2},
+                                                          {BatchGroup::AutoUpdate, m_ui->set3},
+                                                          {BatchGroup::Notice, m_ui->set4}};
+    for (const auto& [group, button] : groups) {
+        button->setText(Q(kBatchSetButton));
         m_buttons[static_cast<int>(group)] = button;
         connect(button, &QPushButton::clicked, this,
                 [this, button, group] { RunBatch(button, false, group); });
-        return button;
-    };
+    }
 
-    auto* rank = new QGroupBox(Q(kBatchRankGroup), page);
-    auto* rl = new QHBoxLayout(rank);
-    m_rank = new QComboBox(rank);
-    m_rank->setObjectName(QStringLiteral("rank"));
-    m_rank->addItems({Q(kBatchRankByWeight), Q(kBatchRankAlways)});
-    m_rank->setCurrentIndex(input.rankChoice);
-    rl->addWidget(m_rank, 1);
-    rl->addWidget(makeButton(BatchGroup::RssRank));
-    layout->addWidget(rank);
-
-    auto* storage = new QGroupBox(QStringLiteral("存储设置"), page);
-    auto* sl = new QGridLayout(storage);
-    m_ownStorage = new QCheckBox(Q(kBatchOwnStorage) + QStringLiteral("(&O)"), storage);
-    m_ownStorage->setObjectName(QStringLiteral("ownStorage"));
-    m_ownStorage->setChecked(input.ownStorage);
-    m_storage = new CStorageChoice(storage);
-    m_storage->SetType(input.storageRadio);
-    m_storage->CountBox()->setEditText(QString::fromStdString(input.storageCountText));
-    sl->addWidget(m_ownStorage, 0, 0);
-    sl->addWidget(m_storage, 1, 0);
-    sl->addWidget(makeButton(BatchGroup::Storage), 1, 1, Qt::AlignBottom);
-    layout->addWidget(storage);
-
-    auto* other = new QGroupBox(QStringLiteral("更新与提示"), page);
-    auto* ol = new QGridLayout(other);
-    m_noAutoUpdate = new QCheckBox(Q(kBatchNoAutoUpdate) + QStringLiteral("(&A)"), other);
-    m_noAutoUpdate->setObjectName(QStringLiteral("noAutoUpdate"));
-    m_noAutoUpdate->setChecked(input.noAutoUpdate);
-    m_notice = new QCheckBox(Q(kBatchShowNotice) + QStringLiteral("(&N)"), other);
-    m_notice->setObjectName(QStringLiteral("showNotice"));
-    m_notice->setChecked(input.showNotice);
-    ol->addWidget(m_noAutoUpdate, 0, 0);
-    ol->addWidget(makeButton(BatchGroup::AutoUpdate), 0, 1);
-    ol->addWidget(m_notice, 1, 0);
-    ol->addWidget(makeButton(BatchGroup::Notice), 1, 1);
-    ol->setColumnStretch(0, 1);
-    layout->addWidget(other);
-
-    auto* bottom = new QHBoxLayout;
-    auto* notes = new QLabel(Q(kBatchNote1) + QStringLiteral("\n") + Q(kBatchNote2), page);
-    notes->setWordWrap(true);
-    m_setAll = new QPushButton(Q(kBatchSetAllButton), page);
-    m_setAll->setObjectName(QStringLiteral("setAll"));
-    connect(m_setAll, &QPushButton::clicked, this,
-            [this] { RunBatch(m_setAll, true, BatchGroup::RssRank); });
-    bottom->addWidget(notes, 1);
-    bottom->addWidget(m_setAll, 0, Qt::AlignBottom);
-    layout->addLayout(bottom);
-    layout->addStretch();
-    return page;
+    const FolderBatchInput input =
+        FolderBatchInputOf(m_session.Tree(), m_folder, m_session.Store());
+    m_ui->rank->setCurrentIndex(input.rankChoice);
+    m_ui->ownStorage->setChecked(input.ownStorage);
+    m_ui->storage->SetType(input.storageRadio);
+    m_ui->storage->CountBox()->setEditText(QString::fromStdString(input.storageCountText));
+    m_ui->noAutoUpdate->setChecked(input.noAutoUpdate);
+    m_ui->showNotice->setChecked(input.showNotice);
 }
 
 QPushButton* CFolderPropertiesDialog::GroupButton(BatchGroup group) const {
@@ -126,12 +89,12 @@ QPushButton* CFolderPropertiesDialog::GroupButton(BatchGroup group) const {
 
 FolderBatchInput CFolderPropertiesDialog::Input() const {
     FolderBatchInput input;
-    input.rankChoice = m_rank->currentIndex();
-    input.ownStorage = m_ownStorage->isChecked();
-    input.storageRadio = m_storage->Type();
-    input.storageCountText = m_storage->CountText().toStdString();
-    input.noAutoUpdate = m_noAutoUpdate->isChecked();
-    input.showNotice = m_notice->isChecked();
+    input.rankChoice = m_ui->rank->currentIndex();
+    input.ownStorage = m_ui->ownStorage->isChecked();
+    input.storageRadio = m_ui->storage->Type();
+    input.storageCountText = m_ui->storage->CountText().toStdString();
+    input.noAutoUpdate = m_ui->noAutoUpdate->isChecked();
+    input.showNotice = m_ui->showNotice->isChecked();
     return input;
 }
 
@@ -148,8 +111,8 @@ void CFolderPropertiesDialog::RunBatch(QPushButton* button, bool all, BatchGroup
     if (!result.check.ok) {
         QMessageBox::warning(this, windowTitle(), QString::fromStdString(result.check.message));
         (result.check.focus == SettingsField::StorageType
-             ? m_storage->FirstRadio()
-             : static_cast<QWidget*>(m_storage->CountBox()))
+             ? m_ui->storage->FirstRadio()
+             : static_cast<QWidget*>(m_ui->storage->CountBox()))
             ->setFocus();
         return;
     }
@@ -162,9 +125,9 @@ void CFolderPropertiesDialog::RunBatch(QPushButton* button, bool all, BatchGroup
 }
 
 void CFolderPropertiesDialog::accept() {
-    if (!m_session.Editor().SetFolderProperties(m_folder, m_title->text().toStdString(),
-                                                m_home->text().toStdString())) {
-        m_tabs->setCurrentIndex(0);
+    if (!m_session.Editor().SetFolderProperties(m_folder, m_ui->title->text().toStdString(),
+                                                m_ui->homeUrl->text().toStdString())) {
+        m_ui->pages->setCurrentWidget(m_ui->generalPage);
         return;
     }
     QDialog::accept();

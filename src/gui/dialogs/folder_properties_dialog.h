@@ -8,14 +8,16 @@
 // other commands do: one UpdateFeeds over the folder's channel ids).
 
 #include <QDialog>
+#include <memory>
 
 #include "core/receive/folder_batch_settings.h"
 
-class QCheckBox;
-class QComboBox;
-class QLineEdit;
 class QPushButton;
 class QTabWidget;
+
+namespace Ui {
+class FolderPropertiesDialog;
+}
 
 namespace zirvo {
 class CReaderSession;
@@ -23,17 +25,16 @@ class CReaderSession;
 
 namespace zirvo::gui {
 
-class CStorageChoice;
-
 class CFolderPropertiesDialog : public QDialog {
     Q_OBJECT
 
 public:
     CFolderPropertiesDialog(CReaderSession& session, NodeId folder, QWidget* parent);
+    ~CFolderPropertiesDialog() override;
 
-    QTabWidget* Pages() const { return m_tabs; }
+    QTabWidget* Pages() const;
     QPushButton* GroupButton(BatchGroup group) const;
-    QPushButton* SetAllButton() const { return m_setAll; }
+    QPushButton* SetAllButton() const;
     void accept() override;
 
 signals:
@@ -41,23 +42,15 @@ signals:
     void BatchApplied();
 
 private:
-    QWidget* BuildGeneralPage();
-    QWidget* BuildBatchPage();
+    void ShowGeneral();
+    void ShowBatch();
     FolderBatchInput Input() const;
     void RunBatch(QPushButton* button, bool all, BatchGroup group);
 
     CReaderSession& m_session;
     NodeId m_folder;
-    QTabWidget* m_tabs = nullptr;
-    QLineEdit* m_title = nullptr;
-    QLineEdit* m_home = nullptr;
-    QComboBox* m_rank = nullptr;
-    QCheckBox* m_ownStorage = nullptr;
-    CStorageChoice* m_storage = nullptr;
-    QCheckBox* m_noAutoUpdate = nullptr;
-    QCheckBox* m_notice = nullptr;
+    std::unique_ptr<Ui::FolderPropertiesDialog> m_ui;
     QPushButton* m_buttons[5] = {};  // by BatchGroup value 1..4
-    QPushButton* m_setAll = nullptr;
 };
 
 }  // namespace zirvo::gui

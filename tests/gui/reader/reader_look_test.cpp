@@ -8,11 +8,14 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTreeWidgetItem>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 #include <QtTest>
 
+#include "gui/dialogs/channel_properties_dialog.h"
+#include "gui/dialogs/folder_properties_dialog.h"
 #include "gui/reader/article_list_model.h"
 #include "gui/reader/article_page.h"
 #include "gui/reader/article_table_view.h"
@@ -178,6 +181,20 @@ void ReaderLookTest::ReaderWithChineseFeedsFitsItsPanes() {
     properties.show();
     QVERIFY(QTest::qWaitForWindowExposed(&properties));
     Shot(&properties, QStringLiteral("item-properties"));
+    properties.close();
+    gui::CChannelPropertiesDialog channel(f.Session(), f.Find("中文资讯/失败的频道"), window);
+    channel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&channel));
+    Shot(&channel, QStringLiteral("channel-properties"));
+    channel.Pages()->setCurrentIndex(1);
+    Shot(&channel, QStringLiteral("channel-properties-storage"));
+    channel.close();
+    gui::CFolderPropertiesDialog folderSheet(f.Session(), f.Find("中文资讯"), window);
+    folderSheet.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&folderSheet));
+    Shot(&folderSheet, QStringLiteral("folder-properties"));
+    folderSheet.Pages()->setCurrentIndex(1);
+    Shot(&folderSheet, QStringLiteral("folder-properties-batch"));
 }
 
 QTEST_MAIN(ReaderLookTest)
