@@ -202,7 +202,7 @@ class ErrorsTest(FeedCliTestCase):
         self.assertIn('HTTP 500', tree['Broken']['last_fetch_message'])
         self.assertRegex(tree['Broken']['last_fetch'], r'^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ$')
         self.assertIs(tree['Tagged']['last_fetch_ok'], True)
-        self.assertIn('busy (HTTP 503) and asks to wait 600 s', tree['Busy']['last_fetch_message'])
+        self.assertIn('网站繁忙（HTTP 503），要求等待 600 秒', tree['Busy']['last_fetch_message'])
         self.assertIsNotNone(tree['Busy']['not_before'])
         # The plain form keeps its five columns.
         self.assertEqual(len(self.run_cli('tree').stdout.splitlines()[0].split('\t')), 5)

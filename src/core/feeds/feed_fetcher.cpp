@@ -97,6 +97,36 @@ const char* FeedFailureName(FeedFailure failure) {
     return "?";
 }
 
+const char* FeedFailureText(FeedFailure failure) {
+    switch (failure) {
+        case FeedFailure::None:
+            return "成功";
+        case FeedFailure::BadUrl:
+            return "地址无效";
+        case FeedFailure::Network:
+            return "网络错误";
+        case FeedFailure::Timeout:
+            return "连接超时";
+        case FeedFailure::TooLarge:
+            return "返回的内容过大";
+        case FeedFailure::Aborted:
+            return "已取消";
+        case FeedFailure::Empty:
+            return "服务器返回的内容为空";
+        case FeedFailure::NotXml:
+            return "返回的内容不是XML";
+        case FeedFailure::Html:
+            return "服务器返回的是网页，不是RSS频道";
+        case FeedFailure::NoItems:
+            return "频道中没有条目";
+        case FeedFailure::BadAnswer:
+            return "服务器的答复有误";
+        case FeedFailure::NotJson:
+            return "返回的内容不是JSON";
+    }
+    return "未知错误";
+}
+
 CFeedFetcher::CFeedFetcher(IHttpClient* http) : m_http(http) {
     if (m_http == nullptr) {
         m_ownClient = std::make_unique<CCurlHttpClient>();
@@ -141,14 +171,13 @@ bool CFeedFetcher::Get(const std::string& url, HttpResponse& response, const Fee
     }
     if (IsClosing() || (m_abortFlag && m_abortFlag->load())) {
         m_result.failure = FeedFailure::Aborted;
-        m_result.error = "aborted";
+        m_result.error = "已取消";
         return false;
     }
     if (response.status == 304) {
         if (!conditional) {
             m_result.failure = FeedFailure::BadAnswer;
-            m_result.error =
-                "the server answered 304 Not Modified to a request that sent no validator";
+            m_result.error = "服务器对一个未带验证信息的请求答复了304 Not Modified";
             return false;
         }
         m_result.notModified = true;
@@ -204,7 +233,7 @@ bool CFeedFetcher::FetchChannelInfo(const std::string& url, FeedChannelInfo& inf
     if (parsed.format == FeedFormat::Unknown) {
         if (m_result.failure == FeedFailure::None) {
             m_result.failure = FeedFailure::NoItems;
-            m_result.error = "the answer is not a feed";
+            m_result.error = "返回的内容不是RSS频道";
         }
         return false;
     }
@@ -213,7 +242,7 @@ bool CFeedFetcher::FetchChannelInfo(const std::string& url, FeedChannelInfo& inf
     info = std::move(parsed.channel);
     if (info.title.empty()) {
         m_result.failure = FeedFailure::NoItems;
-        m_result.error = "the feed has no title";
+        m_result.error = "频道没有标题";
         return false;
     }
     return true;
@@ -243,7 +272,7 @@ bool CFeedFetcher::LookUpFeed(const std::string& url, FeedLookup& lookup) {
     lookup.candidates = DiscoverFeeds(response.body, page);
     if (lookup.candidates.empty()) {
         if (m_result.failure == FeedFailure::Html) {
-            m_result.error = "the page names no feed";
+            m_result.error = "该网页没有指明任何RSS频道";
         }
         return false;
     }
@@ -262,8 +291,8 @@ bool CFeedFetcher::LookUpFeed(const std::string& url, FeedLookup& lookup) {
         if (m_result.failure == FeedFailure::None) {
             m_result.failure = FeedFailure::NoItems;
         }
-        m_result.error = "the feed the page names (" + only.url + ") cannot be read: " +
-                         (m_result.error.empty() ? "not a feed" : m_result.error);
+        m_result.error = "无法读取该网页指明的频道（" + only.url + "）：" +
+                         (m_result.error.empty() ? "不是RSS频道" : m_result.error);
         return false;
     }
     FeedChannelInfo info = std::move(feed.channel);

@@ -88,6 +88,8 @@ struct FeedFetchResult {
 
 // A readable name of the failure kind ("network", "not XML", ...).
 const char* FeedFailureName(FeedFailure failure);
+// The same kind in the interface's words, for a failure that came without its own message.
+const char* FeedFailureText(FeedFailure failure);
 
 class CFeedFetcher {
 public:

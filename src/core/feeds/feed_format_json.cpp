@@ -133,16 +133,16 @@ bool ReadItem(const Json& entry, const std::string& base, const std::string& fee
 FeedParseError ParseJsonFeed(std::string_view bytes, const FeedReadOptions& options,
                              ParsedFeed& out, std::string& error) {
     if (bytes.size() > kMaxFeedDocumentBytes) {
-        error = "the JSON feed is larger than the answer limit";
+        error = "JSON频道超过了大小上限";
         return FeedParseError::TooLarge;
     }
     if (NestsDeeperThan(bytes, kMaxJsonDepth)) {
-        error = "the JSON feed nests deeper than " + std::to_string(kMaxJsonDepth) + " levels";
+        error = "JSON频道的嵌套超过了" + std::to_string(kMaxJsonDepth) + "层";
         return FeedParseError::NotJson;
     }
     Json root = Json::parse(bytes.begin(), bytes.end(), nullptr, false);
     if (root.is_discarded() || !root.is_object()) {
-        error = "the answer is not a well-formed JSON object";
+        error = "返回的内容不是格式正确的JSON对象";
         return FeedParseError::NotJson;
     }
     out.format = FeedFormat::Json;
@@ -150,7 +150,7 @@ FeedParseError ParseJsonFeed(std::string_view bytes, const FeedReadOptions& opti
     auto items = root.find("items");
     if (!StartsWith(version, "https://jsonfeed.org/version/") &&
         (items == root.end() || !items->is_array())) {
-        error = "a JSON document, but not a JSON Feed";
+        error = "是JSON文档，但不是JSON Feed频道";
         return FeedParseError::NoItems;
     }
     std::string base = options.documentUrl;
@@ -160,7 +160,7 @@ FeedParseError ParseJsonFeed(std::string_view bytes, const FeedReadOptions& opti
     out.channel.title = StringOf(root, "title");
     out.channel.homePage = HomePageLink(base, StringOf(root, "home_page_url"));
     if (items == root.end() || !items->is_array()) {
-        error = "the JSON feed lists no items";
+        error = "JSON频道中没有条目";
         return FeedParseError::NoItems;
     }
     std::string feedAuthors = AuthorNames(root);
@@ -176,7 +176,7 @@ FeedParseError ParseJsonFeed(std::string_view bytes, const FeedReadOptions& opti
         }
     }
     if (count == 0) {
-        error = "the JSON feed lists no item with an address or id";
+        error = "JSON频道中没有带地址或id的条目";
         return FeedParseError::NoItems;
     }
     return FeedParseError::None;

@@ -97,7 +97,7 @@ std::string DeclaredXmlEncoding(std::string_view bytes) {
 FeedParseError LoadFeedDocument(std::string_view bytes, const std::string& httpCharset,
                                 CXmlDocument& doc, std::string& error) {
     if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos) {
-        error = "the answer is empty";
+        error = "服务器返回的内容为空";
         return FeedParseError::Empty;
     }
     std::string converted;
@@ -139,15 +139,15 @@ FeedParseError LoadFeedDocument(std::string_view bytes, const std::string& httpC
         std::string clean = utf8Input ? SanitizeXmlText(input) : std::string();
         if (clean.empty() || clean == input || !doc.LoadMemory(clean)) {
             if (LooksLikeHtml(bytes)) {
-                error = "the answer is an HTML page, not a feed";
+                error = "服务器返回的是网页，不是RSS频道";
                 return FeedParseError::Html;
             }
-            error = "the answer is not well-formed XML: " + parseError;
+            error = "返回的内容不是格式正确的XML：" + parseError;
             return FeedParseError::NotXml;
         }
     }
     if (EqualsIgnoreCaseAscii(doc.Root().Name(), "html")) {
-        error = "the answer is an HTML page, not a feed";
+        error = "服务器返回的是网页，不是RSS频道";
         return FeedParseError::Html;
     }
     error.clear();
@@ -203,17 +203,17 @@ size_t ReadFeedItems(const CXmlDocument& doc, std::vector<RssItem>& items,
 std::string DescribeMissingItems(const CXmlDocument& doc) {
     switch (XmlFeedFormat(doc)) {
         case FeedFormat::Rss:
-            return doc.SelectNode("/rss/channel/item") ? "the first item of the feed has no link"
-                                                       : "the feed lists no items";
+            return doc.SelectNode("/rss/channel/item") ? "频道的第一个条目没有链接"
+                                                       : "频道中没有条目";
         case FeedFormat::Rdf:
-            return "the RSS 1.0 feed lists no item with a link";
+            return "RSS 1.0频道中没有带链接的条目";
         case FeedFormat::Atom:
-            return "the Atom feed lists no entry with a link or id";
+            return "Atom频道中没有带链接或id的条目";
         case FeedFormat::Json:
         case FeedFormat::Unknown:
             break;
     }
-    return "not a feed (root element <" + doc.Root().Name() + ">)";
+    return "不是RSS频道（根元素为<" + doc.Root().Name() + ">）";
 }
 
 FeedChannelInfo ReadChannelInfo(const CXmlDocument& doc, const std::string& documentUrl) {
@@ -247,7 +247,7 @@ FeedParseError ParseFeed(std::string_view bytes, const std::string& httpCharset,
                          const FeedReadOptions& options, ParsedFeed& out, std::string& error) {
     out = ParsedFeed();
     if (bytes.size() > kMaxFeedDocumentBytes) {
-        error = "the answer is larger than the limit of a feed";
+        error = "返回的内容超过了频道的大小上限";
         return FeedParseError::TooLarge;
     }
     if (LooksLikeJson(bytes)) {

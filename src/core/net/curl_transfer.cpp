@@ -31,6 +31,59 @@ std::string Trimmed(std::string_view text) {
     return std::string(text);
 }
 
+// What a failed transfer tells the user: the kind in the interface's words, then curl's own
+// detail (host names, certificate reasons) for whoever has to mend it.
+std::string DescribeCurlFailure(CURLcode rc, const char* detail) {
+    const char* kind = "网络错误";
+    switch (rc) {
+        case CURLE_COULDNT_RESOLVE_HOST:
+            kind = "无法解析主机名";
+            break;
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            kind = "无法解析代理服务器";
+            break;
+        case CURLE_COULDNT_CONNECT:
+            kind = "无法连接到服务器";
+            break;
+        case CURLE_OPERATION_TIMEDOUT:
+            kind = "连接超时";
+            break;
+        case CURLE_SSL_CONNECT_ERROR:
+            kind = "安全连接(SSL)失败";
+            break;
+        case CURLE_PEER_FAILED_VERIFICATION:
+            kind = "服务器证书验证失败";
+            break;
+        case CURLE_TOO_MANY_REDIRECTS:
+            kind = "重定向次数过多";
+            break;
+        case CURLE_GOT_NOTHING:
+            kind = "服务器没有返回任何内容";
+            break;
+        case CURLE_SEND_ERROR:
+        case CURLE_RECV_ERROR:
+        case CURLE_PARTIAL_FILE:
+            kind = "传输中断";
+            break;
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            kind = "不支持的协议";
+            break;
+        case CURLE_URL_MALFORMAT:
+            kind = "地址格式错误";
+            break;
+        case CURLE_ABORTED_BY_CALLBACK:
+            kind = "已取消";
+            break;
+        default:
+            break;
+    }
+    std::string text = kind;
+    if (detail != nullptr && detail[0] != '\0') {
+        text += std::string("（") + detail + "）";
+    }
+    return text;
+}
+
 }  // namespace
 
 void CurlGlobalInit() {
@@ -41,19 +94,19 @@ void CurlGlobalInit() {
 CCurlTransfer::CCurlTransfer(const HttpRequest& request) : m_request(request) {
     if (!IsHttpUrl(request.url)) {
         m_response.failure = HttpFailure::BadUrl;
-        m_response.error = "not an http or https address: " + request.url;
+        m_response.error = "不是http或https地址：" + request.url;
         return;
     }
     if (ShouldAbort()) {
         m_response.failure = HttpFailure::Aborted;
-        m_response.error = "aborted";
+        m_response.error = "已取消";
         return;
     }
     CurlGlobalInit();
     m_easy = curl_easy_init();
     if (m_easy == nullptr) {
         m_response.failure = HttpFailure::Network;
-        m_response.error = "cannot start a transfer";
+        m_response.error = "无法开始传输";
         return;
     }
     Setup();
@@ -219,11 +272,11 @@ HttpResponse CCurlTransfer::Finish(CURLcode rc) {
     if (rc == CURLE_OK) {
         return response;
     }
-    response.error = m_errorText[0] ? m_errorText : curl_easy_strerror(rc);
+    response.error = DescribeCurlFailure(rc, m_errorText[0] ? m_errorText : curl_easy_strerror(rc));
     if (m_tooLarge || rc == CURLE_FILESIZE_EXCEEDED) {
         response.failure = HttpFailure::TooLarge;
         response.error =
-            "the answer is larger than " + std::to_string(m_request.maxBytes >> 20) + " MiB";
+            "返回的内容超过了 " + std::to_string(m_request.maxBytes >> 20) + " MiB 的上限";
     } else if (rc == CURLE_ABORTED_BY_CALLBACK) {
         response.failure = HttpFailure::Aborted;
     } else if (rc == CURLE_OPERATION_TIMEDOUT) {

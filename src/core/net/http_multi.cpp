@@ -36,7 +36,7 @@ bool Aborted(const HttpRequest& request) {
 HttpResponse AbortedResponse() {
     HttpResponse response;
     response.failure = HttpFailure::Aborted;
-    response.error = "aborted";
+    response.error = "已取消";
     return response;
 }
 
@@ -150,7 +150,7 @@ void CHttpMulti::StartWaiting(void* multi) {
             HttpResponse response = job.transfer->Response();
             if (job.transfer->Ready()) {
                 response.failure = HttpFailure::Network;
-                response.error = "cannot start a transfer";
+                response.error = "无法开始传输";
             }
             Complete(job, std::move(response));
             it = m_waiting.erase(it);

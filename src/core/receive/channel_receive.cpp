@@ -118,22 +118,19 @@ FetchedFeed FetchChannel(const ReceiveContext& context, const std::string& url,
 std::string DescribeReceive(const ChannelReceiveOutcome& outcome, const FeedFetchResult& result) {
     std::string text;
     if (outcome.ok) {
-        text = outcome.notModified
-                   ? std::string("not modified since the last receive")
-                   : StrFormat("received, %d item%s in the feed", outcome.itemsInFeed,
-                               outcome.itemsInFeed == 1 ? "" : "s");
+        text = outcome.notModified ? std::string("自上次接收以来没有变化")
+                                   : StrFormat("已接收，频道中有 %d 个条目", outcome.itemsInFeed);
     } else if (outcome.fetchFailure != FeedFailure::None) {
-        text = FeedFailureName(outcome.fetchFailure);
-        if (!outcome.error.empty()) {
-            text += ": " + outcome.error;
-        }
+        // The error says what went wrong in the user's words; the kind only stands in for it.
+        text = outcome.error.empty() ? std::string(FeedFailureText(outcome.fetchFailure))
+                                     : outcome.error;
     } else {
-        text = outcome.error.empty() ? std::string("the feed database failed") : outcome.error;
+        text = outcome.error.empty() ? std::string("写入RSS数据库失败") : outcome.error;
     }
     if (result.siteBusy) {
-        text += StrFormat("; the site is busy (HTTP %d)", result.httpStatus);
+        text += StrFormat("；网站繁忙（HTTP %d）", result.httpStatus);
         if (result.deferSeconds > 0) {
-            text += StrFormat(" and asks to wait %lld s", result.deferSeconds);
+            text += StrFormat("，要求等待 %lld 秒", result.deferSeconds);
         }
     }
     return text;
@@ -165,11 +162,11 @@ std::string DescribeCurrentException() {
     try {
         throw;
     } catch (const std::bad_alloc&) {
-        return "out of memory while receiving the channel";
+        return "接收频道时内存不足";
     } catch (const std::exception& e) {
-        return std::string("internal error while receiving the channel: ") + e.what();
+        return std::string("接收频道时出现内部错误：") + e.what();
     } catch (...) {
-        return "internal error while receiving the channel";
+        return "接收频道时出现内部错误";
     }
 }
 
@@ -216,7 +213,7 @@ void ReceiveChannel(const ReceiveContext& context, const ReceiveRequest& request
     }
     std::optional<ChannelNode> node = context.tree->Node(request.node);
     if (!node) {
-        outcome.error = "the channel was removed from the tree";
+        outcome.error = "该频道已从频道树中删除";
     } else if (!opened) {
         outcome.error = store.GetLastError();
     } else if (MergeAndCount(context, *node, request.channelId, store, fetched.items, outcome)) {
@@ -252,7 +249,7 @@ void FinishInlineReceive(const ReceiveContext& context, NodeId id, CRssStore& st
     ChannelReceiveOutcome outcome = OutcomeOf(id, feedId, fetched);
     if (!fetched.ok || context.Stopping() || !node) {
         if (fetched.ok && !node) {
-            outcome.error = "the channel was removed from the tree";
+            outcome.error = "该频道已从频道树中删除";
         }
         RecordFetch(context, store, outcome, fetched);
         SetReceiveImage(context, id, kImageFailed);

@@ -21,7 +21,7 @@ bool FetchOpmlAddress(IHttpClient& http, const std::string& url, std::string& by
         return false;
     };
     if (!IsWebAddress(url)) {
-        return fail("only http:// and https:// addresses can be fetched");
+        return fail("只能获取http://和https://地址");
     }
     HttpRequest request;
     request.url = url;
@@ -33,7 +33,7 @@ bool FetchOpmlAddress(IHttpClient& http, const std::string& url, std::string& by
         return fail(response.error);
     }
     if (response.status < 200 || response.status > 299) {
-        return fail("the server answered HTTP " + std::to_string(response.status));
+        return fail("服务器答复了HTTP " + std::to_string(response.status));
     }
     bytes = std::move(response.body);
     return true;

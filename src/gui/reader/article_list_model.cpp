@@ -240,9 +240,12 @@ QVariant CArticleListModel::data(const QModelIndex& index, int role) const {
         switch (role) {
             case Qt::DisplayRole:
                 // The header spans the row, so the view paints its first cell.
-                return index.column() == 0 || index.column() == kColTitle
+                if (index.column() != 0 && index.column() != kColTitle) {
+                    return QVariant();
+                }
+                return m_countsInHeaders
                            ? QStringLiteral("%1  (%2)").arg(row.header).arg(row.headerCount)
-                           : QVariant();
+                           : row.header;
             case Qt::BackgroundRole:
                 return QColor(0xe9, 0xed, 0xf3);
             case Qt::ForegroundRole:

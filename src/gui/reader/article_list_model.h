@@ -57,6 +57,10 @@ public:
     // Replaces the rows. `grouped`: items are grouped by their `group` text (first appearance
     // order), each group behind a header row.
     void SetItems(std::vector<RssItem> items, bool grouped);
+    // Whether a group's caption is followed by its row count: a channel's group in a folder list
+    // is, a search's group is not (its heading states the count already, the true one even when
+    // the list keeps only the newest rows).
+    void SetCountsInHeaders(bool counted) { m_countsInHeaders = counted; }
     // The same list read again (after a receive or a read mark): rows are inserted for new
     // ids and removed for ids that left, and the rows whose flags or texts changed repaint,
     // so the view keeps its current row, selection and scroll position. A grouped list, or one
@@ -98,6 +102,7 @@ private:
     std::vector<Row> m_rows;
     int m_itemCount = 0;
     bool m_grouped = false;
+    bool m_countsInHeaders = true;
     ArticleListStyle m_style;
 };
 

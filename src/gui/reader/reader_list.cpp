@@ -106,6 +106,7 @@ void CReaderController::FillList(ItemPage page, int ownerTag, bool refresh) {
         }
     }
     m_pageItems = page.items;
+    m_model->SetCountsInHeaders(ownerTag != 0);
     static const char* const kEmpty[] = {"没有文章", "没有已读文章", "没有未读文章", "没有新文章"};
     m_list->SetEmptyText(QString::fromUtf8(ownerTag == 0 ? "没有未读文章" : kEmpty[m_filter]));
     if (refresh) {

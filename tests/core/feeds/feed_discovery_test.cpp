@@ -124,7 +124,7 @@ TEST_F(FeedLookUp, FeedsPagesWithOneOrSeveralFeedsAndDeadEnds) {
     EXPECT_FALSE(fetcher.LookUpFeed(m_server.Url("/self.html"), lookup));
     EXPECT_EQ(fetcher.LastResult().failure, FeedFailure::Html);
     EXPECT_FALSE(fetcher.LookUpFeed(m_server.Url("/html"), lookup));
-    EXPECT_EQ(fetcher.LastResult().error, "the page names no feed");
+    EXPECT_EQ(fetcher.LastResult().error, "该网页没有指明任何RSS频道");
 }
 
 }  // namespace

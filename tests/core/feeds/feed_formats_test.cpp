@@ -158,7 +158,7 @@ TEST(FeedFormats, HostileJsonIsRefusedCleanly) {
     std::string error;
     std::string deep(100000, '[');
     EXPECT_EQ(ParseFeed("{\"items\":" + deep, "", {}, feed, error), FeedParseError::NotJson);
-    EXPECT_NE(error.find("deeper"), std::string::npos) << error;
+    EXPECT_NE(error.find("嵌套超过了"), std::string::npos) << error;
     EXPECT_EQ(ParseFeed("{\"items\": [", "", {}, feed, error), FeedParseError::NotJson);
     EXPECT_EQ(ParseFeed("{\"title\": \"x\"}", "", {}, feed, error), FeedParseError::NoItems);
     EXPECT_EQ(ParseFeed("{\"version\": \"https://jsonfeed.org/version/1\", \"items\": 5}", "", {},

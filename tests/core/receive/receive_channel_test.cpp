@@ -38,15 +38,21 @@ TEST_F(ReceiveTest, FeedOrderDecidesItemIdsFirstItemNewest) {
 }
 
 TEST_F(ReceiveTest, UnreadableFeedsFailWithImage4AndStoreNothing) {
-    const char* paths[] = {"/bad.json",   "/empty.atom", "/html",
-                           "/status/404", "/truncated",  "/no-link.xml"};
+    // What the channel's tooltip and properties will say, in the interface's language.
+    const std::pair<const char*, const char*> cases[] = {
+        {"/bad.json", "返回的内容不是格式正确的JSON对象"},
+        {"/empty.atom", "Atom频道中没有带链接或id的条目"},
+        {"/html", "服务器返回的是网页，不是RSS频道"},
+        {"/status/404", "HTTP 404: 服务器返回的是网页，不是RSS频道"},
+        {"/truncated", "传输中断（"},
+        {"/no-link.xml", "频道的第一个条目没有链接"}};
     ASSERT_TRUE(Server().Put("/no-link.xml",
                              "<rss><channel><item><title>a</title></item><item>"
                              "<link>http://x/b</link></item></channel></rss>"));
     ASSERT_TRUE(Server().Put("/bad.json", "{\"items\": [{\"url\": \"http://x/1\"}"));
     ASSERT_TRUE(Server().Put(
         "/empty.atom", "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>t</title></feed>"));
-    for (const char* path : paths) {
+    for (const auto& [path, said] : cases) {
         SCOPED_TRACE(path);
         m_observer.Clear();
         NodeId channel = AddChannel(path, path);
@@ -58,7 +64,21 @@ TEST_F(ReceiveTest, UnreadableFeedsFailWithImage4AndStoreNothing) {
         ASSERT_EQ(outcomes.size(), 1u);
         EXPECT_FALSE(outcomes[0].ok);
         EXPECT_FALSE(outcomes[0].error.empty());
+        EXPECT_EQ(outcomes[0].message.rfind(said, 0), 0u) << outcomes[0].message;
     }
+}
+
+TEST_F(ReceiveTest, ReceivedAndUnreachableChannelsSayWhatHappenedInChinese) {
+    NodeId channel = AddChannel("Herald", "/corpus/heraldsun.rss");
+    ASSERT_TRUE(ReceiveOne(channel));
+    EXPECT_EQ(m_observer.Outcomes().back().message, "已接收，频道中有 2 个条目");
+
+    // Port 1 on loopback: nothing listens, the connection is refused at once.
+    m_observer.Clear();
+    NodeId closed = m_tree.AddNode(kNoNode, "Closed", "http://127.0.0.1:1/feed.xml", "");
+    ASSERT_TRUE(ReceiveOne(closed));
+    std::string said = m_observer.Outcomes().back().message;
+    EXPECT_EQ(said.rfind("无法连接到服务器（", 0), 0u) << said;
 }
 
 TEST_F(ReceiveTest, AtomRdfAndJsonFeedsMergeLikeRss) {

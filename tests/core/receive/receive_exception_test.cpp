@@ -59,7 +59,7 @@ TEST_P(ReceiveExceptionTest, FolderWalkCountsTheChannelAsFailedAndGoesOn) {
     for (const ChannelReceiveOutcome& outcome : m_observer.Outcomes()) {
         if (outcome.node == broken) {
             EXPECT_FALSE(outcome.ok);
-            EXPECT_NE(outcome.error.find("out of memory"), std::string::npos) << outcome.error;
+            EXPECT_NE(outcome.error.find("内存不足"), std::string::npos) << outcome.error;
         }
     }
 }

@@ -54,7 +54,7 @@ TEST_F(ReceiveTest, ABusySiteInAWalkFailsItsChannelAndTheWalkGoesOn) {
     auto outcomes = m_observer.Outcomes();
     ASSERT_EQ(outcomes.size(), 2u);
     EXPECT_EQ(outcomes[0].node, busy);
-    EXPECT_NE(outcomes[0].message.find("busy (HTTP 503)"), std::string::npos)
+    EXPECT_NE(outcomes[0].message.find("网站繁忙（HTTP 503）"), std::string::npos)
         << outcomes[0].message;
 }
 

@@ -320,7 +320,7 @@ TEST_F(OpmlExchangeTest, OpmlAddressIsFetchedOverHttp) {
     const std::vector<std::string> shown = m_reporter.MessageBoxes();
     ASSERT_EQ(shown.size(), 3u);
     // The Part's text, then the cause on a line of its own.
-    EXPECT_EQ(shown[0], "无效的链接!\nthe server answered HTTP 404");
+    EXPECT_EQ(shown[0], "无效的链接!\n服务器答复了HTTP 404");
     EXPECT_TRUE(StartsWith(shown[1], "无法识别的OPML文件格式\n")) << shown[1];
     EXPECT_NE(shown[1].find("<html>"), std::string::npos) << shown[1];
     EXPECT_TRUE(StartsWith(shown[2], "无效的链接!\n")) << shown[2];

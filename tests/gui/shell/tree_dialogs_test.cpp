@@ -231,11 +231,11 @@ private slots:
                  QStringLiteral("-"));
 
         failed.ok = true;
-        failed.message = "received, 3 items in the feed";
+        failed.message = "已接收，频道中有 3 个条目";
         QVERIFY(session.Store().SaveFetchState(failedId, failed));
         CChannelPropertiesDialog again(session, channels[0], nullptr);
         QCOMPARE(again.findChild<QLabel*>(QStringLiteral("lastFetchMessage"))->text(),
-                 QStringLiteral("成功: received, 3 items in the feed"));
+                 QStringLiteral("成功: 已接收，频道中有 3 个条目"));
     }
 };
 
