@@ -16,10 +16,6 @@ namespace zirvo {
 
 // ---- proxy page ("代理服务器") ------------------------------------------------------------------
 
-inline constexpr char kProxyPageTitle[] = "代理服务器";
-inline constexpr char kProxyUseLabel[] = "使用代理服务器";
-inline constexpr char kProxyUseForLocalLabel[] = "对于本地地址使用代理服务器(不推荐)";
-
 // The page's widgets as they hold their values.
 struct ProxyPageInput {
     bool use = false;          // "使用代理服务器"
@@ -55,12 +51,7 @@ int CommitProxyPage(CAppConfig& config, const ProxySettings& proxy);
 // ---- advanced page ("高级") -------------------------------------------------------------------
 
 inline constexpr char kAdvancedPageTitle[] = "高级";
-inline constexpr char kDebugUseLabel[] = "开启调试模式";
-inline constexpr char kDebugChangeButton[] = "更改";
 inline constexpr char kDebugFolderBrowserTitle[] = "选择一个您要存放调试文件的目录";
-inline constexpr char kDebugExplanation1[] = "调试模式将把服务器返回的详细错误信息保存到文件中";
-inline constexpr char kDebugExplanation2[] = "以便服务器端开发人员调试接口";
-inline constexpr char kDebugExplanation3[] = "注意：不会保存因XML格式不当而造成的错误";
 inline constexpr char kDebugFileName[] = "qova_debug.html";
 
 // The read-only path field for the stored folder: folder + "/qova_debug.html" ("" gives

@@ -18,18 +18,8 @@
 
 namespace zirvo {
 
-inline constexpr char kCleanWizardTitle[] = "清理向导";
-inline constexpr char kCleanPage1Title[] = "清理数据向导";
-inline constexpr char kCleanDaysLabel[] = "各频道只保留以下天数内的数据";
 inline constexpr const char* kCleanDaysPresets[] = {"0", "7", "14", "30", "60"};
 inline constexpr char kCleanDaysInitial[] = "7";
-inline constexpr char kCleanIncludeUnread[] = "包括未读新闻";
-inline constexpr char kCleanHintZero[] = "填\"0\"则清空该频道所有文章";
-inline constexpr char kCleanHintStopAuto[] = "清理前最好停止自动更新";
-inline constexpr char kCleanHintWhy1[] = "清理无用的文章可减小数据文件的大小,";
-inline constexpr char kCleanHintWhy2[] = "提高程序运行速度。";
-inline constexpr char kCleanSelectAll[] = "全选";
-inline constexpr char kCleanSelectNone[] = "全不选";
 inline constexpr char kCleanStartButton[] = "开始清理";
 inline constexpr char kCleanBusyButton[] = "清理中...";
 inline constexpr char kCleanDoneButton[] = "清理完成";

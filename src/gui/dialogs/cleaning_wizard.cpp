@@ -1,22 +1,14 @@
 #include "gui/dialogs/cleaning_wizard.h"
 
 #include <QAbstractButton>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QCoreApplication>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
-#include <QPushButton>
-#include <QTreeWidget>
-#include <QVBoxLayout>
-#include <memory>
 
 #include "core/feeds/rss_store.h"
 #include "core/receive/cleaning_wizard.h"
 #include "core/receive/receive_settings_checks.h"
+#include "ui_cleaning_wizard.h"
 
 namespace zirvo::gui {
 
@@ -28,88 +20,51 @@ constexpr int kNodeRole = Qt::UserRole + 1;
 }  // namespace
 
 CCleaningWizard::CCleaningWizard(CReaderSession& session, QWidget* parent)
-    : QWizard(parent), m_session(session) {
-    setWindowTitle(Q(kCleanWizardTitle));
-    setObjectName(QStringLiteral("cleaningWizard"));
+    : QWizard(parent), m_session(session), m_ui(std::make_unique<Ui::CleaningWizard>()) {
+    m_ui->setupUi(this);
     setWizardStyle(QWizard::ClassicStyle);
     setOption(QWizard::NoBackButtonOnStartPage);
-    addPage(BuildDaysPage());
-    addPage(BuildChannelsPage());
     setButtonText(QWizard::FinishButton, Q(kCleanStartButton));
     setButtonText(QWizard::NextButton, QStringLiteral("下一步(&N) >"));
     setButtonText(QWizard::BackButton, QStringLiteral("< 上一步(&B)"));
     setButtonText(QWizard::CancelButton, QStringLiteral("取消"));
-    resize(520, 440);
-}
 
-QWizardPage* CCleaningWizard::BuildDaysPage() {
-    auto* page = new QWizardPage(this);
-    page->setTitle(Q(kCleanPage1Title));
-    auto* layout = new QVBoxLayout(page);
-    auto* row = new QHBoxLayout;
-    auto* label = new QLabel(Q(kCleanDaysLabel) + QStringLiteral("(&D):"), page);
-    m_days = new QComboBox(page);
-    m_days->setObjectName(QStringLiteral("days"));
-    m_days->setEditable(true);
     // NOTE: Enter in an editable box would otherwise settle the text on the box's current entry
-    // (the "0" preset, which empties the ticked channels) or add the text as an entry.
-    m_days->setInsertPolicy(QComboBox::NoInsert);
-    m_days->setCompleter(nullptr);
+    // (the "0" preset, which empties the ticked channels) or add the text as an entry; the
+    // form keeps the box from adding (no insertion) and the box has no completer.
+    QComboBox* days = m_ui->days;
+    days->setCompleter(nullptr);
     for (const char* preset : kCleanDaysPresets) {
-        m_days->addItem(Q(preset));
+        days->addItem(Q(preset));
     }
-    m_days->setCurrentIndex(m_days->findText(Q(kCleanDaysInitial)));
-    m_days->setEditText(Q(kCleanDaysInitial));
-    m_days->setMinimumContentsLength(5);
-    label->setBuddy(m_days);
-    row->addWidget(label);
-    row->addWidget(m_days);
-    row->addWidget(new QLabel(QStringLiteral("天"), page));
-    row->addStretch();
-    layout->addLayout(row);
-    m_includeUnread = new QCheckBox(Q(kCleanIncludeUnread) + QStringLiteral("(&U)"), page);
-    m_includeUnread->setObjectName(QStringLiteral("includeUnread"));
-    layout->addWidget(m_includeUnread);
-    layout->addSpacing(12);
-    for (const char* hint : {kCleanHintZero, kCleanHintStopAuto}) {
-        layout->addWidget(new QLabel(Q(hint), page));
-    }
-    layout->addSpacing(12);
-    auto* why = new QLabel(Q(kCleanHintWhy1) + Q(kCleanHintWhy2), page);
-    why->setWordWrap(true);
-    layout->addWidget(why);
-    layout->addStretch();
-    return page;
-}
+    days->setCurrentIndex(days->findText(Q(kCleanDaysInitial)));
+    days->setEditText(Q(kCleanDaysInitial));
+    // The hints stand apart from the fields above and the reason below by a line's height.
+    const int gap = fontMetrics().height();
+    m_ui->hintsLayout->setContentsMargins(0, gap, 0, gap);
 
-QWizardPage* CCleaningWizard::BuildChannelsPage() {
-    auto* page = new QWizardPage(this);
-    page->setTitle(QStringLiteral("选择要清理的频道"));
-    auto* layout = new QVBoxLayout(page);
-    m_channels = new QTreeWidget(page);
-    m_channels->setObjectName(QStringLiteral("channels"));
-    m_channels->setHeaderHidden(true);
+    // Room for a screenful of channels: the list is the page's content.
+    m_ui->channels->setMinimumHeight(fontMetrics().lineSpacing() * 16);
     FillChannels(kNoNode, nullptr);
-    m_channels->expandAll();
-    layout->addWidget(m_channels, 1);
-    auto* buttons = new QHBoxLayout;
-    auto* all = new QPushButton(Q(kCleanSelectAll) + QStringLiteral("(&A)"), page);
-    all->setObjectName(QStringLiteral("selectAll"));
-    auto* none = new QPushButton(Q(kCleanSelectNone) + QStringLiteral("(&O)"), page);
-    none->setObjectName(QStringLiteral("selectNone"));
-    buttons->addWidget(all);
-    buttons->addWidget(none);
-    buttons->addStretch();
-    layout->addLayout(buttons);
-    connect(all, &QPushButton::clicked, this, [this] { SetAllChecked(true); });
-    connect(none, &QPushButton::clicked, this, [this] { SetAllChecked(false); });
+    m_ui->channels->expandAll();
+    connect(m_ui->selectAll, &QPushButton::clicked, this, [this] { SetAllChecked(true); });
+    connect(m_ui->selectNone, &QPushButton::clicked, this, [this] { SetAllChecked(false); });
     // A folder's box ticks or clears every channel below it.
-    connect(m_channels, &QTreeWidget::itemChanged, this, [](QTreeWidgetItem* item, int) {
+    connect(m_ui->channels, &QTreeWidget::itemChanged, this, [](QTreeWidgetItem* item, int) {
         for (int i = 0; i < item->childCount(); ++i) {
             item->child(i)->setCheckState(0, item->checkState(0));
         }
     });
-    return page;
+}
+
+CCleaningWizard::~CCleaningWizard() = default;
+
+QComboBox* CCleaningWizard::DaysBox() const {
+    return m_ui->days;
+}
+
+QTreeWidget* CCleaningWizard::ChannelList() const {
+    return m_ui->channels;
 }
 
 void CCleaningWizard::FillChannels(NodeId parent, QTreeWidgetItem* item) {
@@ -118,7 +73,8 @@ void CCleaningWizard::FillChannels(NodeId parent, QTreeWidgetItem* item) {
         if (!node) {
             continue;
         }
-        auto* child = item != nullptr ? new QTreeWidgetItem(item) : new QTreeWidgetItem(m_channels);
+        auto* child =
+            item != nullptr ? new QTreeWidgetItem(item) : new QTreeWidgetItem(m_ui->channels);
         child->setText(0, QString::fromStdString(node->caption));
         child->setData(0, kNodeRole, static_cast<qlonglong>(id));
         child->setCheckState(0, Qt::Unchecked);
@@ -127,8 +83,8 @@ void CCleaningWizard::FillChannels(NodeId parent, QTreeWidgetItem* item) {
 }
 
 void CCleaningWizard::SetAllChecked(bool checked) {
-    for (int i = 0; i < m_channels->topLevelItemCount(); ++i) {
-        m_channels->topLevelItem(i)->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+    for (int i = 0; i < m_ui->channels->topLevelItemCount(); ++i) {
+        m_ui->channels->topLevelItem(i)->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
     }
 }
 
@@ -138,11 +94,12 @@ bool CCleaningWizard::validateCurrentPage() {
     }
     if (currentId() == 0) {
         int days = 0;
-        const SettingsCheck check = CheckCleaningDays(m_days->currentText().toStdString(), days);
+        const SettingsCheck check =
+            CheckCleaningDays(m_ui->days->currentText().toStdString(), days);
         if (!check.ok) {
             m_acceptedDays = -1;
             QMessageBox::warning(this, windowTitle(), QString::fromStdString(check.message));
-            m_days->setFocus();
+            m_ui->days->setFocus();
             return false;
         }
         m_acceptedDays = days;
@@ -160,21 +117,21 @@ void CCleaningWizard::SetBusy(bool busy) {
     for (auto which : {QWizard::BackButton, QWizard::FinishButton, QWizard::CancelButton}) {
         button(which)->setEnabled(!busy);
     }
-    m_channels->setEnabled(!busy);
+    m_ui->channels->setEnabled(!busy);
     setButtonText(QWizard::FinishButton, busy ? Q(kCleanBusyButton) : Q(kCleanStartButton));
 }
 
 void CCleaningWizard::StartCleaning() {
     std::vector<NodeId> ticked;
-    for (QTreeWidgetItemIterator it(m_channels, QTreeWidgetItemIterator::Checked); *it; ++it) {
+    for (QTreeWidgetItemIterator it(m_ui->channels, QTreeWidgetItemIterator::Checked); *it; ++it) {
         ticked.push_back(static_cast<NodeId>((*it)->data(0, kNodeRole).toLongLong()));
     }
     // The days page accepted them; the field cannot have changed since (it sits on that page).
     int days = m_acceptedDays;
-    if (days < 0 && !CheckCleaningDays(m_days->currentText().toStdString(), days).ok) {
+    if (days < 0 && !CheckCleaningDays(m_ui->days->currentText().toStdString(), days).ok) {
         return;
     }
-    const bool includeUnread = m_includeUnread->isChecked();
+    const bool includeUnread = m_ui->includeUnread->isChecked();
     // A refusal that needs no store (nothing ticked) is answered at once.
     if (ticked.empty()) {
         QMessageBox::warning(this, windowTitle(), Q(kMsgChooseChannelToClean));

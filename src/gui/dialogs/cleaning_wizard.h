@@ -12,14 +12,18 @@
 // accessors, and report back as values.
 
 #include <QWizard>
+#include <memory>
 #include <string>
 
 #include "core/session/reader_session.h"
 
-class QCheckBox;
 class QComboBox;
 class QTreeWidget;
 class QTreeWidgetItem;
+
+namespace Ui {
+class CleaningWizard;
+}
 
 namespace zirvo::gui {
 
@@ -28,9 +32,10 @@ class CCleaningWizard : public QWizard {
 
 public:
     CCleaningWizard(CReaderSession& session, QWidget* parent);
+    ~CCleaningWizard() override;
 
-    QComboBox* DaysBox() const { return m_days; }
-    QTreeWidget* ChannelList() const { return m_channels; }
+    QComboBox* DaysBox() const;
+    QTreeWidget* ChannelList() const;
     bool Cleaned() const { return m_cleaned; }
 
     bool validateCurrentPage() override;
@@ -41,8 +46,6 @@ signals:
     void CountsChanged();
 
 private:
-    QWizardPage* BuildDaysPage();
-    QWizardPage* BuildChannelsPage();
     void FillChannels(NodeId parent, QTreeWidgetItem* item);
     void SetAllChecked(bool checked);
     void StartCleaning();
@@ -50,10 +53,8 @@ private:
     void SetBusy(bool busy);
 
     CReaderSession& m_session;
+    std::unique_ptr<Ui::CleaningWizard> m_ui;
     int m_acceptedDays = -1;  // what page 1 accepted
-    QComboBox* m_days = nullptr;
-    QCheckBox* m_includeUnread = nullptr;
-    QTreeWidget* m_channels = nullptr;
     bool m_running = false;
     bool m_cleaned = false;
 };

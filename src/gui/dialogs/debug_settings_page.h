@@ -6,12 +6,13 @@
 // Threading: window thread.
 
 #include <QWidget>
+#include <memory>
 
 #include "core/config/app_config.h"
 
-class QCheckBox;
-class QLineEdit;
-class QPushButton;
+namespace Ui {
+class DebugSettingsPage;
+}
 
 namespace zirvo::gui {
 
@@ -20,6 +21,7 @@ class CDebugSettingsPage : public QWidget {
 
 public:
     CDebugSettingsPage(CAppConfig& config, QWidget* parent);
+    ~CDebugSettingsPage() override;
 
     // Writes the page's choice; false when the configuration refused it (already reported).
     bool Commit();
@@ -28,9 +30,7 @@ private:
     void ChooseFolder();
 
     CAppConfig& m_config;
-    QCheckBox* m_use = nullptr;
-    QLineEdit* m_path = nullptr;
-    QPushButton* m_change = nullptr;
+    std::unique_ptr<Ui::DebugSettingsPage> m_ui;
 };
 
 }  // namespace zirvo::gui

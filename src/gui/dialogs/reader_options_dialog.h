@@ -10,16 +10,16 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 
 #include "core/config/app_config.h"
 
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QRadioButton;
-class QSpinBox;
 class QTabWidget;
+class QWidget;
+
+namespace Ui {
+class ReaderOptionsDialog;
+}
 
 namespace zirvo::gui {
 
@@ -35,15 +35,13 @@ public:
     // The statistics page counts the store at `dataRoot` as a job given to `startJob`.
     CReaderOptionsDialog(CAppConfig& config, const QString& dataRoot, JobStarter startJob,
                          QWidget* parent);
+    ~CReaderOptionsDialog() override;
 
-    QTabWidget* Pages() const { return m_tabs; }
+    QTabWidget* Pages() const;
 
     void accept() override;
 
 private:
-    QWidget* BuildGeneralPage();
-    QWidget* BuildStoragePage();
-    QWidget* BuildStatisticsPage();
     void LoadValues();
     void StartCounting();
     void Refuse(QWidget* page, QWidget* field, const std::string& message);
@@ -51,27 +49,8 @@ private:
     CAppConfig& m_config;
     QString m_dataRoot;
     JobStarter m_startJob;
-    QTabWidget* m_tabs = nullptr;
-
-    QWidget* m_generalPage = nullptr;
-    QCheckBox* m_startup = nullptr;
-    QCheckBox* m_clickReceive = nullptr;
-    QCheckBox* m_switchMarkRead = nullptr;
-    QCheckBox* m_autoReceive = nullptr;
-    QCheckBox* m_rememberUnread = nullptr;
-    QRadioButton* m_byRank = nullptr;
-    QRadioButton* m_everyMinutes = nullptr;
-    QComboBox* m_minutes = nullptr;
-    QSpinBox* m_pageSize = nullptr;
-    QCheckBox* m_webPictures = nullptr;
-
-    QWidget* m_storagePage = nullptr;
+    std::unique_ptr<Ui::ReaderOptionsDialog> m_ui;
     CAppearancePage* m_appearance = nullptr;
-    QButtonGroup* m_storageTypes = nullptr;
-    QComboBox* m_storageCount = nullptr;
-
-    QLabel* m_channelCount = nullptr;
-    QLabel* m_itemCount = nullptr;
 };
 
 }  // namespace zirvo::gui

@@ -6,9 +6,14 @@
 // Threading: window thread.
 
 #include <QWidget>
+#include <memory>
 
 class QButtonGroup;
 class QComboBox;
+
+namespace Ui {
+class StorageChoice;
+}
 
 namespace zirvo::gui {
 
@@ -17,18 +22,19 @@ class CStorageChoice : public QWidget {
 
 public:
     explicit CStorageChoice(QWidget* parent);
+    ~CStorageChoice() override;
 
     // 1, 2 or 3; 0 when no radio is chosen.
     int Type() const;
     void SetType(int type);
     QString CountText() const;
     void SetCount(int count);
-    QComboBox* CountBox() const { return m_count; }
+    QComboBox* CountBox() const;
     QWidget* FirstRadio() const;
 
 private:
+    std::unique_ptr<Ui::StorageChoice> m_ui;
     QButtonGroup* m_types = nullptr;
-    QComboBox* m_count = nullptr;
 };
 
 }  // namespace zirvo::gui

@@ -6,12 +6,15 @@
 // Threading: window thread.
 
 #include <QDialog>
+#include <memory>
 
 #include "core/config/app_config.h"
 
-class QCheckBox;
-class QLineEdit;
 class QTabWidget;
+
+namespace Ui {
+class SystemOptionsDialog;
+}
 
 namespace zirvo::gui {
 
@@ -22,22 +25,16 @@ class CSystemOptionsDialog : public QDialog {
 
 public:
     CSystemOptionsDialog(CAppConfig& config, QWidget* parent);
+    ~CSystemOptionsDialog() override;
 
-    QTabWidget* Pages() const { return m_tabs; }
+    QTabWidget* Pages() const;
     void accept() override;
 
 private:
-    QWidget* BuildProxyPage();
+    void LoadProxy();
 
     CAppConfig& m_config;
-    QTabWidget* m_tabs = nullptr;
-    QWidget* m_proxyPage = nullptr;
-    QCheckBox* m_useProxy = nullptr;
-    QCheckBox* m_useForLocal = nullptr;
-    QLineEdit* m_server = nullptr;
-    QLineEdit* m_port = nullptr;
-    QLineEdit* m_userName = nullptr;
-    QLineEdit* m_password = nullptr;
+    std::unique_ptr<Ui::SystemOptionsDialog> m_ui;
     CDebugSettingsPage* m_advancedPage = nullptr;
 };
 
