@@ -49,6 +49,10 @@ inline QStringList MnemonicFaults(QWidget* scope, const QList<QWidget*>& extra =
         if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
             note(button->text(), who.isEmpty() ? button->text() : who);
         } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+            if (label->textFormat() == Qt::RichText ||
+                (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()))) {
+                continue;  // rich text has no mnemonic ("&nbsp;" is an entity)
+            }
             if (!MnemonicOf(label->text()).isNull() && !label->buddy()) {
                 faults << QStringLiteral("%1 has a key but no buddy").arg(label->text());
             }

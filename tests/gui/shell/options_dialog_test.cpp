@@ -2,14 +2,10 @@
 // accepted dialog writes the records the core's checks produced. Every page of the settings
 // dialogs and of the cleaning wizard reaches each field by one key of its own, in reading order.
 
-#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QGroupBox>
-#include <QLabel>
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QWizard>
@@ -19,6 +15,7 @@
 #include "core/util/files.h"
 #include "core/util/worker_set.h"
 #include "core/views/page_settings.h"
+#include "dialog_keys.h"
 #include "gui/dialogs/cleaning_wizard.h"
 #include "gui/dialogs/reader_options_dialog.h"
 #include "gui/dialogs/system_options_dialog.h"
@@ -47,63 +44,6 @@ QString PressOk(QDialog& dialog) {
     return message;
 }
 
-// The mnemonic letter of a text ("每页显示(&P)" gives "P"), empty when it has none.
-QString Mnemonic(const QString& text) {
-    const QRegularExpressionMatch match =
-        QRegularExpression(QStringLiteral("(?<!&)&([^&])")).match(text);
-    return match.hasMatch() ? match.captured(1).toUpper() : QString();
-}
-
-// Checks one page as a keyboard user meets it: each mnemonic (with those of `shared`, the
-// buttons around the page) used once, and every label's mnemonic leading to a field. Returns
-// what is wrong, empty when nothing is.
-QStringList KeyboardFaults(QWidget* page, const QStringList& shared) {
-    QStringList faults;
-    QStringList seen = shared;
-    auto take = [&](const QString& owner, const QString& text) {
-        const QString key = Mnemonic(text);
-        if (key.isEmpty()) {
-            return;
-        }
-        if (seen.contains(key)) {
-            faults << QStringLiteral("%1: &%2 used twice").arg(owner, key);
-        }
-        seen << key;
-    };
-    for (QAbstractButton* button : page->findChildren<QAbstractButton*>()) {
-        take(button->objectName(), button->text());
-    }
-    for (QGroupBox* group : page->findChildren<QGroupBox*>()) {
-        take(group->objectName(), group->title());
-    }
-    for (QLabel* label : page->findChildren<QLabel*>()) {
-        if (label->textFormat() == Qt::RichText ||
-            (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()))) {
-            continue;  // a rich text has no mnemonic ("&nbsp;" is an entity)
-        }
-        take(label->text(), label->text());
-        if (!Mnemonic(label->text()).isEmpty() && label->buddy() == nullptr) {
-            faults << QStringLiteral("%1: no field").arg(label->text());
-        }
-    }
-    return faults;
-}
-
-// The object names of the page's fields in the order Tab visits them, from `first`.
-QStringList TabOrder(QWidget* page, QWidget* first) {
-    QStringList names;
-    QWidget* widget = first;
-    do {
-        if (page->isAncestorOf(widget) && (widget->focusPolicy() & Qt::TabFocus) &&
-            widget->isVisibleTo(page) && !widget->objectName().isEmpty() &&
-            !widget->objectName().startsWith(QLatin1String("qt_"))) {
-            names << widget->objectName();
-        }
-        widget = widget->nextInFocusChain();
-    } while (widget != first && names.size() < 50);
-    return names;
-}
-
 // With ZIRVO_SCREENSHOTS set (tools/screenshots.sh), a picture for a look by eye.
 void SaveScreenshot(QWidget* widget, const QString& name) {
     const QString folder = qEnvironmentVariable("ZIRVO_SCREENSHOTS");
@@ -114,17 +54,17 @@ void SaveScreenshot(QWidget* widget, const QString& name) {
     }
 }
 
-// The mnemonics of the OK and Cancel row ("确定" and "取消" have none) and of the wizard's
-// own buttons.
-QStringList WizardKeys(QWizard& wizard) {
-    QStringList keys;
-    for (auto which : {QWizard::BackButton, QWizard::NextButton, QWizard::FinishButton}) {
-        const QString key = Mnemonic(wizard.buttonText(which));
-        if (!key.isEmpty()) {
-            keys << key;
-        }
+QStringList Names(std::initializer_list<const char*> names) {
+    QStringList out;
+    for (const char* name : names) {
+        out << QString::fromLatin1(name);
     }
-    return keys;
+    return out;
+}
+
+// What `MnemonicFaults` finds on `page`, joined for a failure message.
+QString FaultsOf(QWidget* page, const QList<QWidget*>& extra = {}) {
+    return MnemonicFaults(page, extra).join(u"; ");
 }
 
 }  // namespace
@@ -210,34 +150,28 @@ private slots:
             [&jobs](std::function<void()> job) { return jobs.Start(std::move(job)); }, nullptr);
         reader.show();
         QVERIFY(QTest::qWaitForWindowExposed(&reader));
-        QCOMPARE(reader.Pages()->count(), 4);
+        QTabWidget* pages = reader.Pages();
+        QCOMPARE(pages->count(), 4);
         const QStringList readerTabs{QStringLiteral("常规"), QStringLiteral("存储"),
                                      QStringLiteral("外观"), QStringLiteral("统计信息")};
-        for (int i = 0; i < reader.Pages()->count(); ++i) {
-            QCOMPARE(reader.Pages()->tabText(i), readerTabs[i]);
-            reader.Pages()->setCurrentIndex(i);
-            QVERIFY2(KeyboardFaults(reader.Pages()->widget(i), {}).isEmpty(),
-                     qPrintable(
-                         KeyboardFaults(reader.Pages()->widget(i), {}).join(QStringLiteral("; "))));
+        for (int i = 0; i < pages->count(); ++i) {
+            QCOMPARE(pages->tabText(i), readerTabs[i]);
+            pages->setCurrentIndex(i);
+            QVERIFY2(MnemonicFaults(pages->widget(i)).isEmpty(),
+                     qPrintable(FaultsOf(pages->widget(i))));
             SaveScreenshot(&reader, QStringLiteral("options-page%1").arg(i + 1));
         }
-        QWidget* general = reader.Pages()->widget(0);
-        QCOMPARE(
-            TabOrder(general, general->findChild<QWidget*>(QStringLiteral("startupAutoReceive"))),
-            (QStringList{QStringLiteral("startupAutoReceive"),
-                         QStringLiteral("clickChannelAutoReceive"),
-                         QStringLiteral("switchChannelAutoMakeRead"),
-                         QStringLiteral("whenExitRememberUnreadNum"), QStringLiteral("autoReceive"),
-                         QStringLiteral("typeByRank"), QStringLiteral("typeEveryMinutes"),
-                         QStringLiteral("minutes"), QStringLiteral("pageSize"),
-                         QStringLiteral("showWebPictures")}));
-        QWidget* storage = reader.Pages()->widget(1);
-        QCOMPARE(TabOrder(storage, storage->findChild<QWidget*>(QStringLiteral("storageType1"))),
-                 (QStringList{QStringLiteral("storageType1"), QStringLiteral("storageType2"),
-                              QStringLiteral("storageType3"), QStringLiteral("storageCount")}));
+        pages->setCurrentIndex(0);
+        QCOMPARE(TabOrder(&reader), Names({"pages", "startupAutoReceive", "clickChannelAutoReceive",
+                                           "switchChannelAutoMakeRead", "whenExitRememberUnreadNum",
+                                           "autoReceive", "typeByRank", "typeEveryMinutes",
+                                           "minutes", "pageSize", "showWebPictures"}));
+        pages->setCurrentIndex(1);
+        QCOMPARE(TabOrder(&reader),
+                 Names({"pages", "storageType1", "storageType2", "storageType3", "storageCount"}));
         // The minutes only mean something while automatic receiving is on.
-        auto* autoReceive = general->findChild<QCheckBox*>(QStringLiteral("autoReceive"));
-        auto* minutes = general->findChild<QComboBox*>(QStringLiteral("minutes"));
+        auto* autoReceive = reader.findChild<QCheckBox*>(QStringLiteral("autoReceive"));
+        auto* minutes = reader.findChild<QComboBox*>(QStringLiteral("minutes"));
         autoReceive->setChecked(false);
         QVERIFY(!minutes->isEnabled());
         autoReceive->setChecked(true);
@@ -249,38 +183,38 @@ private slots:
         QCOMPARE(system.Pages()->count(), 2);
         for (int i = 0; i < system.Pages()->count(); ++i) {
             system.Pages()->setCurrentIndex(i);
-            QVERIFY2(KeyboardFaults(system.Pages()->widget(i), {}).isEmpty(),
-                     qPrintable(
-                         KeyboardFaults(system.Pages()->widget(i), {}).join(QStringLiteral("; "))));
+            QVERIFY2(MnemonicFaults(system.Pages()->widget(i)).isEmpty(),
+                     qPrintable(FaultsOf(system.Pages()->widget(i))));
             SaveScreenshot(&system, QStringLiteral("system-page%1").arg(i + 1));
         }
-        QWidget* proxy = system.Pages()->widget(0);
-        QCOMPARE(TabOrder(proxy, proxy->findChild<QWidget*>(QStringLiteral("useProxy"))),
-                 (QStringList{QStringLiteral("useProxy"), QStringLiteral("server"),
-                              QStringLiteral("port"), QStringLiteral("userName"),
-                              QStringLiteral("password"), QStringLiteral("useForLocal")}));
-        auto* useProxy = proxy->findChild<QCheckBox*>(QStringLiteral("useProxy"));
+        system.Pages()->setCurrentIndex(0);
+        QCOMPARE(TabOrder(&system), Names({"pages", "useProxy", "server", "port", "userName",
+                                           "password", "useForLocal"}));
+        system.Pages()->setCurrentIndex(1);
+        QCOMPARE(TabOrder(&system), Names({"pages", "debugUse", "debugPath", "change"}));
+        auto* useProxy = system.findChild<QCheckBox*>(QStringLiteral("useProxy"));
         useProxy->setChecked(false);
-        QVERIFY(!proxy->findChild<QWidget*>(QStringLiteral("port"))->isEnabled());
+        QVERIFY(!system.findChild<QWidget*>(QStringLiteral("port"))->isEnabled());
         useProxy->setChecked(true);
-        QVERIFY(proxy->findChild<QWidget*>(QStringLiteral("port"))->isEnabled());
+        QVERIFY(system.findChild<QWidget*>(QStringLiteral("port"))->isEnabled());
 
         CReaderSession session(r.root.Dir(), r.reporter);
         QVERIFY(session.Open());
         CCleaningWizard wizard(session, nullptr);
         wizard.show();
         QVERIFY(QTest::qWaitForWindowExposed(&wizard));
-        QVERIFY2(KeyboardFaults(wizard.currentPage(), WizardKeys(wizard)).isEmpty(),
-                 qPrintable(KeyboardFaults(wizard.currentPage(), WizardKeys(wizard))
-                                .join(QStringLiteral("; "))));
-        QCOMPARE(TabOrder(wizard.currentPage(), wizard.DaysBox()),
-                 (QStringList{QStringLiteral("days"), QStringLiteral("includeUnread")}));
+        const QList<QWidget*> wizardButtons{wizard.button(QWizard::BackButton),
+                                            wizard.button(QWizard::NextButton),
+                                            wizard.button(QWizard::FinishButton)};
+        QVERIFY2(MnemonicFaults(wizard.currentPage(), wizardButtons).isEmpty(),
+                 qPrintable(FaultsOf(wizard.currentPage(), wizardButtons)));
+        QCOMPARE(TabOrder(wizard.currentPage()), Names({"days", "includeUnread"}));
         SaveScreenshot(&wizard, QStringLiteral("wizard-page1"));
         wizard.next();
         QCOMPARE(wizard.currentId(), 1);
-        QVERIFY2(KeyboardFaults(wizard.currentPage(), WizardKeys(wizard)).isEmpty(),
-                 qPrintable(KeyboardFaults(wizard.currentPage(), WizardKeys(wizard))
-                                .join(QStringLiteral("; "))));
+        QVERIFY2(MnemonicFaults(wizard.currentPage(), wizardButtons).isEmpty(),
+                 qPrintable(FaultsOf(wizard.currentPage(), wizardButtons)));
+        QCOMPARE(TabOrder(wizard.currentPage()), Names({"channels", "selectAll", "selectNone"}));
         SaveScreenshot(&wizard, QStringLiteral("wizard-page2"));
     }
 };
