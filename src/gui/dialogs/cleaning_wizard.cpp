@@ -30,9 +30,9 @@ CCleaningWizard::CCleaningWizard(CReaderSession& session, QWidget* parent)
     setButtonText(QWizard::CancelButton, QStringLiteral("取消"));
 
     // NOTE: Enter in an editable box would otherwise settle the text on the box's current entry
-    // (the "0" preset, which empties the ticked channels) or add the text as an entry; the
-    // form keeps the box from adding (no insertion) and the box has no completer.
+    // (the "0" preset, which empties the ticked channels) or add the text as an entry.
     QComboBox* days = m_ui->days;
+    days->setInsertPolicy(QComboBox::NoInsert);
     days->setCompleter(nullptr);
     for (const char* preset : kCleanDaysPresets) {
         days->addItem(Q(preset));
