@@ -2,9 +2,6 @@
 
 #include <QDesktopServices>
 #include <QVBoxLayout>
-#include <QWebEngineProfile>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
 
 #include "core/util/files.h"
 #include "core/views/article_document.h"
@@ -12,34 +9,20 @@
 #include "core/views/skin_renderer.h"
 #include "gui/reader/article_page.h"
 #include "gui/reader/article_web_page.h"
+#include "gui/reader/article_web_view.h"
 
 namespace zirvo::gui {
 
 CBlogArticlePage::CBlogArticlePage(const QString& dataRoot, QWidget* parent)
     : QWidget(parent), m_dataRoot(dataRoot) {
     setObjectName(QStringLiteral("blogArticlePage"));
-    m_profile = new QWebEngineProfile(this);
-    m_scheme = new CArticleSchemeHandler(m_profile);
-    m_profile->installUrlSchemeHandler(kArticleScheme, m_scheme);
-    m_profile->setUrlRequestInterceptor(new CArticleRequestGuard(m_profile));
-    m_page = new CArticleWebPage(
-        m_profile, [](const QUrl& url) { QDesktopServices::openUrl(url); }, this);
-    QWebEngineSettings* settings = m_page->settings();
-    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
-    m_view = new QWebEngineView(this);
-    m_view->setPage(m_page);
-    m_view->setContextMenuPolicy(Qt::NoContextMenu);
-    connect(m_view, &QWebEngineView::loadFinished, this, &CBlogArticlePage::LoadFinished);
+    m_web = new CArticleWebView([](const QUrl& url) { QDesktopServices::openUrl(url); }, this);
+    connect(m_web, &CArticleWebView::LoadFinished, this, &CBlogArticlePage::LoadFinished);
     // One transformation at a time; a newer request makes an older result worthless anyway.
     m_workers.setMaxThreadCount(1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
+    layout->addWidget(m_web);
     ShowBlank();
 }
 
@@ -47,11 +30,10 @@ CBlogArticlePage::~CBlogArticlePage() {
     // A transformation still running reports to this page: it must end first.
     m_workers.clear();
     m_workers.waitForDone();
-    // The page must go before the profile it uses.
-    delete m_view;
-    m_view = nullptr;
-    delete m_page;
-    m_page = nullptr;
+}
+
+QWebEngineView* CBlogArticlePage::View() {
+    return m_web->View();
 }
 
 struct CBlogArticlePage::Outcome {
@@ -127,12 +109,12 @@ void CBlogArticlePage::Finish(const Outcome& outcome) {
     m_renderedHtml = QString::fromStdString(
         WithContentSecurityPolicy(DisableFrames(outcome.html.toStdString()), true));
     const QString path = QStringLiteral("/blog%1").arg(++m_serial);
-    m_scheme->Put(path, m_renderedHtml.toUtf8());
+    m_web->Scheme()->Put(path, m_renderedHtml.toUtf8());
     QUrl url;
     url.setScheme(QString::fromLatin1(kArticleScheme));
     url.setHost(QStringLiteral("view"));
     url.setPath(path);
-    m_page->LoadFromProgram(url);
+    m_web->Load(url);
     emit Rendered(outcome.articleId);
 }
 
@@ -145,14 +127,14 @@ void CBlogArticlePage::OpenUrl(const QString& url) {
         m_lastError = QStringLiteral("不能打开这个地址: ") + url;
         return;
     }
-    m_page->LoadFromProgram(target);
+    m_web->Load(target);
 }
 
 void CBlogArticlePage::ShowBlank() {
     m_newest->store(++m_request);
     m_shownArticle = 0;
     m_renderedHtml.clear();
-    m_page->LoadFromProgram(QUrl(QStringLiteral("about:blank")));
+    m_web->Load(QUrl(QStringLiteral("about:blank")));
 }
 
 }  // namespace zirvo::gui

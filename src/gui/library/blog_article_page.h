@@ -6,7 +6,9 @@
 //
 // The template is anybody's file and may take its whole time budget (a looping one is stopped
 // by the renderer's watchdog), so the transformation runs on a worker; the window shows only
-// the result of the newest request, never an older article's.
+// the result of the newest request, never an older article's. The web view starts when the pane
+// is first shown or given an article (article_web_view.h): a reader who never opens the blog
+// library pays nothing for it.
 //
 // Threading: window thread; one worker of its own for the transformations.
 
@@ -18,13 +20,11 @@
 
 #include "core/articles/blog_article.h"
 
-class QWebEngineProfile;
 class QWebEngineView;
 
 namespace zirvo::gui {
 
-class CArticleSchemeHandler;
-class CArticleWebPage;
+class CArticleWebView;
 
 class CBlogArticlePage : public QWidget {
     Q_OBJECT
@@ -46,7 +46,8 @@ public:
     QString LastError() const { return m_lastError; }
     // A transformation is still on its way.
     bool Rendering() const { return m_pending != 0; }
-    QWebEngineView* View() const { return m_view; }
+    // The web view (started now if it was still to come).
+    QWebEngineView* View();
 
 signals:
     void LoadFinished(bool ok);
@@ -65,10 +66,7 @@ private:
     quint64 m_request = 0;  // the newest request; an older outcome is dropped
     int m_pending = 0;
     std::shared_ptr<std::atomic<quint64>> m_newest = std::make_shared<std::atomic<quint64>>(0);
-    QWebEngineProfile* m_profile = nullptr;
-    CArticleSchemeHandler* m_scheme = nullptr;
-    CArticleWebPage* m_page = nullptr;
-    QWebEngineView* m_view = nullptr;
+    CArticleWebView* m_web = nullptr;
     QThreadPool m_workers;  // last: joined before the members above go
 };
 

@@ -19,9 +19,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QWebEngineProfile>
 #include <QWebEngineScript>
-#include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <optional>
 
@@ -29,6 +27,7 @@
 #include "core/views/article_document.h"
 #include "core/views/skin_renderer.h"
 #include "gui/reader/article_web_page.h"
+#include "gui/reader/article_web_view.h"
 
 namespace zirvo::gui {
 
@@ -78,44 +77,22 @@ CArticlePage::CArticlePage(const QString& dataRoot, const QString& skinName, QWi
     if (m_skinName.isEmpty()) {
         m_skinName = QString::fromUtf8(kDefaultSkinName);
     }
-    // An off-the-record profile of its own: no cookies or cache of feed pages on disk.
-    m_profile = new QWebEngineProfile(this);
-    m_scheme = new CArticleSchemeHandler(m_profile);
-    m_profile->installUrlSchemeHandler(kArticleScheme, m_scheme);
-    m_profile->setUrlRequestInterceptor(new CArticleRequestGuard(m_profile));
-
     m_opener = [this](const QUrl& url) { OpenInSystemBrowser(url, this); };
-    m_page = new CArticleWebPage(
-        m_profile,
+    // One transformation at a time; a newer request makes the older result worthless anyway.
+    m_workers.setMaxThreadCount(1);
+    m_web = new CArticleWebView(
         [this](const QUrl& url) {
             m_opener(url);
             emit ExternalLinkOpened(url);
         },
         this);
-    // One transformation at a time; a newer request makes the older result worthless anyway.
-    m_workers.setMaxThreadCount(1);
-    QWebEngineSettings* settings = m_page->settings();
-    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
-    // The list keeps the keyboard while the page loads.
-    settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
-    settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
-
-    m_view = new QWebEngineView(this);
-    m_view->setPage(m_page);
-    m_view->setContextMenuPolicy(Qt::NoContextMenu);
-    connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
-        if (m_view->url().path() == m_latestPath) {
+    connect(m_web, &CArticleWebView::LoadFinished, this, [this](bool ok) {
+        if (m_web->Url().path() == m_latestPath) {
             m_latestLoaded = true;
         }
         emit LoadFinished(ok);
     });
-    connect(m_view, &QWebEngineView::urlChanged, this, [this](const QUrl& url) {
+    connect(m_web, &CArticleWebView::UrlChanged, this, [this](const QUrl& url) {
         if (m_state == 1 && url.scheme() != QLatin1String(kArticleScheme)) {
             m_address->setEditText(url.toString());
         }
@@ -144,7 +121,7 @@ CArticlePage::CArticlePage(const QString& dataRoot, const QString& skinName, QWi
     layout->setSpacing(0);
     layout->addWidget(m_toolBar);
     layout->addWidget(m_picturesBar);
-    layout->addWidget(m_view, 1);
+    layout->addWidget(m_web, 1);
     ShowBlank();
 }
 
@@ -152,11 +129,6 @@ CArticlePage::~CArticlePage() {
     // A transformation still running reports to this page: it must end first.
     m_workers.clear();
     m_workers.waitForDone();
-    // The page must go before the profile it uses.
-    delete m_view;
-    m_view = nullptr;
-    delete m_page;
-    m_page = nullptr;
 }
 
 void CArticlePage::BuildToolBar() {
@@ -212,17 +184,21 @@ void CArticlePage::BuildToolBar() {
                 QKeySequence(Qt::CTRL | Qt::Key_L), "pageGo");
 
     connect(m_back, &QAction::triggered, this, [this] {
-        m_page->AllowUserStep();
-        m_view->back();
+        m_web->Page()->AllowUserStep();
+        m_web->View()->back();
     });
     connect(m_forward, &QAction::triggered, this, [this] {
-        m_page->AllowUserStep();
-        m_view->forward();
+        m_web->Page()->AllowUserStep();
+        m_web->View()->forward();
     });
-    connect(m_stop, &QAction::triggered, m_view, &QWebEngineView::stop);
+    connect(m_stop, &QAction::triggered, this, [this] {
+        if (m_web->Started()) {
+            m_web->View()->stop();
+        }
+    });
     connect(m_reload, &QAction::triggered, this, [this] {
-        m_page->AllowUserStep();
-        m_view->reload();
+        m_web->Page()->AllowUserStep();
+        m_web->View()->reload();
     });
     connect(m_blank, &QAction::triggered, this, [this] { OpenUrl(QStringLiteral("about:blank")); });
     connect(m_previous, &QAction::triggered, this, &CArticlePage::PreviousItemRequested);
@@ -361,7 +337,7 @@ struct CArticlePage::RenderOutcome {
 };
 
 void CArticlePage::StartRender(std::shared_ptr<RenderJob> job) {
-    m_page->StopRendered();
+    m_web->StopRendered();
     job->request = ++m_request;
     job->skinFolder =
         QString(m_dataRoot + QStringLiteral("/") + QString::fromUtf8(kSkinFolder)).toStdString();
@@ -431,7 +407,7 @@ void CArticlePage::PutDocument(const QString& address, const QString& fragment) 
     m_renderedHtml = FromStd(WithContentSecurityPolicy(m_bodyHtml.toStdString(), pictures));
     m_picturesBar->setVisible(!pictures);
     const QString path = QStringLiteral("/doc%1").arg(++m_serial);
-    m_scheme->Put(path, m_renderedHtml.toUtf8());
+    m_web->Scheme()->Put(path, m_renderedHtml.toUtf8());
     m_latestPath = path;
     m_latestLoaded = false;
     QUrl url;
@@ -444,7 +420,7 @@ void CArticlePage::PutDocument(const QString& address, const QString& fragment) 
     m_shownAddress = address;
     m_shownAnchor = fragment;
     m_address->setEditText(address);
-    m_page->LoadFromProgram(url);
+    m_web->Load(url);
 }
 
 void CArticlePage::ShowPicturesOnce() {
@@ -458,7 +434,7 @@ void CArticlePage::ShowPicturesOnce() {
 
 void CArticlePage::SetRemotePictures(bool show) {
     m_remotePictures = show;
-    if (m_page->ShowsRendered() && !m_bodyHtml.isEmpty()) {
+    if (m_web->ShowsRendered() && !m_bodyHtml.isEmpty()) {
         m_picturesBar->setVisible(!show && !m_picturesOnce);
     } else if (show) {
         m_picturesBar->hide();
@@ -497,7 +473,7 @@ void CArticlePage::ShowList(const std::vector<RssItem>& items, const std::string
     }
     const QString anchor = FromStd(anchorLink);
     if (key == m_listKey && !m_listPath.isEmpty() && m_pending == 0 &&
-        m_view->url().path() == m_listPath) {
+        m_web->Url().path() == m_listPath) {
         // Scrolled to by the program's own script world: the page's scripts stay off, and a
         // fragment change would be a navigation of the document.
         SetState(1);
@@ -506,7 +482,7 @@ void CArticlePage::ShowList(const std::vector<RssItem>& items, const std::string
         m_address->setEditText(anchor);
         const QString name =
             QString::fromUtf8(QJsonDocument(QJsonArray{anchor}).toJson(QJsonDocument::Compact));
-        m_page->runJavaScript(
+        m_web->Page()->runJavaScript(
             QStringLiteral("(function(n){var e=document.getElementsByName(n)[0]||"
                            "document.getElementById(n);if(e)e.scrollIntoView();})(%1[0]);")
                 .arg(name),
@@ -551,14 +527,14 @@ void CArticlePage::OpenUrl(const QString& url) {
         // about:blank still committing could otherwise swallow the next document's load.
         static const QByteArray kBlank = QByteArrayLiteral(
             "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body></body></html>");
-        m_scheme->Put(QStringLiteral("/blank"), kBlank);
+        m_web->Scheme()->Put(QStringLiteral("/blank"), kBlank);
         QUrl blank;
         blank.setScheme(QString::fromLatin1(kArticleScheme));
         blank.setHost(QStringLiteral("view"));
         blank.setPath(QStringLiteral("/blank"));
         m_latestPath = blank.path();
         m_latestLoaded = false;
-        m_page->LoadFromProgram(blank);
+        m_web->Load(blank);
         return;
     }
     if (RouteLink(target, false) != LinkRoute::Inside) {
@@ -566,7 +542,7 @@ void CArticlePage::OpenUrl(const QString& url) {
         ShowRendered(PlainDocument(m_lastError, nullptr), url, QString(), 1);
         return;
     }
-    m_page->LoadFromProgram(target);
+    m_web->Load(target);
 }
 
 void CArticlePage::ShowBlank() {
@@ -574,12 +550,23 @@ void CArticlePage::ShowBlank() {
 }
 
 bool CArticlePage::AtEnd() const {
-    const qreal bottom = m_page->scrollPosition().y() + m_view->height();
-    return bottom + 2 >= m_page->contentsSize().height();
+    if (!m_web->Started()) {
+        return true;  // nothing shown yet, nothing to scroll
+    }
+    const qreal bottom = m_web->Page()->scrollPosition().y() + m_web->height();
+    return bottom + 2 >= m_web->Page()->contentsSize().height();
+}
+
+QWebEngineView* CArticlePage::View() {
+    return m_web->View();
 }
 
 void CArticlePage::PageDown() {
-    QWidget* target = m_view->focusProxy() ? m_view->focusProxy() : m_view;
+    if (!m_web->Started()) {
+        return;
+    }
+    QWebEngineView* view = m_web->View();
+    QWidget* target = view->focusProxy() ? view->focusProxy() : view;
     QKeyEvent press(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_PageDown, Qt::NoModifier);
     QApplication::sendEvent(target, &press);

@@ -20,6 +20,9 @@
 // is capped (core/views/article_document.h), written only when it changed, and rendered once
 // per list: moving within it only moves to the item's anchor.
 //
+// The web view itself starts once the window is on the screen (article_web_view.h); a document
+// asked for before waits for it.
+//
 // Threading: window thread; the transformations run on the page's own worker, which the page
 // waits for when it goes.
 
@@ -41,12 +44,10 @@ class QLabel;
 class QMenu;
 class QToolBar;
 class QWebEngineView;
-class QWebEngineProfile;
 
 namespace zirvo::gui {
 
-class CArticleWebPage;
-class CArticleSchemeHandler;
+class CArticleWebView;
 
 // Where a link clicked inside the page goes.
 enum class LinkRoute { System, Inside, Blocked };
@@ -98,7 +99,8 @@ public:
     QString LastError() const { return m_lastError; }
     // The HTML last rendered from a skin (for tests and the screenshot script).
     QString RenderedHtml() const { return m_renderedHtml; }
-    QWebEngineView* View() const { return m_view; }
+    // The web view (started now if it was still to come).
+    QWebEngineView* View();
     QList<QAction*> Actions() const;
 
 signals:
@@ -165,10 +167,7 @@ private:
     QAction* m_quick = nullptr;
     QAction* m_go = nullptr;
 
-    QWebEngineProfile* m_profile = nullptr;
-    CArticleSchemeHandler* m_scheme = nullptr;
-    CArticleWebPage* m_page = nullptr;
-    QWebEngineView* m_view = nullptr;
+    CArticleWebView* m_web = nullptr;
 };
 
 }  // namespace zirvo::gui

@@ -261,6 +261,10 @@ private slots:
         r.frame->OnWindowMessage(2166, 1030, 0);
         r.frame->resize(1200, 800);
         r.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(r.frame.get()));
+        // The library's page has had no reason to start a web view while the reader was shown.
+        QTest::qWait(200);
+        QVERIFY(r.library->Page()->findChild<QWebEngineView*>() == nullptr);
         r.frame->SetWorkMode(kModeBlog);
         QVERIFY(r.library->SelectCode(1030));
         QTableView* list = r.library->List();

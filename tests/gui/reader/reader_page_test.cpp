@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QVBoxLayout>
+#include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
@@ -17,6 +19,8 @@
 #include "gui/reader/article_list_model.h"
 #include "gui/reader/article_page.h"
 #include "gui/reader/article_table_view.h"
+#include "gui/reader/article_web_page.h"
+#include "gui/reader/article_web_view.h"
 #include "reader_fixture.h"
 
 using namespace zirvo;
@@ -128,6 +132,8 @@ private slots:
     void FramesOfAnItemDoNotRender();
     void RemotePicturesWaitForTheUserWhenSwitchedOff();
     void TheListPageIsRenderedOncePerList();
+    void TheWebViewWaitsForTheFirstPaintOfAShownPane();
+    void AHiddenPaneStartsForItsNewestDocumentOnly();
 
 private:
     std::unique_ptr<CReaderFixture> m_f;
@@ -423,6 +429,81 @@ void ReaderPageTest::TheListPageIsRenderedOncePerList() {
     QCOMPARE(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
     QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
     QCOMPARE(page->RenderedHtml(), html);
+}
+
+void ReaderPageTest::TheWebViewWaitsForTheFirstPaintOfAShownPane() {
+    // The reader's own page is up and showing its item.
+    gui::CArticlePage* page = m_f->Controller().Page();
+    SelectRow(*m_f, 0);
+    QVERIFY(WaitShown(page));
+    QVERIFY(page->View() != nullptr);
+
+    QWidget window;
+    window.resize(600, 400);
+    auto* layout = new QVBoxLayout(&window);
+    auto* web = new gui::CArticleWebView([](const QUrl&) {}, &window);
+    layout->addWidget(web);
+    bool paintedBeforeStart = false;
+    bool painted = false;
+    // Paints of the pane before the view exists, seen from outside.
+    struct PaintSpy : QObject {
+        bool* seen;
+        explicit PaintSpy(bool* flag) : seen(flag) {}
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) {
+                *seen = true;
+            }
+            return false;
+        }
+    } spy(&painted);
+    web->installEventFilter(&spy);
+    connect(web, &gui::CArticleWebView::ViewStarted, this, [&] { paintedBeforeStart = painted; });
+    window.show();
+    QVERIFY(!web->Started());
+    QVERIFY(window.findChild<QWebEngineView*>() == nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // Nobody asked for a document: the painted pane starts its view on its own, after the paint.
+    QTRY_VERIFY_WITH_TIMEOUT(web->Started(), 20000);
+    QVERIFY(paintedBeforeStart);
+    QVERIFY(window.findChild<QWebEngineView*>() != nullptr);
+    web->removeEventFilter(&spy);
+}
+
+void ReaderPageTest::AHiddenPaneStartsForItsNewestDocumentOnly() {
+    gui::CArticleWebView web([](const QUrl&) {});
+    // A blank page needs no engine: the pane stays without a view.
+    web.Load(QUrl(QStringLiteral("about:blank")));
+    QTest::qWait(300);
+    QVERIFY(!web.Started());
+    QVERIFY(web.findChild<QWebEngineView*>() == nullptr);
+
+    // Two documents asked for before the view exists: only the newer one is loaded.
+    web.Scheme()->Put(QStringLiteral("/older"),
+                      "<html><head><title>旧的</title></head><body>旧</body></html>");
+    web.Scheme()->Put(QStringLiteral("/newer"),
+                      "<html><head><title>新的</title></head><body>新</body></html>");
+    auto address = [](const char* path) {
+        QUrl url;
+        url.setScheme(QString::fromLatin1(gui::kArticleScheme));
+        url.setHost(QStringLiteral("view"));
+        url.setPath(QString::fromLatin1(path));
+        return url;
+    };
+    QSignalSpy loaded(&web, &gui::CArticleWebView::LoadFinished);
+    web.Load(address("/older"));
+    web.Load(address("/newer"));
+    QVERIFY(!web.Started());
+    QVERIFY(web.ShowsRendered());
+    QVERIFY(loaded.wait(20000));
+    QVERIFY(web.Started());
+    QVERIFY(loaded.first().first().toBool());
+    QCOMPARE(web.Url().path(), QStringLiteral("/newer"));
+    QCOMPARE(web.View()->title(), QStringLiteral("新的"));
+    QCOMPARE(web.View()->history()->count(), 1);
+    // Once started, loads go straight to the view.
+    web.Load(address("/older"));
+    QVERIFY(loaded.wait(20000));
+    QCOMPARE(web.View()->title(), QStringLiteral("旧的"));
 }
 
 QTEST_MAIN(ReaderPageTest)
