@@ -15,6 +15,7 @@
 # a backup file, as a user would.
 #
 # Usage: bench/window_bench.sh [BUILD_DIR]     (needs xvfb-run and python3)
+# ZIRVO_WINDOW_BENCH_STEPS="startup;select:目录49/频道0999;clear" runs only those steps.
 # Targets on a 2-core machine: no stall over 100 ms; channel switch median < 50 ms and worst
 # < 100 ms; folder switch median < 100 ms; the first page of 10,000 articles < 100 ms.
 set -euo pipefail
@@ -157,6 +158,7 @@ steps="$steps;select:目录00/频道0000;receiveall;click"
 steps="$steps;search:文章 7 of channel;search:7 o;search:不存在的词"
 for _ in 1 2 3; do steps="$steps;blog:bench/3;blog:bench/4"; done
 steps="$steps;blog:bench/3;blogclick"
+steps=${ZIRVO_WINDOW_BENCH_STEPS:-$steps}
 
 echo "== running zirvo under xvfb-run"
 out=$(xvfb-run -a -s "-screen 0 1280x800x24" env ZIRVO_BENCH_STEPS="$steps" \
@@ -177,6 +179,8 @@ for line in sys.stdin:
 chan = [w for s, w, t in rows if s.startswith("select:") and "/" in s]
 fold = [w for s, w, t in rows if s.startswith("select:") and "/" not in s]
 def show(name, values):
+    if not values:
+        return
     print("%-36s median %5d  worst %5d  (ms, %d runs)" % (name, statistics.median(values), max(values), len(values)))
 chan_switch = chan[1:11]   # the first selection fills the first list
 show("channel switch, 1,000 items", chan_switch)

@@ -246,17 +246,6 @@ bool CChannelTreeEditor::Delete(NodeId id, CRssStore& store) {
     return m_tree.Remove(id);
 }
 
-bool CChannelTreeEditor::DeleteNodeFirst(NodeId id, CRssStore& store, FeedIdList& feeds) {
-    if (!FeedsLeavingWith(id, store, feeds)) {
-        return false;
-    }
-    if (!m_file.Delete(m_tree.PathOf(id)) || !m_tree.Remove(id)) {
-        feeds.clear();
-        return false;
-    }
-    return true;
-}
-
 bool CChannelTreeEditor::ClearArticles(NodeId id, CRssStore& store) {
     FeedIdList feeds;
     if (!m_tree.Exists(id) || !BindSubtree(m_tree, id, store, feeds)) {

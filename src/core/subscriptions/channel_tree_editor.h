@@ -85,12 +85,14 @@ public:
     // node stays and no message is shown: the store's last error says why), then the node. A
     // channel whose address is still used by a channel outside the subtree keeps its row.
     bool Delete(NodeId id, CRssStore& store);
-    // Delete in two steps, for a window that must not wait for a big channel's items: the
-    // outline and the node go now, and `feeds` receives the channels whose items and rows the
-    // caller deletes next with DeleteFeeds (one transaction, on a store of a worker's own). The
-    // store is only read here (binding the subtree). False (nothing changed) when a channel
-    // cannot be bound or the file cannot be written.
-    bool DeleteNodeFirst(NodeId id, CRssStore& store, FeedIdList& feeds);
+    // Delete in two steps, for a window that must not wait for a big channel's items: `feeds`
+    // receives the channels whose items and rows leave with the node (binding the subtree; a
+    // channel whose address is used outside it stays out). The caller deletes them with
+    // DeleteFeeds on a store of a worker's own and, only when that succeeded, calls Delete, which
+    // has little left to do then (what a receive brought meanwhile). Should the worker's delete
+    // fail, nothing has changed: the node keeps its outline and its items, and no row is left
+    // without a node. False when a channel cannot be bound.
+    bool FeedsLeavingWith(NodeId id, CRssStore& store, FeedIdList& feeds);
     // Deletes the items of the subtree's channels; their counts become 0.
     bool ClearArticles(NodeId id, CRssStore& store);
     // Marks every item of the subtree's channels read (counts become 0) or unread (counts are
@@ -114,9 +116,6 @@ public:
     bool MoveInto(NodeId id, NodeId parent);
 
 private:
-    // The channels of the subtree whose rows and items go with it (bound first).
-    bool FeedsLeavingWith(NodeId id, CRssStore& store, FeedIdList& feeds);
-
     void Refuse(const std::string& message);
 
     CChannelTree& m_tree;

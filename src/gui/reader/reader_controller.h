@@ -25,6 +25,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -194,6 +195,10 @@ private:
     void CmdMoveToRoot();
     void CmdClear();
     void CmdDelete();
+    // A node whose items are being deleted is out of sight (a failed delete shows it again).
+    void SetDeleting(NodeId id, bool deleting);
+    // The outline, what is left of the items and the node; the view follows.
+    void FinishDelete(NodeId id);
     void CmdRename();
     void CmdProperties();
     void CmdEbook();
@@ -279,6 +284,7 @@ private:
     CArticleListModel* m_model = nullptr;
     CArticlePage* m_page = nullptr;
     bool m_rebuilding = false;
+    QSet<NodeId> m_deleting;  // nodes whose items a job is deleting
 
     QList<QAction*> m_treeActions;
     QList<QAction*> m_listActions;

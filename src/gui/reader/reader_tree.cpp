@@ -82,6 +82,7 @@ QTreeWidgetItem* CReaderController::AddTreeItems(NodeId id, QTreeWidgetItem* par
         AddTreeItems(child, item);
     }
     item->setExpanded(node->expanded);
+    item->setHidden(m_deleting.contains(id));
     return item;
 }
 
@@ -456,17 +457,83 @@ void CReaderController::CmdClear() {
 
 void CReaderController::CmdDelete() {
     const NodeId id = TargetNode();
-    if (!m_session.Tree().Exists(id) || !AskYesNo(m_tree, kConfirmDeleteChannel)) {
+    if (!m_session.Tree().Exists(id) || m_deleting.contains(id) ||
+        !AskYesNo(m_tree, kConfirmDeleteChannel)) {
         return;
     }
-    const bool shownInside =
-        m_shownNode != kNoNode && m_session.Tree().IsInSubtree(m_shownNode, id);
-    const bool shownAround = !shownInside && ListShowsPartOf(id);
-    const NodeId parent = m_session.Tree().Parent(id);
     FeedIdList feeds;
-    if (!m_session.Editor().DeleteNodeFirst(id, m_session.Store(), feeds)) {
-        // A file that cannot be written has been reported with its message; the node stays.
+    if (!m_session.Editor().FeedsLeavingWith(id, m_session.Store(), feeds)) {
+        emit StatusText(QStringLiteral("无法删除这个频道或目录: ") +
+                        Q(m_session.Store().GetLastError()));
+        return;
+    }
+    if (m_shownNode != kNoNode && m_session.Tree().IsInSubtree(m_shownNode, id)) {
+        m_shownNode = kNoNode;
+        m_ownerTag = 0;
+        ClearList();
+    }
+    if (feeds.empty()) {
+        FinishDelete(id);
+        return;
+    }
+    // A channel of 100,000 items takes seconds to delete: its node leaves the view at once and
+    // its items go in one transaction on a job of the session; the outline and the node follow
+    // only when they are gone, so that a store that refuses leaves no items without a node.
+    SetDeleting(id, true);
+    const bool started = RunStoreJob(
+        QStringLiteral("正在删除频道的文章..."),
+        [feeds](CRssStore& store) {
+            JobOutcome outcome;
+            outcome.ok = store.DeleteFeeds(feeds);
+            outcome.error = outcome.ok ? std::string() : store.GetLastError();
+            return outcome;
+        },
+        [this, id](JobOutcome outcome) {
+            SetDeleting(id, false);
+            if (!m_session.Tree().Exists(id)) {
+                return;  // its folder went meanwhile
+            }
+            if (!outcome.ok) {
+                emit StatusText(QStringLiteral("无法删除这个频道或目录: ") + Q(outcome.error));
+                return;
+            }
+            FinishDelete(id);
+        });
+    if (!started) {
+        SetDeleting(id, false);
+    }
+}
+
+void CReaderController::SetDeleting(NodeId id, bool deleting) {
+    if (deleting) {
+        m_deleting.insert(id);
+    } else {
+        m_deleting.remove(id);
+    }
+    QTreeWidgetItem* item = m_tree->ItemOf(id);
+    if (item == nullptr) {
+        return;
+    }
+    m_rebuilding = true;
+    const QSignalBlocker blocker(m_tree);
+    if (deleting && m_tree->currentItem() != nullptr &&
+        m_session.Tree().IsInSubtree(m_tree->NodeOf(m_tree->currentItem()), id)) {
+        m_tree->setCurrentItem(nullptr);
+    }
+    item->setHidden(deleting);
+    m_rebuilding = false;
+}
+
+void CReaderController::FinishDelete(NodeId id) {
+    const bool shownAround = ListShowsPartOf(id);
+    const NodeId parent = m_session.Tree().Parent(id);
+    if (!m_session.Editor().Delete(id, m_session.Store())) {
+        // A file that cannot be written has been reported with its message; the node stays,
+        // with what the store still holds for it.
         emit StatusText(QStringLiteral("无法删除这个频道或目录"));
+        if (m_session.Editor().RecountUnread(id, m_session.Store())) {
+            RefreshAllCounts();
+        }
         return;
     }
     {
@@ -479,35 +546,9 @@ void CReaderController::CmdDelete() {
         m_rebuilding = false;
     }
     UpdateCountsUpward(parent);
-    if (shownInside) {
-        m_shownNode = kNoNode;
-        m_ownerTag = 0;
-        ClearList();
-    } else if (shownAround) {
+    if (shownAround || m_showingAllUnread) {
         RefillShownList();  // the folder no longer names the channel
     }
-    if (feeds.empty()) {
-        return;
-    }
-    // A channel of 100,000 items takes seconds to delete: the node went at once, its items
-    // go in one transaction on a job of the session.
-    RunStoreJob(
-        QStringLiteral("正在删除频道的文章..."),
-        [feeds](CRssStore& store) {
-            JobOutcome outcome;
-            outcome.ok = store.DeleteFeeds(feeds);
-            outcome.error = outcome.ok ? std::string() : store.GetLastError();
-            return outcome;
-        },
-        [this](JobOutcome outcome) {
-            if (!outcome.ok) {
-                emit StatusText(QStringLiteral("频道已删除, 但无法删除它的文章: ") +
-                                Q(outcome.error));
-            }
-            if (m_showingAllUnread) {
-                RefillShownList();
-            }
-        });
 }
 
 void CReaderController::CmdRename() {

@@ -39,7 +39,7 @@ private slots:
     void MoveUpAndToRootWriteTheFile();
     void DroppingOntoFolderOrChannelMovesAndOwnSubtreeIsRefused();
     void DeleteAsksThenRemovesFromFileAndStore();
-    void DeletedItemsGoOnAWorkerAndAFailureIsReported();
+    void DeletedItemsGoOnAWorkerAndAFailureKeepsTheNode();
     void RenameInPlaceWritesTitle();
     void ReceiveTimerFollowsSettings();
     void TimerReceivePassesOverChannelsAskedToWait();
@@ -183,17 +183,19 @@ void ReaderTreeTest::DeleteAsksThenRemovesFromFileAndStore() {
 
     AnswerNextModal(
         [](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
+    const NodeId a = f.Find("A");
     f.Controller().Action(QStringLiteral("treeDelete"))->trigger();
-    QCOMPARE(f.Find("A"), kNoNode);
-    QCOMPARE(f.OpmlOutline(), (std::vector<std::string>{"b"}));
     QCOMPARE(f.Controller().ListModel()->rowCount(), 0);
+    QTRY_COMPARE(f.Find("A"), kNoNode);
+    QCOMPARE(f.Controller().Tree()->ItemOf(a), nullptr);
+    QCOMPARE(f.OpmlOutline(), (std::vector<std::string>{"b"}));
     QTRY_VERIFY(f.Session().Store().CountAll(channels, items) && items == 2);
     QTRY_COMPARE(f.Session().JobsRunning(), size_t(0));
     QVERIFY(f.Session().Store().CountAll(channels, items));
     QCOMPARE(channels, 1);
 }
 
-void ReaderTreeTest::DeletedItemsGoOnAWorkerAndAFailureIsReported() {
+void ReaderTreeTest::DeletedItemsGoOnAWorkerAndAFailureKeepsTheNode() {
     CReaderFixture f;
     f.WriteOpml({{"A", "", {{"a1", f.Server().Url("/gen/3?items=4"), {}}}},
                  {"b", f.Server().Url("/gen/4?items=2"), {}},
@@ -201,45 +203,70 @@ void ReaderTreeTest::DeletedItemsGoOnAWorkerAndAFailureIsReported() {
     f.Open();
     f.ReceiveAndWait(kNoNode);
     QSignalSpy status(&f.Controller(), &gui::CReaderController::StatusText);
-    auto countAll = [&f] {
-        int channels = 0;
+    int channels = 0;
+    auto countAll = [&f, &channels] {
         int items = 0;
         return f.Session().Store().CountAll(channels, items) ? items : -1;
     };
     QCOMPARE(countAll(), 9);
+    gui::CChannelTreeWidget* tree = f.Controller().Tree();
 
     // Another connection holds the write lock: the window goes on while the delete waits.
     CppSQLite3Connection peer;
     peer.Open(f.Root().PathOf("Storage/rss.db"));
     peer.ExecuteUpdate("BEGIN IMMEDIATE;");
-    f.Controller().SelectNode(f.Find("b"));
+    const NodeId b = f.Find("b");
+    f.Controller().SelectNode(b);
     AnswerNextModal(
         [](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
     f.Controller().Action(QStringLiteral("treeDelete"))->trigger();
-    QCOMPARE(f.Find("b"), kNoNode);  // the node at once
-    QCOMPARE(f.OpmlOutline(), (std::vector<std::string>{"A", "  a1", "c"}));
-    QCOMPARE(f.Controller().Tree()->topLevelItemCount(), 2);
+    QVERIFY(tree->ItemOf(b)->isHidden());  // out of sight at once
+    QCOMPARE(f.Controller().ListModel()->rowCount(), 0);
     QTest::qWait(300);
     QCOMPARE(f.Session().JobsRunning(), size_t(1));
     QCOMPARE(countAll(), 9);  // the items when the lock is free
     peer.ExecuteUpdate("COMMIT;");
-    QTRY_COMPARE(countAll(), 7);
-    QTRY_COMPARE(f.Session().JobsRunning(), size_t(0));
+    QTRY_COMPARE(f.Find("b"), kNoNode);
+    QCOMPARE(countAll(), 7);
+    QCOMPARE(channels, 2);
+    QCOMPARE(f.OpmlOutline(), (std::vector<std::string>{"A", "  a1", "c"}));
+    QCOMPARE(tree->ItemOf(b), nullptr);
+    QCOMPARE(tree->topLevelItemCount(), 2);
 
-    // A store that refuses: nothing of the channel's items goes, and the user learns why.
+    // A store that refuses: the node comes back with its items (none of them is left without
+    // a node, counting in totals), and the user learns why.
     peer.ExecuteUpdate(
         "CREATE TRIGGER keep_feeds BEFORE DELETE ON feed_data BEGIN SELECT RAISE(ABORT, "
         "'kept by the test'); END;");
-    f.Controller().SelectNode(f.Find("c"));
+    const NodeId c = f.Find("c");
+    const int unread = f.Session().Tree().Unread(c);
+    QCOMPARE(unread, 3);
+    f.Controller().SelectNode(c);
     AnswerNextModal(
         [](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
     status.clear();
     f.Controller().Action(QStringLiteral("treeDelete"))->trigger();
-    QCOMPARE(f.Find("c"), kNoNode);
+    QVERIFY(tree->ItemOf(c)->isHidden());
     QTRY_VERIFY(std::any_of(status.begin(), status.end(), [](const QList<QVariant>& args) {
         return args[0].toString().contains(QStringLiteral("kept by the test"));
     }));
+    QTRY_COMPARE(f.Session().JobsRunning(), size_t(0));
+    QCOMPARE(f.Find("c"), c);
+    QVERIFY(!tree->ItemOf(c)->isHidden());
+    QCOMPARE(tree->ItemOf(c)->data(0, gui::kUnreadRole).toInt(), unread);
+    QCOMPARE(f.OpmlOutline(), (std::vector<std::string>{"A", "  a1", "c"}));
     QCOMPARE(countAll(), 7);  // all or nothing
+    QCOMPARE(channels, 2);
+
+    // The store takes deletes again: the same node goes, with its items.
+    peer.ExecuteUpdate("DROP TRIGGER keep_feeds;");
+    AnswerNextModal(
+        [](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
+    f.Controller().SelectNode(c);
+    f.Controller().Action(QStringLiteral("treeDelete"))->trigger();
+    QTRY_COMPARE(f.Find("c"), kNoNode);
+    QCOMPARE(countAll(), 4);
+    QCOMPARE(f.OpmlOutline(), (std::vector<std::string>{"A", "  a1"}));
 }
 
 void ReaderTreeTest::RenameInPlaceWritesTitle() {
