@@ -81,7 +81,7 @@ inline QStringList TabOrder(QWidget* scope) {
     while (widget && widget != scope) {
         const QString name = widget->objectName();
         if (scope->isAncestorOf(widget) && (widget->focusPolicy() & Qt::TabFocus) &&
-            widget->isVisibleTo(scope) && !name.isEmpty() && !name.startsWith(u"qt_") &&
+            widget->isVisibleTo(scope) && !name.isEmpty() && !name.contains(u"qt_") &&
             !qobject_cast<QTabBar*>(widget->parentWidget())) {
             names << name;
         }

@@ -13,7 +13,7 @@ namespace zirvo::gui {
 
 namespace {
 // Room for a typical feed address without scrolling, in the dialog's own font.
-constexpr int kAddressChars = 50;
+constexpr int kAddressChars = 56;
 }  // namespace
 
 CChannelPropertiesDialog::CChannelPropertiesDialog(CReaderSession& session, NodeId channel,

@@ -15,7 +15,7 @@ QString Q(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 // Room for a typical address without scrolling, in the dialog's own font.
-constexpr int kAddressChars = 50;
+constexpr int kAddressChars = 56;
 }  // namespace
 
 CFolderPropertiesDialog::CFolderPropertiesDialog(CReaderSession& session, NodeId folder,

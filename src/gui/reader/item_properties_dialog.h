@@ -4,8 +4,13 @@
 
 #include <QDialog>
 #include <QString>
+#include <memory>
 
 #include "core/feeds/rss_item.h"
+
+namespace Ui {
+class ItemPropertiesDialog;
+}
 
 namespace zirvo::gui {
 
@@ -16,6 +21,10 @@ class CItemPropertiesDialog : public QDialog {
     Q_OBJECT
 public:
     CItemPropertiesDialog(const RssItem& item, QWidget* parent = nullptr);
+    ~CItemPropertiesDialog() override;
+
+private:
+    std::unique_ptr<Ui::ItemPropertiesDialog> m_ui;
 };
 
 }  // namespace zirvo::gui

@@ -1,20 +1,16 @@
 #include "gui/reader/subscription_dialogs.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
-#include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QHBoxLayout>
 #include <QInputDialog>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "core/subscriptions/favourite_tree.h"
 #include "gui/reader/title_fetch.h"
+#include "ui_add_channel_dialog.h"
+#include "ui_add_folder_dialog.h"
+#include "ui_channel_fields.h"
 
 namespace zirvo::gui {
 
@@ -24,12 +20,16 @@ std::string Std(const QString& text) {
     return text.trimmed().toStdString();
 }
 
-QLineEdit* Field(QWidget* parent, const char* name, const QString& placeholder = QString()) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setPlaceholderText(placeholder);
-    edit->setMinimumWidth(340);
-    return edit;
+// Room for a typical feed address without scrolling, in the field's own font.
+constexpr int kAddressChars = 56;
+
+void SizeForAddresses(QLineEdit* edit) {
+    edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * kAddressChars);
+}
+
+void ChineseOkCancel(QDialogButtonBox* buttons) {
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
 }
 
 }  // namespace
@@ -41,64 +41,59 @@ void ShowReaderMessage(QWidget* parent, const QString& text) {
     box.exec();
 }
 
-CChannelFields::CChannelFields(QWidget* parent) : QWidget(parent) {
-    m_title = Field(this, "titleEdit");
-    m_feedUrl = Field(this, "feedUrlEdit", QStringLiteral("http://"));
-    m_homeUrl = Field(this, "homeUrlEdit", QStringLiteral("可以不填"));
-    m_fetch = new QPushButton(QStringLiteral("从地址获取"), this);
-    m_fetch->setObjectName(QStringLiteral("fetchTitleButton"));
-    m_fetch->setAutoDefault(false);
-    m_titleFetch = new CTitleFetch(m_fetch, this);
+CChannelFields::CChannelFields(QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::ChannelFields>()) {
+    m_ui->setupUi(this);
+    SizeForAddresses(m_ui->feedUrlEdit);
+    m_titleFetch = new CTitleFetch(m_ui->fetchTitleButton, this);
+    connect(m_ui->fetchTitleButton, &QPushButton::clicked, this, [this] { FetchTitle(); });
+}
 
-    auto* titleRow = new QHBoxLayout;
-    titleRow->addWidget(m_title, 1);
-    titleRow->addWidget(m_fetch);
-    auto* form = new QFormLayout(this);
-    form->setContentsMargins(0, 0, 0, 0);
-    form->addRow(QStringLiteral("RSS地址(&R):"), m_feedUrl);
-    // A label beside a layout gets no buddy by itself, and without one it shows the "&".
-    auto* titleLabel = new QLabel(QStringLiteral("频道名称(&T):"), this);
-    titleLabel->setBuddy(m_title);
-    form->addRow(titleLabel, titleRow);
-    form->addRow(QStringLiteral("主页(&H):"), m_homeUrl);
-    connect(m_fetch, &QPushButton::clicked, this, [this] { FetchTitle(); });
+CChannelFields::~CChannelFields() = default;
+
+QPushButton* CChannelFields::FetchButton() const {
+    return m_ui->fetchTitleButton;
+}
+
+QLineEdit* CChannelFields::FeedUrlEdit() const {
+    return m_ui->feedUrlEdit;
 }
 
 void CChannelFields::PrefillFromClipboard() {
     const QString text = QApplication::clipboard()->text();
     if (ShouldPrefillFromClipboard(text.toStdString())) {
-        m_feedUrl->setText(text.trimmed());
+        m_ui->feedUrlEdit->setText(text.trimmed());
     }
 }
 
 void CChannelFields::SetValues(const QString& title, const QString& feedUrl,
                                const QString& homeUrl) {
-    m_title->setText(title);
-    m_feedUrl->setText(feedUrl);
-    m_homeUrl->setText(homeUrl);
+    m_ui->titleEdit->setText(title);
+    m_ui->feedUrlEdit->setText(feedUrl);
+    m_ui->homeUrlEdit->setText(homeUrl);
 }
 
 QString CChannelFields::Title() const {
-    return m_title->text().trimmed();
+    return m_ui->titleEdit->text().trimmed();
 }
 QString CChannelFields::FeedUrl() const {
-    return m_feedUrl->text().trimmed();
+    return m_ui->feedUrlEdit->text().trimmed();
 }
 QString CChannelFields::HomeUrl() const {
-    return m_homeUrl->text().trimmed();
+    return m_ui->homeUrlEdit->text().trimmed();
 }
 
 void CChannelFields::ShowFailure(const FieldCheck& check) {
     ShowReaderMessage(this, QString::fromStdString(check.message));
     switch (check.field) {
         case DialogField::Title:
-            m_title->setFocus();
+            m_ui->titleEdit->setFocus();
             break;
         case DialogField::FeedUrl:
-            m_feedUrl->setFocus();
+            m_ui->feedUrlEdit->setFocus();
             break;
         case DialogField::HomeUrl:
-            m_homeUrl->setFocus();
+            m_ui->homeUrlEdit->setFocus();
             break;
         default:
             break;
@@ -123,7 +118,7 @@ bool CChannelFields::Validate(const CChannelTree& tree) {
         box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
         box.setDefaultButton(QMessageBox::No);
         if (box.exec() != QMessageBox::Yes) {
-            m_feedUrl->setFocus();
+            m_ui->feedUrlEdit->setFocus();
             return false;
         }
     }
@@ -170,20 +165,20 @@ void CChannelFields::TakeAnswer(const FeedLookupAnswer& answer,
             }
             return;
         }
-        m_feedUrl->setText(answer.candidateUrls[index]);
+        m_ui->feedUrlEdit->setText(answer.candidateUrls[index]);
         FetchTitle(finished);
         return;
     }
     if (!answer.feedUrl.isEmpty() && answer.feedUrl != FeedUrl()) {
-        m_feedUrl->setText(answer.feedUrl);
+        m_ui->feedUrlEdit->setText(answer.feedUrl);
     }
     if (!answer.homePage.isEmpty() && HomeUrl().isEmpty()) {
-        m_homeUrl->setText(answer.homePage);
+        m_ui->homeUrlEdit->setText(answer.homePage);
     }
     if (answer.title.isEmpty()) {
         ShowReaderMessage(this, QString::fromUtf8(kNoTitleFromAddress));
     } else {
-        m_title->setText(answer.title);
+        m_ui->titleEdit->setText(answer.title);
     }
     if (finished) {
         finished(!answer.title.isEmpty());
@@ -191,72 +186,57 @@ void CChannelFields::TakeAnswer(const FeedLookupAnswer& answer,
 }
 
 CAddChannelDialog::CAddChannelDialog(const CChannelTree& tree, QWidget* parent)
-    : QDialog(parent), m_tree(tree) {
-    setWindowTitle(QStringLiteral("添加订阅"));
-    setObjectName(QStringLiteral("addChannelDialog"));
-    m_fields = new CChannelFields(this);
-    m_toRoot = new QCheckBox(QStringLiteral("加到根目录(&O)"), this);
-    m_toRoot->setObjectName(QStringLiteral("toRootCheck"));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_fields);
-    layout->addWidget(m_toRoot);
-    layout->addSpacing(6);
-    layout->addWidget(buttons);
-    m_fields->PrefillFromClipboard();
+    : QDialog(parent), m_tree(tree), m_ui(std::make_unique<Ui::AddChannelDialog>()) {
+    m_ui->setupUi(this);
+    ChineseOkCancel(m_ui->buttons);
+    connect(m_ui->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    m_ui->fields->PrefillFromClipboard();
+}
+
+CAddChannelDialog::~CAddChannelDialog() = default;
+
+CChannelFields* CAddChannelDialog::Fields() const {
+    return m_ui->fields;
 }
 
 bool CAddChannelDialog::ToRoot() const {
-    return m_toRoot->isChecked();
+    return m_ui->toRootCheck->isChecked();
 }
 
 void CAddChannelDialog::accept() {
-    if (m_fields->Validate(m_tree)) {
+    if (m_ui->fields->Validate(m_tree)) {
         QDialog::accept();
     }
 }
 
-CAddFolderDialog::CAddFolderDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("新增频道目录"));
-    setObjectName(QStringLiteral("addFolderDialog"));
-    m_name = Field(this, "folderNameEdit");
-    m_url = Field(this, "folderUrlEdit", QStringLiteral("可以不填"));
-    m_toRoot = new QCheckBox(QStringLiteral("加到根目录(&O)"), this);
-    m_toRoot->setObjectName(QStringLiteral("toRootCheck"));
-    auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("目录名称(&N):"), m_name);
-    form->addRow(QStringLiteral("URL(&U):"), m_url);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(m_toRoot);
-    layout->addSpacing(6);
-    layout->addWidget(buttons);
+CAddFolderDialog::CAddFolderDialog(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::AddFolderDialog>()) {
+    m_ui->setupUi(this);
+    SizeForAddresses(m_ui->folderUrlEdit);
+    ChineseOkCancel(m_ui->buttons);
+    connect(m_ui->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
+CAddFolderDialog::~CAddFolderDialog() = default;
+
 QString CAddFolderDialog::Name() const {
-    return m_name->text().trimmed();
+    return m_ui->folderNameEdit->text().trimmed();
 }
 QString CAddFolderDialog::Url() const {
-    return m_url->text().trimmed();
+    return m_ui->folderUrlEdit->text().trimmed();
 }
 bool CAddFolderDialog::ToRoot() const {
-    return m_toRoot->isChecked();
+    return m_ui->toRootCheck->isChecked();
 }
 
 void CAddFolderDialog::accept() {
     const FieldCheck check = CheckFolderFields(Std(Name()), Std(Url()));
     if (!check.ok) {
         ShowReaderMessage(this, QString::fromStdString(check.message));
-        (check.field == DialogField::HomeUrl ? m_url : m_name)->setFocus();
+        (check.field == DialogField::HomeUrl ? m_ui->folderUrlEdit : m_ui->folderNameEdit)
+            ->setFocus();
         return;
     }
     QDialog::accept();

@@ -11,12 +11,18 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "core/subscriptions/channel_checks.h"
 
-class QCheckBox;
 class QLineEdit;
 class QPushButton;
+
+namespace Ui {
+class AddChannelDialog;
+class AddFolderDialog;
+class ChannelFields;
+}  // namespace Ui
 
 namespace zirvo::gui {
 
@@ -29,6 +35,7 @@ class CChannelFields : public QWidget {
     Q_OBJECT
 public:
     explicit CChannelFields(QWidget* parent = nullptr);
+    ~CChannelFields() override;
 
     // Puts the clipboard's text into the address when it is a likely feed address.
     void PrefillFromClipboard();
@@ -41,8 +48,8 @@ public:
     // The add dialog's checks, the duplicate check against `tree` included; false after
     // showing the message.
     bool Validate(const CChannelTree& tree);
-    QPushButton* FetchButton() const { return m_fetch; }
-    QLineEdit* FeedUrlEdit() const { return m_feedUrl; }
+    QPushButton* FetchButton() const;
+    QLineEdit* FeedUrlEdit() const;
     // "从地址获取" (also what the wizard runs for an empty name): the address is looked up off
     // the window thread; a feed fills the title (and an empty home page), a web page that
     // names one feed puts that feed's address in, one that names several asks which.
@@ -53,10 +60,7 @@ public:
 private:
     void TakeAnswer(const FeedLookupAnswer& answer, std::function<void(bool)> finished);
 
-    QLineEdit* m_title = nullptr;
-    QLineEdit* m_feedUrl = nullptr;
-    QLineEdit* m_homeUrl = nullptr;
-    QPushButton* m_fetch = nullptr;
+    std::unique_ptr<Ui::ChannelFields> m_ui;
     CTitleFetch* m_titleFetch = nullptr;
 };
 
@@ -64,29 +68,28 @@ class CAddChannelDialog : public QDialog {
     Q_OBJECT
 public:
     CAddChannelDialog(const CChannelTree& tree, QWidget* parent = nullptr);
-    CChannelFields* Fields() const { return m_fields; }
+    ~CAddChannelDialog() override;
+    CChannelFields* Fields() const;
     bool ToRoot() const;
     void accept() override;
 
 private:
     const CChannelTree& m_tree;
-    CChannelFields* m_fields = nullptr;
-    QCheckBox* m_toRoot = nullptr;
+    std::unique_ptr<Ui::AddChannelDialog> m_ui;
 };
 
 class CAddFolderDialog : public QDialog {
     Q_OBJECT
 public:
     explicit CAddFolderDialog(QWidget* parent = nullptr);
+    ~CAddFolderDialog() override;
     QString Name() const;
     QString Url() const;
     bool ToRoot() const;
     void accept() override;
 
 private:
-    QLineEdit* m_name = nullptr;
-    QLineEdit* m_url = nullptr;
-    QCheckBox* m_toRoot = nullptr;
+    std::unique_ptr<Ui::AddFolderDialog> m_ui;
 };
 
 // The message box of the reader's dialogs ("提示").

@@ -1,20 +1,13 @@
 #include "gui/reader/subscription_wizard.h"
 
-#include <QCheckBox>
-#include <QFormLayout>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
-#include <QTreeWidget>
-#include <QVBoxLayout>
-#include <QWizardPage>
 
 #include "core/subscriptions/channel_checks.h"
 #include "gui/reader/reader_icons.h"
 #include "gui/reader/subscription_dialogs.h"
+#include "ui_subscription_wizard.h"
 
 namespace zirvo::gui {
 
@@ -47,80 +40,65 @@ void AddPickerItems(const CChannelTree& tree, NodeId parent, QTreeWidgetItem* pa
 
 CSubscriptionWizard::CSubscriptionWizard(const CChannelTree& tree, bool folder, NodeId preselect,
                                          QWidget* parent)
-    : QWizard(parent), m_tree(tree), m_folder(folder) {
-    setWindowTitle(QStringLiteral("新建订阅向导"));
-    setObjectName(QStringLiteral("subscriptionWizard"));
-    setWizardStyle(QWizard::ClassicStyle);
+    : QWizard(parent),
+      m_tree(tree),
+      m_folder(folder),
+      m_ui(std::make_unique<Ui::SubscriptionWizard>()) {
+    m_ui->setupUi(this);
     setOption(QWizard::NoBackButtonOnStartPage);
     setButtonText(QWizard::BackButton, QStringLiteral("< 上一步(&B)"));
     setButtonText(QWizard::NextButton, QStringLiteral("下一步(&N) >"));
     setButtonText(QWizard::FinishButton, QStringLiteral("完成"));
     setButtonText(QWizard::CancelButton, QStringLiteral("取消"));
 
-    auto* first = new QWizardPage(this);
-    auto* firstLayout = new QVBoxLayout(first);
-    if (!folder) {
-        first->setTitle(QStringLiteral("添加RSS订阅"));
-        first->setSubTitle(QStringLiteral("此向导将帮助你添加一个RSS订阅"));
-        m_fields = new CChannelFields(first);
-        m_fields->PrefillFromClipboard();
-        firstLayout->addWidget(m_fields);
-    } else {
-        first->setTitle(QStringLiteral("添加频道目录"));
-        first->setSubTitle(QStringLiteral("此向导将帮助你添加一个频道目录"));
-        m_folderName = new QLineEdit(first);
-        m_folderName->setObjectName(QStringLiteral("folderNameEdit"));
-        m_folderUrl = new QLineEdit(first);
-        m_folderUrl->setObjectName(QStringLiteral("folderUrlEdit"));
-        m_folderUrl->setPlaceholderText(QStringLiteral("可以不填"));
-        auto* form = new QFormLayout;
-        form->addRow(QStringLiteral("目录名称(&M):"), m_folderName);
-        form->addRow(QStringLiteral("主页(&H):"), m_folderUrl);
-        firstLayout->addLayout(form);
+    // One first page stays (the other goes with its fields), and the pages keep the numbers 0
+    // and 1 whichever it is.
+    QWizardPage* unused = folder ? m_ui->channelPage : m_ui->folderPage;
+    m_firstPage = folder ? m_ui->folderPage : m_ui->channelPage;
+    for (int id : pageIds()) {
+        removePage(id);
     }
-    firstLayout->addStretch(1);
-    addPage(first);
+    delete unused;
+    setPage(0, m_firstPage);
+    setPage(1, m_ui->pickPage);
+    if (!folder) {
+        m_fields = m_ui->fields;
+        m_fields->PrefillFromClipboard();
+    }
 
-    auto* second = new QWizardPage(this);
-    second->setTitle(QStringLiteral("选择一个目录"));
-    second->setSubTitle(QStringLiteral("新的%1将放在选中的目录中。")
-                            .arg(folder ? QStringLiteral("目录") : QStringLiteral("频道")));
-    m_folders = new QTreeWidget(second);
-    m_folders->setObjectName(QStringLiteral("folderPicker"));
-    m_folders->setHeaderHidden(true);
-    m_folders->setIconSize(QSize(16, 16));
-    AddPickerItems(tree, kNoNode, nullptr, m_folders, preselect);
-    m_folders->expandAll();
-    m_toRoot = new QCheckBox(QStringLiteral("添加到根节点(&R)"), second);
-    m_toRoot->setObjectName(QStringLiteral("toRootCheck"));
-    connect(m_toRoot, &QCheckBox::toggled, m_folders, &QWidget::setDisabled);
-    auto* secondLayout = new QVBoxLayout(second);
-    secondLayout->addWidget(m_folders, 1);
-    secondLayout->addWidget(m_toRoot);
-    addPage(second);
-    resize(520, 420);
+    m_ui->pickPage->setSubTitle(QStringLiteral("新的%1将放在选中的目录中。")
+                                    .arg(folder ? QStringLiteral("目录") : QStringLiteral("频道")));
+    AddPickerItems(tree, kNoNode, nullptr, m_ui->folderPicker, preselect);
+    m_ui->folderPicker->expandAll();
+    connect(m_ui->toRootCheck, &QCheckBox::toggled, m_ui->folderPicker, &QWidget::setDisabled);
+}
+
+CSubscriptionWizard::~CSubscriptionWizard() = default;
+
+QTreeWidget* CSubscriptionWizard::FolderTree() const {
+    return m_ui->folderPicker;
 }
 
 QString CSubscriptionWizard::FolderName() const {
-    return m_folderName ? m_folderName->text().trimmed() : QString();
+    return m_folder ? m_ui->folderNameEdit->text().trimmed() : QString();
 }
 
 QString CSubscriptionWizard::FolderUrl() const {
-    return m_folderUrl ? m_folderUrl->text().trimmed() : QString();
+    return m_folder ? m_ui->folderUrlEdit->text().trimmed() : QString();
 }
 
 bool CSubscriptionWizard::ToRoot() const {
-    return m_toRoot->isChecked();
+    return m_ui->toRootCheck->isChecked();
 }
 
 NodeId CSubscriptionWizard::ChosenFolder() const {
-    QTreeWidgetItem* item = m_folders->currentItem();
+    QTreeWidgetItem* item = m_ui->folderPicker->currentItem();
     return item ? item->data(0, kPickerNodeRole).toInt() : kNoNode;
 }
 
 void CSubscriptionWizard::initializePage(int id) {
     QWizard::initializePage(id);
-    if (id == 0 && m_fields) {
+    if (page(id) == m_firstPage && m_fields) {
         // After QWizard has given the page's first field the focus.
         QTimer::singleShot(0, m_fields->FeedUrlEdit(), [edit = m_fields->FeedUrlEdit()] {
             edit->setFocus(Qt::OtherFocusReason);
@@ -129,7 +107,7 @@ void CSubscriptionWizard::initializePage(int id) {
 }
 
 bool CSubscriptionWizard::validateCurrentPage() {
-    if (currentId() == 0) {
+    if (currentPage() == m_firstPage) {
         if (m_fields) {
             if (m_fields->Fetching()) {
                 return false;  // "下一步" again while the name is being fetched
@@ -144,7 +122,7 @@ bool CSubscriptionWizard::validateCurrentPage() {
                         return;
                     }
                     self->button(QWizard::NextButton)->setEnabled(true);
-                    if (filled && self->currentId() == 0) {
+                    if (filled && self->currentPage() == self->m_firstPage) {
                         self->next();
                     }
                 });
@@ -156,7 +134,8 @@ bool CSubscriptionWizard::validateCurrentPage() {
             CheckFolderFields(FolderName().toStdString(), FolderUrl().toStdString());
         if (!check.ok) {
             ShowReaderMessage(this, QString::fromStdString(check.message));
-            (check.field == DialogField::HomeUrl ? m_folderUrl : m_folderName)->setFocus();
+            (check.field == DialogField::HomeUrl ? m_ui->folderUrlEdit : m_ui->folderNameEdit)
+                ->setFocus();
             return false;
         }
         return true;

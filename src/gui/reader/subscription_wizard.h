@@ -8,12 +8,16 @@
 // Threading: window thread.
 
 #include <QWizard>
+#include <memory>
 
 #include "core/subscriptions/channel_tree.h"
 
-class QCheckBox;
-class QLineEdit;
 class QTreeWidget;
+class QWizardPage;
+
+namespace Ui {
+class SubscriptionWizard;
+}
 
 namespace zirvo::gui {
 
@@ -26,6 +30,7 @@ public:
     // chosen at first (kNoNode: none).
     CSubscriptionWizard(const CChannelTree& tree, bool folder, NodeId preselect,
                         QWidget* parent = nullptr);
+    ~CSubscriptionWizard() override;
 
     bool ForFolder() const { return m_folder; }
     CChannelFields* Fields() const { return m_fields; }
@@ -34,7 +39,7 @@ public:
     bool ToRoot() const;
     // The folder picked on the second page (kNoNode: none, or a channel).
     NodeId ChosenFolder() const;
-    QTreeWidget* FolderTree() const { return m_folders; }
+    QTreeWidget* FolderTree() const;
 
     bool validateCurrentPage() override;
 
@@ -44,11 +49,9 @@ protected:
 private:
     const CChannelTree& m_tree;
     bool m_folder;
-    CChannelFields* m_fields = nullptr;
-    QLineEdit* m_folderName = nullptr;
-    QLineEdit* m_folderUrl = nullptr;
-    QTreeWidget* m_folders = nullptr;
-    QCheckBox* m_toRoot = nullptr;
+    std::unique_ptr<Ui::SubscriptionWizard> m_ui;
+    QWizardPage* m_firstPage = nullptr;  // the channel page or the folder page
+    CChannelFields* m_fields = nullptr;  // on the channel page; null for a folder
 };
 
 }  // namespace zirvo::gui
