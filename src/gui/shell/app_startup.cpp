@@ -7,6 +7,7 @@
 #include <QLibraryInfo>
 #include <QLockFile>
 #include <QMessageBox>
+#include <QQuickWindow>
 #include <QThread>
 #include <QTimer>
 #include <QTranslator>
@@ -116,6 +117,13 @@ int RunZirvo(int argc, char** argv) {
             break;
     }
 
+    // The article pages draw without OpenGL: a shown web view would otherwise put every frame of
+    // the whole window through OpenGL, whose first frame alone holds the window thread for a
+    // noticeable time where it is rendered in software; a page of text and pictures does not
+    // need it. QT_QUICK_BACKEND still chooses otherwise.
+    if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zirvo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Zirvo"));
@@ -233,6 +241,7 @@ int RunZirvo(int argc, char** argv) {
     CStartupTiming timing(sinceStart);
     frame.ShowAtStoredPlace();
     timing.WindowShown(&frame);
+    timing.PageLoaded(reader.Page());
     // A damaged database opens without complaint; whether every page reads is learnt off the
     // window thread, and said at once rather than when some list fails. Joined before the
     // window goes (the check stops at the closing flag).

@@ -4,6 +4,8 @@
 #include <QWidget>
 #include <cstdio>
 
+#include "gui/reader/article_page.h"
+
 namespace zirvo::gui {
 
 CStartupTiming::CStartupTiming(const QElapsedTimer& sinceStart) : m_sinceStart(sinceStart) {}
@@ -21,6 +23,22 @@ void CStartupTiming::WindowShown(QWidget* window) {
     QTimer::singleShot(0, window, [window, since] {
         window->repaint();
         Print(QStringLiteral("window-shown"), since.elapsed());
+    });
+}
+
+void CStartupTiming::PageLoaded(CArticlePage* page) {
+    if (!Enabled()) {
+        return;
+    }
+    const QElapsedTimer since = m_sinceStart;
+    auto* once = new QObject(page);
+    QObject::connect(page, &CArticlePage::LoadFinished, once, [once, since] {
+        if (once->property("done").toBool()) {
+            return;
+        }
+        once->setProperty("done", true);
+        Print(QStringLiteral("page-loaded"), since.elapsed());
+        once->deleteLater();
     });
 }
 
