@@ -4,19 +4,23 @@
 // bytes per item. The store is made once and kept under /tmp (zirvo-search-bench-N-v2) for
 // later runs, since making it takes minutes; remove the folder to make it again.
 //
-// Printed before the benchmarks: the store's size, what the full-text index adds to it (bytes
-// of its tables over the bytes of everything else), and the same after the index's segments
-// are merged into one ('optimize', what a build after an upgrade ends with).
+// Printed when the store is made: its size, what the full-text index adds to it (bytes of its
+// tables over the bytes of everything else), the same after the index's segments are merged
+// into one ('optimize', what a build after an upgrade ends with), and beside it what an index
+// of every trigram of the same items adds (the index before the sparse trigrams; kept in a file
+// of its own next to the store, every-trigram.db, for the comparison benchmark).
 //
 // The benchmarks: the first page (50 results) and the whole result of a search for a five-letter
-// word, through the store (the index) and through the plain LIKE statement the index must
-// match, titles only and with descriptions.
+// word, through the store (the index), through the index of every trigram (its query: all the
+// keyword's trigrams) and through the plain LIKE statement the index must match, titles only
+// and with descriptions.
 //
 // Run a Release build: search_bench [--benchmark_filter=...] [--benchmark_repetitions=5]
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -169,30 +173,71 @@ void MakeStore(const std::string& root, int items) {
     db.ExecuteUpdate("PRAGMA wal_checkpoint(TRUNCATE);");
 }
 
+std::string EveryTrigramFile(const std::string& root) {
+    return root + "/every-trigram.db";
+}
+
 void ReportSizes(const std::string& root) {
     CppSQLite3Connection db;
     db.Open(root + "/Storage/rss.db");
+    long long rest = 0;
     auto report = [&](const char* when) {
         const long long total = Scalar(db, "SELECT SUM(pgsize) FROM dbstat;");
         const long long index =
             Scalar(db, "SELECT SUM(pgsize) FROM dbstat WHERE name LIKE 'rss_fts%';");
+        rest = total - index;
         std::fprintf(stderr,
                      "%s: store %.1f MB, full-text index %.1f MB = %.1f%% of the rest (%.1f MB)\n",
                      when, static_cast<double>(total) / 1e6, static_cast<double>(index) / 1e6,
-                     100.0 * static_cast<double>(index) / static_cast<double>(total - index),
-                     static_cast<double>(total - index) / 1e6);
+                     100.0 * static_cast<double>(index) / static_cast<double>(rest),
+                     static_cast<double>(rest) / 1e6);
     };
     report("as received");
     db.ExecuteUpdate("INSERT INTO rss_fts (rss_fts) VALUES ('optimize');");
     db.ExecuteUpdate("PRAGMA wal_checkpoint(TRUNCATE);");
     db.ExecuteUpdate("VACUUM;");
     report("index merged");
+
+    // The same items with every trigram, as the index was before, in a file of its own.
+    db.ExecuteUpdate("ATTACH '" + EveryTrigramFile(root) + "' AS every;");
+    db.ExecuteUpdate(
+        "CREATE VIRTUAL TABLE every.trigrams USING fts5(item_title, item_description, "
+        "content='', tokenize='trigram', detail='none', columnsize=0);");
+    db.ExecuteUpdate(
+        "INSERT INTO every.trigrams (rowid, item_title, item_description) SELECT item_id, "
+        "item_title, item_description FROM rss_data;");
+    db.ExecuteUpdate("INSERT INTO every.trigrams (trigrams) VALUES ('optimize');");
+    db.ExecuteUpdate("VACUUM every;");
+    db.ExecuteUpdate("DETACH every;");
+    const auto every = static_cast<long long>(std::filesystem::file_size(EveryTrigramFile(root)));
+    std::fprintf(stderr, "every trigram, merged: index %.1f MB = %.1f%% of the rest\n",
+                 static_cast<double>(every) / 1e6,
+                 100.0 * static_cast<double>(every) / static_cast<double>(rest));
+}
+
+// The query of the index of every trigram: all the keyword's distinct trigrams (at most 12,
+// spread over it), as the search put it to that index.
+std::string EveryTrigramQuery(const std::string& keyword) {
+    std::vector<std::string> trigrams;
+    for (size_t i = 0; i + 3 <= keyword.size(); ++i) {
+        const std::string trigram = keyword.substr(i, 3);
+        if (std::find(trigrams.begin(), trigrams.end(), trigram) == trigrams.end()) {
+            trigrams.push_back(trigram);
+        }
+    }
+    std::string query;
+    const size_t count = std::min<size_t>(trigrams.size(), 12);
+    for (size_t k = 0; k < count; ++k) {
+        query += (query.empty() ? "\"" : " AND \"") +
+                 trigrams[count == 1 ? 0 : k * (trigrams.size() - 1) / (count - 1)] + "\"";
+    }
+    return query;
 }
 
 class CBenchData {
 public:
     CBenchData() : m_items(ItemCount()) {
-        m_root = StrFormat("/tmp/zirvo-search-bench-%d-v2", m_items);
+        m_root = StrFormat("/tmp/zirvo-search-bench-%d-v3", m_items);
         const std::string done = m_root + "/complete";
         if (!std::filesystem::exists(done)) {
             std::error_code ec;
@@ -288,7 +333,40 @@ void BM_SearchLike(benchmark::State& state) {
     state.counters["results"] = static_cast<double>(found);
 }
 
+// The same search through the index of every trigram (ASCII keywords only).
+void BM_SearchEveryTrigram(benchmark::State& state) {
+    CppSQLite3Connection db;
+    db.Open(Data().Root() + "/Storage/rss.db");
+    db.ExecuteUpdate("ATTACH '" + EveryTrigramFile(Data().Root()) + "' AS every;");
+    const bool body = state.range(0) != 0;
+    const std::string page =
+        state.range(1) > 0 ? StrFormat(" LIMIT %d", static_cast<int>(state.range(1))) : "";
+    const std::string keyword = Data().Keyword(state.range(2));
+    std::string test = StrFormat("rss_data.item_title LIKE '%%%s%%'", keyword.c_str());
+    if (body) {
+        test = StrFormat("(%s OR rss_data.item_description LIKE '%%%s%%')", test.c_str(),
+                         keyword.c_str());
+    }
+    const std::string sql = StrFormat(
+        "SELECT rss_data.* FROM every.trigrams JOIN rss_data ON rss_data.item_id = "
+        "trigrams.rowid WHERE trigrams MATCH '%s' AND %s ORDER BY trigrams.rowid DESC%s;",
+        EveryTrigramQuery(keyword).c_str(), test.c_str(), page.c_str());
+    size_t found = 0;
+    for (auto _ : state) {
+        found = 0;
+        for (CppSQLite3Cursor row = db.ExecuteQuery(sql); !row.AtEnd(); row.NextRow()) {
+            benchmark::DoNotOptimize(row.GetText("item_description"));
+            ++found;
+        }
+    }
+    state.counters["results"] = static_cast<double>(found);
+}
+
 BENCHMARK(BM_SearchIndexed)
+    ->ArgNames({"description", "limit", "rare"})
+    ->ArgsProduct({{0, 1}, {kPageSize, 0}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchEveryTrigram)
     ->ArgNames({"description", "limit", "rare"})
     ->ArgsProduct({{0, 1}, {kPageSize, 0}, {0, 1}})
     ->Unit(benchmark::kMillisecond);

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include "core/db/sparse_trigrams.h"
+
 namespace zirvo {
 
 CppSQLite3Connection::~CppSQLite3Connection() {
@@ -19,6 +21,10 @@ void CppSQLite3Connection::Open(const std::string& fileName) {
     }
     m_db = db;
     sqlite3_busy_timeout(m_db, m_busyTimeoutMs);
+    // The feed store's full-text index is read and kept with this tokenizer, by whichever
+    // connection writes the items (the triggers index them). Without FTS5 the index cannot
+    // exist at all, and its schema step says so.
+    RegisterSparseTrigramTokenizer(m_db);
 }
 
 void CppSQLite3Connection::EnableWriteAheadLog() {

@@ -3,6 +3,12 @@
 // or deleted after they were indexed.
 
 #include "core/feeds/search_index.h"
+
+#include <random>
+#include <set>
+
+#include "core/db/schema.h"
+#include "core/feeds/search_index_build.h"
 #include "rss_store_fixture.h"
 
 namespace zirvo::test {
@@ -104,21 +110,185 @@ TEST_F(SearchIndexTest, ChangedAndDeletedItemsLeaveTheIndex) {
     ASSERT_TRUE(m_store.CleanFeeds({{0, 1}}, 0, true));
     EXPECT_TRUE(SearchIds("walrus", {}, true, true).empty());
     EXPECT_TRUE(SearchIds("narwhal", {}, true, true).empty());
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM rss_fts WHERE rss_fts MATCH 'wal';"), 0);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM rss_fts WHERE rss_fts MATCH '" + TrigramQuery("walrus") +
+                     "';"),
+              0);
 }
 
 TEST(SearchIndexQuery, ShortWildcardAndBrokenKeywordsFallBackToLike) {
     EXPECT_FALSE(SearchUsesIndex("ab"));
-    EXPECT_FALSE(SearchUsesIndex("天气"));
-    EXPECT_TRUE(SearchUsesIndex("天气预"));
+    EXPECT_FALSE(SearchUsesIndex("abc"));
+    EXPECT_FALSE(SearchUsesIndex("天气预报"));
+    EXPECT_TRUE(SearchUsesIndex("天气预报晴"));
+    EXPECT_TRUE(SearchUsesIndex("water"));
     EXPECT_FALSE(SearchUsesIndex("50%off"));
-    EXPECT_FALSE(SearchUsesIndex("a_b_c"));
-    EXPECT_FALSE(SearchUsesIndex("ab\xff"));
-    EXPECT_EQ(TrigramQuery("abcd"), "\"abc\" AND \"bcd\"");
-    EXPECT_EQ(TrigramQuery("a\"bc"), "\"a\"\"b\" AND \"\"\"bc\"");
-    EXPECT_EQ(TrigramQuery("aaaa"), "\"aaa\"");
-    EXPECT_EQ(TrigramQuery("abcdefghijklmnopqrstuvwxyz").size(),
-              kMaxQueryTrigrams * 5 + (kMaxQueryTrigrams - 1) * 5);
+    EXPECT_FALSE(SearchUsesIndex("a_b_cde"));
+    EXPECT_FALSE(SearchUsesIndex("abcde\xff"));
+    EXPECT_EQ(TrigramQuery("abcd"), "");
+    // A five-character keyword is one term: the trigram every text containing it keeps.
+    const std::vector<std::string> water = SparseTrigrams("water");
+    ASSERT_EQ(water.size(), 1u);
+    EXPECT_EQ(TrigramQuery("WATER"), "\"" + water[0] + "\"");
+    // Long keywords are spread over at most kMaxQueryTrigrams terms.
+    const std::string query =
+        TrigramQuery("abcdefghijklmnopqrstuvwxyz0123456789abcdefghijklmnopqrstuvwxyz0123456789");
+    size_t terms = 1;
+    for (size_t at = query.find(" AND "); at != std::string::npos;
+         at = query.find(" AND ", at + 1)) {
+        ++terms;
+    }
+    EXPECT_EQ(terms, kMaxQueryTrigrams);
+}
+
+// Items of varied text, searched for pieces of their own text of three to nine characters in
+// changed letter case and for pieces that are nowhere: the store's search gives exactly the
+// LIKE statement's rows, and for the keywords it answers through the index, the index alone
+// already holds every one of them.
+TEST_F(SearchIndexTest, RandomPiecesOfTheItemsFindExactlyWhatLikeFinds) {
+    const std::vector<std::string> pieces = {
+        "the ", "Water", "WATER", "water", " ",     "<p>",  "</p>", "<a href=\"http://x.org/\">",
+        "ing",  "2026",  "北京",  "天气",  "预报",  "😀",    "é",    "'",
+        "\"",   "&amp;", "Zebra", "tion",  "q",     "Q",    "ÄÖÜ",  "äöü",
+        "\t",   "ab",    "AB",    "x",     "photo", "Linux"};
+    std::mt19937 random(2026);
+    std::uniform_int_distribution<size_t> pick(0, pieces.size() - 1);
+    auto text = [&](int count) {
+        std::string out;
+        for (int i = 0; i < count; ++i) {
+            out += pieces[pick(random)];
+        }
+        return out;
+    };
+    std::vector<std::string> texts;
+    for (int channel = 1; channel <= 3; ++channel) {
+        std::vector<RssItem> items;
+        for (int i = 0; i < 60; ++i) {
+            RssItem item = Item("http://r/" + std::to_string(channel) + "/" + std::to_string(i),
+                                text(2 + i % 6));
+            item.description = text(i % 25);
+            texts.push_back(item.title);
+            texts.push_back(item.description);
+            items.push_back(item);
+        }
+        ASSERT_TRUE(m_store.SaveReceivedItems(channel, items, 3, 0)) << m_store.GetLastError();
+    }
+    std::set<std::string> keywords = {"nowhere", "zzzzz", "北京北京北京", "wATER<",
+                                      "🙂🙂🙂🙂🙂"};
+    std::uniform_int_distribution<size_t> pickText(0, texts.size() - 1);
+    while (keywords.size() < 150) {
+        const std::string& source = texts[pickText(random)];
+        const std::vector<std::string_view> chars = IndexCharacters(source);
+        const size_t length = 3 + keywords.size() % 7;
+        if (chars.size() < length) {
+            continue;
+        }
+        const size_t first =
+            std::uniform_int_distribution<size_t>(0, chars.size() - length)(random);
+        std::string keyword;
+        for (size_t c = first; c < first + length; ++c) {
+            keyword += chars[c];
+        }
+        for (char& c : keyword) {
+            if (c >= 'a' && c <= 'z' && random() % 2 == 0) {
+                c = static_cast<char>(c - 'a' + 'A');
+            }
+        }
+        keywords.insert(keyword);
+    }
+    for (const std::string& keyword : keywords) {
+        SCOPED_TRACE(keyword);
+        for (bool body : {false, true}) {
+            const std::vector<int> like = LikeIds(keyword, "", body);
+            EXPECT_EQ(SearchIds(keyword, {}, true, body), like);
+            EXPECT_EQ(SearchIds(keyword, {{0, 1}, {0, 3}}, false, body),
+                      LikeIds(keyword, "1,3", body));
+            if (SearchUsesIndex(keyword)) {
+                std::set<int> indexed;
+                for (CppSQLite3Cursor row =
+                         m_peer.ExecuteQuery("SELECT rowid FROM rss_fts WHERE rss_fts MATCH '" +
+                                             CSQLiteStore::Quoted(TrigramQuery(keyword)) + "';");
+                     !row.AtEnd(); row.NextRow()) {
+                    indexed.insert(row.GetInt(0));
+                }
+                for (int id : like) {
+                    EXPECT_EQ(indexed.count(id), 1u) << id;
+                }
+            }
+        }
+    }
+    EXPECT_NO_THROW(
+        m_peer.ExecuteUpdate("INSERT INTO rss_fts (rss_fts) VALUES ('integrity-check');"));
+}
+
+// A store whose index was made with every trigram (version 7) gets the thinner index: the
+// upgrade drops the old one and the build makes the new one from every item, after which the
+// search answers through it exactly as LIKE does.
+TEST(SearchIndexUpgrade, FullTrigramIndexIsReplacedAndRebuilt) {
+    TempDir root{"search-index-upgrade"};
+    root.MakeDir("Storage");
+    {
+        CppSQLite3Connection old;
+        old.Open(root.PathOf("Storage/rss.db"));
+        std::string error;
+        ASSERT_TRUE(EnsureRssSchemaUpTo(old, 7, error)) << error;
+        old.ExecuteUpdate(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+            "INSERT INTO rss_data (item_feedid, item_link, item_title, item_description) SELECT "
+            "i % 3 + 1, 'http://u/' || i, CASE i % 4 WHEN 0 THEN 'Walrus Song ' || i WHEN 1 THEN "
+            "'北京天气预报 ' || i ELSE 'ZEBRA crossing ' || i END, '<p>Body ' || i || CASE WHEN "
+            "i % 7 = 0 THEN ' the walrus' ELSE '' END || '</p>' FROM n;");
+        ASSERT_EQ(
+            old.ExecuteQuery("SELECT COUNT(*) FROM rss_fts WHERE rss_fts MATCH 'alr';").GetInt(0),
+            old.ExecuteQuery("SELECT COUNT(*) FROM rss_data WHERE item_title LIKE '%alr%' "
+                             "OR item_description LIKE '%alr%';")
+                .GetInt(0));
+    }
+    CRssStore store(root.Path());
+    ASSERT_TRUE(store.Open()) << store.GetLastError();
+    CppSQLite3Connection peer;
+    peer.Open(root.PathOf("Storage/rss.db"));
+    EXPECT_EQ(ReadSchemaVersion(peer), RssSchemaVersion());
+    EXPECT_NE(peer.ExecuteQuery("SELECT sql FROM sqlite_master WHERE name = 'rss_fts';")
+                  .GetText(0)
+                  .find("sparse_trigram"),
+              std::string::npos);
+    SearchIndexBuild build;
+    ASSERT_TRUE(store.GetSearchIndexBuild(build));
+    EXPECT_TRUE(build.pending);
+    EXPECT_EQ(build.end, 3000);
+    int batches = 0;
+    bool stopped = false;
+    ASSERT_TRUE(BuildSearchIndex(
+        store, [&](const SearchIndexBuild&) { ++batches; }, nullptr, stopped))
+        << store.GetLastError();
+    EXPECT_EQ(batches, 3);  // the start, then 2,000 and 1,000 ids
+    for (const std::string keyword : {"walrus", "WALRUS SONG", "北京天气预报", "zebra cross",
+                                      "the walrus", "body 7", "dy 21", "alr"}) {
+        SCOPED_TRACE(keyword);
+        for (bool body : {false, true}) {
+            std::vector<RssItem> items;
+            ASSERT_TRUE(store.SearchItems(keyword, items, {}, true, body));
+            std::vector<int> found;
+            for (const RssItem& item : items) {
+                found.push_back(item.id);
+            }
+            std::vector<int> like;
+            const std::string sql = "SELECT item_id FROM rss_data WHERE item_title LIKE '%" +
+                                    keyword + "%'" +
+                                    (body ? " OR item_description LIKE '%" + keyword + "%'" : "") +
+                                    " ORDER BY item_id DESC;";
+            for (CppSQLite3Cursor row = peer.ExecuteQuery(sql); !row.AtEnd(); row.NextRow()) {
+                like.push_back(row.GetInt(0));
+            }
+            EXPECT_EQ(found, like);
+        }
+    }
+    EXPECT_GT(peer.ExecuteQuery("SELECT COUNT(*) FROM rss_fts WHERE rss_fts MATCH '" +
+                                TrigramQuery("walrus") + "';")
+                  .GetInt(0),
+              700);
+    EXPECT_NO_THROW(
+        peer.ExecuteUpdate("INSERT INTO rss_fts (rss_fts) VALUES ('integrity-check');"));
 }
 
 }  // namespace

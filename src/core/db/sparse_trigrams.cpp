@@ -1,0 +1,168 @@
+#include "core/db/sparse_trigrams.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <new>
+
+namespace zirvo {
+namespace {
+
+// The length of the well-formed UTF-8 sequence at `i`, or 1.
+size_t CharLength(std::string_view text, size_t i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    size_t length = 1;
+    if ((lead & 0xE0) == 0xC0 && lead >= 0xC2) {
+        length = 2;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+    } else if ((lead & 0xF8) == 0xF0 && lead <= 0xF4) {
+        length = 4;
+    }
+    if (length == 1 || i + length > text.size()) {
+        return 1;
+    }
+    for (size_t k = 1; k < length; ++k) {
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+            return 1;
+        }
+    }
+    return length;
+}
+
+char FoldAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+struct Trigram {
+    std::array<char, 12> bytes{};
+    size_t length = 0;
+    uint32_t hash = 0;
+    size_t begin = 0;  // byte offsets in the text
+    size_t end = 0;
+
+    std::string_view Text() const { return {bytes.data(), length}; }
+};
+
+bool Before(const Trigram& a, const Trigram& b) {
+    return a.hash != b.hash ? a.hash < b.hash : a.Text() < b.Text();
+}
+
+// Calls `emit(term, begin, end)` for each kept trigram where a run of three first keeps it.
+template <typename Emit>
+bool ForEachKept(std::string_view text, Emit&& emit) {
+    const std::vector<std::string_view> chars = IndexCharacters(text);
+    if (chars.size() < kSparseTrigramMinChars) {
+        return true;
+    }
+    std::vector<Trigram> trigrams(chars.size() - 2);
+    for (size_t t = 0; t < trigrams.size(); ++t) {
+        Trigram& trigram = trigrams[t];
+        uint32_t hash = 2166136261u;  // FNV-1a
+        for (size_t c = t; c < t + 3; ++c) {
+            for (char byte : chars[c]) {
+                const char folded = FoldAscii(byte);
+                trigram.bytes[trigram.length++] = folded;
+                hash = (hash ^ static_cast<unsigned char>(folded)) * 16777619u;
+            }
+        }
+        trigram.hash = hash;
+        trigram.begin = static_cast<size_t>(chars[t].data() - text.data());
+        trigram.end = static_cast<size_t>(chars[t + 2].data() - text.data()) + chars[t + 2].size();
+    }
+    size_t last = trigrams.size();
+    for (size_t run = 0; run + 3 <= trigrams.size(); ++run) {
+        size_t best = run;
+        for (size_t t = run + 1; t < run + 3; ++t) {
+            if (Before(trigrams[t], trigrams[best])) {
+                best = t;
+            }
+        }
+        if (best != last) {
+            last = best;
+            if (!emit(trigrams[best].Text(), trigrams[best].begin, trigrams[best].end)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The tokenizer has no settings: every table shares one instance.
+char g_instance;
+
+int CreateTokenizer(void*, const char**, int, Fts5Tokenizer** out) {
+    *out = reinterpret_cast<Fts5Tokenizer*>(&g_instance);
+    return SQLITE_OK;
+}
+
+void DeleteTokenizer(Fts5Tokenizer*) {}
+
+int Tokenize(Fts5Tokenizer*, void* context, int flags, const char* text, int size,
+             int (*token)(void*, int, const char*, int, int, int)) {
+    if (text == nullptr || size <= 0) {
+        return SQLITE_OK;
+    }
+    const std::string_view input(text, static_cast<size_t>(size));
+    try {
+        if ((flags & FTS5_TOKENIZE_QUERY) != 0) {
+            std::string term(input);
+            std::transform(term.begin(), term.end(), term.begin(), FoldAscii);
+            return token(context, 0, term.data(), size, 0, size);
+        }
+        int rc = SQLITE_OK;
+        ForEachKept(input, [&](std::string_view term, size_t begin, size_t end) {
+            rc = token(context, 0, term.data(), static_cast<int>(term.size()),
+                       static_cast<int>(begin), static_cast<int>(end));
+            return rc == SQLITE_OK;
+        });
+        return rc;
+    } catch (const std::bad_alloc&) {
+        return SQLITE_NOMEM;
+    }
+}
+
+}  // namespace
+
+std::vector<std::string_view> IndexCharacters(std::string_view text) {
+    std::vector<std::string_view> chars;
+    chars.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const size_t length = CharLength(text, i);
+        chars.push_back(text.substr(i, length));
+        i += length;
+    }
+    return chars;
+}
+
+std::vector<std::string> SparseTrigrams(std::string_view text) {
+    std::vector<std::string> terms;
+    ForEachKept(text, [&](std::string_view term, size_t, size_t) {
+        if (std::find(terms.begin(), terms.end(), term) == terms.end()) {
+            terms.emplace_back(term);
+        }
+        return true;
+    });
+    return terms;
+}
+
+bool RegisterSparseTrigramTokenizer(sqlite3* db) {
+    fts5_api* api = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT fts5(?1);", -1, &statement, nullptr) == SQLITE_OK) {
+        sqlite3_bind_pointer(statement, 1, static_cast<void*>(&api), "fts5_api_ptr", nullptr);
+        sqlite3_step(statement);
+    }
+    sqlite3_finalize(statement);
+    if (api == nullptr || api->iVersion < 2) {
+        return false;
+    }
+    static fts5_tokenizer tokenizer = {CreateTokenizer, DeleteTokenizer, Tokenize};
+    return api->xCreateTokenizer(api, kSparseTrigramTokenizer, nullptr, &tokenizer, nullptr) ==
+           SQLITE_OK;
+}
+
+}  // namespace zirvo
