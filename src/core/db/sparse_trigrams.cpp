@@ -52,38 +52,47 @@ bool Before(const Trigram& a, const Trigram& b) {
 }
 
 // Calls `emit(term, begin, end)` for each kept trigram where a run of three first keeps it.
+// Streams: a description of megabytes costs no more memory than a title.
 template <typename Emit>
 bool ForEachKept(std::string_view text, Emit&& emit) {
-    const std::vector<std::string_view> chars = IndexCharacters(text);
-    if (chars.size() < kSparseTrigramMinChars) {
-        return true;
-    }
-    std::vector<Trigram> trigrams(chars.size() - 2);
-    for (size_t t = 0; t < trigrams.size(); ++t) {
-        Trigram& trigram = trigrams[t];
+    std::array<std::string_view, 3> chars;  // the last three, by count % 3
+    std::array<Trigram, 3> trigrams;        // the last three, by index % 3
+    size_t charCount = 0;
+    size_t last = static_cast<size_t>(-1);  // the index of the trigram last given
+    for (size_t i = 0; i < text.size();) {
+        const size_t length = CharLength(text, i);
+        chars[charCount % 3] = text.substr(i, length);
+        i += length;
+        if (++charCount < 3) {
+            continue;
+        }
+        const size_t index = charCount - 3;
+        Trigram& trigram = trigrams[index % 3];
+        trigram.length = 0;
         uint32_t hash = 2166136261u;  // FNV-1a
-        for (size_t c = t; c < t + 3; ++c) {
-            for (char byte : chars[c]) {
+        for (size_t c = index; c < index + 3; ++c) {
+            for (char byte : chars[c % 3]) {
                 const char folded = FoldAscii(byte);
                 trigram.bytes[trigram.length++] = folded;
                 hash = (hash ^ static_cast<unsigned char>(folded)) * 16777619u;
             }
         }
         trigram.hash = hash;
-        trigram.begin = static_cast<size_t>(chars[t].data() - text.data());
-        trigram.end = static_cast<size_t>(chars[t + 2].data() - text.data()) + chars[t + 2].size();
-    }
-    size_t last = trigrams.size();
-    for (size_t run = 0; run + 3 <= trigrams.size(); ++run) {
-        size_t best = run;
-        for (size_t t = run + 1; t < run + 3; ++t) {
-            if (Before(trigrams[t], trigrams[best])) {
+        trigram.begin = static_cast<size_t>(chars[index % 3].data() - text.data());
+        trigram.end = i;
+        if (index < 2) {
+            continue;
+        }
+        size_t best = index - 2;
+        for (size_t t = index - 1; t <= index; ++t) {
+            if (Before(trigrams[t % 3], trigrams[best % 3])) {
                 best = t;
             }
         }
         if (best != last) {
             last = best;
-            if (!emit(trigrams[best].Text(), trigrams[best].begin, trigrams[best].end)) {
+            const Trigram& kept = trigrams[best % 3];
+            if (!emit(kept.Text(), kept.begin, kept.end)) {
                 return false;
             }
         }
