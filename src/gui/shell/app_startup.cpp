@@ -1,5 +1,7 @@
 #include "gui/shell/app_startup.h"
 
+#include <pthread.h>
+#include <sched.h>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -90,6 +92,14 @@ bool HandOverToRunningInstance(const CDataRoot& root, const QString& argument, Q
         QThread::msleep(kHandOverRetryMs);
     }
     return true;
+}
+
+// The calling thread runs only when nothing else wants a processor: a background check that reads
+// a whole database must not slow the window, nor the web engine's helper process starting next to
+// it, on a machine with two cores.
+void RunOnlyWhenIdle() {
+    sched_param none{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &none);
 }
 
 }  // namespace
@@ -246,6 +256,7 @@ int RunZirvo(int argc, char** argv) {
     // window thread, and said at once rather than when some list fails. Joined before the
     // window goes (the check stops at the closing flag).
     std::jthread integrity([&frame, &root] {
+        RunOnlyWhenIdle();
         for (const char* name : {"Storage/rss.db", "Storage/blog.db"}) {
             std::string problem;
             if (CheckDatabaseFile(root.Path(name), problem)) {
