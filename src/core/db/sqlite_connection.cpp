@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <cstdint>
+
 #include "core/db/sparse_trigrams.h"
 
 namespace zirvo {
@@ -42,6 +44,8 @@ int CppSQLite3Connection::Close() {
     if (!m_db) {
         return SQLITE_OK;
     }
+    // Statements still compiled would keep the connection from closing.
+    m_prepared.clear();
     int rc = sqlite3_close(m_db);
     m_db = nullptr;
     return rc;
@@ -89,6 +93,80 @@ CppSQLite3Cursor CppSQLite3Connection::ExecuteQuery(const std::string& sql) {
     }
     rc = sqlite3_finalize(statement);
     throw CppSQLite3Exception(rc, sqlite3_errmsg(m_db));
+}
+
+CppSQLite3Statement& CppSQLite3Connection::Prepared(const std::string& sql) {
+    auto found = m_prepared.find(sql);
+    if (found != m_prepared.end()) {
+        return *found->second;
+    }
+    sqlite3_stmt* statement = Compile(sql);
+    auto prepared = std::make_unique<CppSQLite3Statement>(m_db, statement);
+    CppSQLite3Statement& kept = *prepared;
+    m_prepared.emplace(sql, std::move(prepared));
+    return kept;
+}
+
+CppSQLite3Statement::~CppSQLite3Statement() {
+    sqlite3_finalize(m_statement);
+}
+
+void CppSQLite3Statement::Reset() {
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+}
+
+void CppSQLite3Statement::Check(int rc) {
+    if (rc != SQLITE_OK) {
+        CppSQLite3Exception error(rc, sqlite3_errmsg(m_db));
+        Reset();
+        throw error;
+    }
+}
+
+CppSQLite3Statement& CppSQLite3Statement::Bind(int index, int value) {
+    Check(sqlite3_bind_int(m_statement, index, value));
+    return *this;
+}
+
+CppSQLite3Statement& CppSQLite3Statement::Bind(int index, long long value) {
+    Check(sqlite3_bind_int64(m_statement, index, value));
+    return *this;
+}
+
+CppSQLite3Statement& CppSQLite3Statement::Bind(int index, const std::string& value) {
+    if (value.size() > static_cast<size_t>(INT32_MAX)) {
+        Check(SQLITE_TOOBIG);
+    }
+    Check(sqlite3_bind_text(m_statement, index, value.data(), static_cast<int>(value.size()),
+                            SQLITE_TRANSIENT));
+    return *this;
+}
+
+int CppSQLite3Statement::Execute() {
+    int rc = sqlite3_step(m_statement);
+    while (rc == SQLITE_ROW) {
+        rc = sqlite3_step(m_statement);
+    }
+    if (rc != SQLITE_DONE) {
+        Check(rc);
+    }
+    const int changed = sqlite3_changes(m_db);
+    Reset();
+    return changed;
+}
+
+int CppSQLite3Statement::QueryInt(int fallback) {
+    const int rc = sqlite3_step(m_statement);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        Check(rc);
+    }
+    int value = fallback;
+    if (rc == SQLITE_ROW && sqlite3_column_type(m_statement, 0) != SQLITE_NULL) {
+        value = sqlite3_column_int(m_statement, 0);
+    }
+    Reset();
+    return value;
 }
 
 int CppSQLite3Connection::LastRowId() const {

@@ -50,6 +50,9 @@ bool CSQLiteStore::Execute(const std::string& sql) {
 }
 
 void CSQLiteStore::BeginTransaction() {
+    if (m_group) {
+        return;
+    }
     try {
         m_db.ExecuteUpdate("begin transaction;");
     } catch (const CppSQLite3Exception&) {
@@ -58,6 +61,9 @@ void CSQLiteStore::BeginTransaction() {
 }
 
 void CSQLiteStore::CommitTransaction() {
+    if (m_group) {
+        return;
+    }
     try {
         m_db.ExecuteUpdate("commit transaction;");
     } catch (const CppSQLite3Exception&) {
@@ -99,6 +105,16 @@ int CSQLiteStore::LastInsertId() {
 // SQLite's busy handler: under another connection's write it failed at once with "database is
 // locked" instead of waiting out the busy timeout.
 bool CSQLiteStore::RunInTransaction(const std::function<void()>& body) {
+    if (m_group) {
+        // What succeeded stays in the group, which commits it with the rest.
+        try {
+            body();
+            return true;
+        } catch (const CppSQLite3Exception& e) {
+            m_lastError = e.ErrorMessage();
+            return false;
+        }
+    }
     try {
         m_db.ExecuteUpdate("begin immediate transaction;");
         body();
@@ -112,6 +128,24 @@ bool CSQLiteStore::RunInTransaction(const std::function<void()>& body) {
 }
 
 bool CSQLiteStore::RunAtomically(const std::function<void()>& body) {
+    if (m_group) {
+        try {
+            m_db.ExecuteUpdate("savepoint atomic;");
+            body();
+            m_db.ExecuteUpdate("release atomic;");
+            return true;
+        } catch (const CppSQLite3Exception& e) {
+            m_lastError = e.ErrorMessage();
+            if (!m_db.IsAutoCommit()) {
+                try {
+                    m_db.ExecuteUpdate("rollback to atomic; release atomic;");
+                } catch (const CppSQLite3Exception&) {
+                    // The group's end finds the connection as it is and says so.
+                }
+            }
+            return false;
+        }
+    }
     try {
         m_db.ExecuteUpdate("begin immediate transaction;");
         body();
@@ -128,6 +162,58 @@ bool CSQLiteStore::RunAtomically(const std::function<void()>& body) {
             }
         }
         return false;
+    }
+}
+
+bool CSQLiteStore::BeginGroup() {
+    if (m_group) {
+        return false;
+    }
+    try {
+        m_db.ExecuteUpdate("begin immediate transaction;");
+    } catch (const CppSQLite3Exception& e) {
+        m_lastError = e.ErrorMessage();
+        return false;
+    }
+    m_group = true;
+    return true;
+}
+
+bool CSQLiteStore::EndGroup() {
+    if (!m_group) {
+        return false;
+    }
+    m_group = false;
+    if (m_db.IsAutoCommit()) {
+        return false;  // rolled back by SQLite on the way: nothing of the group is stored
+    }
+    try {
+        m_db.ExecuteUpdate("commit transaction;");
+        return true;
+    } catch (const CppSQLite3Exception& e) {
+        m_lastError = e.ErrorMessage();
+    }
+    if (!m_db.IsAutoCommit()) {
+        try {
+            m_db.ExecuteUpdate("rollback transaction;");
+        } catch (const CppSQLite3Exception&) {
+            // The connection is beyond help; the next statement reports why.
+        }
+    }
+    return false;
+}
+
+void CSQLiteStore::AbandonGroup() {
+    if (!m_group) {
+        return;
+    }
+    m_group = false;
+    if (!m_db.IsAutoCommit()) {
+        try {
+            m_db.ExecuteUpdate("rollback transaction;");
+        } catch (const CppSQLite3Exception&) {
+            // As above.
+        }
     }
 }
 

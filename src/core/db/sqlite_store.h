@@ -41,6 +41,21 @@ public:
     void BeginTransaction();
     void CommitTransaction();
 
+    // One transaction around many operations (a folder walk stores several channels at once:
+    // one commit instead of a few per channel). While the group is open, the operations' own
+    // begin and commit do nothing, a failed operation commits nothing by itself, and an atomic
+    // one becomes a savepoint. BeginGroup: false, and no group, when the write lock cannot be
+    // had. EndGroup commits; false when that fails, the group being rolled back then.
+    bool BeginGroup();
+    bool EndGroup();
+    // Rolls the whole group back.
+    void AbandonGroup();
+    bool InGroup() const { return m_group; }
+    // False once SQLite itself rolled the group's transaction back (disk full, I/O error, a
+    // trigger's RAISE(ROLLBACK)): what the group stored so far is gone, and the statements
+    // since ran on their own.
+    bool GroupIntact() const { return m_group && !m_db.IsAutoCommit(); }
+
     // Doubles every single quote, in place.
     static void Quote(std::string& text);
     // The quoted copy of `text`, for building statements.
@@ -80,6 +95,7 @@ private:
 
     std::string m_lastError;
     CppSQLite3Connection m_db;
+    bool m_group = false;
 };
 
 }  // namespace zirvo

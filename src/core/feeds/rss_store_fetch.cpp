@@ -58,13 +58,26 @@ bool CRssStore::SaveFetchState(int feedId, const FeedFetchState& state) {
     const std::string lastModified = IsKeepableValidator(state.validators.lastModified)
                                          ? state.validators.lastModified
                                          : std::string();
-    const std::string sql = StrFormat(
-        "INSERT OR REPLACE INTO [rssfetch_data] (feed_id, fetch_etag, fetch_lastmodified, "
-        "fetch_notbefore, fetch_time, fetch_ok, fetch_message) VALUES (%d, '%s', '%s', %lld, "
-        "%lld, %d, '%s');",
-        feedId, Quoted(etag).c_str(), Quoted(lastModified).c_str(), state.notBefore, state.time,
-        state.ok ? 1 : 0, Quoted(CutUtf8(state.message, kMaxFetchMessageBytes)).c_str());
-    return Execute(sql);
+    // Written after every fetch of every channel: compiled once per connection.
+    try {
+        Connection()
+            .Prepared(
+                "INSERT OR REPLACE INTO [rssfetch_data] (feed_id, fetch_etag, "
+                "fetch_lastmodified, fetch_notbefore, fetch_time, fetch_ok, fetch_message) "
+                "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7);")
+            .Bind(1, feedId)
+            .Bind(2, etag)
+            .Bind(3, lastModified)
+            .Bind(4, state.notBefore)
+            .Bind(5, state.time)
+            .Bind(6, state.ok ? 1 : 0)
+            .Bind(7, CutUtf8(state.message, kMaxFetchMessageBytes))
+            .Execute();
+        return true;
+    } catch (const CppSQLite3Exception& e) {
+        SetLastError(e.ErrorMessage());
+        return false;
+    }
 }
 
 }  // namespace zirvo

@@ -215,20 +215,24 @@ bool CRssStore::GetItemFeedId(int id, int& channelId) {
 bool CRssStore::CountNew(int id, int& n) {
     n = 0;
     return RunRead([&] {
-        ReadCount(
-            StrFormat("SELECT COUNT(*) FROM [rss_data] WHERE item_feedid = %d AND item_new = 1;",
-                      id),
-            n);
+        // Asked after every merge of a weighted walk: compiled once per connection.
+        n = Connection()
+                .Prepared(
+                    "SELECT COUNT(*) FROM [rss_data] WHERE item_feedid = ?1 AND item_new = 1;")
+                .Bind(1, id)
+                .QueryInt(0);
     });
 }
 
 bool CRssStore::CountUnread(int id, int& n) {
     n = 0;
     return RunRead([&] {
-        ReadCount(
-            StrFormat("SELECT COUNT(*) FROM [rss_data] WHERE item_feedid = %d AND item_read = 0;",
-                      id),
-            n);
+        // Asked after every receive of every channel: compiled once per connection.
+        n = Connection()
+                .Prepared(
+                    "SELECT COUNT(*) FROM [rss_data] WHERE item_feedid = ?1 AND item_read = 0;")
+                .Bind(1, id)
+                .QueryInt(0);
     });
 }
 

@@ -15,26 +15,40 @@ bool CRssStore::ClearStaging(int id) {
     return ok;
 }
 
+// NOTE: the merge's statements run for every channel of every receive (and the staging insert
+// for every item), so they are compiled once per connection and their values bound; compiling
+// them anew each time, with the full-text triggers they fire, cost more than running them.
 bool CRssStore::SaveReceivedItems(int id, const std::vector<RssItem>& items, int storageType,
                                   int storageNum) {
-    if (!ClearStaging(id)) {
-        return false;
-    }
     bool ok = RunInTransaction([&] {
+        CppSQLite3Connection& db = Connection();
+        // The channel's staging rows live only inside this transaction: cleared at its start
+        // (an earlier run may have left some) and at its end, without a commit of their own.
+        CppSQLite3Statement& clearStaging =
+            db.Prepared("DELETE FROM [rsstemp_data] WHERE item_feedid = ?1;");
+        clearStaging.Bind(1, id).Execute();
         // A feed that lists one link twice would otherwise store it twice in one merge; the
         // link is the item's identity, so its first (newest) appearance stands for it.
         std::unordered_set<std::string> staged;
         std::vector<const RssItem*> withEnclosures;
+        CppSQLite3Statement& stage = db.Prepared(
+            "INSERT INTO [rsstemp_data] (item_feedid, item_new, item_read, item_link, item_title, "
+            "item_author, item_description, item_pubDate) VALUES (?1, 1, 0, ?2, ?3, ?4, ?5, ?6);");
         for (const RssItem& item : items) {
             if (staged.insert(item.link).second) {
-                Connection().ExecuteUpdate(StagingInsert(id, item));
+                stage.Bind(1, id)
+                    .Bind(2, item.link)
+                    .Bind(3, item.title)
+                    .Bind(4, item.author)
+                    .Bind(5, item.description)
+                    .Bind(6, item.date)
+                    .Execute();
                 if (!item.enclosures.empty()) {
                     withEnclosures.push_back(&item);
                 }
             }
         }
-        int lastIdBefore = 0;
-        ReadCount("SELECT MAX(item_id) FROM [rss_data];", lastIdBefore);
+        const int lastIdBefore = db.Prepared("SELECT MAX(item_id) FROM [rss_data];").QueryInt(0);
         // Descending staging order: the feed's first item gets the highest new id and leads
         // the newest-first lists.
         // NOTE: written with NOT EXISTS, not as the usual "item_link NOT IN (SELECT item_link
@@ -43,28 +57,34 @@ bool CRssStore::SaveReceivedItems(int id, const std::vector<RssItem>& items, int
         // stored link is NULL. NOT EXISTS asks the (item_feedid, item_link) index once per
         // staged item, and a NULL link matches nothing. Links the channel lost (rssremoved_data)
         // stay out while the feed lists them.
-        Connection().ExecuteUpdate(StrFormat(
-            "INSERT INTO [rss_data] (item_feedid, item_new, item_read, item_link, item_title, "
-            "item_author, item_description, item_pubDate) SELECT [rsstemp_data].item_feedid, "
-            "[rsstemp_data].item_new, [rsstemp_data].item_read, [rsstemp_data].item_link, "
-            "[rsstemp_data].item_title, [rsstemp_data].item_author, "
-            "[rsstemp_data].item_description, [rsstemp_data].item_pubDate FROM [rsstemp_data] "
-            "WHERE [rsstemp_data].item_feedid = %d AND NOT EXISTS (SELECT 1 FROM [rss_data] "
-            "WHERE [rss_data].item_feedid = %d AND [rss_data].item_link = "
-            "[rsstemp_data].item_link) AND NOT EXISTS (SELECT 1 FROM [rssremoved_data] WHERE "
-            "[rssremoved_data].item_feedid = %d AND [rssremoved_data].item_link = "
-            "[rsstemp_data].item_link) ORDER BY [rsstemp_data].item_id DESC;",
-            id, id, id));
+        db.Prepared(
+              "INSERT INTO [rss_data] (item_feedid, item_new, item_read, item_link, item_title, "
+              "item_author, item_description, item_pubDate) SELECT [rsstemp_data].item_feedid, "
+              "[rsstemp_data].item_new, [rsstemp_data].item_read, [rsstemp_data].item_link, "
+              "[rsstemp_data].item_title, [rsstemp_data].item_author, "
+              "[rsstemp_data].item_description, [rsstemp_data].item_pubDate FROM [rsstemp_data] "
+              "WHERE [rsstemp_data].item_feedid = ?1 AND NOT EXISTS (SELECT 1 FROM [rss_data] "
+              "WHERE [rss_data].item_feedid = ?1 AND [rss_data].item_link = "
+              "[rsstemp_data].item_link) AND NOT EXISTS (SELECT 1 FROM [rssremoved_data] WHERE "
+              "[rssremoved_data].item_feedid = ?1 AND [rssremoved_data].item_link = "
+              "[rsstemp_data].item_link) ORDER BY [rsstemp_data].item_id DESC;")
+            .Bind(1, id)
+            .Execute();
         // The enclosures of the items just stored (ids above the old highest), before the
         // storage policy, whose deletes take them along.
         for (const RssItem* item : withEnclosures) {
             for (const Enclosure& enclosure : item->enclosures) {
-                Connection().ExecuteUpdate(StrFormat(
-                    "INSERT INTO [rss_enclosure] (enc_itemid, enc_url, enc_type, enc_length) "
-                    "SELECT item_id, '%s', '%s', %lld FROM [rss_data] WHERE item_feedid = %d AND "
-                    "item_link = '%s' AND item_id > %d;",
-                    Quoted(enclosure.url).c_str(), Quoted(enclosure.type).c_str(), enclosure.length,
-                    id, Quoted(item->link).c_str(), lastIdBefore));
+                db.Prepared(
+                      "INSERT INTO [rss_enclosure] (enc_itemid, enc_url, enc_type, enc_length) "
+                      "SELECT item_id, ?1, ?2, ?3 FROM [rss_data] WHERE item_feedid = ?4 AND "
+                      "item_link = ?5 AND item_id > ?6;")
+                    .Bind(1, enclosure.url)
+                    .Bind(2, enclosure.type)
+                    .Bind(3, enclosure.length)
+                    .Bind(4, id)
+                    .Bind(5, item->link)
+                    .Bind(6, lastIdBefore)
+                    .Execute();
             }
         }
         if (storageType == 1) {
@@ -72,11 +92,12 @@ bool CRssStore::SaveReceivedItems(int id, const std::vector<RssItem>& items, int
             // NOTE: NOT EXISTS rather than "item_link NOT IN (SELECT item_link FROM
             // rsstemp_data ...)", for the same reasons; an item with a NULL link, which no feed
             // lists, goes as well.
-            Connection().ExecuteUpdate(StrFormat(
-                "DELETE FROM [rss_data] WHERE item_feedid = %d AND NOT EXISTS (SELECT 1 FROM "
-                "[rsstemp_data] WHERE [rsstemp_data].item_feedid = %d AND "
-                "[rsstemp_data].item_link = [rss_data].item_link);",
-                id, id));
+            db.Prepared(
+                  "DELETE FROM [rss_data] WHERE item_feedid = ?1 AND NOT EXISTS (SELECT 1 FROM "
+                  "[rsstemp_data] WHERE [rsstemp_data].item_feedid = ?1 AND "
+                  "[rsstemp_data].item_link = [rss_data].item_link);")
+                .Bind(1, id)
+                .Execute();
         } else if (storageType == 2 && storageNum > 0) {
             // Keep the storageNum highest ids.
             // NOTE: not "item_id < (SELECT MIN(item_id) FROM (SELECT item_id ... ORDER BY
@@ -85,36 +106,43 @@ bool CRssStore::SaveReceivedItems(int id, const std::vector<RssItem>& items, int
             // triggers, see schema.cpp) says how many of the oldest go; the first one to keep is
             // found from the oldest end. A count of 0 or less keeps everything, as MIN over no
             // rows did.
-            int count = 0;
-            ReadCount(
-                StrFormat("SELECT item_count FROM [rsscount_data] WHERE item_feedid = %d;", id),
-                count);
+            const int count =
+                db.Prepared("SELECT item_count FROM [rsscount_data] WHERE item_feedid = ?1;")
+                    .Bind(1, id)
+                    .QueryInt(0);
             if (count > storageNum) {
-                int oldestKept = 0;
-                ReadCount(StrFormat("SELECT item_id FROM [rss_data] WHERE item_feedid = %d ORDER "
-                                    "BY item_id ASC LIMIT 1 OFFSET %d;",
-                                    id, count - storageNum),
-                          oldestKept);
+                const int oldestKept = db.Prepared(
+                                             "SELECT item_id FROM [rss_data] WHERE item_feedid = "
+                                             "?1 ORDER BY item_id ASC LIMIT 1 OFFSET ?2;")
+                                           .Bind(1, id)
+                                           .Bind(2, count - storageNum)
+                                           .QueryInt(0);
                 if (oldestKept > 0) {
-                    Connection().ExecuteUpdate(
-                        StrFormat("DELETE FROM [rss_data] WHERE item_feedid = %d AND item_id < %d;",
-                                  id, oldestKept));
+                    db.Prepared("DELETE FROM [rss_data] WHERE item_feedid = ?1 AND item_id < ?2;")
+                        .Bind(1, id)
+                        .Bind(2, oldestKept)
+                        .Execute();
                 }
             }
         }
         // A removed link the feed no longer lists may come back as new if the feed lists it
         // again one day: it is forgotten.
-        Connection().ExecuteUpdate(StrFormat(
-            "DELETE FROM [rssremoved_data] WHERE item_feedid = %d AND NOT EXISTS (SELECT 1 FROM "
-            "[rsstemp_data] WHERE [rsstemp_data].item_feedid = %d AND [rsstemp_data].item_link = "
-            "[rssremoved_data].item_link);",
-            id, id));
+        db.Prepared(
+              "DELETE FROM [rssremoved_data] WHERE item_feedid = ?1 AND NOT EXISTS (SELECT 1 "
+              "FROM [rsstemp_data] WHERE [rsstemp_data].item_feedid = ?1 AND "
+              "[rsstemp_data].item_link = [rssremoved_data].item_link);")
+            .Bind(1, id)
+            .Execute();
         // A feed of a million items would otherwise leave most of them here at every receive:
         // the record keeps the newest removals only.
-        Connection().ExecuteUpdate(StrFormat(
-            "DELETE FROM [rssremoved_data] WHERE item_feedid = %d AND rowid <= (SELECT rowid FROM "
-            "[rssremoved_data] WHERE item_feedid = %d ORDER BY rowid DESC LIMIT 1 OFFSET %d);",
-            id, id, kMaxRemovedLinksPerChannel));
+        db.Prepared(
+              "DELETE FROM [rssremoved_data] WHERE item_feedid = ?1 AND rowid <= (SELECT rowid "
+              "FROM [rssremoved_data] WHERE item_feedid = ?1 ORDER BY rowid DESC LIMIT 1 "
+              "OFFSET ?2);")
+            .Bind(1, id)
+            .Bind(2, static_cast<int>(kMaxRemovedLinksPerChannel))
+            .Execute();
+        clearStaging.Bind(1, id).Execute();
     });
     if (!ok) {
         // The failure's message is what the caller needs, not that of the clean-up.
@@ -123,7 +151,6 @@ bool CRssStore::SaveReceivedItems(int id, const std::vector<RssItem>& items, int
         SetLastError(error);
         return false;
     }
-    ClearStaging(id);
     return true;
 }
 

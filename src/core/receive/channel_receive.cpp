@@ -4,6 +4,7 @@
 #include <exception>
 #include <new>
 #include <optional>
+#include <utility>
 
 #include "core/receive/receive_schedule.h"
 #include "core/util/closing_flag.h"
@@ -23,11 +24,10 @@ void StoragePolicyFor(const CChannelTree& tree, const ChannelNode& node, int& ty
     }
 }
 
-// Merge and recount on an open store. On success the count is stored in the tree (ancestors
-// recomputed) and reported, unless stopping.
-bool MergeAndCount(const ReceiveContext& context, const ChannelNode& node, int feedId,
-                   CRssStore& store, const std::vector<RssItem>& items,
-                   ChannelReceiveOutcome& outcome) {
+// Merge and recount on an open store, touching nothing but the store.
+bool MergeAndCountStored(const ReceiveContext& context, const ChannelNode& node, int feedId,
+                         CRssStore& store, const std::vector<RssItem>& items,
+                         ChannelReceiveOutcome& outcome) {
     int type = 0;
     int count = 0;
     StoragePolicyFor(*context.tree, node, type, count);
@@ -39,10 +39,25 @@ bool MergeAndCount(const ReceiveContext& context, const ChannelNode& node, int f
         return false;
     }
     outcome.unread = unread;
+    return true;
+}
+
+void PublishUnread(const ReceiveContext& context, NodeId node, int unread) {
     if (!context.Stopping()) {
-        context.tree->SetUnread(node.id, unread);
-        context.observer->OnUnreadChanged(node.id, unread);
+        context.tree->SetUnread(node, unread);
+        context.observer->OnUnreadChanged(node, unread);
     }
+}
+
+// Merge and recount on an open store. On success the count is stored in the tree (ancestors
+// recomputed) and reported, unless stopping.
+bool MergeAndCount(const ReceiveContext& context, const ChannelNode& node, int feedId,
+                   CRssStore& store, const std::vector<RssItem>& items,
+                   ChannelReceiveOutcome& outcome) {
+    if (!MergeAndCountStored(context, node, feedId, store, items, outcome)) {
+        return false;
+    }
+    PublishUnread(context, node.id, outcome.unread);
     return true;
 }
 
@@ -242,42 +257,61 @@ int ReceiveChannelWorker(const ReceiveContext& context, ReceiveRequest request) 
     return 0;
 }
 
-void FinishInlineReceive(const ReceiveContext& context, NodeId id, CRssStore& store,
-                         FetchedFeed fetched, int levelUsed) {
-    std::optional<ChannelNode> node = context.tree->Node(id);
-    int feedId = node ? node->feedId : 0;
-    ChannelReceiveOutcome outcome = OutcomeOf(id, feedId, fetched);
+void StoreInlineReceive(const ReceiveContext& context, CRssStore& store, InlineReceive& receive) {
+    std::optional<ChannelNode> node = context.tree->Node(receive.node);
+    const int feedId = node ? node->feedId : 0;
+    const FetchedFeed& fetched = receive.fetched;
+    ChannelReceiveOutcome& outcome = receive.outcome;
+    outcome = OutcomeOf(receive.node, feedId, fetched);
+    receive.newCount = -1;
     if (!fetched.ok || context.Stopping() || !node) {
         if (fetched.ok && !node) {
             outcome.error = "该频道已从频道树中删除";
         }
         RecordFetch(context, store, outcome, fetched);
-        SetReceiveImage(context, id, kImageFailed);
-        Report(context, outcome);
         return;
     }
-    if (!MergeAndCount(context, *node, feedId, store, fetched.items, outcome)) {
+    if (!MergeAndCountStored(context, *node, feedId, store, fetched.items, outcome)) {
         RecordFetch(context, store, outcome, fetched);
-        SetReceiveImage(context, id, kImageFailed);
-        Report(context, outcome);
         return;
     }
     outcome.ok = true;
     RecordFetch(context, store, outcome, fetched);
+    int newCount = 0;
+    if (receive.levelUsed > 0 && store.CountNew(feedId, newCount)) {
+        receive.newCount = newCount;
+    }
+}
+
+void ReportInlineReceive(const ReceiveContext& context, const InlineReceive& receive) {
+    const ChannelReceiveOutcome& outcome = receive.outcome;
+    const NodeId id = receive.node;
+    if (!outcome.ok) {
+        SetReceiveImage(context, id, kImageFailed);
+        Report(context, outcome);
+        return;
+    }
+    PublishUnread(context, id, outcome.unread);
     SetReceiveImage(context, id, kImageReceived);
     SendNotice(context, id, outcome.unread);
-    if (levelUsed > 0) {
-        int newCount = 0;
-        if (store.CountNew(feedId, newCount)) {
-            std::optional<ChannelNode> now = context.tree->Node(id);
-            if (now) {
-                WeightState next =
-                    WeightUpdate(levelUsed, newCount, {now->weightLevel, now->weightCounter});
-                context.tree->SetWeight(id, next.level, next.counter);
-            }
+    if (receive.levelUsed > 0 && receive.newCount >= 0) {
+        if (std::optional<ChannelNode> now = context.tree->Node(id)) {
+            WeightState next = WeightUpdate(receive.levelUsed, receive.newCount,
+                                            {now->weightLevel, now->weightCounter});
+            context.tree->SetWeight(id, next.level, next.counter);
         }
     }
     Report(context, outcome);
+}
+
+void FinishInlineReceive(const ReceiveContext& context, NodeId id, CRssStore& store,
+                         FetchedFeed fetched, int levelUsed) {
+    InlineReceive receive;
+    receive.node = id;
+    receive.fetched = std::move(fetched);
+    receive.levelUsed = levelUsed;
+    StoreInlineReceive(context, store, receive);
+    ReportInlineReceive(context, receive);
 }
 
 }  // namespace zirvo

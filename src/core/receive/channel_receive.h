@@ -100,6 +100,24 @@ FeedFetchState NextFetchState(const FeedFetchState& before, const FeedFetchResul
 void FinishInlineReceive(const ReceiveContext& context, NodeId node, CRssStore& store,
                          FetchedFeed fetched, int levelUsed);
 
+// FinishInlineReceive in two steps, so that a walk can store several channels in one
+// transaction and tell about them only once it is committed.
+struct InlineReceive {
+    NodeId node = kNoNode;
+    FetchedFeed fetched;
+    int levelUsed = 0;
+    // Filled by StoreInlineReceive.
+    ChannelReceiveOutcome outcome;
+    int newCount = -1;  // weight mode: the channel's new items after the merge; -1 unknown
+};
+// The store's part: the merge, the counts and the record of the fetch, on `store` alone (no
+// tree change, no observer call). May run again for the same receive when its transaction was
+// lost: it starts afresh from `fetched` each time.
+void StoreInlineReceive(const ReceiveContext& context, CRssStore& store, InlineReceive& receive);
+// The rest, once what StoreInlineReceive wrote is committed: the tree's count, image, notice,
+// weight and the observer's report.
+void ReportInlineReceive(const ReceiveContext& context, const InlineReceive& receive);
+
 // Sets the node's image in the tree and, unless stopping, tells the observer.
 void SetReceiveImage(const ReceiveContext& context, NodeId node, NodeImage image);
 

@@ -13,13 +13,13 @@
 namespace zirvo {
 
 struct CFolderWalk::Pending {
-    NodeId node = kNoNode;
+    enum class State { Queued, Fetching, Done };
+
+    InlineReceive receive;  // levelUsed 0 without the weight mode
     std::string url;
-    int levelUsed = 0;  // 0 without the weight mode
     FeedFetchState previous;
-    std::thread fetcher;
-    FetchedFeed fetched;
-    std::string failure;  // an exception of the fetch thread
+    State state = State::Queued;  // under the walk's mutex
+    std::string failure;          // an exception of the fetch or of the store step
 };
 
 CFolderWalk::CFolderWalk(const ReceiveContext& context, CRssStore& store, bool weightMode,
@@ -28,10 +28,17 @@ CFolderWalk::CFolderWalk(const ReceiveContext& context, CRssStore& store, bool w
       m_store(store),
       m_weightMode(weightMode),
       m_force(force),
-      m_scheduled(scheduled) {}
+      m_scheduled(scheduled),
+      m_parallel(static_cast<size_t>(std::max(1, context.parallelFetches))),
+      m_ahead(m_parallel > 1 ? m_parallel * kWalkAheadFactor : 1) {}
 
 CFolderWalk::~CFolderWalk() {
-    Finish();
+    try {
+        Finish();
+    } catch (...) {
+        // Only waiting itself can fail here; the fetch threads are still joined below.
+    }
+    StopFetchers();
 }
 
 NodeId CFolderWalk::NextSibling(NodeId node) const {
@@ -82,7 +89,7 @@ void CFolderWalk::ReceiveChannelInline(NodeId node) {
         return;
     }
     auto pending = std::make_unique<Pending>();
-    pending->node = node;
+    pending->receive.node = node;
     pending->url = channel->feedUrl;
     // Without its record the fetch is only unconditional, never wrong.
     m_store.GetFetchState(channel->feedId, pending->previous);
@@ -96,64 +103,186 @@ void CFolderWalk::ReceiveChannelInline(NodeId node) {
             m_context.tree->SetWeight(node, gate.level, gate.counter);
             return;
         }
-        pending->levelUsed = gate.levelUsed;
+        pending->receive.levelUsed = gate.levelUsed;
     }
     SetReceiveImage(m_context, node, kImageFolderReceiving);
-    int window = std::max(1, m_context.parallelFetches);
-    if (window > 1) {
-        Pending* slot = pending.get();
-        try {
-            slot->fetcher = std::thread([this, slot] {
-                try {
-                    slot->fetched = FetchChannel(m_context, slot->url, slot->previous);
-                } catch (...) {
-                    // Kept for the merge step, which reports it in walk order.
-                    slot->failure = DescribeCurrentException();
-                }
-            });
-        } catch (const std::system_error&) {
-            // No thread to be had: the fetch happens on the walking thread when its turn comes.
-        }
-    }
+    Pending* slot = pending.get();
     m_window.push_back(std::move(pending));
-    if (m_window.size() >= static_cast<size_t>(window)) {
-        CompleteOldest();
+    if (m_parallel > 1) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_queue.push_back(slot);
+        }
+        m_changed.notify_all();
+        StartFetcher();
+    }
+    CompleteReady(false);
+}
+
+void CFolderWalk::StartFetcher() {
+    if (m_fetchers.size() >= m_parallel) {
+        return;
+    }
+    try {
+        m_fetchers.emplace_back([this] { FetchLoop(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the walking thread fetches what no fetch thread takes.
     }
 }
 
-void CFolderWalk::CompleteOldest() {
-    std::unique_ptr<Pending> pending = std::move(m_window.front());
-    m_window.pop_front();
-    try {
-        if (!m_context.Stopping()) {
-            m_context.observer->OnStatusText(
-                FormatReceiveStatus(m_context.tree->PathCaption(pending->node)));
-        }
-        const bool fetchedAhead = pending->fetcher.joinable();
-        if (fetchedAhead) {
-            pending->fetcher.join();
-        }
-        if (!pending->failure.empty()) {
-            FailChannel(m_context, pending->node, pending->failure);
+void CFolderWalk::FetchLoop() {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_closing || !m_queue.empty(); });
+        if (m_queue.empty()) {
             return;
         }
-        if (!fetchedAhead && !m_context.Stopping()) {
-            pending->fetched = FetchChannel(m_context, pending->url, pending->previous);
+        Pending* pending = m_queue.front();
+        m_queue.pop_front();
+        pending->state = Pending::State::Fetching;
+        lock.unlock();
+        if (!m_context.Stopping()) {
+            try {
+                pending->receive.fetched = FetchChannel(m_context, pending->url, pending->previous);
+            } catch (...) {
+                // Kept for the store step, which reports it in walk order.
+                pending->failure = DescribeCurrentException();
+            }
         }
-        FinishInlineReceive(m_context, pending->node, m_store, std::move(pending->fetched),
-                            pending->levelUsed);
-    } catch (...) {
-        if (pending->fetcher.joinable()) {
-            pending->fetcher.join();
+        lock.lock();
+        pending->state = Pending::State::Done;
+        m_changed.notify_all();
+    }
+}
+
+void CFolderWalk::StopFetchers() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_closing = true;
+    }
+    m_changed.notify_all();
+    for (std::thread& fetcher : m_fetchers) {
+        fetcher.join();
+    }
+    m_fetchers.clear();
+}
+
+void CFolderWalk::AwaitHead() {
+    Pending& head = *m_window.front();
+    std::unique_lock lock(m_mutex);
+    if (head.state == Pending::State::Queued) {
+        // No fetch thread has taken it (there is none, or none could start): fetched here.
+        m_queue.erase(std::remove(m_queue.begin(), m_queue.end(), &head), m_queue.end());
+        head.state = Pending::State::Fetching;
+        lock.unlock();
+        if (!m_context.Stopping()) {
+            try {
+                head.receive.fetched = FetchChannel(m_context, head.url, head.previous);
+            } catch (...) {
+                head.failure = DescribeCurrentException();
+            }
         }
-        FailChannel(m_context, pending->node, DescribeCurrentException());
+        lock.lock();
+        head.state = Pending::State::Done;
+        return;
+    }
+    m_changed.wait(lock, [&head] { return head.state == Pending::State::Done; });
+}
+
+void CFolderWalk::CompleteReady(bool all) {
+    while (!m_window.empty()) {
+        std::vector<std::unique_ptr<Pending>> batch;
+        size_t items = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            while (!m_window.empty() && m_window.front()->state == Pending::State::Done &&
+                   batch.size() < kMaxChannelsPerCommit &&
+                   (batch.empty() || items < kMaxItemsPerCommit)) {
+                items += m_window.front()->receive.fetched.items.size();
+                batch.push_back(std::move(m_window.front()));
+                m_window.pop_front();
+            }
+        }
+        if (batch.empty()) {
+            if (!all && m_window.size() < m_ahead) {
+                return;
+            }
+            AwaitHead();
+            continue;
+        }
+        try {
+            StoreBatch(batch);
+        } catch (...) {
+            const std::string failure = DescribeCurrentException();
+            for (std::unique_ptr<Pending>& pending : batch) {
+                if (pending->failure.empty()) {
+                    pending->failure = failure;
+                }
+            }
+        }
+        // Reported only now: whatever a report says is committed.
+        for (std::unique_ptr<Pending>& pending : batch) {
+            try {
+                if (!m_context.Stopping()) {
+                    m_context.observer->OnStatusText(
+                        FormatReceiveStatus(m_context.tree->PathCaption(pending->receive.node)));
+                }
+                if (!pending->failure.empty()) {
+                    FailChannel(m_context, pending->receive.node, pending->failure);
+                    continue;
+                }
+                ReportInlineReceive(m_context, pending->receive);
+            } catch (...) {
+                FailChannel(m_context, pending->receive.node, DescribeCurrentException());
+            }
+        }
+    }
+}
+
+void CFolderWalk::StoreBatch(std::vector<std::unique_ptr<Pending>>& batch) {
+    // Each channel on its own; an exception is its failure alone.
+    auto storeOne = [this](Pending& pending) {
+        if (!pending.failure.empty()) {
+            return;
+        }
+        try {
+            StoreInlineReceive(m_context, m_store, pending.receive);
+        } catch (...) {
+            pending.failure = DescribeCurrentException();
+        }
+    };
+    std::vector<std::string> failures;
+    for (const std::unique_ptr<Pending>& pending : batch) {
+        failures.push_back(pending->failure);
+    }
+    if (batch.size() == 1 || !m_store.BeginGroup()) {
+        for (std::unique_ptr<Pending>& pending : batch) {
+            storeOne(*pending);
+        }
+        return;
+    }
+    bool intact = true;
+    for (std::unique_ptr<Pending>& pending : batch) {
+        storeOne(*pending);
+        if (!m_store.GroupIntact()) {
+            intact = false;
+            break;
+        }
+    }
+    if (intact && m_store.EndGroup()) {
+        return;
+    }
+    m_store.AbandonGroup();
+    // The transaction is lost: every channel of it is stored again on its own, as though
+    // there had been no batch, so each one's outcome is its own.
+    for (size_t i = 0; i < batch.size(); ++i) {
+        batch[i]->failure = failures[i];
+        storeOne(*batch[i]);
     }
 }
 
 void CFolderWalk::Finish() {
-    while (!m_window.empty()) {
-        CompleteOldest();
-    }
+    CompleteReady(true);
 }
 
 namespace {

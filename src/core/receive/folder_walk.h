@@ -15,22 +15,36 @@
 // the channel's path, the fetch, the merge on the walker's store, the count, image 2 or 4, the
 // notice, and with the weight mode the weight update.
 //
-// Fetching ahead: up to ReceiveContext::parallelFetches channels are fetched at once, each on a
-// thread of its own, while merges, counts, status texts, notices and weight updates still happen
-// one channel after another on the walking thread, in walk order. With 1 the walk fetches
-// strictly one channel at a time on its own thread. Binding and the weight gate run on the
-// walking thread when a channel enters the window, so the store is only ever used by that
-// thread.
+// Fetching ahead: up to ReceiveContext::parallelFetches channels are fetched at once by as many
+// fetch threads, which take the channels in walk order as the walk reaches them; the walk runs
+// up to kWalkAheadFactor times that many channels ahead of the merge, so that a fetch slot
+// never waits for the store. Merges, counts, status texts, notices and weight updates still
+// happen one channel after another on the walking thread, in walk order: the channels whose
+// fetches are in at the head of the walk are stored together in one transaction (at most
+// kMaxChannelsPerCommit channels or about kMaxItemsPerCommit items) and reported once it is
+// committed, so a crash loses nothing that was reported. When that transaction fails as a
+// whole, its channels are stored again one at a time, each failing or succeeding on its own.
+// With 1 the walk fetches strictly one channel at a time on its own thread. Binding and the
+// weight gate run on the walking thread when a channel enters the window, so the store is only
+// ever used by that thread.
 //
 // Threading: a CFolderWalk belongs to the walking worker; its fetch threads touch nothing but
-// their own result slot (and the tree's image through the locked accessor).
+// the result slots they take (and the tree's image through the locked accessor).
 
+#include <condition_variable>
 #include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "core/receive/channel_receive.h"
 
 namespace zirvo {
+
+inline constexpr int kWalkAheadFactor = 4;
+inline constexpr size_t kMaxChannelsPerCommit = 32;
+inline constexpr size_t kMaxItemsPerCommit = 2000;
 
 // The body of a folder, subtree or all-channel receive: its own store, the walk from
 // request.node with request.depth, force and weight mode, then the status text emptied. Sets
@@ -56,7 +70,16 @@ public:
 private:
     struct Pending;
 
-    void CompleteOldest();
+    // Stores and reports the channels at the head of the window whose fetches are in, waiting
+    // for (or doing) the head's fetch while the window is full, or until it is empty (`all`).
+    void CompleteReady(bool all);
+    // The head's fetch is in: waits for its fetch thread, or fetches on this thread when no
+    // fetch thread took it.
+    void AwaitHead();
+    void StoreBatch(std::vector<std::unique_ptr<Pending>>& batch);
+    void StartFetcher();
+    void FetchLoop();
+    void StopFetchers();
     NodeId NextSibling(NodeId node) const;
 
     const ReceiveContext& m_context;
@@ -64,7 +87,14 @@ private:
     bool m_weightMode;
     bool m_force;
     bool m_scheduled;
-    std::deque<std::unique_ptr<Pending>> m_window;
+    size_t m_parallel;
+    size_t m_ahead;
+    std::deque<std::unique_ptr<Pending>> m_window;  // walk order; the walking thread's
+    std::mutex m_mutex;                             // guards what follows and Pending::state
+    std::condition_variable m_changed;
+    std::deque<Pending*> m_queue;  // waiting for a fetch thread
+    bool m_closing = false;
+    std::vector<std::thread> m_fetchers;
 };
 
 }  // namespace zirvo

@@ -173,5 +173,38 @@ TEST_F(ConnectionTest, AssignedCursorLeavesSourceWithoutStatement) {
     EXPECT_EQ(m_db.Close(), 0);
 }
 
+TEST_F(ConnectionTest, PreparedStatementsBindValuesAsTheyAreAndRunAgain) {
+    CppSQLite3Statement& insert = m_db.Prepared("INSERT INTO t (name, n) VALUES (?1, ?2);");
+    // A quote, an empty text and bytes SQL would treat specially all arrive as given.
+    const std::string texts[] = {"it's", "", "a;b -- c", std::string("nul\0inside", 11)};
+    for (const std::string& text : texts) {
+        EXPECT_EQ(insert.Bind(1, text).Bind(2, static_cast<int>(text.size())).Execute(), 1);
+    }
+    EXPECT_EQ(&m_db.Prepared("INSERT INTO t (name, n) VALUES (?1, ?2);"), &insert);
+    CppSQLite3Statement& length =
+        m_db.Prepared("SELECT length(CAST(name AS BLOB)) FROM t WHERE n = ?1;");
+    EXPECT_EQ(length.Bind(1, 11).QueryInt(-1), 11);
+    EXPECT_EQ(m_db.Prepared("SELECT COUNT(*) FROM t WHERE name = '' AND typeof(name) = 'text';")
+                  .QueryInt(-1),
+              1);
+    EXPECT_EQ(m_db.Prepared("SELECT COUNT(*) FROM t WHERE name IS NULL;").QueryInt(-1), 0);
+    // No row, and NULL, read as the fallback.
+    EXPECT_EQ(length.Bind(1, 99).QueryInt(-1), -1);
+    EXPECT_EQ(m_db.Prepared("SELECT NULL;").QueryInt(7), 7);
+}
+
+TEST_F(ConnectionTest, AFailedPreparedStatementCarriesSqliteTextAndStaysUsable) {
+    m_db.ExecuteUpdate("CREATE UNIQUE INDEX t_name ON t (name);");
+    CppSQLite3Statement& insert = m_db.Prepared("INSERT INTO t (name) VALUES (?1);");
+    insert.Bind(1, std::string("once")).Execute();
+    EXPECT_EQ(MessageOf([&] { insert.Bind(1, std::string("once")).Execute(); }),
+              "SQLITE_CONSTRAINT[19]: UNIQUE constraint failed: t.name");
+    EXPECT_EQ(insert.Bind(1, std::string("twice")).Execute(), 1);
+    EXPECT_EQ(MessageOf([&] { m_db.Prepared("SELECT * FROM missing;"); }),
+              "SQLITE_ERROR[1]: no such table: missing");
+    // Statements kept by the connection do not keep it from closing.
+    EXPECT_EQ(m_db.Close(), 0);
+}
+
 }  // namespace
 }  // namespace zirvo

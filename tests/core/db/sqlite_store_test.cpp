@@ -86,5 +86,49 @@ TEST_F(StoreTest, FailedWriteCommitsTheStatementsBeforeIt) {
     EXPECT_TRUE(other.Execute("INSERT INTO t (v) VALUES ('d');")) << other.GetLastError();
 }
 
+// A group: one transaction around operations that each run their own write pattern.
+TEST_F(StoreTest, AGroupCommitsItsOperationsTogetherOrNotAtAll) {
+    ASSERT_TRUE(m_store.BeginGroup());
+    EXPECT_TRUE(m_store.InGroup());
+    EXPECT_FALSE(m_store.BeginGroup());
+    EXPECT_TRUE(m_store.RunInTransaction(
+        [&] { m_store.Connection().ExecuteUpdate("INSERT INTO t (v) VALUES ('a');"); }));
+    // A failing operation keeps what it did before the failure, as on its own, but commits
+    // nothing by itself: the group is still open and intact.
+    EXPECT_FALSE(m_store.RunInTransaction([&] {
+        m_store.Connection().ExecuteUpdate("INSERT INTO t (v) VALUES ('b');");
+        m_store.Connection().ExecuteUpdate("INSERT INTO t (v) VALUES ('a');");
+    }));
+    EXPECT_TRUE(m_store.GroupIntact());
+    CProbeStore other;
+    ASSERT_TRUE(other.Open(m_dir.PathOf("store.db")));
+    EXPECT_EQ(other.Count("t"), 0);
+    EXPECT_TRUE(m_store.EndGroup());
+    EXPECT_FALSE(m_store.InGroup());
+    EXPECT_EQ(other.Count("t"), 2);
+
+    ASSERT_TRUE(m_store.BeginGroup());
+    EXPECT_TRUE(m_store.Execute("INSERT INTO t (v) VALUES ('c');"));
+    m_store.AbandonGroup();
+    EXPECT_EQ(other.Count("t"), 2);
+    EXPECT_EQ(m_store.Count("t"), 2);
+}
+
+TEST_F(StoreTest, AGroupThatSqliteRolledBackIsNoLongerIntactAndEndsAsAFailure) {
+    ASSERT_TRUE(
+        m_store.Execute("CREATE TRIGGER t_poison BEFORE INSERT ON t WHEN NEW.v = 'poison' BEGIN "
+                        "SELECT RAISE(ROLLBACK, 'poisoned'); END;"));
+    ASSERT_TRUE(m_store.BeginGroup());
+    EXPECT_TRUE(m_store.Execute("INSERT INTO t (v) VALUES ('a');"));
+    EXPECT_FALSE(m_store.Execute("INSERT INTO t (v) VALUES ('poison');"));
+    EXPECT_FALSE(m_store.GroupIntact());
+    EXPECT_FALSE(m_store.EndGroup());
+    EXPECT_EQ(m_store.Count("t"), 0);
+    // The connection is usable again, outside any group.
+    EXPECT_TRUE(m_store.RunInTransaction(
+        [&] { m_store.Connection().ExecuteUpdate("INSERT INTO t (v) VALUES ('b');"); }));
+    EXPECT_EQ(m_store.Count("t"), 1);
+}
+
 }  // namespace
 }  // namespace zirvo

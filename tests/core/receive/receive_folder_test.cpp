@@ -108,16 +108,17 @@ TEST_F(FolderReceiveTest, ReceiveAllMarksTheRunningFlagAndKeepsWeightedWalksOut)
     m_manager->WaitIdle();
 }
 
-// Channels whose sites answer slower the earlier they come in the walk.
+// Channels whose sites answer slower the earlier they come in the walk; with `headSeconds` the
+// first one takes that long instead.
 class ParallelWalkTest : public FolderReceiveTest {
 protected:
-    std::vector<NodeId> SlowChannels(int count) {
+    std::vector<NodeId> SlowChannels(int count, double headSeconds = 0) {
         std::vector<NodeId> channels;
         for (int i = 0; i < count; ++i) {
             std::string path = "/p" + std::to_string(i) + ".xml";
             EXPECT_TRUE(Server().Put(path, FeedWith({"http://x/" + std::to_string(i) + "/a",
                                                      "http://x/" + std::to_string(i) + "/b"})));
-            double seconds = 0.1 * (count - i);
+            double seconds = i == 0 && headSeconds > 0 ? headSeconds : 0.1 * (count - i);
             channels.push_back(AddChannel("p" + std::to_string(i),
                                           "/slow?s=" + std::to_string(seconds) + "&to=" + path));
         }
@@ -129,7 +130,7 @@ TEST_F(ParallelWalkTest, FetchingAheadKeepsTheOrderOfMergesAndReports) {
     // Every channel is on the one loopback site: the per-host limit must not be what limits.
     m_manager->SetParallelFetches(4);
     m_manager->SetFetchesPerHost(4);
-    std::vector<NodeId> channels = SlowChannels(6);
+    std::vector<NodeId> channels = SlowChannels(6, 2.0);
     size_t requestsAtFirstMerge = 0;
     m_observer.onDone = [&](const ChannelReceiveOutcome&) {
         if (requestsAtFirstMerge == 0) {
@@ -142,8 +143,10 @@ TEST_F(ParallelWalkTest, FetchingAheadKeepsTheOrderOfMergesAndReports) {
         expected.push_back(Done(channel));
     }
     EXPECT_EQ(m_observer.EventsOf("done"), expected);
-    // While the first (slowest) site was still answering, the next three were asked already.
-    EXPECT_EQ(requestsAtFirstMerge, 4u);
+    // While the first (slowest) site was still answering, the slots the faster ones freed went
+    // to the rest of the walk: a fetch never waits for the merge of an earlier channel.
+    EXPECT_EQ(requestsAtFirstMerge, 6u);
+    EXPECT_LE(Server().InFlight().overall, 4);
     // Merges ran in walk order: every item of an earlier channel has a lower id.
     int lastMaxId = 0;
     for (NodeId channel : channels) {
@@ -154,6 +157,114 @@ TEST_F(ParallelWalkTest, FetchingAheadKeepsTheOrderOfMergesAndReports) {
         EXPECT_GT(items.back().id, lastMaxId);
         lastMaxId = items.front().id;
     }
+}
+
+// A slow first channel, then fast ones whose fetches are all in when it ends, so that they are
+// stored together; channel `poisoned` lists a link the store refuses with `raise` (ABORT: that
+// statement fails; ROLLBACK: SQLite drops the whole transaction).
+class BatchedMergeTest : public ParallelWalkTest {
+protected:
+    std::vector<NodeId> Channels(int count, int poisoned, const std::string& raise) {
+        EXPECT_TRUE(m_store->Execute(
+            "CREATE TRIGGER poison BEFORE INSERT ON rss_data WHEN NEW.item_link LIKE '%/poison' "
+            "BEGIN SELECT RAISE(" +
+            raise + ", 'poisoned item'); END;"));
+        std::vector<NodeId> channels;
+        for (int i = 0; i < count; ++i) {
+            const std::string path = "/batch" + std::to_string(i) + ".xml";
+            const std::string base = "http://x/" + std::to_string(i);
+            EXPECT_TRUE(
+                Server().Put(path, FeedWith({base + "/a", base + "/b",
+                                             i == poisoned ? base + "/poison" : base + "/c"})));
+            channels.push_back(
+                AddChannel("m" + std::to_string(i), i == 0 ? "/slow?s=0.5&to=" + path : path));
+        }
+        m_manager->SetParallelFetches(4);
+        m_manager->SetFetchesPerHost(4);
+        return channels;
+    }
+
+    // Every channel but `poisoned` holds its three items, in walk order of ids, and reported
+    // its unread count; `poisoned` failed with the store's reason and holds nothing.
+    void ExpectStoredExceptPoisoned(const std::vector<NodeId>& channels, size_t poisoned) {
+        Strings expected;
+        for (size_t i = 0; i < channels.size(); ++i) {
+            expected.push_back(Done(channels[i], i != poisoned));
+        }
+        EXPECT_EQ(m_observer.EventsOf("done"), expected);
+        int lastMaxId = 0;
+        for (size_t i = 0; i < channels.size(); ++i) {
+            std::vector<std::string> links = StoredLinks(channels[i]);
+            if (i == poisoned) {
+                EXPECT_TRUE(links.empty());
+                EXPECT_EQ(ImageOf(channels[i]), kImageFailed);
+                continue;
+            }
+            ASSERT_EQ(links.size(), 3u) << i;
+            EXPECT_EQ(m_tree.Unread(channels[i]), 3);
+            std::vector<RssItem> items;
+            int total = 0;
+            ASSERT_TRUE(
+                m_store->ListItems(FeedIdOf(channels[i]), kAllItems, false, items, total, 10, 0));
+            EXPECT_GT(items.back().id, lastMaxId);
+            lastMaxId = items.front().id;
+        }
+        for (const ChannelReceiveOutcome& outcome : m_observer.Outcomes()) {
+            if (outcome.node == channels[poisoned]) {
+                EXPECT_NE(outcome.message.find("poisoned item"), std::string::npos)
+                    << outcome.message;
+            } else {
+                EXPECT_EQ(outcome.unread, 3);
+            }
+        }
+        // No staging row is left behind, whichever way a channel went.
+        CppSQLite3Connection db;
+        db.Open(m_store->Path());
+        EXPECT_EQ(db.Prepared("SELECT COUNT(*) FROM rsstemp_data;").QueryInt(-1), 0);
+    }
+};
+
+TEST_F(BatchedMergeTest, AChannelFailingInTheMiddleOfABatchFailsAlone) {
+    std::vector<NodeId> channels = Channels(6, 3, "ABORT");
+    ReceiveAll();
+    ExpectStoredExceptPoisoned(channels, 3);
+}
+
+TEST_F(BatchedMergeTest, ABatchSqliteRolledBackIsStoredAgainChannelByChannel) {
+    std::vector<NodeId> channels = Channels(6, 2, "ROLLBACK");
+    ReceiveAll();
+    ExpectStoredExceptPoisoned(channels, 2);
+    // The fetch record of each channel is kept too: validators and the outcome.
+    FeedFetchState state;
+    ASSERT_TRUE(m_store->GetFetchState(FeedIdOf(channels[4]), state));
+    EXPECT_TRUE(state.ok);
+    ASSERT_TRUE(m_store->GetFetchState(FeedIdOf(channels[2]), state));
+    EXPECT_FALSE(state.ok);
+}
+
+TEST_F(BatchedMergeTest, StoppingMidWalkKeepsEveryReportedChannelAndReportsNothingAfter) {
+    std::vector<NodeId> channels = Channels(12, -1, "ABORT");
+    m_observer.onDone = [&](const ChannelReceiveOutcome&) {
+        if (m_observer.EventsOf("done").size() == 2) {
+            SetClosing(true);
+        }
+    };
+    ReceiveAll();
+    // Reports stop with the flag; what was reported is in the store for good.
+    const Strings done = m_observer.EventsOf("done");
+    ASSERT_GE(done.size(), 2u);
+    EXPECT_LT(done.size(), channels.size());
+    for (size_t i = 0; i < channels.size(); ++i) {
+        const std::vector<std::string> links = StoredLinks(channels[i]);
+        if (i < done.size()) {
+            EXPECT_EQ(links.size(), 3u) << i;
+        }
+        // A channel is stored whole or not at all.
+        EXPECT_TRUE(links.empty() || links.size() == 3u) << i;
+    }
+    CppSQLite3Connection db;
+    db.Open(m_store->Path());
+    EXPECT_EQ(db.Prepared("SELECT COUNT(*) FROM rsstemp_data;").QueryInt(-1), 0);
 }
 
 TEST_F(ParallelWalkTest, OneFetchAtATimeWhenParallelIsOne) {
