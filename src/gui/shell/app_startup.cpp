@@ -130,11 +130,22 @@ int RunZirvo(int argc, char** argv) {
     // The article pages draw without OpenGL: a shown web view would otherwise put every frame of
     // the whole window through OpenGL, whose first frame alone holds the window thread for a
     // noticeable time where it is rendered in software; a page of text and pictures does not
-    // need it. QT_QUICK_BACKEND still chooses otherwise.
+    // need it. Nothing else of the window draws with OpenGL, so on X11 the web engine's start does
+    // not load the system's OpenGL driver either (it would make a context nobody draws with).
+    // QT_QUICK_BACKEND and QT_XCB_GL_INTEGRATION still choose otherwise.
+    bool withoutOpenGl = false;
     if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) {
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION")) {
+            qputenv("QT_XCB_GL_INTEGRATION", "none");
+            withoutOpenGl = true;
+        }
     }
     QApplication app(argc, argv);
+    if (withoutOpenGl) {
+        // The programs started from here (the editor, a browser) choose for themselves.
+        qunsetenv("QT_XCB_GL_INTEGRATION");
+    }
     QApplication::setApplicationName(QStringLiteral("zirvo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Zirvo"));
     QApplication::setApplicationVersion(QStringLiteral(ZIRVO_VERSION));
