@@ -60,7 +60,7 @@ CReaderController::CReaderController(CReaderSession& session, CCommandTable& com
     handlers.unreadChanged = [this](NodeId node, int unread) { OnUnreadChanged(node, unread); };
     handlers.newItemNotice = [this](NodeId node, int unread) { OnNewItemNotice(node, unread); };
     handlers.refreshList = [this](int feedId) { OnRefreshList(feedId); };
-    handlers.statusText = [this](const std::string& text) { emit StatusText(Q(text)); };
+    handlers.statusText = [this](const std::string& text) { QueueReceiveStatus(Q(text)); };
     handlers.channelDone = [this](const ChannelReceiveOutcome& outcome) { OnChannelDone(outcome); };
     m_observer = std::make_unique<CReceiveObserverAdapter>(this, std::move(handlers));
     m_session.EnableReceiving(*m_observer);
@@ -103,6 +103,12 @@ CReaderController::CReaderController(CReaderSession& session, CCommandTable& com
     // Long enough to take a burst of channels of one walk at once, short enough to look live.
     m_refillTimer->setInterval(200);
     connect(m_refillTimer, &QTimer::timeout, this, &CReaderController::RefillShownList);
+    // Every repaint of the window costs a frame of its own: a burst of channels finishing
+    // together (a walk's, many a second) is drawn as one change of the tree and status bar.
+    m_receiveViewTimer = new QTimer(this);
+    m_receiveViewTimer->setSingleShot(true);
+    m_receiveViewTimer->setInterval(150);
+    connect(m_receiveViewTimer, &QTimer::timeout, this, &CReaderController::ApplyReceiveViews);
     ShowWelcome();
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("receiveTimer"));

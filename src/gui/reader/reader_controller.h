@@ -87,6 +87,8 @@ public:
     CSearchWindow* SearchWindow() const { return m_searchWindow; }
     // The list shows news search results: its ids name rows of the staging table.
     bool ListFromStaging() const { return m_fromStaging; }
+    // Receive reports not drawn yet (they are drawn together, a moment later).
+    bool ReceiveViewsPending() const;
 
 public slots:
     void ReceiveAll();
@@ -267,6 +269,11 @@ private:
     void OnUnreadChanged(NodeId node, int unread);
     void OnNewItemNotice(NodeId node, int unread);
     void OnRefreshList(int feedId);
+    // Receive reports are gathered and drawn at most every 150 ms: the changed nodes' icons,
+    // counts and tooltips, and the latest status text.
+    void MarkNodeChanged(NodeId node);
+    void QueueReceiveStatus(const QString& text);
+    void ApplyReceiveViews();
     void OnChannelDone(const ChannelReceiveOutcome& outcome);
     QString ChannelToolTip(const ChannelNode& node) const;
     void ApplyTimerDecision(const TimerDecision& decision);
@@ -319,6 +326,10 @@ private:
     bool m_countingAtStart = false;
     bool m_startupReceivePending = false;
     QTimer* m_refillTimer = nullptr;
+    QTimer* m_receiveViewTimer = nullptr;
+    QSet<NodeId> m_changedNodes;
+    QString m_receiveStatus;
+    bool m_receiveStatusPending = false;
 
     QTimer* m_timer = nullptr;
     ReceiveTimerState m_timerState;

@@ -2,6 +2,7 @@
 // timer. Every start goes through the session.
 
 #include <QTimer>
+#include <utility>
 
 #include "core/receive/apply_receive_settings.h"
 #include "core/views/page_settings.h"
@@ -36,18 +37,55 @@ void CReaderController::ReceiveAll() {
 }
 
 void CReaderController::OnImageChanged(NodeId node, int image) {
-    if (QTreeWidgetItem* item = m_tree->ItemOf(node)) {
-        item->setIcon(0, TreeImage(image));
-    }
+    Q_UNUSED(image);  // the tree model holds it already; the latest one is drawn
+    MarkNodeChanged(node);
 }
 
 void CReaderController::OnUnreadChanged(NodeId node, int unread) {
     Q_UNUSED(unread);
-    UpdateCountsUpward(node);
+    MarkNodeChanged(node);
     // Whatever started the receive (a channel, a folder, all, the timer, start-up), the list
     // that shows the channel takes its new items in.
     if (m_showingAllUnread || ListShowsPartOf(node)) {
         ScheduleRefill();
+    }
+}
+
+void CReaderController::MarkNodeChanged(NodeId node) {
+    m_changedNodes.insert(node);
+    if (!m_receiveViewTimer->isActive()) {
+        m_receiveViewTimer->start();
+    }
+}
+
+void CReaderController::QueueReceiveStatus(const QString& text) {
+    m_receiveStatus = text;
+    m_receiveStatusPending = true;
+    if (!m_receiveViewTimer->isActive()) {
+        m_receiveViewTimer->start();
+    }
+}
+
+bool CReaderController::ReceiveViewsPending() const {
+    return m_receiveViewTimer->isActive() || m_refillTimer->isActive();
+}
+
+void CReaderController::ApplyReceiveViews() {
+    m_receiveViewTimer->stop();
+    const QSet<NodeId> changed = std::exchange(m_changedNodes, {});
+    for (NodeId id : changed) {
+        const std::optional<ChannelNode> node = m_session.Tree().Node(id);
+        QTreeWidgetItem* item = m_tree->ItemOf(id);
+        if (!node || item == nullptr) {
+            continue;
+        }
+        item->setIcon(0, TreeImage(node->image));
+        item->setToolTip(0, ChannelToolTip(*node));
+        UpdateCountsUpward(id);
+    }
+    if (m_receiveStatusPending) {
+        m_receiveStatusPending = false;
+        emit StatusText(std::exchange(m_receiveStatus, QString()));
     }
 }
 
@@ -68,24 +106,21 @@ void CReaderController::OnRefreshList(int feedId) {
     if (m_ownerTag != feedId && !(shown && shown->IsChannel() && shown->feedId == feedId)) {
         return;
     }
-    RefillShownList();
+    ScheduleRefill();
 }
 
 void CReaderController::OnChannelDone(const ChannelReceiveOutcome& outcome) {
-    const std::optional<ChannelNode> channel = m_session.Tree().Node(outcome.node);
     if (outcome.ok) {
         m_fetchFailures.remove(outcome.node);
     } else {
         const std::string& why = outcome.message.empty() ? outcome.error : outcome.message;
         m_fetchFailures.insert(outcome.node, Q(why));
-        if (channel) {
-            emit StatusText(QStringLiteral("「") + Q(channel->caption) +
-                            QStringLiteral("」更新失败: ") + Q(why));
+        if (const std::optional<ChannelNode> channel = m_session.Tree().Node(outcome.node)) {
+            QueueReceiveStatus(QStringLiteral("「") + Q(channel->caption) +
+                               QStringLiteral("」更新失败: ") + Q(why));
         }
     }
-    if (QTreeWidgetItem* item = m_tree->ItemOf(outcome.node); item && channel) {
-        item->setToolTip(0, ChannelToolTip(*channel));
-    }
+    MarkNodeChanged(outcome.node);  // its tooltip says why it failed, or no longer
 }
 
 void CReaderController::StartScheduled(ScheduledReceive what) {

@@ -138,6 +138,10 @@ void CReaderFixture::ReceiveAndWait(NodeId id) {
     }
     m_session->Receiver()->WaitIdle();
     Pump();
+    // The window draws a receive's reports together, a moment later.
+    if (m_controller && !QTest::qWaitFor([this] { return !m_controller->ReceiveViewsPending(); })) {
+        qFatal("the receive's reports were not drawn");
+    }
 }
 
 std::string CReaderFixture::OpmlText() {
