@@ -11,6 +11,9 @@ per-host limit does not stand for the whole site), subscribes them into a fresh 
   2. parallel fetching: the first receive with each answer delayed by LATENCY, at the default
      parallelism and at each --jobs value, against the latency floor
      ceil(CHANNELS / in-flight) x LATENCY (the time the delays alone take at that parallelism);
+     and next to them `curl --parallel` fetching the same delayed feeds with as many transfers
+     at once and storing nothing (when curl is installed): the time the site itself needs to
+     answer them all, which a loaded machine or a slow site puts well above the floor;
   3. Newsboat at its defaults (`newsboat -x reload` on the same delayed feeds), when it is
      installed. --setup installs it first (apt-get), as the benchmark's own set-up step.
 
@@ -126,6 +129,17 @@ def fresh_root(cli, urls):
     return root
 
 
+def curl_fetch(urls, in_flight):
+    """Seconds `curl --parallel` takes to fetch every address, discarding the answers."""
+    args = ['curl', '--silent', '--parallel', '--parallel-immediate', '--parallel-max',
+            str(in_flight)]
+    for url in urls:
+        args += [url, '--output', os.devnull]
+    start = time.perf_counter()
+    subprocess.run(args, check=False, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return time.perf_counter() - start
+
+
 def newsboat_reload(urls):
     folder = tempfile.mkdtemp(prefix='newsboat-bench-')
     try:
@@ -181,6 +195,11 @@ def main():
             name = 'zirvo default (%d)' % DEFAULT_IN_FLIGHT if jobs is None else \
                 'zirvo --jobs %d' % jobs
             print('  %-22s %9.3f %9.3f %7.2f' % (name, elapsed, floor, elapsed / floor))
+        if shutil.which('curl'):
+            floor = math.ceil(args.channels / DEFAULT_IN_FLIGHT) * args.latency
+            elapsed = curl_fetch(urls, DEFAULT_IN_FLIGHT)
+            print('  %-22s %9.3f %9.3f %7.2f   (fetching only)'
+                  % ('curl --parallel (%d)' % DEFAULT_IN_FLIGHT, elapsed, floor, elapsed / floor))
         if shutil.which('newsboat'):
             elapsed = newsboat_reload(urls)
             print('  %-22s %9.3f %9s %7s' % ('newsboat (defaults)', elapsed, '', ''))
