@@ -49,7 +49,7 @@ struct ReceiveContext {
     std::string dataRoot;                        // the store is dataRoot + "/Storage/rss.db"
     IHttpClient* http = nullptr;                 // null: each fetch uses its own curl client
     const std::atomic<bool>* stop = nullptr;     // besides the process-wide closing flag
-    int parallelFetches = 4;                     // folder walks: fetches running ahead of the merge
+    int parallelFetches = 4;                     // folder walks: channels fetched at once
     size_t maxFeedItems = kDefaultMaxFeedItems;  // the most items read from one answer
 
     // The closing flag or the stop flag is set.
