@@ -1,8 +1,9 @@
 // Keyword search over a big feed store: 1,000,000 items in 100 channels (ZIRVO_BENCH_ITEMS
-// changes the count), with titles of 5 to 12 words and HTML descriptions of one to three
-// paragraphs drawn from a vocabulary with the skewed word frequencies of real text, about 700
-// bytes per item. The store is made once and kept under /tmp (zirvo-search-bench-N-v2) for
-// later runs, since making it takes minutes; remove the folder to make it again.
+// changes the count), with titles of 5 to 12 words and HTML descriptions of one to 24
+// paragraphs (a summary, part of an article or all of it) drawn from a vocabulary with the
+// skewed word frequencies of real text, about 1.4 KB per item as real feeds give. The store is
+// made once and kept under /tmp (zirvo-search-bench-N-v4) for later runs, since making it takes
+// minutes; remove the folder to make it again.
 //
 // Printed when the store is made: its size, what the full-text index adds to it (bytes of its
 // tables over the bytes of everything else), the same after the index's segments are merged
@@ -140,7 +141,13 @@ void MakeStore(const std::string& root, int items) {
     std::mt19937 random(kSeed);
     CWords words(random);
     std::uniform_int_distribution<int> titleWords(5, 12);
-    std::uniform_int_distribution<int> paragraphs(1, 3);
+    // Feeds give a summary of a paragraph or two, or a part of the article, or all of it: half,
+    // a third and a sixth of the items, about 1.4 KB of description on average, as the items of
+    // the feeds in tests/data and the shared corpus have.
+    std::discrete_distribution<int> kind({3, 2, 1});
+    std::uniform_int_distribution<int> summary(1, 2);
+    std::uniform_int_distribution<int> part(3, 6);
+    std::uniform_int_distribution<int> whole(10, 24);
     std::uniform_int_distribution<int> paragraphWords(15, 40);
     CppSQLite3Connection db;
     db.Open(root + "/Storage/rss.db");
@@ -149,7 +156,8 @@ void MakeStore(const std::string& root, int items) {
     for (int i = 1; i <= items; ++i) {
         const int channel = i % kChannels + 1;
         std::string description;
-        for (int p = paragraphs(random); p > 0; --p) {
+        const int k = kind(random);
+        for (int p = k == 0 ? summary(random) : k == 1 ? part(random) : whole(random); p > 0; --p) {
             description += "<p>" + words.Text(paragraphWords(random)) +
                            StrFormat(". <a href=\"http://site%d.example.com/%d/", channel, i) +
                            words.Any() + ".html\">" + words.Any() + "</a></p>";
@@ -240,7 +248,7 @@ std::string EveryTrigramQuery(const std::string& keyword) {
 class CBenchData {
 public:
     CBenchData() : m_items(ItemCount()) {
-        m_root = StrFormat("/tmp/zirvo-search-bench-%d-v3", m_items);
+        m_root = StrFormat("/tmp/zirvo-search-bench-%d-v4", m_items);
         const std::string done = m_root + "/complete";
         if (!std::filesystem::exists(done)) {
             std::error_code ec;
@@ -366,33 +374,62 @@ void BM_SearchLike(benchmark::State& state) {
     state.counters["results"] = static_cast<double>(found);
 }
 
-// The same search through the index of every trigram (ASCII keywords only).
-void BM_SearchEveryTrigram(benchmark::State& state) {
-    CppSQLite3Connection db;
-    db.Open(Data().Root() + "/Storage/rss.db");
-    db.ExecuteUpdate("ATTACH '" + EveryTrigramFile(Data().Root()) + "' AS every;");
-    const bool body = state.range(0) != 0;
-    const std::string page =
-        state.range(1) > 0 ? StrFormat(" LIMIT %d", static_cast<int>(state.range(1))) : "";
-    const std::string keyword = Data().Keyword(state.range(2));
+// The search through the index of every trigram (ASCII keywords only); `page` is " LIMIT n"
+// or empty.
+std::string EveryTrigramStatement(const std::string& keyword, bool body, const std::string& page) {
     std::string test = StrFormat("rss_data.item_title LIKE '%%%s%%'", keyword.c_str());
     if (body) {
         test = StrFormat("(%s OR rss_data.item_description LIKE '%%%s%%')", test.c_str(),
                          keyword.c_str());
     }
-    const std::string sql = StrFormat(
+    return StrFormat(
         "SELECT rss_data.* FROM every.trigrams JOIN rss_data ON rss_data.item_id = "
         "trigrams.rowid WHERE trigrams MATCH '%s' AND %s ORDER BY trigrams.rowid DESC%s;",
         EveryTrigramQuery(keyword).c_str(), test.c_str(), page.c_str());
+}
+
+size_t CountRows(CppSQLite3Connection& db, const std::string& sql) {
+    size_t found = 0;
+    for (CppSQLite3Cursor row = db.ExecuteQuery(sql); !row.AtEnd(); row.NextRow()) {
+        benchmark::DoNotOptimize(row.GetText("item_description"));
+        ++found;
+    }
+    return found;
+}
+
+// The same searches through the index of every trigram.
+void BM_SearchEveryTrigram(benchmark::State& state) {
+    CppSQLite3Connection db;
+    db.Open(Data().Root() + "/Storage/rss.db");
+    db.ExecuteUpdate("ATTACH '" + EveryTrigramFile(Data().Root()) + "' AS every;");
+    const std::string page =
+        state.range(1) > 0 ? StrFormat(" LIMIT %d", static_cast<int>(state.range(1))) : "";
+    const std::string sql =
+        EveryTrigramStatement(Data().Keyword(state.range(2)), state.range(0) != 0, page);
     size_t found = 0;
     for (auto _ : state) {
-        found = 0;
-        for (CppSQLite3Cursor row = db.ExecuteQuery(sql); !row.AtEnd(); row.NextRow()) {
-            benchmark::DoNotOptimize(row.GetText("item_description"));
-            ++found;
-        }
+        found = CountRows(db, sql);
     }
     state.counters["results"] = static_cast<double>(found);
+}
+
+void BM_SearchEveryTrigramTail(benchmark::State& state) {
+    CppSQLite3Connection db;
+    db.Open(Data().Root() + "/Storage/rss.db");
+    db.ExecuteUpdate("ATTACH '" + EveryTrigramFile(Data().Root()) + "' AS every;");
+    double slowest = 0;
+    for (auto _ : state) {
+        for (const std::string& word : Data().TailWords()) {
+            const auto start = std::chrono::steady_clock::now();
+            CountRows(db, EveryTrigramStatement(word, state.range(0) != 0,
+                                                StrFormat(" LIMIT %d", kPageSize)));
+            const std::chrono::duration<double, std::milli> took =
+                std::chrono::steady_clock::now() - start;
+            slowest = std::max(slowest, took.count());
+        }
+    }
+    state.counters["slowest"] = slowest;
+    state.counters["words"] = static_cast<double>(Data().TailWords().size());
 }
 
 BENCHMARK(BM_SearchIndexed)
@@ -407,6 +444,11 @@ BENCHMARK(BM_SearchIndexedTail)
 BENCHMARK(BM_SearchEveryTrigram)
     ->ArgNames({"description", "limit", "rare"})
     ->ArgsProduct({{0, 1}, {kPageSize, 0}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchEveryTrigramTail)
+    ->ArgNames({"description"})
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchLike)
     ->ArgNames({"description", "limit", "rare"})
