@@ -174,7 +174,8 @@ class ReadingTest(FeedCliTestCase):
         self.add('/site/w.xml')
         self.ok('receive', '/')
         # The store as a program from before the full-text index left it, holding many items.
-        self.run_sql(
+        db = sqlite3.connect(self.db_path)
+        db.executescript(
             'DROP TRIGGER rss_data_fts_added; DROP TRIGGER rss_data_fts_removed;'
             'DROP TRIGGER rss_data_fts_changed; DROP TRIGGER rss_data_enclosures_removed;'
             'DROP TABLE rss_fts; DROP TABLE rss_enclosure; DROP TABLE rssfts_build;'
@@ -183,6 +184,8 @@ class ReadingTest(FeedCliTestCase):
             "SELECT 1, 'http://w/x' || i, CASE WHEN i % 10 = 0 THEN 'Walrus ' ELSE 'Gull ' END "
             "|| i, 'text' FROM n;"
             'PRAGMA user_version = 4;')
+        db.commit()
+        db.close()
         result = self.run_cli('search', 'walrus', json_output=True)
         self.assertEqual(result.returncode, 0, result.stderr)
         progress = [line for line in result.stderr.splitlines() if 'search index' in line]
@@ -194,10 +197,10 @@ class ReadingTest(FeedCliTestCase):
         again = self.run_cli('search', 'walrus')
         self.assertNotIn('search index', again.stderr)
         db = sqlite3.connect(self.db_path)
+        indexed = db.execute("SELECT COUNT(*) FROM rss_fts WHERE rss_fts MATCH 'alr'").fetchone()
+        self.assertEqual(indexed[0], 901)
         self.assertEqual(db.execute('SELECT COUNT(*) FROM rssfts_build').fetchone()[0], 0)
         db.close()
-        # FTS5's own check of the index against every item.
-        self.run_sql("INSERT INTO rss_fts (rss_fts) VALUES ('integrity-check');")
 
     def test_SearchTakesQuotesInTheKeywordLiterally(self):
         day = 'Tue, 03 Jan 2006 08:00:00 GMT'

@@ -22,7 +22,7 @@ bool CheckDatabaseFile(const std::string& path, std::string& problem) {
         return false;
     }
     sqlite3_busy_timeout(db, 60000);
-    RegisterSparseTrigramTokenizer(db);  // the check may read the full-text index
+    RegisterSparseTrigramTokenizer(db);  // a version-8 store's full-text index needs it
     // A check of a big file must not hold up the program's close.
     sqlite3_progress_handler(
         db, 10000, [](void*) { return IsClosing() ? 1 : 0; }, nullptr);

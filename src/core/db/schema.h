@@ -12,7 +12,8 @@
 // version 5 the full-text index of the items (rss_fts, FTS5 trigrams, kept by triggers and built
 // from the items already there); version 6 the items' enclosures (rss_enclosure); version 7 the
 // full-text index anew, built after the upgrade in steps (rssfts_build); version 8 the index with
-// the sparse trigram tokenizer (sparse_trigrams.h), built the same way. A file whose version is
+// the sparse trigram tokenizer (sparse_trigrams.h), built the same way; version 9 the index of
+// every trigram again, built the same way. A file whose version is
 // newer than this program's is refused and left untouched.
 //
 // Threading: works on the caller's connection, on the caller's thread. Two connections that

@@ -23,9 +23,8 @@ void CppSQLite3Connection::Open(const std::string& fileName) {
     }
     m_db = db;
     sqlite3_busy_timeout(m_db, m_busyTimeoutMs);
-    // The feed store's full-text index is read and kept with this tokenizer, by whichever
-    // connection writes the items (the triggers index them). Without FTS5 the index cannot
-    // exist at all, and its schema step says so.
+    // A feed store of schema version 8 holds a full-text index made with this tokenizer; the
+    // upgrade's drop of it needs the tokenizer too.
     RegisterSparseTrigramTokenizer(m_db);
 }
 

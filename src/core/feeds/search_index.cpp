@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/db/sparse_trigrams.h"
-
 namespace zirvo {
 namespace {
 
@@ -51,10 +49,17 @@ bool SearchUsesIndex(const std::string& keyword) {
 }
 
 std::string TrigramQuery(const std::string& keyword) {
-    if (!SearchUsesIndex(keyword)) {
+    std::vector<std::string> chars;
+    if (!SplitUtf8(keyword, chars) || chars.size() < kMinIndexedKeywordChars) {
         return {};
     }
-    const std::vector<std::string> trigrams = SparseTrigrams(keyword);
+    std::vector<std::string> trigrams;
+    for (size_t i = 0; i + 3 <= chars.size(); ++i) {
+        std::string trigram = chars[i] + chars[i + 1] + chars[i + 2];
+        if (std::find(trigrams.begin(), trigrams.end(), trigram) == trigrams.end()) {
+            trigrams.push_back(std::move(trigram));
+        }
+    }
     // Any subset of the trigrams still finds every matching item: keep a spread of them.
     std::vector<std::string> kept;
     const size_t count = std::min(trigrams.size(), kMaxQueryTrigrams);
