@@ -1,5 +1,7 @@
 // The feed store's read-only look-ups by address and by id (see rss_store.h).
 
+#include <limits>
+
 #include "core/db/sqlite_cursor.h"
 #include "core/feeds/rss_store.h"
 #include "core/util/strings.h"
@@ -8,13 +10,17 @@ namespace zirvo {
 
 bool CRssStore::FindFeedId(const std::string& url, int& id, bool& found) {
     found = false;
-    const std::string sql =
-        StrFormat("SELECT feed_id FROM [feed_data] WHERE feed_url = '%s';", Quoted(url).c_str());
+    // Asked for every channel whenever the counts are loaded (start-up, each command-line
+    // receive) before anything else can start: compiled once per connection.
+    constexpr int kNoRow = std::numeric_limits<int>::min();
     return RunRead([&] {
-        CppSQLite3Cursor row = Connection().ExecuteQuery(sql);
-        if (!row.AtEnd()) {
+        const int value = Connection()
+                              .Prepared("SELECT feed_id FROM [feed_data] WHERE feed_url = ?1;")
+                              .Bind(1, url)
+                              .QueryInt(kNoRow);
+        if (value != kNoRow) {
             found = true;
-            id = row.GetInt(0);
+            id = value;
         }
     });
 }
