@@ -272,7 +272,7 @@ private:
     // Receive reports are gathered and drawn at most every 150 ms: the changed nodes' icons,
     // counts and tooltips, and the latest status text.
     void MarkNodeChanged(NodeId node);
-    void QueueReceiveStatus(const QString& text);
+    void QueueReceiveStatus(const QString& text, bool failure = false);
     void ApplyReceiveViews();
     void OnChannelDone(const ChannelReceiveOutcome& outcome);
     QString ChannelToolTip(const ChannelNode& node) const;
@@ -330,6 +330,7 @@ private:
     QSet<NodeId> m_changedNodes;
     QString m_receiveStatus;
     bool m_receiveStatusPending = false;
+    bool m_receiveStatusFailure = false;  // the pending text says why a channel failed
 
     QTimer* m_timer = nullptr;
     ReceiveTimerState m_timerState;

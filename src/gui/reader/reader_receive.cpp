@@ -58,8 +58,13 @@ void CReaderController::MarkNodeChanged(NodeId node) {
     }
 }
 
-void CReaderController::QueueReceiveStatus(const QString& text) {
+void CReaderController::QueueReceiveStatus(const QString& text, bool failure) {
+    // The end of a walk clears its progress text, not the failure of its last channel.
+    if (text.isEmpty() && m_receiveStatusPending && m_receiveStatusFailure) {
+        return;
+    }
     m_receiveStatus = text;
+    m_receiveStatusFailure = failure;
     m_receiveStatusPending = true;
     if (!m_receiveViewTimer->isActive()) {
         m_receiveViewTimer->start();
@@ -117,7 +122,8 @@ void CReaderController::OnChannelDone(const ChannelReceiveOutcome& outcome) {
         m_fetchFailures.insert(outcome.node, Q(why));
         if (const std::optional<ChannelNode> channel = m_session.Tree().Node(outcome.node)) {
             QueueReceiveStatus(QStringLiteral("「") + Q(channel->caption) +
-                               QStringLiteral("」更新失败: ") + Q(why));
+                                   QStringLiteral("」更新失败: ") + Q(why),
+                               true);
         }
     }
     MarkNodeChanged(outcome.node);  // its tooltip says why it failed, or no longer
