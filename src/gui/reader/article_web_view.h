@@ -1,10 +1,10 @@
 #pragma once
 // The web view behind an article page, started when it is first needed. Starting the web engine
-// holds the window thread for a few hundred milliseconds (its first profile waits for the
-// engine's helper process), and a shown web view makes every frame of the window go through
-// OpenGL: the window comes up without it, this pane paints the page's background meanwhile, and
-// the engine starts in two turns of the event loop after the pane was first painted - the
-// profile in one, the page and the view in the next. A document the program loads before that is
+// holds the window thread for a few hundred milliseconds (its first profile waits until the
+// engine's helper process has started), and a shown view costs its first frame: the window comes
+// up without it, this pane paints the page's background meanwhile, and the engine starts in two
+// turns of the event loop after the pane was first painted - the profile in one, the page and the
+// view in the next. A document the program loads before that is
 // kept and loaded once the view exists (only the newest; a blank page needs no engine, the view
 // starts blank). A hidden pane that is given a document starts on the next turn; whatever needs
 // the view itself (View(), Page()) starts it at once.
