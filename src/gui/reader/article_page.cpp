@@ -86,6 +86,10 @@ CArticlePage::CArticlePage(const QString& dataRoot, const QString& skinName, QWi
             emit ExternalLinkOpened(url);
         },
         this);
+    // The engine's start waits until its helper process runs; done here, before the window is
+    // shown, it holds up the window's first appearance a little instead of freezing the shown
+    // window. The view and its first frame still come after the window is up.
+    m_web->StartEngine();
     connect(m_web, &CArticleWebView::LoadFinished, this, [this](bool ok) {
         if (m_web->Url().path() == m_latestPath) {
             m_latestLoaded = true;

@@ -20,8 +20,8 @@
 // is capped (core/views/article_document.h), written only when it changed, and rendered once
 // per list: moving within it only moves to the item's anchor.
 //
-// The web view itself starts once the window is on the screen (article_web_view.h); a document
-// asked for before waits for it.
+// The web engine starts with the page; the web view itself once the window is on the screen
+// (article_web_view.h), and a document asked for before waits for it.
 //
 // Threading: window thread; the transformations run on the page's own worker, which the page
 // waits for when it goes.

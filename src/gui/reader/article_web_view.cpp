@@ -94,6 +94,10 @@ void CArticleWebView::Start() {
     CreateView();
 }
 
+void CArticleWebView::StartEngine() {
+    CreateProfile();
+}
+
 void CArticleWebView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), palette().base());

@@ -4,10 +4,10 @@
 // engine's helper process has started), and a shown view costs its first frame: the window comes
 // up without it, this pane paints the page's background meanwhile, and the engine starts in two
 // turns of the event loop after the pane was first painted - the profile in one, the page and the
-// view in the next. A document the program loads before that is
-// kept and loaded once the view exists (only the newest; a blank page needs no engine, the view
-// starts blank). A hidden pane that is given a document starts on the next turn; whatever needs
-// the view itself (View(), Page()) starts it at once.
+// view in the next (an owner may start the engine earlier: StartEngine). A document the program
+// loads before that is kept and loaded once the view exists (only the newest; a blank page needs no
+// engine, the view starts blank). A hidden pane that is given a document starts on the next turn;
+// whatever needs the view itself (View(), Page()) starts it at once.
 //
 // The view runs without JavaScript, plugins or local file access, serves the program's documents
 // from memory under "zirvo-article:" (Scheme(), usable from the start) and keeps file: and
@@ -52,6 +52,8 @@ public:
     QWebEngineView* View();
     // Creates whatever is still missing, now.
     void Start();
+    // Starts the web engine (the view's profile) now and leaves the view for later.
+    void StartEngine();
 
 signals:
     void LoadFinished(bool ok);
