@@ -155,6 +155,9 @@ public:
     bool StartJob(std::function<void()> job);
     // Jobs that have not ended yet.
     size_t JobsRunning() const { return m_jobs.Running(); }
+    // Waits until every job started so far has ended (a closing window that must know how its
+    // jobs ended before it saves).
+    void WaitForJobs() { m_jobs.WaitAll(); }
 
     // ---- receiving ---------------------------------------------------------------------------
     // Creates the receive workers' owner reporting to `observer` (which must outlive the session

@@ -309,6 +309,7 @@ void CReaderController::Shutdown() {
     // views they report to still exist.
     m_session.StopReceiving();
     WaitForTitleFetches();
+    FinishDeletesAtClose();
     SaveState();
 }
 

@@ -27,6 +27,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -201,6 +202,8 @@ private:
     void SetDeleting(NodeId id, bool deleting);
     // The outline, what is left of the items and the node; the view follows.
     void FinishDelete(NodeId id);
+    // At close: the deletes whose jobs removed the items are finished (the jobs are waited for).
+    void FinishDeletesAtClose();
     void CmdRename();
     void CmdProperties();
     void CmdEbook();
@@ -292,6 +295,8 @@ private:
     CArticlePage* m_page = nullptr;
     bool m_rebuilding = false;
     QSet<NodeId> m_deleting;  // nodes whose items a job is deleting
+    // Set by each delete job when the items are gone.
+    QHash<NodeId, std::shared_ptr<std::atomic<bool>>> m_deletedItems;
 
     QList<QAction*> m_treeActions;
     QList<QAction*> m_listActions;

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
+#include <atomic>
+#include <memory>
 
 #include "core/subscriptions/channel_binding.h"
 #include "core/subscriptions/favourite_tree.h"
@@ -480,12 +482,16 @@ void CReaderController::CmdDelete() {
     // its items go in one transaction on a job of the session; the outline and the node follow
     // only when they are gone, so that a store that refuses leaves no items without a node.
     SetDeleting(id, true);
+    // Read by a closing window after the job has ended: its report is dropped then.
+    auto deleted = std::make_shared<std::atomic<bool>>(false);
+    m_deletedItems.insert(id, deleted);
     const bool started = RunStoreJob(
         QStringLiteral("正在删除频道的文章..."),
-        [feeds](CRssStore& store) {
+        [feeds, deleted](CRssStore& store) {
             JobOutcome outcome;
             outcome.ok = store.DeleteFeeds(feeds);
             outcome.error = outcome.ok ? std::string() : store.GetLastError();
+            deleted->store(outcome.ok);
             return outcome;
         },
         [this, id](JobOutcome outcome) {
@@ -509,6 +515,7 @@ void CReaderController::SetDeleting(NodeId id, bool deleting) {
         m_deleting.insert(id);
     } else {
         m_deleting.remove(id);
+        m_deletedItems.remove(id);
     }
     QTreeWidgetItem* item = m_tree->ItemOf(id);
     if (item == nullptr) {
@@ -522,6 +529,22 @@ void CReaderController::SetDeleting(NodeId id, bool deleting) {
     }
     item->setHidden(deleting);
     m_rebuilding = false;
+}
+
+void CReaderController::FinishDeletesAtClose() {
+    if (m_deletedItems.isEmpty()) {
+        return;
+    }
+    // The jobs' reports no longer arrive: a node whose items have gone leaves the file now, or
+    // it would come back, emptied, at the next start.
+    m_session.WaitForJobs();
+    for (auto it = m_deletedItems.cbegin(); it != m_deletedItems.cend(); ++it) {
+        if (it.value()->load() && m_session.Tree().Exists(it.key())) {
+            m_session.Editor().Delete(it.key(), m_session.Store());
+        }
+    }
+    m_deletedItems.clear();
+    m_deleting.clear();
 }
 
 void CReaderController::FinishDelete(NodeId id) {

@@ -16,6 +16,8 @@
 #include <QWizard>
 #include <QtTest>
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "core/db/sqlite_connection.h"
 #include "core/util/closing_flag.h"
@@ -268,6 +270,29 @@ void ReaderTreeTest::DeletedItemsGoOnAWorkerAndAFailureKeepsTheNode() {
     QTRY_COMPARE(f.Find("c"), kNoNode);
     QCOMPARE(countAll(), 4);
     QCOMPARE(f.OpmlOutline(), (std::vector<std::string>{"A", "  a1"}));
+
+    // The window closes while the store is still busy with a delete: the close waits for the
+    // items to go and then removes the node, which would otherwise come back, emptied.
+    peer.ExecuteUpdate("BEGIN IMMEDIATE;");
+    AnswerNextModal(
+        [](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
+    f.Controller().SelectNode(f.Find("A"));
+    f.Controller().Action(QStringLiteral("treeDelete"))->trigger();
+    QTest::qWait(200);
+    QCOMPARE(f.Session().JobsRunning(), size_t(1));
+    std::thread release([&peer] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        peer.ExecuteUpdate("COMMIT;");
+    });
+    f.Close();
+    release.join();
+    QCOMPARE(f.OpmlOutline(), std::vector<std::string>{});
+    CRssStore store(f.Root().Path());
+    QVERIFY(store.Open());
+    int items = -1;
+    QVERIFY(store.CountAll(channels, items));
+    QCOMPARE(items, 0);
+    QCOMPARE(channels, 0);
 }
 
 void ReaderTreeTest::RenameInPlaceWritesTitle() {
