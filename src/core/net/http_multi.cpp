@@ -19,6 +19,8 @@ struct CHttpMulti::Job {
     std::unique_ptr<CCurlTransfer> transfer;
     HttpResponse response;
     bool done = false;
+    // Its own, so that an answer wakes the one thread waiting for it and not every caller.
+    std::condition_variable finished;
 };
 
 namespace {
@@ -114,7 +116,7 @@ HttpResponse CHttpMulti::Perform(const HttpRequest& request) {
     lock.unlock();
     curl_multi_wakeup(Multi(m_multi));
     lock.lock();
-    m_done.wait(lock, [&job] { return job.done; });
+    job.finished.wait(lock, [&job] { return job.done; });
     return std::move(job.response);
 }
 
@@ -122,17 +124,16 @@ void CHttpMulti::Complete(Job& job, HttpResponse response) {
     job.response = std::move(response);
     job.transfer.reset();
     job.done = true;
+    job.finished.notify_one();  // under m_mutex: the waiter cannot leave, nor the job go, before
 }
 
 void CHttpMulti::StartWaiting(void* multi) {
     const Clock::time_point now = Clock::now();
-    bool ended = false;
     for (auto it = m_waiting.begin(); it != m_waiting.end();) {
         Job& job = **it;
         if (m_stop || Aborted(*job.request)) {
             Complete(job, AbortedResponse());
             it = m_waiting.erase(it);
-            ended = true;
             continue;
         }
         if (m_inFlight >= m_limits.inFlight) {
@@ -154,7 +155,6 @@ void CHttpMulti::StartWaiting(void* multi) {
             }
             Complete(job, std::move(response));
             it = m_waiting.erase(it);
-            ended = true;
             continue;
         }
         curl_easy_setopt(job.transfer->Handle(), CURLOPT_PRIVATE, &job);
@@ -162,9 +162,6 @@ void CHttpMulti::StartWaiting(void* multi) {
         ++m_inFlight;
         m_active.push_back(&job);
         it = m_waiting.erase(it);
-    }
-    if (ended) {
-        m_done.notify_all();
     }
 }
 
@@ -205,7 +202,6 @@ void CHttpMulti::Run() {
             --m_inFlight;
             m_active.erase(std::remove(m_active.begin(), m_active.end(), job), m_active.end());
             Complete(*job, std::move(response));
-            m_done.notify_all();
         }
         {
             std::lock_guard lock(m_mutex);
@@ -229,7 +225,6 @@ void CHttpMulti::Run() {
         Complete(*job, AbortedResponse());
     }
     m_waiting.clear();
-    m_done.notify_all();
 }
 
 }  // namespace zirvo

@@ -65,7 +65,6 @@ private:
 
     HttpMultiLimits m_limits;
     std::mutex m_mutex;
-    std::condition_variable m_done;
     std::deque<Job*> m_waiting;
     std::vector<Job*> m_active;            // added to the multi handle
     std::map<std::string, int> m_running;  // per host key

@@ -113,7 +113,7 @@ void CFolderWalk::ReceiveChannelInline(NodeId node) {
             std::lock_guard lock(m_mutex);
             m_queue.push_back(slot);
         }
-        m_changed.notify_all();
+        m_queued.notify_one();
         StartFetcher();
     }
     CompleteReady(false);
@@ -133,7 +133,7 @@ void CFolderWalk::StartFetcher() {
 void CFolderWalk::FetchLoop() {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_closing || !m_queue.empty(); });
+        m_queued.wait(lock, [this] { return m_closing || !m_queue.empty(); });
         if (m_queue.empty()) {
             return;
         }
@@ -151,7 +151,7 @@ void CFolderWalk::FetchLoop() {
         }
         lock.lock();
         pending->state = Pending::State::Done;
-        m_changed.notify_all();
+        m_fetched.notify_one();
     }
 }
 
@@ -160,7 +160,7 @@ void CFolderWalk::StopFetchers() {
         std::lock_guard lock(m_mutex);
         m_closing = true;
     }
-    m_changed.notify_all();
+    m_queued.notify_all();
     for (std::thread& fetcher : m_fetchers) {
         fetcher.join();
     }
@@ -186,7 +186,7 @@ void CFolderWalk::AwaitHead() {
         head.state = Pending::State::Done;
         return;
     }
-    m_changed.wait(lock, [&head] { return head.state == Pending::State::Done; });
+    m_fetched.wait(lock, [&head] { return head.state == Pending::State::Done; });
 }
 
 void CFolderWalk::CompleteReady(bool all) {

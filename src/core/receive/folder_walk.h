@@ -91,7 +91,10 @@ private:
     size_t m_ahead;
     std::deque<std::unique_ptr<Pending>> m_window;  // walk order; the walking thread's
     std::mutex m_mutex;                             // guards what follows and Pending::state
-    std::condition_variable m_changed;
+    // Two conditions, so that a finished fetch wakes the walking thread alone and a queued
+    // channel one idle fetch thread: one shared condition woke every fetch thread for each.
+    std::condition_variable m_queued;
+    std::condition_variable m_fetched;
     std::deque<Pending*> m_queue;  // waiting for a fetch thread
     bool m_closing = false;
     std::vector<std::thread> m_fetchers;
