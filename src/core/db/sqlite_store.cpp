@@ -73,12 +73,18 @@ void CSQLiteStore::CommitTransaction() {
 
 void CSQLiteStore::CommitAfterFailure() {
     CommitTransaction();
-    if (!m_db.IsAutoCommit()) {
-        try {
-            m_db.ExecuteUpdate("rollback transaction;");
-        } catch (const CppSQLite3Exception&) {
-            // The connection is beyond help; the next statement reports why.
-        }
+    RollBackIfOpen();
+}
+
+void CSQLiteStore::RollBackIfOpen() {
+    if (m_db.IsAutoCommit()) {
+        return;
+    }
+    try {
+        m_db.ExecuteUpdate("rollback transaction;");
+    } catch (const CppSQLite3Exception&) {
+        // The connection is beyond help (SQLite rolls back when it closes); the failure the
+        // caller already has is the one that matters.
     }
 }
 
@@ -153,14 +159,7 @@ bool CSQLiteStore::RunAtomically(const std::function<void()>& body) {
         return true;
     } catch (const CppSQLite3Exception& e) {
         m_lastError = e.ErrorMessage();
-        if (!m_db.IsAutoCommit()) {
-            try {
-                m_db.ExecuteUpdate("rollback transaction;");
-            } catch (const CppSQLite3Exception&) {
-                // SQLite rolls back itself when the connection closes; the failure above is
-                // the one the caller needs.
-            }
-        }
+        RollBackIfOpen();
         return false;
     }
 }
@@ -193,13 +192,7 @@ bool CSQLiteStore::EndGroup() {
     } catch (const CppSQLite3Exception& e) {
         m_lastError = e.ErrorMessage();
     }
-    if (!m_db.IsAutoCommit()) {
-        try {
-            m_db.ExecuteUpdate("rollback transaction;");
-        } catch (const CppSQLite3Exception&) {
-            // The connection is beyond help; the next statement reports why.
-        }
-    }
+    RollBackIfOpen();
     return false;
 }
 
@@ -208,13 +201,7 @@ void CSQLiteStore::AbandonGroup() {
         return;
     }
     m_group = false;
-    if (!m_db.IsAutoCommit()) {
-        try {
-            m_db.ExecuteUpdate("rollback transaction;");
-        } catch (const CppSQLite3Exception&) {
-            // As above.
-        }
-    }
+    RollBackIfOpen();
 }
 
 bool CSQLiteStore::RunRead(const std::function<void()>& body) {

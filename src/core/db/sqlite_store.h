@@ -92,6 +92,8 @@ private:
     // After a failure inside a transaction: commit what succeeded; if even that fails, roll
     // back so that the connection is not left inside a transaction that blocks every later one.
     void CommitAfterFailure();
+    // Rolls back the open transaction, if any; a failure of the rollback itself is dropped.
+    void RollBackIfOpen();
 
     std::string m_lastError;
     CppSQLite3Connection m_db;
