@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Times `zirvo-cli receive --all` against a loopback feed site, next to Newsboat.
 
-Serves CHANNELS generated feeds of ITEMS items each from tests/support/feed_server.py on
-127.0.0.1, spread over HOSTS listening ports (each a host of its own to a client, so that the
-per-host limit does not stand for the whole site), subscribes them into a fresh data root with
-`zirvo-cli --root DIR add URL --title T`, and prints, from one run:
+Serves CHANNELS generated feeds of ITEMS items each (the feeds of tests/support/feed_server.py)
+from bench/feed_site.py on 127.0.0.1, spread over HOSTS listening ports (each a host of its own
+to a client, so that the per-host limit does not stand for the whole site, and each answered by
+a process of its own, so that the site keeps up with the client), subscribes them into a fresh
+data root with one `zirvo-cli --root DIR import-opml`, and prints, from one run:
 
   1. conditional fetching: the first and the second receive of unchanged feeds without delay
      (the second answers 304 throughout) and their ratio;
@@ -36,7 +37,7 @@ from urllib.parse import quote
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.dirname(HERE)
-SERVER = os.path.join(SOURCE, 'tests', 'support', 'feed_server.py')
+SITE = os.path.join(HERE, 'feed_site.py')
 DEFAULT_IN_FLIGHT = 16
 
 
@@ -62,12 +63,14 @@ def setup_newsboat():
 
 
 class FeedSite:
-    def __init__(self, hosts):
-        self.process = subprocess.Popen([sys.executable, SERVER, '--ports', str(hosts - 1)],
+    def __init__(self, hosts, channels, items):
+        self.process = subprocess.Popen([sys.executable, SITE, '--ports', str(hosts), '--channels',
+                                         str(channels), '--items', str(items)],
                                         stdout=subprocess.PIPE, text=True)
-        self.ports = [int(self.process.stdout.readline())]
-        if hosts > 1:
-            self.ports += [int(p) for p in self.process.stdout.readline().split()]
+        self.ports = [int(p) for p in self.process.stdout.readline().split()]
+        if not self.ports:
+            self.close()
+            sys.exit('the feed site did not start')
 
     def url(self, n, path):
         return 'http://127.0.0.1:%d%s' % (self.ports[n % len(self.ports)], path)
@@ -171,7 +174,7 @@ def main():
     if args.setup:
         setup_newsboat()
 
-    site = FeedSite(max(1, args.hosts))
+    site = FeedSite(max(1, args.hosts), args.channels, args.items)
     roots = []
     try:
         print('%d channels x %d items on %d hosts, %s' % (args.channels, args.items,
