@@ -27,7 +27,7 @@ import os
 import signal
 import socket
 import sys
-from urllib.parse import parse_qs, unquote, urlsplit
+from urllib.parse import parse_qs, unquote
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), 'tests', 'support'))
@@ -67,18 +67,16 @@ def query_of(text):
     return {k: v[-1] for k, v in parse_qs(text).items()}
 
 
-async def answer(answers, target, headers):
-    """(head, body) for a request target."""
-    url = urlsplit(target)
-    query = query_of(url.query)
-    if url.path == '/slow':
-        await asyncio.sleep(float(query.get('s', '1')))
-        url = urlsplit(unquote(query.get('to', '/')))
-        query = query_of(url.query)
-    if not url.path.startswith('/gen/'):
+def route(answers, target, headers):
+    """(head, body) for a request target, or (seconds, target) for a /slow one."""
+    path, _, query_text = target.partition('?')
+    query = query_of(query_text)
+    if path == '/slow':
+        return float(query.get('s', '1')), unquote(query.get('to', '/'))
+    if not path.startswith('/gen/'):
         return NOT_FOUND
     try:
-        channel = int(url.path[len('/gen/'):] or '0')
+        channel = int(path[len('/gen/'):] or '0')
         count = int(query.get('items', '50'))
         rnd = int(query.get('round', '0'))
     except ValueError:
@@ -89,35 +87,64 @@ async def answer(answers, target, headers):
     return head, body
 
 
-async def serve_connection(answers, reader, writer):
-    try:
+class Connection(asyncio.Protocol):
+    """One client connection: requests answered in order, kept alive. A delayed answer holds
+    back the ones after it, as HTTP/1.1 requires."""
+
+    def __init__(self, answers):
+        self.answers = answers
+        self.transport = None
+        self.buffer = b''
+        self.queue = []      # [answer bytes or None while delayed, close after it]
+        self.closed = False
+
+    def connection_made(self, transport):
+        self.transport = transport
+
+    def connection_lost(self, exc):
+        self.closed = True
+
+    def data_received(self, data):
+        self.buffer += data
         while True:
-            try:
-                request = await reader.readuntil(b'\r\n\r\n')
-            except (asyncio.IncompleteReadError, asyncio.LimitOverrunError, ConnectionError):
+            end = self.buffer.find(b'\r\n\r\n')
+            if end < 0:
+                if len(self.buffer) > MAX_HEAD:
+                    self.transport.close()
                 return
-            lines = request.decode('latin-1').split('\r\n')
+            request = self.buffer[:end].decode('latin-1')
+            self.buffer = self.buffer[end + 4:]
+            lines = request.split('\r\n')
             parts = lines[0].split(' ')
             if len(parts) != 3:
+                self.transport.close()
                 return
             method, target, version = parts
             headers = {}
             for line in lines[1:]:
                 name, _, value = line.partition(':')
-                if name:
-                    headers[name.strip().lower()] = value.strip()
-            length = int(headers.get('content-length', '0') or '0')
-            if length:
-                await reader.readexactly(length)
-            head, body = await answer(answers, target, headers)
-            writer.write(head if method == 'HEAD' else head + body)
-            await writer.drain()
-            if version == 'HTTP/1.0' or headers.get('connection', '').lower() == 'close':
-                return
-    except (ConnectionError, ValueError):
-        pass
-    finally:
-        writer.close()
+                headers[name.strip().lower()] = value.strip()
+            close = version == 'HTTP/1.0' or headers.get('connection', '').lower() == 'close'
+            entry = [None, close]
+            self.queue.append(entry)
+            self.answer(entry, method, target, headers)
+
+    def answer(self, entry, method, target, headers):
+        head, body = route(self.answers, target, headers)
+        if isinstance(head, float):
+            asyncio.get_running_loop().call_later(
+                head, self.answer, entry, method, body, headers)
+            return
+        entry[0] = head if method == 'HEAD' else head + body
+        self.flush()
+
+    def flush(self):
+        while self.queue and self.queue[0][0] is not None and not self.closed:
+            data, close = self.queue.pop(0)
+            self.transport.write(data)
+            if close:
+                self.transport.close()
+                self.closed = True
 
 
 def serve(sock, answers):
@@ -128,8 +155,8 @@ def serve(sock, answers):
     signal.signal(signal.SIGINT, signal.SIG_DFL)
 
     async def main():
-        server = await asyncio.start_server(
-            lambda r, w: serve_connection(answers, r, w), sock=sock, limit=MAX_HEAD)
+        server = await asyncio.get_running_loop().create_server(lambda: Connection(answers),
+                                                                sock=sock)
         async with server:
             await server.serve_forever()
 

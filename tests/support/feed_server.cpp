@@ -82,18 +82,22 @@ CFeedServer::InFlightStats CFeedServer::InFlight() const {
     if (!response.Completed()) {
         return stats;
     }
-    // {"max_inflight": N, "max_per_host": {"127.0.0.1:P": M, ...}}
+    // {"max_inflight": N, "max_per_host": {"127.0.0.1:P": M, ...}, "connections": C}
     const std::string& body = response.body;
     const size_t overall = body.find("\"max_inflight\": ");
     const size_t hosts = body.find("\"max_per_host\": {");
-    if (overall == std::string::npos || hosts == std::string::npos) {
+    const size_t connections = body.find("\"connections\": ");
+    if (overall == std::string::npos || hosts == std::string::npos ||
+        connections == std::string::npos) {
         return stats;
     }
     stats.overall = ToInt(body.substr(overall + 16, 8));
-    for (size_t at = body.find("\": ", hosts + 17); at != std::string::npos;
+    const size_t hostsEnd = body.find('}', hosts);
+    for (size_t at = body.find("\": ", hosts + 17); at != std::string::npos && at < hostsEnd;
          at = body.find("\": ", at + 1)) {
         stats.perHost = std::max(stats.perHost, ToInt(body.substr(at + 3, 8)));
     }
+    stats.connections = ToInt(body.substr(connections + 15, 8));
     return stats;
 }
 

@@ -51,10 +51,11 @@ public:
     // Forgets the recorded requests and the counters of /changing.
     bool Reset();
     // The most requests the site answered at once since the start or the last Reset: overall,
-    // and for the busiest Host (a client's host and port).
+    // and for the busiest Host (a client's host and port); and the connections it accepted.
     struct InFlightStats {
         int overall = 0;
         int perHost = 0;
+        int connections = 0;
     };
     InFlightStats InFlight() const;
 

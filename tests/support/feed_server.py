@@ -43,7 +43,8 @@ Routes (GET unless said otherwise):
                           JSON list instead
   /_pictures              {"max_in_flight": N, "served": N} as JSON
   /_reset                 forgets the recorded requests and the counters
-  /_stats                 JSON: the most /slow requests waited on at once, overall and per Host
+  /_stats                 JSON: the most /slow requests waited on at once, overall and per Host,
+                          and the connections that carried a recorded request
 With --ports N the site also listens on N more ports (same routes, same record): each is a host
 of its own for a client. Their numbers follow on the second line of stdout.
 The routes starting with "/_" are not recorded themselves.
@@ -74,6 +75,7 @@ class State:
         self.inflight = {}  # Host -> requests being answered
         self.max_inflight = 0
         self.max_per_host = {}
+        self.connections = 0  # connections that carried a recorded request
 
 
 def rss(title, items):
@@ -113,6 +115,9 @@ class Handler(BaseHTTPRequestHandler):
         if path.startswith('/_'):
             return
         with self.state.lock:
+            if not getattr(self, 'counted', False):  # one handler per connection
+                self.counted = True
+                self.state.connections += 1
             self.state.requests.append({
                 'method': self.command,
                 'path': self.path,
@@ -334,11 +339,13 @@ class Handler(BaseHTTPRequestHandler):
                 self.state.pictures_served = 0
                 self.state.max_inflight = 0
                 self.state.max_per_host.clear()
+                self.state.connections = 0
             self.send_body(b'reset\n', 'text/plain')
         elif path == '/_stats':
             with self.state.lock:
                 stats = {'max_inflight': self.state.max_inflight,
-                         'max_per_host': dict(self.state.max_per_host)}
+                         'max_per_host': dict(self.state.max_per_host),
+                         'connections': self.state.connections}
             self.send_body(json.dumps(stats).encode(), 'application/json')
         else:
             self.send_body(b'<html><body>not found</body></html>', 'text/html', 404)

@@ -79,6 +79,9 @@ class IHttpClient {
 public:
     virtual ~IHttpClient() = default;
     virtual HttpResponse Perform(const HttpRequest& request) = 0;
+    // The most exchanges the client runs at once however many threads call Perform; 0 when
+    // each call runs at once.
+    virtual int InFlightLimit() const { return 0; }
 };
 
 class CCurlHttpClient : public IHttpClient {

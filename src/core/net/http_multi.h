@@ -52,6 +52,7 @@ public:
     ~CHttpMulti() override;
 
     HttpResponse Perform(const HttpRequest& request) override;
+    int InFlightLimit() const override { return m_limits.inFlight; }
 
     const HttpMultiLimits& Limits() const { return m_limits; }
 

@@ -30,7 +30,16 @@ CFolderWalk::CFolderWalk(const ReceiveContext& context, CRssStore& store, bool w
       m_force(force),
       m_scheduled(scheduled),
       m_parallel(static_cast<size_t>(std::max(1, context.parallelFetches))),
-      m_ahead(m_parallel > 1 ? m_parallel * kWalkAheadFactor : 1) {}
+      m_fetchThreads(m_parallel),
+      m_ahead(m_parallel > 1 ? m_parallel * kWalkAheadFactor : 1) {
+    // A fetch thread reads its answer after the transfer: with only as many threads as
+    // transfers, a slot would stand idle while the feed is parsed. Where the engine itself
+    // keeps to the limit, more threads keep the next requests waiting in it.
+    const int engineLimit = context.http != nullptr ? context.http->InFlightLimit() : 0;
+    if (m_parallel > 1 && engineLimit > 0 && static_cast<size_t>(engineLimit) <= m_parallel) {
+        m_fetchThreads = m_parallel + static_cast<size_t>(engineLimit);
+    }
+}
 
 CFolderWalk::~CFolderWalk() {
     try {
@@ -120,7 +129,7 @@ void CFolderWalk::ReceiveChannelInline(NodeId node) {
 }
 
 void CFolderWalk::StartFetcher() {
-    if (m_fetchers.size() >= m_parallel) {
+    if (m_fetchers.size() >= m_fetchThreads) {
         return;
     }
     try {

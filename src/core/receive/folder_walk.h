@@ -16,17 +16,18 @@
 // notice, and with the weight mode the weight update.
 //
 // Fetching ahead: up to ReceiveContext::parallelFetches channels are fetched at once by as many
-// fetch threads, which take the channels in walk order as the walk reaches them; the walk runs
-// up to kWalkAheadFactor times that many channels ahead of the merge, so that a fetch slot
-// never waits for the store. Merges, counts, status texts, notices and weight updates still
-// happen one channel after another on the walking thread, in walk order: the channels whose
-// fetches are in at the head of the walk are stored together in one transaction (at most
-// kMaxChannelsPerCommit channels or about kMaxItemsPerCommit items) and reported once it is
-// committed, so a crash loses nothing that was reported. When that transaction fails as a
-// whole, its channels are stored again one at a time, each failing or succeeding on its own.
-// With 1 the walk fetches strictly one channel at a time on its own thread. Binding and the
-// weight gate run on the walking thread when a channel enters the window, so the store is only
-// ever used by that thread.
+// fetch threads (twice as many when the HTTP engine itself keeps to that limit, so that the
+// next requests wait in it while answers are read), which take the channels in walk order as
+// the walk reaches them; the walk runs up to kWalkAheadFactor times that many channels ahead of
+// the merge, so that a fetch slot never waits for the store. Merges, counts, status texts, notices
+// and weight updates still happen one channel after another on the walking thread, in walk order:
+// the channels whose fetches are in at the head of the walk are stored together in one transaction
+// (at most kMaxChannelsPerCommit channels or about kMaxItemsPerCommit items) and reported once it
+// is committed, so a crash loses nothing that was reported. When that transaction fails as a whole,
+// its channels are stored again one at a time, each failing or succeeding on its own. With 1 the
+// walk fetches strictly one channel at a time on its own thread. Binding and the weight gate run on
+// the walking thread when a channel enters the window, so the store is only ever used by that
+// thread.
 //
 // Threading: a CFolderWalk belongs to the walking worker; its fetch threads touch nothing but
 // the result slots they take (and the tree's image through the locked accessor).
@@ -88,6 +89,7 @@ private:
     bool m_force;
     bool m_scheduled;
     size_t m_parallel;
+    size_t m_fetchThreads;
     size_t m_ahead;
     std::deque<std::unique_ptr<Pending>> m_window;  // walk order; the walking thread's
     std::mutex m_mutex;                             // guards what follows and Pending::state

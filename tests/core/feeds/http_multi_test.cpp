@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "core/net/http_multi.h"
@@ -57,6 +58,34 @@ TEST(HttpMulti, KeepsToItsLimitsOverallAndPerHost) {
     // Three sites at two each could take six; the engine allows four at once.
     EXPECT_LE(overall, 6);
     EXPECT_GE(overall, 3);
+}
+
+TEST(HttpMulti, KeepsAConnectionForEverySiteOfAWalk) {
+    // More sites at their per-host limit than transfers in flight, asked in turn by more
+    // threads than that, as a folder walk asks them: each site's connections are reused.
+    std::vector<std::unique_ptr<CFeedServer>> sites;
+    for (int n = 0; n < 4; ++n) {
+        sites.push_back(std::make_unique<CFeedServer>());
+    }
+    CHttpMulti multi({4, 2});
+    std::vector<std::thread> threads;
+    std::atomic<int> ok{0};
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 6; ++i) {
+                const CFeedServer& site = *sites[static_cast<size_t>(t + i) % sites.size()];
+                HttpResponse response = multi.Perform(Get(site.Url("/slow?s=0.02&to=/gen/1")));
+                ok += response.Completed() && response.status == 200;
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(ok, 48);
+    for (const auto& site : sites) {
+        EXPECT_LE(site->InFlight().connections, 2);
+    }
 }
 
 TEST(HttpMulti, ABusySiteIsLeftAloneForItsRetryAfterWhileOthersGoOn) {
