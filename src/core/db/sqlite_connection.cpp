@@ -168,6 +168,25 @@ int CppSQLite3Statement::QueryInt(int fallback) {
     return value;
 }
 
+bool CppSQLite3Statement::QueryRow(const std::function<void(const CppSQLite3Cursor&)>& read) {
+    const int rc = sqlite3_step(m_statement);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        Check(rc);
+    }
+    if (rc == SQLITE_DONE) {
+        Reset();
+        return false;
+    }
+    try {
+        read(CppSQLite3Cursor(m_db, m_statement, false, false));
+    } catch (...) {
+        Reset();
+        throw;
+    }
+    Reset();
+    return true;
+}
+
 int CppSQLite3Connection::LastRowId() const {
     CheckOpen();
     return static_cast<int>(sqlite3_last_insert_rowid(m_db));

@@ -11,6 +11,7 @@
 // an empty text: a message that names nothing leaves the user no way to see what is wrong.
 // Threading: one thread at a time; each thread that needs the database opens its own connection.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -42,6 +43,9 @@ public:
     int Execute();
     // Column 0 of the first row as an integer; `fallback` without a row or for NULL.
     int QueryInt(int fallback);
+    // Hands the first row to `read` (a cursor that is valid only during the call) and returns
+    // true; false without a row. Throws on failure; the statement is ready again either way.
+    bool QueryRow(const std::function<void(const CppSQLite3Cursor&)>& read);
 
 private:
     void Check(int rc);

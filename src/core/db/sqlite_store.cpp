@@ -36,6 +36,7 @@ bool CSQLiteStore::OpenWithSchema(const std::string& path, SchemaEnsurer ensure)
 }
 
 void CSQLiteStore::Close() {
+    m_reading = false;
     m_db.Close();
 }
 
@@ -165,7 +166,7 @@ bool CSQLiteStore::RunAtomically(const std::function<void()>& body) {
 }
 
 bool CSQLiteStore::BeginGroup() {
-    if (m_group) {
+    if (m_group || m_reading) {
         return false;
     }
     try {
@@ -202,6 +203,34 @@ void CSQLiteStore::AbandonGroup() {
     }
     m_group = false;
     RollBackIfOpen();
+}
+
+bool CSQLiteStore::BeginReading() {
+    if (m_group || m_reading || !m_db.IsAutoCommit()) {
+        return false;
+    }
+    try {
+        m_db.ExecuteUpdate("begin deferred transaction;");
+    } catch (const CppSQLite3Exception& e) {
+        m_lastError = e.ErrorMessage();
+        return false;
+    }
+    m_reading = true;
+    return true;
+}
+
+void CSQLiteStore::EndReading() {
+    if (!m_reading) {
+        return;
+    }
+    m_reading = false;
+    if (!m_db.IsAutoCommit()) {
+        try {
+            m_db.ExecuteUpdate("commit transaction;");
+        } catch (const CppSQLite3Exception&) {
+            RollBackIfOpen();
+        }
+    }
 }
 
 bool CSQLiteStore::RunRead(const std::function<void()>& body) {

@@ -45,7 +45,8 @@ public:
     // one commit instead of a few per channel). While the group is open, the operations' own
     // begin and commit do nothing, a failed operation commits nothing by itself, and an atomic
     // one becomes a savepoint. BeginGroup: false, and no group, when the write lock cannot be
-    // had. EndGroup commits; false when that fails, the group being rolled back then.
+    // had, or while reading (BeginReading). EndGroup commits; false when that fails, the group
+    // being rolled back then.
     bool BeginGroup();
     bool EndGroup();
     // Rolls the whole group back.
@@ -55,6 +56,12 @@ public:
     // trigger's RAISE(ROLLBACK)): what the group stored so far is gone, and the statements
     // since ran on their own.
     bool GroupIntact() const { return m_group && !m_db.IsAutoCommit(); }
+
+    // Many reads as one (the counts of every channel): one read transaction instead of one per
+    // statement, and one view of the file for all of them. Nothing may be written before
+    // EndReading. False (and reads go on one by one) inside a transaction or when it fails.
+    bool BeginReading();
+    void EndReading();
 
     // Doubles every single quote, in place.
     static void Quote(std::string& text);
@@ -98,6 +105,7 @@ private:
     std::string m_lastError;
     CppSQLite3Connection m_db;
     bool m_group = false;
+    bool m_reading = false;
 };
 
 }  // namespace zirvo

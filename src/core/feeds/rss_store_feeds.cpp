@@ -7,20 +7,22 @@ namespace zirvo {
 
 bool CRssStore::GetFeedSettings(const std::string& url, int& id, FeedSettings& settings) {
     bool found = false;
+    // Asked for every channel a walk reaches: compiled once per connection.
     bool ok = RunRead([&] {
-        CppSQLite3Cursor row = Connection().ExecuteQuery(StrFormat(
-            "SELECT feed_id, feed_rssrank, feed_storagetype, feed_storagenum, feed_autoupdate, "
-            "feed_newitemshowtip FROM [feed_data] WHERE feed_url = '%s';",
-            Quoted(url).c_str()));
-        if (!row.AtEnd()) {
-            found = true;
-            id = row.GetInt("feed_id");
-            settings.rssRank = row.GetInt("feed_rssrank");
-            settings.storageType = row.GetInt("feed_storagetype");
-            settings.storageNum = row.GetInt("feed_storagenum");
-            settings.autoUpdate = row.GetInt("feed_autoupdate");
-            settings.newItemShowTip = row.GetInt("feed_newitemshowtip");
-        }
+        found = Connection()
+                    .Prepared(
+                        "SELECT feed_id, feed_rssrank, feed_storagetype, feed_storagenum, "
+                        "feed_autoupdate, feed_newitemshowtip FROM [feed_data] WHERE "
+                        "feed_url = ?1;")
+                    .Bind(1, url)
+                    .QueryRow([&](const CppSQLite3Cursor& row) {
+                        id = row.GetInt("feed_id");
+                        settings.rssRank = row.GetInt("feed_rssrank");
+                        settings.storageType = row.GetInt("feed_storagetype");
+                        settings.storageNum = row.GetInt("feed_storagenum");
+                        settings.autoUpdate = row.GetInt("feed_autoupdate");
+                        settings.newItemShowTip = row.GetInt("feed_newitemshowtip");
+                    });
     });
     if (!ok) {
         return false;

@@ -32,21 +32,21 @@ std::string CutUtf8(std::string text, size_t limit) {
 
 bool CRssStore::GetFetchState(int feedId, FeedFetchState& state) {
     state = FeedFetchState();
-    const std::string sql = StrFormat(
-        "SELECT fetch_etag, fetch_lastmodified, fetch_notbefore, fetch_time, fetch_ok, "
-        "fetch_message FROM [rssfetch_data] WHERE feed_id = %d;",
-        feedId);
+    // Read for every channel before its fetch: compiled once per connection.
     return RunRead([&] {
-        CppSQLite3Cursor row = Connection().ExecuteQuery(sql);
-        if (row.AtEnd()) {
-            return;
-        }
-        state.validators.etag = row.GetText("fetch_etag");
-        state.validators.lastModified = row.GetText("fetch_lastmodified");
-        state.notBefore = ReadSeconds(row, "fetch_notbefore");
-        state.time = ReadSeconds(row, "fetch_time");
-        state.ok = row.GetInt("fetch_ok") != 0;
-        state.message = row.GetText("fetch_message");
+        Connection()
+            .Prepared(
+                "SELECT fetch_etag, fetch_lastmodified, fetch_notbefore, fetch_time, "
+                "fetch_ok, fetch_message FROM [rssfetch_data] WHERE feed_id = ?1;")
+            .Bind(1, feedId)
+            .QueryRow([&](const CppSQLite3Cursor& row) {
+                state.validators.etag = row.GetText("fetch_etag");
+                state.validators.lastModified = row.GetText("fetch_lastmodified");
+                state.notBefore = ReadSeconds(row, "fetch_notbefore");
+                state.time = ReadSeconds(row, "fetch_time");
+                state.ok = row.GetInt("fetch_ok") != 0;
+                state.message = row.GetText("fetch_message");
+            });
     });
 }
 

@@ -118,11 +118,17 @@ void CFolderWalk::ReceiveChannelInline(NodeId node) {
     Pending* slot = pending.get();
     m_window.push_back(std::move(pending));
     if (m_parallel > 1) {
+        bool wake = false;
         {
             std::lock_guard lock(m_mutex);
             m_queue.push_back(slot);
+            // With more queued, a fetch thread is already on its way and wakes the next one
+            // itself: each wake-up here would take the core from the walk.
+            wake = m_idleFetchers > 0 && m_queue.size() == 1;
         }
-        m_queued.notify_one();
+        if (wake) {
+            m_queued.notify_one();
+        }
         StartFetcher();
     }
     CompleteReady(false);
@@ -142,13 +148,18 @@ void CFolderWalk::StartFetcher() {
 void CFolderWalk::FetchLoop() {
     std::unique_lock lock(m_mutex);
     for (;;) {
+        ++m_idleFetchers;
         m_queued.wait(lock, [this] { return m_closing || !m_queue.empty(); });
+        --m_idleFetchers;
         if (m_queue.empty()) {
             return;
         }
         Pending* pending = m_queue.front();
         m_queue.pop_front();
         pending->state = Pending::State::Fetching;
+        if (!m_queue.empty() && m_idleFetchers > 0) {
+            m_queued.notify_one();
+        }
         lock.unlock();
         if (!m_context.Stopping()) {
             try {
@@ -200,6 +211,12 @@ void CFolderWalk::AwaitHead() {
 
 void CFolderWalk::CompleteReady(bool all) {
     while (!m_window.empty()) {
+        // While the walk may still run ahead it does: every channel it reaches is one more
+        // fetch under way, and answers that come in fast (304s) are stored in fewer, larger
+        // transactions than one for each that is in.
+        if (!all && m_window.size() < m_ahead) {
+            return;
+        }
         std::vector<std::unique_ptr<Pending>> batch;
         size_t items = 0;
         {
@@ -213,9 +230,6 @@ void CFolderWalk::CompleteReady(bool all) {
             }
         }
         if (batch.empty()) {
-            if (!all && m_window.size() < m_ahead) {
-                return;
-            }
             AwaitHead();
             continue;
         }

@@ -21,13 +21,13 @@
 // the walk reaches them; the walk runs up to kWalkAheadFactor times that many channels ahead of
 // the merge, so that a fetch slot never waits for the store. Merges, counts, status texts, notices
 // and weight updates still happen one channel after another on the walking thread, in walk order:
-// the channels whose fetches are in at the head of the walk are stored together in one transaction
-// (at most kMaxChannelsPerCommit channels or about kMaxItemsPerCommit items) and reported once it
-// is committed, so a crash loses nothing that was reported. When that transaction fails as a whole,
-// its channels are stored again one at a time, each failing or succeeding on its own. With 1 the
-// walk fetches strictly one channel at a time on its own thread. Binding and the weight gate run on
-// the walking thread when a channel enters the window, so the store is only ever used by that
-// thread.
+// once the walk is as far ahead as it may go (or at its end), the channels whose fetches are in at
+// the head of the walk are stored together in one transaction (at most kMaxChannelsPerCommit
+// channels or about kMaxItemsPerCommit items) and reported once it is committed, so a crash loses
+// nothing that was reported. When that transaction fails as a whole, its channels are stored again
+// one at a time, each failing or succeeding on its own. With 1 the walk fetches strictly one
+// channel at a time on its own thread. Binding and the weight gate run on the walking thread when
+// a channel enters the window, so the store is only ever used by that thread.
 //
 // Threading: a CFolderWalk belongs to the walking worker; its fetch threads touch nothing but
 // the result slots they take (and the tree's image through the locked accessor).
@@ -98,6 +98,7 @@ private:
     std::condition_variable m_queued;
     std::condition_variable m_fetched;
     std::deque<Pending*> m_queue;  // waiting for a fetch thread
+    size_t m_idleFetchers = 0;     // fetch threads waiting for m_queued
     bool m_closing = false;
     std::vector<std::thread> m_fetchers;
 };

@@ -197,6 +197,12 @@ NodeId CReaderSession::ChannelOfFeed(int feedId) {
 }
 
 bool LoadUnreadCountsWith(CRssStore& store, CChannelTree& tree, std::string& error) {
+    // Two reads for every channel of the tree: one read transaction for all of them.
+    struct Reading {
+        CRssStore& store;
+        ~Reading() { store.EndReading(); }
+    } reading{store};
+    store.BeginReading();
     for (NodeId channel : tree.SubtreeChannels(kNoNode)) {
         const std::optional<ChannelNode> node = tree.Node(channel);
         if (!node) {

@@ -17,9 +17,13 @@ bool CopyTree(const std::string& from, const CDataRoot& root, SeedReport& report
         report.error = "cannot read the shipped data in " + from + ": " + ec.message();
         return false;
     }
+    const fs::path base(from);
     for (const auto& entry : it) {
-        std::string relative = fs::relative(entry.path(), from, ec).string();
-        if (ec) {
+        // The walk names each entry below `from` as it was given: the part after it is a matter
+        // of the names alone (fs::relative resolved every folder of both paths on disk, at each
+        // start of each program).
+        std::string relative = entry.path().lexically_relative(base).string();
+        if (relative.empty() || relative.rfind("..", 0) == 0) {
             continue;
         }
         std::string target = root.Path(relative);

@@ -28,7 +28,15 @@ std::string CaptionOf(const XmlNode& element) {
 }
 
 // Pairs the outlines below `element` with the nodes `ids` by position.
-void WriteState(const CChannelTree& tree, const XmlNode& element, const std::vector<NodeId>& ids) {
+// Returns whether any attribute changed.
+bool WriteState(const CChannelTree& tree, const XmlNode& element, const std::vector<NodeId>& ids) {
+    bool changed = false;
+    auto set = [&changed](XmlNode& outline, const char* name, const std::string& value) {
+        if (!outline.HasAttribute(name) || outline.Attribute(name) != value) {
+            outline.SetAttribute(name, value);
+            changed = true;
+        }
+    };
     const std::vector<XmlNode> outlines = element.Children("outline");
     for (size_t i = 0; i < outlines.size() && i < ids.size(); ++i) {
         std::optional<ChannelNode> node = tree.Node(ids[i]);
@@ -36,10 +44,11 @@ void WriteState(const CChannelTree& tree, const XmlNode& element, const std::vec
             continue;
         }
         XmlNode outline = outlines[i];
-        outline.SetAttribute("expanded", node->expanded ? "1" : "0");
-        outline.SetAttribute("unreadnum", StrFormat("%d", node->unreadCount));
-        WriteState(tree, outline, node->children);
+        set(outline, "expanded", node->expanded ? "1" : "0");
+        set(outline, "unreadnum", StrFormat("%d", node->unreadCount));
+        changed = WriteState(tree, outline, node->children) || changed;
     }
+    return changed;
 }
 
 }  // namespace
@@ -229,7 +238,10 @@ bool COpmlTree::SaveState(const CChannelTree& tree) {
     if (!LoadDocument(doc)) {
         return false;
     }
-    WriteState(tree, BodyOf(doc), tree.Children(kNoNode));
+    // A receive of unchanged feeds changes no count: the file (written with a disk sync) stays.
+    if (!WriteState(tree, BodyOf(doc), tree.Children(kNoNode))) {
+        return true;
+    }
     return SaveDocument(doc, kSaveStateFailed);
 }
 

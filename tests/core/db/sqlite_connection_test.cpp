@@ -193,6 +193,33 @@ TEST_F(ConnectionTest, PreparedStatementsBindValuesAsTheyAreAndRunAgain) {
     EXPECT_EQ(m_db.Prepared("SELECT NULL;").QueryInt(7), 7);
 }
 
+TEST_F(ConnectionTest, APreparedQueryHandsOverItsFirstRowAndRunsAgain) {
+    m_db.ExecuteUpdate("INSERT INTO t (name, n) VALUES ('a''b', 1), ('c', 2);");
+    CppSQLite3Statement& select = m_db.Prepared("SELECT name, n FROM t WHERE n >= ?1 ORDER BY n;");
+    std::string name;
+    int n = 0;
+    auto read = [&](const CppSQLite3Cursor& row) {
+        name = row.GetText("name");
+        n = row.GetInt("n");
+    };
+    EXPECT_TRUE(select.Bind(1, 1).QueryRow(read));
+    EXPECT_EQ(name, "a'b");
+    EXPECT_EQ(n, 1);
+    EXPECT_TRUE(select.Bind(1, 2).QueryRow(read));
+    EXPECT_EQ(name, "c");
+    name.clear();
+    EXPECT_FALSE(select.Bind(1, 3).QueryRow(read));
+    EXPECT_TRUE(name.empty());
+    // A reader that throws leaves the statement ready for the next use.
+    EXPECT_THROW(select.Bind(1, 1).QueryRow(
+                     [](const CppSQLite3Cursor& row) { row.GetText("missing column"); }),
+                 CppSQLite3Exception);
+    EXPECT_TRUE(select.Bind(1, 2).QueryRow(read));
+    EXPECT_EQ(n, 2);
+    // The statement is the connection's: closing is clean.
+    EXPECT_EQ(m_db.Close(), 0);
+}
+
 TEST_F(ConnectionTest, AFailedPreparedStatementCarriesSqliteTextAndStaysUsable) {
     m_db.ExecuteUpdate("CREATE UNIQUE INDEX t_name ON t (name);");
     CppSQLite3Statement& insert = m_db.Prepared("INSERT INTO t (name) VALUES (?1);");

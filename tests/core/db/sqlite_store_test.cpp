@@ -114,6 +114,34 @@ TEST_F(StoreTest, AGroupCommitsItsOperationsTogetherOrNotAtAll) {
     EXPECT_EQ(m_store.Count("t"), 2);
 }
 
+TEST_F(StoreTest, ReadingTogetherSeesOneStateOfTheFileAndBlocksNoWriter) {
+    ASSERT_TRUE(m_store.Execute("INSERT INTO t (v) VALUES ('a');"));
+    CProbeStore writer;
+    ASSERT_TRUE(writer.Open(m_dir.PathOf("store.db")));
+    writer.Connection().SetBusyTimeout(100);
+    ASSERT_TRUE(m_store.Connection().IsAutoCommit());
+    // The file is in WAL mode, as every store of the programs: a reader keeps its snapshot.
+    ASSERT_TRUE(m_store.Execute("PRAGMA journal_mode=WAL;"));
+
+    ASSERT_TRUE(m_store.BeginReading());
+    EXPECT_FALSE(m_store.BeginReading());
+    EXPECT_FALSE(m_store.BeginGroup());
+    EXPECT_EQ(m_store.Count("t"), 1);
+    EXPECT_TRUE(writer.Execute("INSERT INTO t (v) VALUES ('b');")) << writer.GetLastError();
+    EXPECT_EQ(m_store.Count("t"), 1);
+    m_store.EndReading();
+    EXPECT_TRUE(m_store.Connection().IsAutoCommit());
+    EXPECT_EQ(m_store.Count("t"), 2);
+    m_store.EndReading();  // once is enough
+
+    // Inside a group there is no reading of its own: the group's transaction is the view.
+    ASSERT_TRUE(m_store.BeginGroup());
+    EXPECT_FALSE(m_store.BeginReading());
+    m_store.EndReading();
+    EXPECT_TRUE(m_store.GroupIntact());
+    EXPECT_TRUE(m_store.EndGroup());
+}
+
 TEST_F(StoreTest, AGroupThatSqliteRolledBackIsNoLongerIntactAndEndsAsAFailure) {
     ASSERT_TRUE(
         m_store.Execute("CREATE TRIGGER t_poison BEFORE INSERT ON t WHEN NEW.v = 'poison' BEGIN "

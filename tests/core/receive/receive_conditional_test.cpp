@@ -1,6 +1,7 @@
 // Conditional fetching against the loopback site: what the client sends back, what a 304 does
 // and does not change, the bounds on hostile caching headers, and the record of each fetch.
 
+#include <algorithm>
 #include <ctime>
 
 #include "core/net/http_caching.h"
@@ -209,6 +210,79 @@ TEST_F(ConditionalReceiveTest, DeletingOrMovingAChannelForgetsItsRecord) {
     ASSERT_TRUE(m_store->DeleteFeeds({{0, id}}));
     ASSERT_TRUE(m_store->GetFetchState(id, state));
     EXPECT_TRUE(state.NeverFetched());
+}
+
+TEST_F(ConditionalReceiveTest, AWalkOf304sKeepsTheCountsAndARecordThatCannotBeWrittenFailsAlone) {
+    // `raise` ABORT fails the one write; ROLLBACK makes SQLite drop the walk's whole
+    // transaction, which is then stored again channel by channel.
+    for (const std::string raise : {"ABORT", "ROLLBACK"}) {
+        SCOPED_TRACE(raise);
+        std::vector<NodeId> channels;
+        for (int i = 0; i < 6; ++i) {
+            const std::string name = raise + std::to_string(i);
+            ASSERT_TRUE(Server().Put("/" + name + ".xml",
+                                     FeedWith({"http://x/" + name + "/a", "http://x/" + name + "/b",
+                                               "http://x/" + name + "/c"})));
+            channels.push_back(AddChannel(name, "/cond?feed=/" + name + ".xml&etag=" + name));
+        }
+        m_manager->SetParallelFetches(4);
+        m_manager->SetFetchesPerHost(4);
+        ASSERT_TRUE(m_manager->StartReceiveAll());
+        m_manager->WaitIdle();
+        // The user reads one item of the second channel, as the window does it.
+        std::vector<RssItem> items;
+        int total = 0;
+        ASSERT_TRUE(
+            m_store->ListItems(FeedIdOf(channels[1]), kAllItems, false, items, total, 10, 0));
+        ASSERT_TRUE(m_store->SetItemRead(items[0].id, 1));
+        m_tree.SetUnread(channels[1], 2);
+        const FeedFetchState before = StateOf(channels[3]);
+        ASSERT_TRUE(before.ok);
+        ASSERT_TRUE(m_store->Execute(
+            "CREATE TRIGGER keep_record BEFORE INSERT ON rssfetch_data WHEN NEW.feed_id = " +
+            std::to_string(FeedIdOf(channels[3])) + " BEGIN SELECT RAISE(" + raise +
+            ", 'record refused'); END;"));
+        std::vector<Strings> linksBefore;
+        for (NodeId channel : channels) {
+            linksBefore.push_back(StoredLinks(channel));
+        }
+        m_observer.Clear();
+
+        ASSERT_TRUE(m_manager->StartReceiveAll());
+        m_manager->WaitIdle();
+        ASSERT_TRUE(m_store->Execute("DROP TRIGGER keep_record;"));
+        std::vector<ChannelReceiveOutcome> outcomes;
+        for (const ChannelReceiveOutcome& outcome : m_observer.Outcomes()) {
+            if (std::find(channels.begin(), channels.end(), outcome.node) != channels.end()) {
+                outcomes.push_back(outcome);
+            }
+        }
+        ASSERT_EQ(outcomes.size(), channels.size());
+        for (size_t i = 0; i < channels.size(); ++i) {
+            EXPECT_EQ(outcomes[i].node, channels[i]);
+            EXPECT_TRUE(outcomes[i].ok) << outcomes[i].message;
+            EXPECT_TRUE(outcomes[i].notModified) << i;
+            EXPECT_EQ(outcomes[i].unread, i == 1 ? 2 : 3) << i;
+            EXPECT_EQ(m_tree.Unread(channels[i]), i == 1 ? 2 : 3) << i;
+            EXPECT_EQ(ImageOf(channels[i]), kImageReceived);
+            EXPECT_EQ(StoredLinks(channels[i]), linksBefore[i]);
+            const FeedFetchState state = StateOf(channels[i]);
+            if (i == 3) {
+                // The record could not be written: the one before stays, whole.
+                EXPECT_EQ(state.message, before.message);
+                EXPECT_EQ(state.time, before.time);
+            } else {
+                EXPECT_NE(state.message.find("没有变化"), std::string::npos) << state.message;
+            }
+            EXPECT_EQ(state.validators.etag, "\"" + raise + std::to_string(i) + "\"");
+        }
+        int newCount = -1;
+        ASSERT_TRUE(m_store->CountNew(FeedIdOf(channels[1]), newCount));
+        EXPECT_EQ(newCount, 2);
+        for (NodeId channel : channels) {
+            m_tree.Remove(channel);
+        }
+    }
 }
 
 }  // namespace

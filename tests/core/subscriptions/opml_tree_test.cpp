@@ -146,6 +146,28 @@ TEST_F(OpmlTreeTest, SaveStateWritesCountsAndExpansion) {
     EXPECT_EQ(outlines[0].children[2].expanded, 1);
 }
 
+TEST_F(OpmlTreeTest, SaveStateWritesNothingWhenNoStateChanged) {
+    const std::string path = WriteOpml();
+    CChannelTree tree;
+    tree.InsertOutlines(kNoNode, LoadAll(path), false);
+    COpmlTree file(path, m_messages);
+    ASSERT_TRUE(file.SaveState(tree));
+    // Quoted as no writer of the file quotes, so that a rewrite would show.
+    std::string marked = ReadBack(path);
+    const size_t at = marked.find("<opml version=\"1.0\">");
+    ASSERT_NE(at, std::string::npos);
+    marked.replace(at, 20, "<opml version='1.0'>");
+    WriteOpml(marked);
+    ASSERT_TRUE(file.SaveState(tree));
+    EXPECT_EQ(ReadBack(path), marked);
+
+    tree.SetUnread(tree.FindByCaptionPath("新闻/Beta"), 3);
+    ASSERT_TRUE(file.SaveState(tree));
+    EXPECT_EQ(ReadBack(path).find("version='1.0'"), std::string::npos);
+    EXPECT_EQ(LoadAll(path)[0].children[1].unreadNum, 3);
+    EXPECT_TRUE(m_reporter.MessageBoxes().empty());
+}
+
 TEST_F(OpmlTreeTest, SaveStateLeavesOutlinesThatNoLongerMatch) {
     const std::string path = WriteOpml();
     CChannelTree tree;
