@@ -187,6 +187,11 @@ bool CppSQLite3Statement::QueryRow(const std::function<void(const CppSQLite3Curs
     return true;
 }
 
+int CppSQLite3Connection::CheckpointWal() {
+    CheckOpen();
+    return sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+}
+
 int CppSQLite3Connection::LastRowId() const {
     CheckOpen();
     return static_cast<int>(sqlite3_last_insert_rowid(m_db));

@@ -80,6 +80,10 @@ public:
     // kept until the connection closes. Throws when it does not compile.
     CppSQLite3Statement& Prepared(const std::string& sql);
 
+    // Copies what the WAL journal holds into the database file as far as no reader needs it
+    // still, waiting for no one (a passive checkpoint). SQLite's result.
+    int CheckpointWal();
+
     int LastRowId() const;
     void SetBusyTimeout(int milliseconds);
     int BusyTimeout() const { return m_busyTimeoutMs; }

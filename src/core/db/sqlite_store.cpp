@@ -233,6 +233,13 @@ void CSQLiteStore::EndReading() {
     }
 }
 
+bool CSQLiteStore::CheckpointWal() {
+    if (m_group || m_reading || !m_db.IsOpen() || !m_db.IsAutoCommit()) {
+        return false;
+    }
+    return m_db.CheckpointWal() == 0;
+}
+
 bool CSQLiteStore::RunRead(const std::function<void()>& body) {
     try {
         body();

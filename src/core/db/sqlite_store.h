@@ -63,6 +63,11 @@ public:
     bool BeginReading();
     void EndReading();
 
+    // Moves what the WAL journal holds into the file while there is time for it (a walk waiting
+    // for the network), so that closing the last connection has little left to copy. Waits for
+    // no one; false when nothing could be copied (inside a transaction, busy, not WAL).
+    bool CheckpointWal();
+
     // Doubles every single quote, in place.
     static void Quote(std::string& text);
     // The quoted copy of `text`, for building statements.

@@ -184,6 +184,7 @@ void CHttpMulti::Run() {
         int running = 0;
         curl_multi_perform(multi, &running);
         int left = 0;
+        bool finished = false;
         while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
             if (message->msg != CURLMSG_DONE) {
                 continue;
@@ -208,12 +209,18 @@ void CHttpMulti::Run() {
             --m_inFlight;
             m_active.erase(std::remove(m_active.begin(), m_active.end(), job), m_active.end());
             Complete(*job, std::move(response));
+            finished = true;
         }
         {
             std::lock_guard lock(m_mutex);
             if (m_stop) {
                 break;  // the owner is going away: what still runs is aborted below
             }
+        }
+        if (finished) {
+            // A slot came free: a waiting request takes it now, not after the next answer of
+            // another transfer (or the poll's time-out) has woken the loop.
+            continue;
         }
         // Waits for network activity, a new request (curl_multi_wakeup) or 100 ms, so that
         // abort flags and paused hosts are looked at again soon.

@@ -187,6 +187,11 @@ void CFolderWalk::StopFetchers() {
     m_fetchers.clear();
 }
 
+bool CFolderWalk::HeadFetchedElsewhere() {
+    std::lock_guard lock(m_mutex);
+    return !m_window.empty() && m_window.front()->state == Pending::State::Fetching;
+}
+
 void CFolderWalk::AwaitHead() {
     Pending& head = *m_window.front();
     std::unique_lock lock(m_mutex);
@@ -230,8 +235,17 @@ void CFolderWalk::CompleteReady(bool all) {
             }
         }
         if (batch.empty()) {
+            if (m_itemsSinceCheckpoint >= kCheckpointAfterItems && HeadFetchedElsewhere()) {
+                // The wait for the network is time the journal's copy into the file would
+                // otherwise take when the walk's store is closed, after the last answer.
+                m_store.CheckpointWal();
+                m_itemsSinceCheckpoint = 0;
+            }
             AwaitHead();
             continue;
+        }
+        for (const std::unique_ptr<Pending>& pending : batch) {
+            m_itemsSinceCheckpoint += pending->receive.fetched.items.size();
         }
         try {
             StoreBatch(batch);
@@ -305,6 +319,13 @@ void CFolderWalk::StoreBatch(std::vector<std::unique_ptr<Pending>>& batch) {
 }
 
 void CFolderWalk::Finish() {
+    // No channel comes after these: a fetch thread that finds nothing more to take ends now,
+    // while the last answers are still coming in, rather than after the last one is stored.
+    {
+        std::lock_guard lock(m_mutex);
+        m_closing = true;
+    }
+    m_queued.notify_all();
     CompleteReady(true);
 }
 

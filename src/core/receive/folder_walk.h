@@ -46,6 +46,8 @@ namespace zirvo {
 inline constexpr int kWalkAheadFactor = 4;
 inline constexpr size_t kMaxChannelsPerCommit = 32;
 inline constexpr size_t kMaxItemsPerCommit = 2000;
+// Items stored after which a walk waiting for the network copies the WAL journal into the file.
+inline constexpr size_t kCheckpointAfterItems = 500;
 
 // The body of a folder, subtree or all-channel receive: its own store, the walk from
 // request.node with request.depth, force and weight mode, then the status text emptied. Sets
@@ -65,7 +67,8 @@ public:
 
     void ReceiveSubtree(NodeId node, int depth);
     void ReceiveChannelInline(NodeId node);
-    // Completes every channel still in the window, in order.
+    // Completes every channel still in the window, in order. The walk reaches no channel after
+    // it (one that it did would be fetched on the walking thread).
     void Finish();
 
 private:
@@ -77,6 +80,8 @@ private:
     // The head's fetch is in: waits for its fetch thread, or fetches on this thread when no
     // fetch thread took it.
     void AwaitHead();
+    // The head's fetch runs on a fetch thread (the walking thread would only wait for it).
+    bool HeadFetchedElsewhere();
     void StoreBatch(std::vector<std::unique_ptr<Pending>>& batch);
     void StartFetcher();
     void FetchLoop();
@@ -91,6 +96,7 @@ private:
     size_t m_parallel;
     size_t m_fetchThreads;
     size_t m_ahead;
+    size_t m_itemsSinceCheckpoint = 0;              // the walking thread's
     std::deque<std::unique_ptr<Pending>> m_window;  // walk order; the walking thread's
     std::mutex m_mutex;                             // guards what follows and Pending::state
     // Two conditions, so that a finished fetch wakes the walking thread alone and a queued

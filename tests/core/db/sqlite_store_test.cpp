@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "core/db/sqlite_store.h"
@@ -140,6 +141,28 @@ TEST_F(StoreTest, ReadingTogetherSeesOneStateOfTheFileAndBlocksNoWriter) {
     m_store.EndReading();
     EXPECT_TRUE(m_store.GroupIntact());
     EXPECT_TRUE(m_store.EndGroup());
+}
+
+TEST_F(StoreTest, ACheckpointCopiesTheJournalIntoTheFileOutsideTransactionsOnly) {
+    ASSERT_TRUE(m_store.Execute("PRAGMA journal_mode=WAL;"));
+    // The connection's own automatic checkpoint would blur what this one does.
+    ASSERT_TRUE(m_store.Execute("PRAGMA wal_autocheckpoint=0;"));
+    const std::string file = m_dir.PathOf("store.db");
+    const auto sizeBefore = std::filesystem::file_size(file);
+    ASSERT_TRUE(m_store.Execute("INSERT INTO t (v) VALUES (hex(randomblob(200000)));"));
+    EXPECT_EQ(std::filesystem::file_size(file), sizeBefore);
+
+    ASSERT_TRUE(m_store.BeginGroup());
+    EXPECT_FALSE(m_store.CheckpointWal());
+    EXPECT_TRUE(m_store.EndGroup());
+    ASSERT_TRUE(m_store.BeginReading());
+    EXPECT_FALSE(m_store.CheckpointWal());
+    m_store.EndReading();
+    EXPECT_EQ(std::filesystem::file_size(file), sizeBefore);
+
+    EXPECT_TRUE(m_store.CheckpointWal());
+    EXPECT_GT(std::filesystem::file_size(file), sizeBefore + 200000);
+    EXPECT_EQ(m_store.Count("t"), 1);
 }
 
 TEST_F(StoreTest, AGroupThatSqliteRolledBackIsNoLongerIntactAndEndsAsAFailure) {
