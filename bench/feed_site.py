@@ -2,9 +2,10 @@
 """A loopback feed site fast enough not to be what a receive benchmark measures.
 
 Serves the generated feeds of tests/support/feed_server.py (the same bytes, from the same
-generator) on PORTS listening ports of 127.0.0.1, each answered by a process of its own with an
-asyncio loop: no thread per connection, no interpreter lock shared between hosts, connections
-kept alive, every answer built once and kept as bytes. Prints the port numbers on one line,
+generator) on PORTS listening ports of 127.0.0.1, each answered by a process of its own with a
+loop over its sockets (selectors; no thread per connection, no interpreter lock shared between
+hosts, none of asyncio's own work per request), connections kept alive, every answer built once
+and kept as bytes. Prints the port numbers on one line,
 then serves until terminated (SIGTERM or SIGINT ends every process of the site; the port
 processes also end when the site's first process dies).
 
@@ -21,12 +22,14 @@ built on their first request and kept.
 """
 
 import argparse
-import asyncio
 import ctypes
+import heapq
 import os
+import selectors
 import signal
 import socket
 import sys
+import time
 from urllib.parse import parse_qs, unquote
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -87,37 +90,89 @@ def route(answers, target, headers):
     return head, body
 
 
-class Connection(asyncio.Protocol):
+class Connection:
     """One client connection: requests answered in order, kept alive. A delayed answer holds
     back the ones after it, as HTTP/1.1 requires."""
 
-    def __init__(self, answers):
-        self.answers = answers
-        self.transport = None
+    def __init__(self, sock):
+        self.sock = sock
         self.buffer = b''
-        self.queue = []      # [answer bytes or None while delayed, close after it]
+        self.queue = []  # [answer bytes or None while delayed, close after it]
+        self.out = b''   # what the socket did not take yet
         self.closed = False
 
-    def connection_made(self, transport):
-        self.transport = transport
 
-    def connection_lost(self, exc):
-        self.closed = True
+class Site:
+    """A port's process: one selector loop over its listening socket and its connections, the
+    delayed answers kept in a heap by the time they are due."""
 
-    def data_received(self, data):
-        self.buffer += data
+    def __init__(self, sock, answers):
+        self.answers = answers
+        self.listener = sock
+        self.listener.setblocking(False)
+        self.selector = selectors.DefaultSelector()
+        self.selector.register(sock, selectors.EVENT_READ, None)
+        self.timers = []  # (due, sequence, connection, entry, method, target, headers)
+        self.sequence = 0
+
+    def run(self):
         while True:
-            end = self.buffer.find(b'\r\n\r\n')
+            timeout = None
+            if self.timers:
+                timeout = max(0.0, self.timers[0][0] - time.monotonic())
+            for key, events in self.selector.select(timeout):
+                if key.data is None:
+                    self.accept()
+                    continue
+                connection = key.data
+                if events & selectors.EVENT_READ:
+                    self.read(connection)
+                if events & selectors.EVENT_WRITE and not connection.closed:
+                    self.flush(connection)
+            now = time.monotonic()
+            while self.timers and self.timers[0][0] <= now:
+                _, _, connection, entry, method, target, headers = heapq.heappop(self.timers)
+                if not connection.closed:
+                    self.answer(connection, entry, method, target, headers)
+
+    def accept(self):
+        try:
+            sock, _ = self.listener.accept()
+        except (BlockingIOError, InterruptedError):
+            return
+        sock.setblocking(False)
+        sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+        self.selector.register(sock, selectors.EVENT_READ, Connection(sock))
+
+    def close(self, connection):
+        if not connection.closed:
+            connection.closed = True
+            self.selector.unregister(connection.sock)
+            connection.sock.close()
+
+    def read(self, connection):
+        try:
+            data = connection.sock.recv(65536)
+        except (BlockingIOError, InterruptedError):
+            return
+        except OSError:
+            data = b''
+        if not data:
+            self.close(connection)
+            return
+        connection.buffer += data
+        while not connection.closed:
+            end = connection.buffer.find(b'\r\n\r\n')
             if end < 0:
-                if len(self.buffer) > MAX_HEAD:
-                    self.transport.close()
+                if len(connection.buffer) > MAX_HEAD:
+                    self.close(connection)
                 return
-            request = self.buffer[:end].decode('latin-1')
-            self.buffer = self.buffer[end + 4:]
+            request = connection.buffer[:end].decode('latin-1')
+            connection.buffer = connection.buffer[end + 4:]
             lines = request.split('\r\n')
             parts = lines[0].split(' ')
             if len(parts) != 3:
-                self.transport.close()
+                self.close(connection)
                 return
             method, target, version = parts
             headers = {}
@@ -126,41 +181,55 @@ class Connection(asyncio.Protocol):
                 headers[name.strip().lower()] = value.strip()
             close = version == 'HTTP/1.0' or headers.get('connection', '').lower() == 'close'
             entry = [None, close]
-            self.queue.append(entry)
-            self.answer(entry, method, target, headers)
+            connection.queue.append(entry)
+            self.answer(connection, entry, method, target, headers)
 
-    def answer(self, entry, method, target, headers):
+    def answer(self, connection, entry, method, target, headers):
         head, body = route(self.answers, target, headers)
         if isinstance(head, float):
-            asyncio.get_running_loop().call_later(
-                head, self.answer, entry, method, body, headers)
+            # Due no earlier than the delay asked for: the benchmark's floor must hold.
+            self.sequence += 1
+            heapq.heappush(self.timers, (time.monotonic() + head, self.sequence, connection,
+                                         entry, method, body, headers))
             return
         entry[0] = head if method == 'HEAD' else head + body
-        self.flush()
-
-    def flush(self):
-        while self.queue and self.queue[0][0] is not None and not self.closed:
-            data, close = self.queue.pop(0)
-            self.transport.write(data)
+        close = False
+        while connection.queue and connection.queue[0][0] is not None:
+            data, close = connection.queue.pop(0)
+            connection.out += data
             if close:
-                self.transport.close()
-                self.closed = True
+                connection.queue.clear()
+                break
+        self.flush(connection, close)
+
+    def flush(self, connection, close_after=False):
+        if connection.out:
+            try:
+                sent = connection.sock.send(connection.out)
+            except (BlockingIOError, InterruptedError):
+                sent = 0
+            except OSError:
+                self.close(connection)
+                return
+            connection.out = connection.out[sent:]
+        if connection.out:
+            connection.close_after = close_after or getattr(connection, 'close_after', False)
+            self.selector.modify(connection.sock, selectors.EVENT_READ | selectors.EVENT_WRITE,
+                                 connection)
+            return
+        if close_after or getattr(connection, 'close_after', False):
+            self.close(connection)
+            return
+        self.selector.modify(connection.sock, selectors.EVENT_READ, connection)
 
 
 def serve(sock, answers):
-    """A port's process: its own loop on its own listening socket, until killed."""
+    """A port's process, until killed."""
     libc = ctypes.CDLL(None, use_errno=True)
     libc.prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
     signal.signal(signal.SIGTERM, signal.SIG_DFL)
     signal.signal(signal.SIGINT, signal.SIG_DFL)
-
-    async def main():
-        server = await asyncio.get_running_loop().create_server(lambda: Connection(answers),
-                                                                sock=sock)
-        async with server:
-            await server.serve_forever()
-
-    asyncio.run(main())
+    Site(sock, answers).run()
 
 
 def main():
