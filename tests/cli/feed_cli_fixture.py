@@ -7,6 +7,8 @@ Both are removed by clean-ups registered as soon as they exist, so a failing set
 nothing behind.
 """
 
+import ctypes
+import ctypes.util
 import glob
 import hashlib
 import json
@@ -36,6 +38,16 @@ def find_cli():
                    key=os.path.getmtime, reverse=True)
     if not found:
         raise unittest.SkipTest('zirvo-cli not built (set ZIRVO_CLI)')
+    return found[0]
+
+
+def find_fts_extension():
+    if os.environ.get('ZIRVO_FTS_EXTENSION'):
+        return os.environ['ZIRVO_FTS_EXTENSION']
+    found = sorted(glob.glob(os.path.join(SOURCE, 'build*', 'src', 'sqlite_ext', 'libzirvo_fts.so')),
+                   key=os.path.getmtime, reverse=True)
+    if not found:
+        raise unittest.SkipTest('libzirvo_fts.so not built (set ZIRVO_FTS_EXTENSION)')
     return found[0]
 
 
@@ -79,6 +91,33 @@ class FeedCliTestCase(unittest.TestCase):
     @property
     def db_path(self):
         return os.path.join(self.root, 'Storage', 'rss.db')
+
+    def run_sql(self, script):
+        """Runs `script` on the store's file with the store's full-text tokenizer loaded, so
+        that the triggers index whatever it writes. Through SQLite's C library: not every
+        Python's sqlite3 module can load extensions."""
+        lib = ctypes.CDLL(ctypes.util.find_library('sqlite3') or 'libsqlite3.so.0')
+        lib.sqlite3_open.argtypes = [ctypes.c_char_p, ctypes.POINTER(ctypes.c_void_p)]
+        lib.sqlite3_busy_timeout.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        lib.sqlite3_enable_load_extension.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        lib.sqlite3_load_extension.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_char_p,
+                                               ctypes.POINTER(ctypes.c_char_p)]
+        lib.sqlite3_exec.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_void_p,
+                                     ctypes.c_void_p, ctypes.POINTER(ctypes.c_char_p)]
+        lib.sqlite3_close.argtypes = [ctypes.c_void_p]
+        db = ctypes.c_void_p()
+        self.assertEqual(lib.sqlite3_open(self.db_path.encode(), ctypes.byref(db)), 0)
+        try:
+            lib.sqlite3_busy_timeout(db, 10000)
+            lib.sqlite3_enable_load_extension(db, 1)
+            error = ctypes.c_char_p()
+            loaded = lib.sqlite3_load_extension(db, find_fts_extension().encode(), None,
+                                                ctypes.byref(error))
+            self.assertEqual(loaded, 0, error.value)
+            done = lib.sqlite3_exec(db, script.encode(), None, None, ctypes.byref(error))
+            self.assertEqual(done, 0, error.value)
+        finally:
+            lib.sqlite3_close(db)
 
     def url(self, path):
         return 'http://127.0.0.1:%d%s' % (self.port, path)

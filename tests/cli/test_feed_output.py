@@ -6,7 +6,6 @@ import json
 import os
 import pty
 import select
-import sqlite3
 import subprocess
 import sys
 import time
@@ -58,8 +57,7 @@ class OutputTest(FeedCliTestCase):
         self.put('/site/a.xml', rss('A', [('http://x/1', 'good', DAY, 'd')]))
         self.add('/site/a.xml', 'A')
         self.ok('receive', 'A')
-        with sqlite3.connect(self.db_path) as db:
-            db.execute("UPDATE rss_data SET item_title = CAST(X'61C328FF62' AS TEXT)")
+        self.run_sql("UPDATE rss_data SET item_title = CAST(X'61C328FF62' AS TEXT);")
         result = self.run_cli('list', 'A', json_output=True)
         self.assertEqual(result.returncode, 0, result.stderr)
         record = json.loads(result.stdout)[0]

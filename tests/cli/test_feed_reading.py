@@ -174,18 +174,16 @@ class ReadingTest(FeedCliTestCase):
         self.add('/site/w.xml')
         self.ok('receive', '/')
         # The store as a program from before the full-text index left it, holding many items.
-        db = sqlite3.connect(self.db_path)
-        db.executescript(
+        self.run_sql(
             'DROP TRIGGER rss_data_fts_added; DROP TRIGGER rss_data_fts_removed;'
             'DROP TRIGGER rss_data_fts_changed; DROP TRIGGER rss_data_enclosures_removed;'
-            'DROP TABLE rss_fts; DROP TABLE rss_enclosure; DROP TABLE rssfts_build;'
+            'DROP TABLE rss_fts; DROP TABLE rss_title_fts; DROP TABLE rss_enclosure;'
+            'DROP TABLE rssfts_build;'
             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 9000) "
             "INSERT INTO rss_data (item_feedid, item_link, item_title, item_description) "
             "SELECT 1, 'http://w/x' || i, CASE WHEN i % 10 = 0 THEN 'Walrus ' ELSE 'Gull ' END "
             "|| i, 'text' FROM n;"
             'PRAGMA user_version = 4;')
-        db.commit()
-        db.close()
         result = self.run_cli('search', 'walrus', json_output=True)
         self.assertEqual(result.returncode, 0, result.stderr)
         progress = [line for line in result.stderr.splitlines() if 'search index' in line]
@@ -197,10 +195,11 @@ class ReadingTest(FeedCliTestCase):
         again = self.run_cli('search', 'walrus')
         self.assertNotIn('search index', again.stderr)
         db = sqlite3.connect(self.db_path)
-        indexed = db.execute("SELECT COUNT(*) FROM rss_fts WHERE rss_fts MATCH 'alr'").fetchone()
-        self.assertEqual(indexed[0], 901)
         self.assertEqual(db.execute('SELECT COUNT(*) FROM rssfts_build').fetchone()[0], 0)
         db.close()
+        # FTS5's own check of the indexes against every item.
+        self.run_sql("INSERT INTO rss_fts (rss_fts) VALUES ('integrity-check');"
+                     "INSERT INTO rss_title_fts (rss_title_fts) VALUES ('integrity-check');")
 
     def test_SearchTakesQuotesInTheKeywordLiterally(self):
         day = 'Tue, 03 Jan 2006 08:00:00 GMT'

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include "core/db/rare_trigrams.h"
 #include "core/db/sparse_trigrams.h"
 #include "core/util/closing_flag.h"
 
@@ -23,6 +24,7 @@ bool CheckDatabaseFile(const std::string& path, std::string& problem) {
     }
     sqlite3_busy_timeout(db, 60000);
     RegisterSparseTrigramTokenizer(db);  // a version-8 store's full-text index needs it
+    RegisterRareTrigramTokenizer(db);    // the full-text index of later versions
     // A check of a big file must not hold up the program's close.
     sqlite3_progress_handler(
         db, 10000, [](void*) { return IsClosing() ? 1 : 0; }, nullptr);

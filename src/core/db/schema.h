@@ -13,8 +13,9 @@
 // from the items already there); version 6 the items' enclosures (rss_enclosure); version 7 the
 // full-text index anew, built after the upgrade in steps (rssfts_build); version 8 the index with
 // the sparse trigram tokenizer (sparse_trigrams.h), built the same way; version 9 the index of
-// every trigram again, built the same way. A file whose version is
-// newer than this program's is refused and left untouched.
+// every trigram again, built the same way; version 10 the index without the commonest trigrams
+// (rare_trigrams.h), built the same way. A file whose version is newer than this program's is
+// refused and left untouched.
 //
 // Threading: works on the caller's connection, on the caller's thread. Two connections that
 // prepare the same file at once are serialised by the write lock; the second finds the work done.

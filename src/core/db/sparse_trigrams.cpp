@@ -11,28 +11,6 @@
 namespace zirvo {
 namespace {
 
-// The length of the well-formed UTF-8 sequence at `i`, or 1.
-size_t CharLength(std::string_view text, size_t i) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    size_t length = 1;
-    if ((lead & 0xE0) == 0xC0 && lead >= 0xC2) {
-        length = 2;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-    } else if ((lead & 0xF8) == 0xF0 && lead <= 0xF4) {
-        length = 4;
-    }
-    if (length == 1 || i + length > text.size()) {
-        return 1;
-    }
-    for (size_t k = 1; k < length; ++k) {
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-            return 1;
-        }
-    }
-    return length;
-}
-
 char FoldAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -60,7 +38,7 @@ bool ForEachKept(std::string_view text, Emit&& emit) {
     size_t charCount = 0;
     size_t last = static_cast<size_t>(-1);  // the index of the trigram last given
     for (size_t i = 0; i < text.size();) {
-        const size_t length = CharLength(text, i);
+        const size_t length = IndexCharLength(text, i);
         chars[charCount % 3] = text.substr(i, length);
         i += length;
         if (++charCount < 3) {
@@ -136,11 +114,32 @@ int Tokenize(Fts5Tokenizer*, void* context, int flags, const char* text, int siz
 
 }  // namespace
 
+size_t IndexCharLength(std::string_view text, size_t i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    size_t length = 1;
+    if ((lead & 0xE0) == 0xC0 && lead >= 0xC2) {
+        length = 2;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+    } else if ((lead & 0xF8) == 0xF0 && lead <= 0xF4) {
+        length = 4;
+    }
+    if (length == 1 || i + length > text.size()) {
+        return 1;
+    }
+    for (size_t k = 1; k < length; ++k) {
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+            return 1;
+        }
+    }
+    return length;
+}
+
 std::vector<std::string_view> IndexCharacters(std::string_view text) {
     std::vector<std::string_view> chars;
     chars.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
-        const size_t length = CharLength(text, i);
+        const size_t length = IndexCharLength(text, i);
         chars.push_back(text.substr(i, length));
         i += length;
     }

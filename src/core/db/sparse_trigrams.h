@@ -32,6 +32,10 @@ inline constexpr const char* kSparseTrigramTokenizer = "sparse_trigram";
 // The characters a keyword needs before its terms are sure to be in every text containing it.
 inline constexpr size_t kSparseTrigramMinChars = 5;
 
+// The bytes of the character at byte `i` of `text` as the index reads it: a well-formed UTF-8
+// sequence, or 1.
+size_t IndexCharLength(std::string_view text, size_t i);
+
 // `text` split into characters as the index reads it.
 std::vector<std::string_view> IndexCharacters(std::string_view text);
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/db/rare_trigrams.h"
 #include "core/db/sparse_trigrams.h"
 
 namespace zirvo {
@@ -26,6 +27,7 @@ void CppSQLite3Connection::Open(const std::string& fileName) {
     // A feed store of schema version 8 holds a full-text index made with this tokenizer; the
     // upgrade's drop of it needs the tokenizer too.
     RegisterSparseTrigramTokenizer(m_db);
+    RegisterRareTrigramTokenizer(m_db);
 }
 
 void CppSQLite3Connection::EnableWriteAheadLog() {

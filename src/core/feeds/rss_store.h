@@ -24,7 +24,8 @@
 //                     enc_length), in feed order by rowid; written by the merge for the items it
 //                     stores, deleted with their item by a trigger
 //   rss_fts           the full-text index of titles and descriptions (search_index.h), kept by
-//                     triggers; rssfts_build the ids it still lacks after an upgrade
+//                     triggers, and rss_title_fts the same of the titles alone; rssfts_build
+//                     the ids they still lack after an upgrade
 //                     (search_index_build.h)
 //
 // Every operation returns true on success; on failure the cause is in GetLastError (SQLite's

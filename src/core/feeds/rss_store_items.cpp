@@ -297,11 +297,14 @@ std::string SearchStatement(const std::string& keyword, const FeedIdList& feeds,
         if (!allChannels) {
             test += StrFormat(" AND [rss_data].item_feedid IN (%s)", ids.c_str());
         }
+        // Titles only: the index of the titles, or every item whose description holds the
+        // keyword would be read too.
+        const char* index = alsoDescription ? "rss_fts" : "rss_title_fts";
         return StrFormat(
-            "SELECT [rss_data].* FROM [rss_fts] JOIN [rss_data] ON [rss_data].item_id = "
-            "[rss_fts].rowid WHERE [rss_fts] MATCH '%s' AND %s ORDER BY [rss_fts].rowid "
-            "DESC%s;",
-            CSQLiteStore::Quoted(TrigramQuery(keyword)).c_str(), test.c_str(), page.c_str());
+            "SELECT [rss_data].* FROM [%s] JOIN [rss_data] ON [rss_data].item_id = [%s].rowid "
+            "WHERE [%s] MATCH '%s' AND %s ORDER BY [%s].rowid DESC%s;",
+            index, index, index, CSQLiteStore::Quoted(TrigramQuery(keyword)).c_str(), test.c_str(),
+            index, page.c_str());
     }
     if (allChannels && !alsoDescription) {
         return StrFormat(

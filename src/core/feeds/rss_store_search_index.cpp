@@ -42,6 +42,10 @@ bool CRssStore::BuildSearchIndexBatch(int maxItems, SearchIndexBuild& build) {
             "item_title, item_description FROM [rss_data] WHERE item_id > %lld AND item_id <= "
             "%lld;",
             build.done, upTo));
+        db.ExecuteUpdate(StrFormat(
+            "INSERT INTO [rss_title_fts] (rowid, item_title) SELECT item_id, item_title FROM "
+            "[rss_data] WHERE item_id > %lld AND item_id <= %lld;",
+            build.done, upTo));
         if (upTo >= build.end) {
             db.ExecuteUpdate("DELETE FROM [rssfts_build];");
             build = SearchIndexBuild();

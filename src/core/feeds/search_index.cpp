@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/db/rare_trigrams.h"
+
 namespace zirvo {
 namespace {
 
@@ -45,7 +47,8 @@ bool SearchUsesIndex(const std::string& keyword) {
         return false;
     }
     std::vector<std::string> chars;
-    return SplitUtf8(keyword, chars) && chars.size() >= kMinIndexedKeywordChars;
+    return SplitUtf8(keyword, chars) && chars.size() >= kMinIndexedKeywordChars &&
+           !RareTrigrams(keyword).empty();
 }
 
 std::string TrigramQuery(const std::string& keyword) {
@@ -53,14 +56,11 @@ std::string TrigramQuery(const std::string& keyword) {
     if (!SplitUtf8(keyword, chars) || chars.size() < kMinIndexedKeywordChars) {
         return {};
     }
-    std::vector<std::string> trigrams;
-    for (size_t i = 0; i + 3 <= chars.size(); ++i) {
-        std::string trigram = chars[i] + chars[i + 1] + chars[i + 2];
-        if (std::find(trigrams.begin(), trigrams.end(), trigram) == trigrams.end()) {
-            trigrams.push_back(std::move(trigram));
-        }
+    const std::vector<std::string> trigrams = RareTrigrams(keyword);
+    if (trigrams.empty()) {
+        return {};
     }
-    // Any subset of the trigrams still finds every matching item: keep a spread of them.
+    // Any subset of the terms still finds every matching item: keep a spread of them.
     std::vector<std::string> kept;
     const size_t count = std::min(trigrams.size(), kMaxQueryTrigrams);
     for (size_t k = 0; k < count; ++k) {

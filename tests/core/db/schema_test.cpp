@@ -65,11 +65,13 @@ TEST_F(SchemaTest, NewRssDatabaseGetsAllTablesAndCurrentVersion) {
     CppSQLite3Connection& db = OpenDb();
     ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
     EXPECT_EQ(ReadSchemaVersion(db), RssSchemaVersion());
-    EXPECT_EQ(Names(db, "table"),
-              (std::vector<std::string>{"feed_data", "feedfav_data", "rss_data", "rss_enclosure",
-                                        "rss_fts", "rss_fts_config", "rss_fts_data", "rss_fts_idx",
-                                        "rsscount_data", "rssfavorite_data", "rssfetch_data",
-                                        "rssfts_build", "rssremoved_data", "rsstemp_data"}));
+    EXPECT_EQ(
+        Names(db, "table"),
+        (std::vector<std::string>{
+            "feed_data", "feedfav_data", "rss_data", "rss_enclosure", "rss_fts", "rss_fts_config",
+            "rss_fts_data", "rss_fts_idx", "rss_title_fts", "rss_title_fts_config",
+            "rss_title_fts_data", "rss_title_fts_idx", "rsscount_data", "rssfavorite_data",
+            "rssfetch_data", "rssfts_build", "rssremoved_data", "rsstemp_data"}));
     // Nothing to index later in a new file.
     EXPECT_EQ(db.ExecuteQuery("SELECT COUNT(*) FROM rssfts_build;").GetInt(0, -1), 0);
     // Opening again changes nothing.
@@ -208,7 +210,7 @@ TEST_F(SchemaTest, MissingTableOfAnOldFileIsCreated) {
     CppSQLite3Connection& db = OpenDb();
     db.ExecuteUpdate("CREATE TABLE feed_data (feed_id INTEGER PRIMARY KEY, feed_url TEXT);");
     ASSERT_TRUE(EnsureRssSchema(db, m_error)) << m_error;
-    EXPECT_EQ(Names(db, "table").size(), 14u);
+    EXPECT_EQ(Names(db, "table").size(), 18u);
 }
 
 // Every older version reaches the newest with its channels and items kept, and the record of

@@ -114,6 +114,9 @@ TEST_F(SearchIndexTest, ChangedAndDeletedItemsLeaveTheIndex) {
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM rss_fts WHERE rss_fts MATCH '" + TrigramQuery("walrus") +
                      "';"),
               0);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM rss_title_fts WHERE rss_title_fts MATCH '" +
+                     TrigramQuery("narwhal") + "';"),
+              0);
 }
 
 TEST(SearchIndexQuery, ShortWildcardAndBrokenKeywordsFallBackToLike) {
@@ -193,10 +196,11 @@ TEST_F(SearchIndexTest, RandomPiecesOfTheItemsFindExactlyWhatLikeFinds) {
             EXPECT_EQ(SearchIds(keyword, {{0, 1}, {0, 3}}, false, body),
                       LikeIds(keyword, "1,3", body));
             if (SearchUsesIndex(keyword)) {
+                const std::string index = body ? "rss_fts" : "rss_title_fts";
                 std::set<int> indexed;
-                for (CppSQLite3Cursor row =
-                         m_peer.ExecuteQuery("SELECT rowid FROM rss_fts WHERE rss_fts MATCH '" +
-                                             CSQLiteStore::Quoted(TrigramQuery(keyword)) + "';");
+                for (CppSQLite3Cursor row = m_peer.ExecuteQuery(
+                         "SELECT rowid FROM " + index + " WHERE " + index + " MATCH '" +
+                         CSQLiteStore::Quoted(TrigramQuery(keyword)) + "';");
                      !row.AtEnd(); row.NextRow()) {
                     indexed.insert(row.GetInt(0));
                 }
@@ -208,11 +212,13 @@ TEST_F(SearchIndexTest, RandomPiecesOfTheItemsFindExactlyWhatLikeFinds) {
     }
     EXPECT_NO_THROW(
         m_peer.ExecuteUpdate("INSERT INTO rss_fts (rss_fts) VALUES ('integrity-check');"));
+    EXPECT_NO_THROW(m_peer.ExecuteUpdate(
+        "INSERT INTO rss_title_fts (rss_title_fts) VALUES ('integrity-check');"));
 }
 
-// A store whose index holds only some of the trigrams (version 8) gets the index of every
-// trigram back: the upgrade drops the old one and the build makes the new one from every item,
-// after which the search answers through it exactly as LIKE does.
+// A store whose index holds only some of the trigrams (version 8) gets the current index: the
+// upgrade drops the old one and the build makes the new one from every item, after which the
+// search answers through it exactly as LIKE does.
 TEST(SearchIndexUpgrade, SparseTrigramIndexIsReplacedAndRebuilt) {
     TempDir root{"search-index-upgrade"};
     root.MakeDir("Storage");
@@ -247,7 +253,7 @@ TEST(SearchIndexUpgrade, SparseTrigramIndexIsReplacedAndRebuilt) {
     EXPECT_EQ(ReadSchemaVersion(peer), RssSchemaVersion());
     EXPECT_NE(peer.ExecuteQuery("SELECT sql FROM sqlite_master WHERE name = 'rss_fts';")
                   .GetText(0)
-                  .find("tokenize='trigram'"),
+                  .find("tokenize='rare_trigram'"),
               std::string::npos);
     SearchIndexBuild build;
     ASSERT_TRUE(store.GetSearchIndexBuild(build));
@@ -285,6 +291,78 @@ TEST(SearchIndexUpgrade, SparseTrigramIndexIsReplacedAndRebuilt) {
         peer.ExecuteQuery(likeAlr).GetInt(0));
     EXPECT_NO_THROW(
         peer.ExecuteUpdate("INSERT INTO rss_fts (rss_fts) VALUES ('integrity-check');"));
+}
+
+// A store with the index of every trigram (version 9) gets the index without the commonest ones,
+// built after the upgrade: keywords of common trigrams alone are read without it, the others
+// through it, and both give what LIKE gives; the new index holds fewer postings.
+TEST(SearchIndexUpgrade, IndexOfEveryTrigramIsReplacedByTheOneWithoutCommonTrigrams) {
+    TempDir root{"search-index-upgrade-9"};
+    root.MakeDir("Storage");
+    const char* kItems =
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2500) "
+        "INSERT INTO rss_data (item_feedid, item_link, item_title, item_description) SELECT "
+        "i % 3 + 1, 'http://u/' || i, CASE i % 3 WHEN 0 THEN 'The Walrus and the carpenter ' || "
+        "i WHEN 1 THEN 'Recommended: ' || i ELSE 'Zebra crossing ' || i END, '<p>Something "
+        "<a href=\"https://www.example.com/' || i || '\">interesting</a> ' || CASE WHEN i % 11 = "
+        "0 THEN 'the walrus' ELSE 'the ent' END || '</p>' FROM n;";
+    int postingsBefore = 0;
+    {
+        CppSQLite3Connection old;
+        old.Open(root.PathOf("Storage/rss.db"));
+        std::string error;
+        ASSERT_TRUE(EnsureRssSchemaUpTo(old, 9, error)) << error;
+        old.ExecuteUpdate(kItems);
+        old.ExecuteUpdate(
+            "CREATE VIRTUAL TABLE temp.vocab USING fts5vocab(main, 'rss_fts', 'row');");
+        postingsBefore = old.ExecuteQuery("SELECT SUM(doc) FROM temp.vocab;").GetInt(0);
+    }
+    CRssStore store(root.Path());
+    ASSERT_TRUE(store.Open()) << store.GetLastError();
+    CppSQLite3Connection peer;
+    peer.Open(root.PathOf("Storage/rss.db"));
+    EXPECT_EQ(ReadSchemaVersion(peer), RssSchemaVersion());
+    EXPECT_NE(peer.ExecuteQuery("SELECT sql FROM sqlite_master WHERE name = 'rss_fts';")
+                  .GetText(0)
+                  .find("tokenize='rare_trigram'"),
+              std::string::npos);
+    bool stopped = false;
+    ASSERT_TRUE(BuildSearchIndex(store, nullptr, nullptr, stopped)) << store.GetLastError();
+    peer.ExecuteUpdate("CREATE VIRTUAL TABLE temp.vocab USING fts5vocab(main, 'rss_fts', 'row');");
+    EXPECT_LT(peer.ExecuteQuery("SELECT SUM(doc) FROM temp.vocab;").GetInt(0),
+              postingsBefore * 4 / 5);
+    EXPECT_EQ(peer.ExecuteQuery("SELECT COUNT(*) FROM temp.vocab WHERE term = 'the';").GetInt(0),
+              0);
+    for (const std::string keyword : {"walrus", "the", "THE", "ent", "the ent", "https://www",
+                                      "recommend", "ros", "ZEBRA", "the walrus", "arpenter 12"}) {
+        SCOPED_TRACE(keyword);
+        for (bool body : {false, true}) {
+            std::vector<RssItem> items;
+            ASSERT_TRUE(store.SearchItems(keyword, items, {}, true, body));
+            std::vector<int> found;
+            for (const RssItem& item : items) {
+                found.push_back(item.id);
+            }
+            std::vector<int> like;
+            const std::string sql = "SELECT item_id FROM rss_data WHERE item_title LIKE '%" +
+                                    keyword + "%'" +
+                                    (body ? " OR item_description LIKE '%" + keyword + "%'" : "") +
+                                    " ORDER BY item_id DESC;";
+            for (CppSQLite3Cursor row = peer.ExecuteQuery(sql); !row.AtEnd(); row.NextRow()) {
+                like.push_back(row.GetInt(0));
+            }
+            EXPECT_TRUE(!body || !like.empty());
+            EXPECT_EQ(found, like);
+        }
+    }
+    EXPECT_FALSE(SearchUsesIndex("the"));
+    EXPECT_FALSE(SearchUsesIndex("ent"));
+    EXPECT_TRUE(SearchUsesIndex("walrus"));
+    EXPECT_TRUE(SearchUsesIndex("https://www"));
+    EXPECT_NO_THROW(
+        peer.ExecuteUpdate("INSERT INTO rss_fts (rss_fts) VALUES ('integrity-check');"));
+    EXPECT_NO_THROW(peer.ExecuteUpdate(
+        "INSERT INTO rss_title_fts (rss_title_fts) VALUES ('integrity-check');"));
 }
 
 }  // namespace

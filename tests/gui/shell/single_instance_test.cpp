@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "core/db/rare_trigrams.h"
 #include "core/integration/channel_security.h"
 #include "core/integration/hand_over.h"
 #include "core/integration/window_message.h"
@@ -153,6 +154,7 @@ private slots:
         const std::string db = r.root.RssDbPath();
         sqlite3* handle = nullptr;
         QCOMPARE(sqlite3_open(db.c_str(), &handle), SQLITE_OK);
+        QVERIFY(RegisterRareTrigramTokenizer(handle));  // the items' full-text triggers
         QCOMPARE(sqlite3_exec(handle,
                               "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
                               "WHERE i < 3000) INSERT INTO rss_data (item_feedid, item_link, "
