@@ -1,19 +1,15 @@
 #include "core/db/sparse_trigrams.h"
 
-#include <sqlite3.h>
-
-#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
-#include <new>
+#include <utility>
+
+#include "core/db/trigram_tokenizer.h"
 
 namespace zirvo {
 namespace {
 
-char FoldAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
+using trigram_tokenizer::FoldAscii;
 
 struct Trigram {
     std::array<char, 12> bytes{};
@@ -78,39 +74,12 @@ bool ForEachKept(std::string_view text, Emit&& emit) {
     return true;
 }
 
-// The tokenizer has no settings: every table shares one instance.
-char g_instance;
-
-int CreateTokenizer(void*, const char**, int, Fts5Tokenizer** out) {
-    *out = reinterpret_cast<Fts5Tokenizer*>(&g_instance);
-    return SQLITE_OK;
-}
-
-void DeleteTokenizer(Fts5Tokenizer*) {}
-
-int Tokenize(Fts5Tokenizer*, void* context, int flags, const char* text, int size,
-             int (*token)(void*, int, const char*, int, int, int)) {
-    if (text == nullptr || size <= 0) {
-        return SQLITE_OK;
+struct SparseTerms {
+    template <typename Emit>
+    static bool ForEach(std::string_view text, Emit&& emit) {
+        return ForEachKept(text, std::forward<Emit>(emit));
     }
-    const std::string_view input(text, static_cast<size_t>(size));
-    try {
-        if ((flags & FTS5_TOKENIZE_QUERY) != 0) {
-            std::string term(input);
-            std::transform(term.begin(), term.end(), term.begin(), FoldAscii);
-            return token(context, 0, term.data(), size, 0, size);
-        }
-        int rc = SQLITE_OK;
-        ForEachKept(input, [&](std::string_view term, size_t begin, size_t end) {
-            rc = token(context, 0, term.data(), static_cast<int>(term.size()),
-                       static_cast<int>(begin), static_cast<int>(end));
-            return rc == SQLITE_OK;
-        });
-        return rc;
-    } catch (const std::bad_alloc&) {
-        return SQLITE_NOMEM;
-    }
-}
+};
 
 }  // namespace
 
@@ -147,30 +116,11 @@ std::vector<std::string_view> IndexCharacters(std::string_view text) {
 }
 
 std::vector<std::string> SparseTrigrams(std::string_view text) {
-    std::vector<std::string> terms;
-    ForEachKept(text, [&](std::string_view term, size_t, size_t) {
-        if (std::find(terms.begin(), terms.end(), term) == terms.end()) {
-            terms.emplace_back(term);
-        }
-        return true;
-    });
-    return terms;
+    return trigram_tokenizer::DistinctTerms<SparseTerms>(text);
 }
 
 bool RegisterSparseTrigramTokenizer(sqlite3* db) {
-    fts5_api* api = nullptr;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT fts5(?1);", -1, &statement, nullptr) == SQLITE_OK) {
-        sqlite3_bind_pointer(statement, 1, static_cast<void*>(&api), "fts5_api_ptr", nullptr);
-        sqlite3_step(statement);
-    }
-    sqlite3_finalize(statement);
-    if (api == nullptr || api->iVersion < 2) {
-        return false;
-    }
-    static fts5_tokenizer tokenizer = {CreateTokenizer, DeleteTokenizer, Tokenize};
-    return api->xCreateTokenizer(api, kSparseTrigramTokenizer, nullptr, &tokenizer, nullptr) ==
-           SQLITE_OK;
+    return trigram_tokenizer::Register<SparseTerms>(db, kSparseTrigramTokenizer);
 }
 
 }  // namespace zirvo
