@@ -166,13 +166,7 @@ bool CSQLiteStore::RunAtomically(const std::function<void()>& body) {
 }
 
 bool CSQLiteStore::BeginGroup() {
-    if (m_group || m_reading) {
-        return false;
-    }
-    try {
-        m_db.ExecuteUpdate("begin immediate transaction;");
-    } catch (const CppSQLite3Exception& e) {
-        m_lastError = e.ErrorMessage();
+    if (m_group || m_reading || !Begin("begin immediate transaction;")) {
         return false;
     }
     m_group = true;
@@ -206,17 +200,21 @@ void CSQLiteStore::AbandonGroup() {
 }
 
 bool CSQLiteStore::BeginReading() {
-    if (m_group || m_reading || !m_db.IsAutoCommit()) {
-        return false;
-    }
-    try {
-        m_db.ExecuteUpdate("begin deferred transaction;");
-    } catch (const CppSQLite3Exception& e) {
-        m_lastError = e.ErrorMessage();
+    if (m_group || m_reading || !m_db.IsAutoCommit() || !Begin("begin deferred transaction;")) {
         return false;
     }
     m_reading = true;
     return true;
+}
+
+bool CSQLiteStore::Begin(const char* statement) {
+    try {
+        m_db.ExecuteUpdate(statement);
+        return true;
+    } catch (const CppSQLite3Exception& e) {
+        m_lastError = e.ErrorMessage();
+        return false;
+    }
 }
 
 void CSQLiteStore::EndReading() {

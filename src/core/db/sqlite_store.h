@@ -106,6 +106,8 @@ private:
     void CommitAfterFailure();
     // Rolls back the open transaction, if any; a failure of the rollback itself is dropped.
     void RollBackIfOpen();
+    // Runs a "begin ..." statement; its failure becomes the last error and gives false.
+    bool Begin(const char* statement);
 
     std::string m_lastError;
     CppSQLite3Connection m_db;
